@@ -1,0 +1,8 @@
+#pragma once
+
+namespace kvl {
+
+// Registers every driver that this build has with the connection factory ("sqlite", ...).
+void KVL_RegisterStandardDrivers();
+
+} // namespace kvl

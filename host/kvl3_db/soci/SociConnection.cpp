@@ -1,0 +1,110 @@
+#include "SociConnection.h"
+
+#include "../catalogue/Catalogue.h"
+#include "SociQuery.h"
+#include "SociTransaction.h"
+#include "base/Exceptions.h"
+
+#include <soci/soci.h>
+
+namespace kvl {
+
+TKVL_SociConnection::TKVL_SociConnection(std::unique_ptr<TKVL_SociDriver> driver) : driver_(std::move(driver)) {}
+
+TKVL_SociConnection::~TKVL_SociConnection() {
+    try {
+        Disconnect();
+    } catch (...) {
+        // a connection that cannot even close has nothing left to lose
+    }
+}
+
+void TKVL_SociConnection::Connect() {
+    if (session_)
+        return;
+    try {
+        auto s = std::make_unique<soci::session>(driver_->Backend(), driver_->SociConnectString());
+        driver_->AfterConnect(*s);
+        session_ = std::move(s);
+    } catch (const std::exception& e) {
+        Fail(e);
+    }
+}
+
+void TKVL_SociConnection::Disconnect() {
+    if (!session_)
+        return;
+    auto s = std::move(session_);
+    if (inTransaction_) {
+        inTransaction_ = false;
+        try {
+            s->rollback();
+        } catch (...) {
+            // the session is closed below either way
+        }
+    }
+    s->close();
+}
+
+void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std::string& sql) {
+    try {
+        Session() << sql;
+    } catch (const EKVL_DatabaseError&) {
+        throw;
+    } catch (const std::exception& e) {
+        Fail(e);
+    }
+}
+
+soci::session& TKVL_SociConnection::Session() {
+    if (!session_)
+        Connect();
+    return *session_;
+}
+
+void TKVL_SociConnection::Fail(const std::exception& e) const {
+    if (auto db = dynamic_cast<const EKVL_DatabaseError*>(&e))
+        throw *db;
+    throw EKVL_DatabaseError(driver_->CleanMessage(e.what()));
+}
+
+std::unique_ptr<TKVL_Connection> TKVL_SociConnection::Clone() const {
+    return std::make_unique<TKVL_SociConnection>(driver_->Clone());
+}
+
+std::unique_ptr<TKVL_Transaction> TKVL_SociConnection::NewTransaction() {
+    return std::make_unique<TKVL_SociTransaction>(*this);
+}
+
+std::unique_ptr<TKVL_Query> TKVL_SociConnection::NewQuery() { return std::make_unique<TKVL_SociQuery>(*this); }
+
+std::shared_ptr<IKVL_Database> TKVL_SociConnection::Database() {
+    if (!database_)
+        database_ = KVL_CreateCatalogue(driver_->CreateCatalogueSource());
+    return database_;
+}
+
+TKVL_SlotKind TKVL_SociDriver::SlotFor(int fieldType) const {
+    switch (fieldType) {
+    case 2:  // ftSmallint
+    case 3:  // ftInteger
+    case 4:  // ftWord
+    case 5:  // ftBoolean
+    case 25: // ftLargeint
+        return TKVL_SlotKind::Integer;
+    case 6:
+        return TKVL_SlotKind::Real;
+    case 9:
+        return TKVL_SlotKind::DateText;
+    case 10:
+        return TKVL_SlotKind::TimeText;
+    case 11:
+        return TKVL_SlotKind::DateTimeText;
+    case 15:
+        return TKVL_SlotKind::Blob;
+    default:
+        return TKVL_SlotKind::Text;
+    }
+}
+
+} // namespace kvl

@@ -1,0 +1,49 @@
+#pragma once
+#include "../Ukvl_connection.h"
+#include "SociDriver.h"
+
+#include <memory>
+
+namespace soci {
+class session;
+}
+
+namespace kvl {
+
+class TKVL_SociConnection final : public TKVL_Connection {
+public:
+    explicit TKVL_SociConnection(std::unique_ptr<TKVL_SociDriver> driver);
+    ~TKVL_SociConnection() override;
+
+    bool Connected() const override { return session_ != nullptr; }
+    void Connect() override;
+    void Disconnect() override;
+    int ServerKind() const override { return driver_->ServerKind(); }
+    std::string ModeText() const override { return driver_->ModeText(); }
+    std::string ConnectionString() const override { return driver_->ConnectionString(); }
+    void ExecuteCommand(const std::string& kind, const std::string& sql) override;
+
+    std::unique_ptr<TKVL_Connection> Clone() const override;
+    std::unique_ptr<TKVL_Transaction> NewTransaction() override;
+    std::unique_ptr<TKVL_Query> NewQuery() override;
+    std::shared_ptr<IKVL_Database> Database() override;
+
+    // For the statements and transactions of this connection.
+    soci::session& Session(); // connects on demand
+    const TKVL_SociDriver& Driver() const { return *driver_; }
+    bool InTransaction() const { return inTransaction_; }
+    void SetInTransaction(bool value) { inTransaction_ = value; }
+    bool AutoStartTransaction() const { return autoStart_; }
+    void SetAutoStartTransaction(bool value) { autoStart_ = value; }
+    // Raises the database error that a client library exception stands for.
+    [[noreturn]] void Fail(const std::exception& e) const;
+
+private:
+    std::unique_ptr<TKVL_SociDriver> driver_;
+    std::unique_ptr<soci::session> session_;
+    std::shared_ptr<IKVL_Database> database_;
+    bool inTransaction_ = false;
+    bool autoStart_ = false;
+};
+
+} // namespace kvl

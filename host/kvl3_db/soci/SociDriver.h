@@ -1,0 +1,47 @@
+#pragma once
+#include "../catalogue/CatalogueSource.h"
+
+#include <memory>
+#include <string>
+
+namespace soci {
+class session;
+struct backend_factory;
+} // namespace soci
+
+namespace kvl {
+
+// How a parameter of a given field type travels to the server.
+enum class TKVL_SlotKind { Integer, Real, Text, DateText, TimeText, DateTimeText, TmValue, Blob, HexText };
+
+// One database engine: how to open it, what it can do, how it names things.
+class TKVL_SociDriver {
+public:
+    enum Feature {
+        RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
+        Sequences,     // the server has generators or sequences
+        NamedSchemas,  // objects live in named schemas
+    };
+
+    virtual ~TKVL_SociDriver() = default;
+    virtual int ServerKind() const = 0;
+    virtual bool HasFeature(Feature feature) const = 0;
+    virtual const soci::backend_factory& Backend() const = 0;
+    virtual std::string SociConnectString() const = 0;
+    virtual std::string ModeText() const { return "1"; }
+    virtual void AfterConnect(soci::session&) const {}
+    virtual TKVL_SlotKind SlotFor(int fieldType) const;
+    // The server's own words, without the client library's decoration.
+    virtual std::string CleanMessage(const std::string& message) const { return message; }
+    virtual std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const = 0;
+    virtual std::unique_ptr<TKVL_SociDriver> Clone() const = 0;
+    const std::string& ConnectionString() const { return connectionString_; }
+
+protected:
+    explicit TKVL_SociDriver(std::string connectionString) : connectionString_(std::move(connectionString)) {}
+
+private:
+    std::string connectionString_;
+};
+
+} // namespace kvl

@@ -1,0 +1,342 @@
+#include "SociQuery.h"
+
+#include "../SqlParams.h"
+#include "SociConnection.h"
+#include "base/DateTime.h"
+#include "base/Exceptions.h"
+#include "base/Format.h"
+#include "base/SysUtils.h"
+
+#include <soci/soci.h>
+
+#include <iterator>
+#include <sstream>
+
+namespace kvl {
+
+TKVL_SociQuery::TKVL_SociQuery(TKVL_SociConnection& connection) : connection_(connection) {}
+
+TKVL_SociQuery::~TKVL_SociQuery() {
+    try {
+        Unprepare();
+    } catch (...) {
+        // freeing a statement of a lost connection may fail; nothing to save
+    }
+}
+
+TKVL_SociQuery::Slot& TKVL_SociQuery::slot(int index) {
+    if (index < 0 || index >= ParamCount())
+        throw EListError(Format("List index out of bounds (%d)", {index}));
+    return slots_[static_cast<size_t>(index)];
+}
+
+const TKVL_SociQuery::Slot& TKVL_SociQuery::slot(int index) const {
+    return const_cast<TKVL_SociQuery*>(this)->slot(index);
+}
+
+void TKVL_SociQuery::Prepare() { ensurePrepared(false); }
+
+void TKVL_SociQuery::ensurePrepared(bool forQuery) {
+    std::string text = SQL().Text();
+    if (statement_ && text == preparedText_ && forQuery == forQuery_)
+        return;
+    bool sameText = statement_ && text == preparedText_;
+    std::vector<Slot> kept;
+    if (sameText)
+        kept = std::move(slots_);
+    Unprepare();
+    try {
+        soci::session& session = connection_.Session();
+        if (sameText) {
+            slots_ = std::move(kept);
+        } else {
+            for (auto& name : SqlParamNames(text)) {
+                Slot s;
+                s.name = std::move(name);
+                slots_.push_back(std::move(s));
+            }
+        }
+        statement_ = std::make_unique<soci::statement>(session);
+        statement_->alloc();
+        statement_->prepare(text, soci::details::st_repeatable_query);
+        preparedText_ = text;
+        forQuery_ = forQuery;
+    } catch (const std::exception& e) {
+        statement_.reset();
+        slots_.clear();
+        connection_.Fail(e);
+    }
+}
+
+void TKVL_SociQuery::Unprepare() {
+    Close();
+    if (statement_) {
+        auto st = std::move(statement_);
+        st->clean_up();
+    }
+    slots_.clear();
+    row_.reset();
+    bound_ = false;
+    preparedText_.clear();
+}
+
+std::string TKVL_SociQuery::ParamName(int index) const { return slot(index).name; }
+
+int TKVL_SociQuery::ParamType(int index) const { return slot(index).type; }
+
+void TKVL_SociQuery::SetParamType(int index, int fieldType) {
+    Slot& s = slot(index);
+    TKVL_SlotKind kind = connection_.Driver().SlotFor(fieldType);
+    s.type = fieldType;
+    if (kind == s.kind)
+        return;
+    s.kind = kind;
+    if (bound_) {
+        statement_->bind_clean_up();
+        bound_ = false;
+    }
+}
+
+void TKVL_SociQuery::SetParamNull(int index) { slot(index).indicator = soci::i_null; }
+
+void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
+    switch (s.kind) {
+    case TKVL_SlotKind::Integer:
+        s.integer = value.AsInt64();
+        break;
+    case TKVL_SlotKind::Real:
+        s.real = value.AsDouble();
+        break;
+    case TKVL_SlotKind::DateText:
+        s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoDate(value.AsDateTime());
+        break;
+    case TKVL_SlotKind::TimeText:
+        s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoTime(value.AsDateTime());
+        break;
+    case TKVL_SlotKind::DateTimeText:
+        s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoDateTime(value.AsDateTime());
+        break;
+    case TKVL_SlotKind::TmValue: {
+        TDateParts p = DecodeDateTime(value.AsDateTime());
+        s.tm = std::tm{};
+        s.tm.tm_year = p.Year - 1900;
+        s.tm.tm_mon = p.Month - 1;
+        s.tm.tm_mday = p.Day;
+        s.tm.tm_hour = p.Hour;
+        s.tm.tm_min = p.Minute;
+        s.tm.tm_sec = p.Second;
+        break;
+    }
+    case TKVL_SlotKind::Blob:
+    case TKVL_SlotKind::HexText:
+    case TKVL_SlotKind::Text:
+        s.text = value.GetKind() == TVariant::Kind::Boolean ? (value.Boolean() ? "1" : "0") : value.AsString();
+        if (s.kind == TKVL_SlotKind::Blob && s.blob) {
+            s.blob->trim(0);
+            if (!s.text.empty())
+                s.blob->write_from_start(s.text.data(), s.text.size());
+        }
+        break;
+    }
+    s.indicator = soci::i_ok;
+}
+
+void TKVL_SociQuery::SetParamValue(int index, const TVariant& value) {
+    Slot& s = slot(index);
+    if (value.IsEmpty() || value.IsNull()) {
+        s.indicator = soci::i_null;
+        return;
+    }
+    storeValue(s, value);
+}
+
+void TKVL_SociQuery::SetBlobParam(const std::string& name, std::istream& stream) {
+    for (int i = 0; i < ParamCount(); ++i) {
+        Slot& s = slots_[static_cast<size_t>(i)];
+        if (!SameText(s.name, name))
+            continue;
+        std::string data((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        storeValue(s, TVariant(std::move(data)));
+        return;
+    }
+    throw EKVL_DatabaseError(Format("Parameter \"%s\" not found", {name}));
+}
+
+namespace {
+std::string hexOf(const std::string& data) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out = "\\x";
+    out.reserve(2 + data.size() * 2);
+    for (unsigned char c : data) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+} // namespace
+
+void TKVL_SociQuery::bind() {
+    if (bound_)
+        return;
+    for (auto& s : slots_) {
+        auto& ind = reinterpret_cast<soci::indicator&>(s.indicator);
+        switch (s.kind) {
+        case TKVL_SlotKind::Integer:
+            statement_->exchange(soci::use(s.integer, ind));
+            break;
+        case TKVL_SlotKind::Real:
+            statement_->exchange(soci::use(s.real, ind));
+            break;
+        case TKVL_SlotKind::TmValue:
+            statement_->exchange(soci::use(s.tm, ind));
+            break;
+        case TKVL_SlotKind::Blob:
+            if (!s.blob) {
+                s.blob = std::make_unique<soci::blob>(connection_.Session());
+                if (!s.text.empty())
+                    s.blob->write_from_start(s.text.data(), s.text.size());
+            }
+            statement_->exchange(soci::use(*s.blob, ind));
+            break;
+        default:
+            statement_->exchange(soci::use(s.text, ind));
+            break;
+        }
+    }
+    if (forQuery_) {
+        row_ = std::make_unique<soci::row>();
+        statement_->exchange(soci::into(*row_));
+    }
+    statement_->define_and_bind();
+    bound_ = true;
+}
+
+void TKVL_SociQuery::run() {
+    // Hex text for binary data is made at execution, so the slot keeps the raw bytes.
+    std::vector<std::pair<Slot*, std::string>> raw;
+    for (auto& s : slots_)
+        if (s.kind == TKVL_SlotKind::HexText && s.indicator == soci::i_ok) {
+            raw.emplace_back(&s, s.text);
+            s.text = hexOf(s.text);
+        }
+    if (connection_.AutoStartTransaction() && !connection_.InTransaction() && transaction_)
+        transaction_->StartTransaction();
+    bool guarded = connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
+    try {
+        if (guarded)
+            connection_.Session() << "savepoint kvl_row";
+        bool got = statement_->execute(true);
+        if (guarded)
+            connection_.Session() << "release savepoint kvl_row";
+        eof_ = !got;
+    } catch (const std::exception& e) {
+        for (auto& [s, text] : raw)
+            s->text = std::move(text);
+        if (guarded) {
+            try {
+                connection_.Session() << "rollback to savepoint kvl_row";
+            } catch (...) {
+                // the original error says more than this one
+            }
+        }
+        connection_.Fail(e);
+    }
+    for (auto& [s, text] : raw)
+        s->text = std::move(text);
+}
+
+void TKVL_SociQuery::Execute() {
+    ensurePrepared(false);
+    try {
+        bind();
+    } catch (const std::exception& e) {
+        connection_.Fail(e);
+    }
+    run();
+}
+
+TKVL_Connection& TKVL_SociQuery::Connection() const { return connection_; }
+
+void TKVL_SociQuery::Open() {
+    Close();
+    ensurePrepared(true);
+    try {
+        bind();
+    } catch (const std::exception& e) {
+        connection_.Fail(e);
+    }
+    run();
+    open_ = true;
+}
+
+void TKVL_SociQuery::Next() {
+    if (!open_ || eof_)
+        return;
+    try {
+        eof_ = !statement_->fetch();
+    } catch (const std::exception& e) {
+        connection_.Fail(e);
+    }
+}
+
+void TKVL_SociQuery::Close() {
+    open_ = false;
+    eof_ = true;
+}
+
+int TKVL_SociQuery::FieldCount() const { return row_ ? static_cast<int>(row_->size()) : 0; }
+
+std::string TKVL_SociQuery::FieldName(int index) const {
+    return row_->get_properties(static_cast<size_t>(index)).get_name();
+}
+
+int TKVL_SociQuery::fieldIndex(const std::string& name) const {
+    for (int i = 0; i < FieldCount(); ++i)
+        if (SameText(FieldName(i), name))
+            return i;
+    throw EKVL_DatabaseError(Format("Field '%s' not found", {name}));
+}
+
+bool TKVL_SociQuery::FieldIsNull(int index) const {
+    if (!open_ || eof_)
+        throw EKVL_DatabaseError("No current record");
+    return row_->get_indicator(static_cast<size_t>(index)) == soci::i_null;
+}
+
+std::string TKVL_SociQuery::FieldAsString(int index) const {
+    if (FieldIsNull(index))
+        return std::string();
+    auto pos = static_cast<size_t>(index);
+    try {
+        switch (row_->get_properties(pos).get_data_type()) {
+        case soci::dt_string:
+        case soci::dt_xml:
+            return row_->get<std::string>(pos);
+        case soci::dt_integer:
+            return IntToStr(row_->get<int>(pos));
+        case soci::dt_long_long:
+            return IntToStr(row_->get<long long>(pos));
+        case soci::dt_unsigned_long_long:
+            return std::to_string(row_->get<unsigned long long>(pos));
+        case soci::dt_double:
+            return FloatToStr(row_->get<double>(pos));
+        case soci::dt_date: {
+            std::tm tm = row_->get<std::tm>(pos);
+            TDateTime d = 0, t = 0;
+            if (!TryEncodeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, d))
+                d = 0;
+            TryEncodeTime(tm.tm_hour, tm.tm_min, tm.tm_sec, 0, t);
+            return DateTimeToStr(ComposeDateTime(d, t));
+        }
+        case soci::dt_blob:
+            return std::string();
+        }
+    } catch (const std::exception& e) {
+        connection_.Fail(e);
+    }
+    return std::string();
+}
+
+std::string TKVL_SociQuery::FieldAsString(const std::string& name) const { return FieldAsString(fieldIndex(name)); }
+
+} // namespace kvl

@@ -1,0 +1,190 @@
+#include "SqliteCatalogue.h"
+
+#include "../catalogue/Catalogue.h"
+#include "SqliteDriver.h"
+#include "base/Exceptions.h"
+#include "base/StringList.h"
+#include "base/SysUtils.h"
+
+#include <soci/soci.h>
+#include <soci/sqlite3/soci-sqlite3.h>
+
+#include <map>
+
+namespace kvl {
+
+TKVL_SqliteCatalogue::TKVL_SqliteCatalogue(const TKVL_SqliteDriver& driver) : fileName_(driver.FileName()) {}
+
+TKVL_SqliteCatalogue::~TKVL_SqliteCatalogue() = default;
+
+soci::session& TKVL_SqliteCatalogue::session() {
+    if (!session_) {
+        try {
+            session_ = std::make_unique<soci::session>(*soci::factory_sqlite3(),
+                                                       "db=\"" + fileName_ + "\" timeout=30");
+        } catch (const std::exception& e) {
+            throw EKVL_DatabaseError(e.what());
+        }
+    }
+    return *session_;
+}
+
+std::string TKVL_SqliteCatalogue::QuoteIdentifier(const std::string& name) const {
+    return KVL_QuoteIdentifier(name, false);
+}
+
+TKVL_Capability TKVL_SqliteCatalogue::Capability(int code) const {
+    TKVL_Capability c;
+    if (code == capForeignKeys)
+        c.Supported = c.Present = c.Available = true;
+    return c;
+}
+
+namespace {
+
+std::string text(const soci::row& r, size_t i) {
+    if (r.get_indicator(i) == soci::i_null)
+        return std::string();
+    switch (r.get_properties(i).get_data_type()) {
+    case soci::dt_integer:
+        return std::to_string(r.get<int>(i));
+    case soci::dt_long_long:
+        return std::to_string(r.get<long long>(i));
+    case soci::dt_double:
+        return std::to_string(r.get<double>(i));
+    case soci::dt_string:
+        return r.get<std::string>(i);
+    default:
+        return std::string();
+    }
+}
+
+long long number(const soci::row& r, size_t i) {
+    int64_t v = 0;
+    TryStrToInt64(text(r, i), v);
+    return v;
+}
+
+template <class F> void eachRow(soci::session& s, const std::string& sql, F f) {
+    soci::rowset<soci::row> rows = s.prepare << sql;
+    for (const auto& r : rows)
+        f(r);
+}
+
+std::string literal(const std::string& name) {
+    std::string out = "'";
+    for (char c : name) {
+        out += c;
+        if (c == '\'')
+            out += '\'';
+    }
+    return out + "'";
+}
+
+} // namespace
+
+std::vector<TKVL_ObjectName> TKVL_SqliteCatalogue::ReadRelations() {
+    std::vector<TKVL_ObjectName> out;
+    try {
+        eachRow(session(),
+                "select name, type from sqlite_master where type in ('table', 'view') "
+                "and name not like 'sqlite\\_%' escape '\\' order by rowid",
+                [&](const soci::row& r) { out.push_back({text(r, 0), std::string(), text(r, 1) == "view"}); });
+    } catch (const EKVL_DatabaseError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EKVL_DatabaseError(e.what());
+    }
+    return out;
+}
+
+TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
+    TKVL_TableInfo info;
+    const std::string name = literal(table.Name);
+    try {
+        soci::session& s = session();
+        std::map<long long, std::string> keyByPosition;
+        eachRow(s, "pragma table_xinfo(" + name + ")", [&](const soci::row& r) {
+            // cid, name, type, notnull, dflt_value, pk, hidden
+            long long hidden = number(r, 6);
+            if (hidden == 1)
+                return; // a virtual table's hidden column
+            TKVL_ColumnInfo c;
+            c.Name = text(r, 1);
+            c.DataTypeText = text(r, 2);
+            TKVL_SqliteType t = KVL_SqliteTypeOf(c.DataTypeText);
+            c.DataTypeCode = t.Code;
+            c.Length = t.Length;
+            c.Precision = t.Precision;
+            c.Scale = t.Scale;
+            c.NotNull = number(r, 3) != 0;
+            c.DefaultValue = text(r, 4);
+            c.Computed = hidden == 2 || hidden == 3;
+            if (long long pk = number(r, 5); pk > 0)
+                keyByPosition[pk] = c.Name;
+            info.Columns.push_back(std::move(c));
+        });
+        for (auto& [pos, col] : keyByPosition)
+            info.PrimaryKeyColumns.push_back(col);
+        if (info.PrimaryKeyColumns.size() == 1) {
+            // INTEGER PRIMARY KEY is the row id: the server numbers it when no value is given.
+            for (auto& c : info.Columns)
+                if (c.Name == info.PrimaryKeyColumns[0] && UpperCase(Trim(c.DataTypeText)) == "INTEGER")
+                    c.IsIdentity = true;
+        }
+        if (!info.PrimaryKeyColumns.empty())
+            info.PrimaryKeyName = "pk_" + table.Name;
+
+        std::vector<TKVL_IndexInfo> indices;
+        eachRow(s, "pragma index_list(" + name + ")", [&](const soci::row& r) {
+            TKVL_IndexInfo idx;
+            idx.Name = text(r, 1);
+            idx.Unique = number(r, 2) != 0;
+            indices.push_back(std::move(idx));
+        });
+        // index_list gives the newest index first; the catalogue lists them in creation order
+        for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
+            eachRow(s, "pragma index_info(" + literal(it->Name) + ")",
+                    [&](const soci::row& r) { it->Columns.push_back(text(r, 2)); });
+            info.Indices.push_back(std::move(*it));
+        }
+
+        eachRow(s, "select name from sqlite_master where type = 'trigger' and tbl_name = " + name + " order by rowid",
+                [&](const soci::row& r) { info.Triggers.push_back(text(r, 0)); });
+
+        std::map<long long, TKVL_ForeignKeyInfo> keys;
+        eachRow(s, "pragma foreign_key_list(" + name + ")", [&](const soci::row& r) {
+            // id, seq, table, from, to, on_update, on_delete, match
+            auto& fk = keys[number(r, 0)];
+            fk.ReferencedTable = text(r, 2);
+            fk.Columns.push_back(text(r, 3));
+            fk.ReferencedColumns.push_back(text(r, 4));
+        });
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+            auto& fk = it->second;
+            fk.Name = "fk_" + table.Name + "_" + std::to_string(keys.size() - 1 - static_cast<size_t>(it->first));
+            bool implicit = false;
+            for (const auto& c : fk.ReferencedColumns)
+                implicit = implicit || c.empty();
+            if (implicit) {
+                // "references t" without columns means t's primary key
+                fk.ReferencedColumns.clear();
+                std::map<long long, std::string> refKey;
+                eachRow(s, "pragma table_info(" + literal(fk.ReferencedTable) + ")", [&](const soci::row& r) {
+                    if (long long pk = number(r, 5); pk > 0)
+                        refKey[pk] = text(r, 1);
+                });
+                for (auto& [pos, col] : refKey)
+                    fk.ReferencedColumns.push_back(col);
+            }
+            info.ForeignKeys.push_back(std::move(fk));
+        }
+    } catch (const EKVL_DatabaseError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw EKVL_DatabaseError(e.what());
+    }
+    return info;
+}
+
+} // namespace kvl

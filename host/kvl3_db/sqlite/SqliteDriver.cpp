@@ -1,0 +1,116 @@
+#include "SqliteDriver.h"
+
+#include "../ServerKind.h"
+#include "SqliteCatalogue.h"
+#include "base/SysUtils.h"
+
+#include <soci/soci.h>
+#include <soci/sqlite3/soci-sqlite3.h>
+
+namespace kvl {
+
+TKVL_SqliteDriver::TKVL_SqliteDriver(std::string connectionString) : TKVL_SociDriver(std::move(connectionString)) {
+    std::string rest = ConnectionString().substr(ConnectionString().find(':') + 1);
+    if (rest.rfind("//", 0) == 0)
+        rest = rest.substr(2);
+    fileName_ = rest;
+}
+
+int TKVL_SqliteDriver::ServerKind() const { return skSQLite; }
+
+bool TKVL_SqliteDriver::HasFeature(Feature) const { return false; }
+
+const soci::backend_factory& TKVL_SqliteDriver::Backend() const { return *soci::factory_sqlite3(); }
+
+std::string TKVL_SqliteDriver::SociConnectString() const { return "db=\"" + fileName_ + "\" timeout=30"; }
+
+void TKVL_SqliteDriver::AfterConnect(soci::session& session) const {
+    // Constraints that the schema declares should hold for generated rows too.
+    session << "pragma foreign_keys = on";
+}
+
+std::string TKVL_SqliteDriver::CleanMessage(const std::string& message) const {
+    std::string m = message;
+    auto executing = m.find(" while executing");
+    if (executing != std::string::npos)
+        m = m.substr(0, executing);
+    if (m.rfind("sqlite3_", 0) == 0) {
+        auto colon = m.find(": ");
+        if (colon != std::string::npos)
+            m = m.substr(colon + 2);
+    }
+    return Trim(m);
+}
+
+std::shared_ptr<TKVL_CatalogueSource> TKVL_SqliteDriver::CreateCatalogueSource() const {
+    return std::make_shared<TKVL_SqliteCatalogue>(*this);
+}
+
+std::unique_ptr<TKVL_SociDriver> TKVL_SqliteDriver::Clone() const {
+    return std::make_unique<TKVL_SqliteDriver>(ConnectionString());
+}
+
+namespace {
+bool has(const std::string& upper, const char* word) { return upper.find(word) != std::string::npos; }
+
+void readSize(const std::string& declared, TKVL_SqliteType& t) {
+    auto open = declared.find('(');
+    auto close = declared.find(')', open == std::string::npos ? 0 : open);
+    if (open == std::string::npos || close == std::string::npos)
+        return;
+    std::string inner = declared.substr(open + 1, close - open - 1);
+    auto comma = inner.find(',');
+    std::string first = Trim(inner.substr(0, comma));
+    std::string second = comma == std::string::npos ? std::string() : Trim(inner.substr(comma + 1));
+    t.Length = first;
+    t.Precision = first;
+    t.Scale = second.empty() ? "0" : second;
+}
+} // namespace
+
+TKVL_SqliteType KVL_SqliteTypeOf(const std::string& declaredType) {
+    TKVL_SqliteType t;
+    std::string u = UpperCase(declaredType);
+    readSize(declaredType, t);
+    if (has(u, "BOOL") || u == "BIT")
+        t.Code = 1;
+    else if (has(u, "UUID") || has(u, "GUID") || has(u, "UNIQUEIDENTIFIER"))
+        t.Code = 3;
+    else if (has(u, "BIGINT") || has(u, "INT8"))
+        t.Code = 19;
+    else if (has(u, "TINYINT"))
+        t.Code = 35;
+    else if (has(u, "SMALLINT") || has(u, "INT2"))
+        t.Code = 15;
+    else if (has(u, "INT"))
+        t.Code = 17;
+    else if (has(u, "DECIMAL"))
+        t.Code = 13;
+    else if (has(u, "NUMERIC"))
+        t.Code = 14;
+    else if (has(u, "DOUBLE"))
+        t.Code = 25;
+    else if (has(u, "REAL") || has(u, "FLOAT"))
+        t.Code = 24;
+    else if (has(u, "DATETIME") || has(u, "TIMESTAMP"))
+        t.Code = 29;
+    else if (has(u, "DATE"))
+        t.Code = 27;
+    else if (has(u, "TIME"))
+        t.Code = 28;
+    else if (has(u, "VARCHAR") || has(u, "VARYING") || has(u, "TEXT") || has(u, "CLOB"))
+        t.Code = 37;
+    else if (has(u, "CHAR"))
+        t.Code = 36;
+    else if (has(u, "BLOB") || has(u, "BINARY"))
+        t.Code = 43;
+    if (t.Code != 13 && t.Code != 14) {
+        t.Precision.clear();
+        t.Scale.clear();
+    }
+    if (t.Code != 36 && t.Code != 37)
+        t.Length.clear();
+    return t;
+}
+
+} // namespace kvl

@@ -1,0 +1,58 @@
+#include "base/DateTime.h"
+#include "base/Exceptions.h"
+#include "base/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+using namespace kvl;
+
+TEST(DateTime, DayZeroIsThirtiethOfDecember1899AndHalfIsNoon) {
+    EXPECT_DOUBLE_EQ(EncodeDate(1899, 12, 30), 0.0);
+    EXPECT_DOUBLE_EQ(EncodeDate(1900, 1, 1), 2.0);
+    EXPECT_DOUBLE_EQ(EncodeTime(12, 0, 0, 0), 0.5);
+    TDateParts p = DecodeDateTime(0.5);
+    EXPECT_EQ(p.Year, 1899);
+    EXPECT_EQ(p.Hour, 12);
+    EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, 1), 36526.0);
+}
+
+TEST(DateTime, DatesBefore1899CountBackwardsWithTimeForwards) {
+    TDateTime d = ComposeDateTime(EncodeDate(1899, 12, 29), EncodeTime(6, 0, 0, 0));
+    EXPECT_DOUBLE_EQ(d, -1.25);
+    TDateParts p = DecodeDateTime(d);
+    EXPECT_EQ(p.Day, 29);
+    EXPECT_EQ(p.Hour, 6);
+    TDateParts old = DecodeDateTime(EncodeDate(1812, 6, 24));
+    EXPECT_EQ(old.Year, 1812);
+    EXPECT_EQ(old.Month, 6);
+    EXPECT_EQ(old.Day, 24);
+}
+
+TEST(DateTime, LeapDaysAndInvalidDates) {
+    EXPECT_NO_THROW(EncodeDate(2000, 2, 29));
+    EXPECT_NO_THROW(EncodeDate(2024, 2, 29));
+    EXPECT_THROW(EncodeDate(1900, 2, 29), EConvertError);
+    EXPECT_THROW(EncodeDate(2023, 2, 29), EConvertError);
+    EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
+    EXPECT_EQ(IsoDate(EncodeDate(2024, 2, 28) + 1), "2024-02-29");
+}
+
+TEST(DateTime, TextsFollowTheUserFormats) {
+    TFormatSettings german = LocaleFormatSettings("de_DE.UTF-8");
+    TFormatSettingsScope scope(german);
+    TDateTime d = ComposeDateTime(EncodeDate(2021, 3, 7), EncodeTime(8, 5, 9, 0));
+    EXPECT_EQ(DateToStr(d), "07.03.2021");
+    EXPECT_EQ(TimeToStr(d), "08:05:09");
+    EXPECT_EQ(DateTimeToStr(d), "07.03.2021 08:05:09");
+    EXPECT_DOUBLE_EQ(StrToDate("07.03.2021"), EncodeDate(2021, 3, 7));
+    EXPECT_DOUBLE_EQ(StrToDateTime("07.03.2021 08:05:09"), d);
+    EXPECT_THROW(StrToDate("2021-13-01"), EConvertError);
+    EXPECT_EQ(FormatDateTime("yyyy/mm/dd hh:nn", d), "2021.03.07 08:05");
+}
+
+TEST(DateTime, IsoTextsRoundTrip) {
+    TDateTime d = ComposeDateTime(EncodeDate(1850, 1, 31), EncodeTime(23, 59, 58, 0));
+    TDateTime back = 0;
+    ASSERT_TRUE(TryIsoToDateTime(IsoDateTime(d), back));
+    EXPECT_NEAR(back, d, 1e-9);
+}

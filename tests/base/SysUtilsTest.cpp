@@ -1,0 +1,68 @@
+#include "base/Exceptions.h"
+#include "base/Format.h"
+#include "base/Random.h"
+#include "base/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace kvl;
+
+TEST(Format, KeepsThePlaceholdersOfTheTexts) {
+    EXPECT_EQ(Format("%s in \"%s.%s\".", {"no referential values found", "CUSTOMERS", "ID"}),
+              "no referential values found in \"CUSTOMERS.ID\".");
+    EXPECT_EQ(Format(":P%u", {7}), ":P7");
+    EXPECT_EQ(Format("%d rows, %d%%", {-3, 50}), "-3 rows, 50%");
+    EXPECT_EQ(Format("select %s, %s as LinkValue from %s order by %0:s", {"A, B", "V", "T"}),
+              "select A, B, V as LinkValue from T order by A, B");
+    EXPECT_EQ(Format("%.3d|%5s|%-5s|", {7, "ab", "cd"}), "007|   ab|cd   |");
+    EXPECT_EQ(Format("%.2f", {3.14159}), "3.14");
+    EXPECT_THROW(Format("%d", {"text"}), EConvertError);
+    EXPECT_THROW(Format("%s %s", {"one"}), EConvertError);
+}
+
+TEST(SysUtils, IntegersAreStrictlySigned32Bit) {
+    int32_t v = 0;
+    EXPECT_TRUE(TryStrToInt("-2147483648", v));
+    EXPECT_EQ(v, INT32_MIN);
+    EXPECT_TRUE(TryStrToInt("+12", v));
+    EXPECT_EQ(v, 12);
+    EXPECT_FALSE(TryStrToInt("2147483648", v));
+    EXPECT_FALSE(TryStrToInt("", v));
+    EXPECT_FALSE(TryStrToInt("1.5", v));
+    EXPECT_FALSE(TryStrToInt("x", v));
+    EXPECT_FALSE(TryStrToInt("--1", v));
+    EXPECT_THROW(StrToInt("abc"), EConvertError);
+}
+
+TEST(SysUtils, RealsUseTheDecimalSeparatorOfTheLocale) {
+    TFormatSettings comma = LocaleFormatSettings("de_DE");
+    TFormatSettingsScope scope(comma);
+    EXPECT_EQ(FloatToStr(2.5), "2,5");
+    double v = 0;
+    EXPECT_TRUE(TryStrToFloat("3,25", v));
+    EXPECT_DOUBLE_EQ(v, 3.25);
+    EXPECT_FALSE(TryStrToFloat("3.25", v));
+    EXPECT_THROW(StrToFloat("x"), EConvertError);
+}
+
+TEST(Random, DrawsStayInRangeAndReachBothEnds) {
+    RandSeed(42);
+    std::set<int> seen;
+    for (int i = 0; i < 2000; ++i) {
+        int r = Random(10);
+        ASSERT_GE(r, 0);
+        ASSERT_LT(r, 10);
+        seen.insert(r);
+        double x = Random();
+        ASSERT_GE(x, 0.0);
+        ASSERT_LT(x, 1.0);
+    }
+    EXPECT_EQ(seen.size(), 10u);
+    EXPECT_EQ(Random(0), 0);
+    RandSeed(7);
+    int a = Random(1000000);
+    RandSeed(7);
+    EXPECT_EQ(Random(1000000), a);
+}

@@ -1,0 +1,1 @@
+int kvl_db_tests_placeholder;
