@@ -1,0 +1,55 @@
+#pragma once
+#include "KFillRecord.h"
+#include "base/StringList.h"
+#include "base/Variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The settings of one column and the maker of its values. The window and the project file
+// read and write the settings fields directly; a run calls prepareInsert once, getInsertValue
+// per row and unprepareInsert at the end.
+class TCustomFillField {
+public:
+    explicit TCustomFillField(const KFillRecord& rec);
+    virtual ~TCustomFillField();
+    TCustomFillField(const TCustomFillField&) = delete;
+    TCustomFillField& operator=(const TCustomFillField&) = delete;
+
+    virtual bool GetReadyForFilling() const;
+    virtual kvl::TVariant getInsertValue();
+    virtual void prepareInsert();
+    virtual void unprepareInsert();
+    virtual int GetFieldDatatype() const;
+
+    TFillProject* getProject() const { return Project; }
+
+    std::shared_ptr<kvl::IKVL_Column> Column;
+    std::string ColumnName;
+    std::string DataTypeName;
+    int32_t Size = 0;
+    bool Nullable = true;
+    bool IncludeNulls = false;
+    int32_t NullPercentage = 10;
+    uint16_t Precision = 0;
+    uint16_t Scale = 0;
+    bool HasDefault = false;
+    kvl::TStringList RefValues;
+    TFillProject* Project = nullptr;
+    int32_t FillType = 0;
+    kvl::TStringList ListValues;
+    std::string RefTable;
+    std::string RefTableOwner;
+    std::string RefColumn;
+
+protected:
+    // A random entry of a list; an empty list fails with the list's index error.
+    static const std::string& RandomEntry(const kvl::TStringList& list);
+};
+
+using TFillFieldList = std::vector<std::unique_ptr<TCustomFillField>>;
+
+// The fill-field class that the column's datatype category asks for.
+std::unique_ptr<TCustomFillField> CreateFillField(const KFillRecord& rec);

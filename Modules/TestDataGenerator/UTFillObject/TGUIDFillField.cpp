@@ -1,0 +1,7 @@
+#include "TGUIDFillField.h"
+
+TGUIDFillField::TGUIDFillField(const KFillRecord& rec) : TCustomFillField(rec) {}
+
+int TGUIDFillField::GetFieldDatatype() const {
+    return 35;
+}

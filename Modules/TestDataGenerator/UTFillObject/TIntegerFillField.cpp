@@ -1,0 +1,95 @@
+#include "TIntegerFillField.h"
+
+#include "EFillError.h"
+#include "UTFillConstants.h"
+#include "UTFillProjects/TFillProject.h"
+#include "base/Random.h"
+#include "base/SysUtils.h"
+
+#include <cmath>
+
+TIntegerFillField::TIntegerFillField(const KFillRecord& rec) : TCustomFillField(rec) {
+    if (Project && Project->Generators && Project->Generators->Count() > 0)
+        GeneratorName = Project->Generators->Get(0);
+}
+
+bool TIntegerFillField::GetReadyForFilling() const {
+    switch (FillType) {
+    case fillFixed:
+        return true;
+    case fillRandom:
+        return RangeFrom != RangeTo;
+    case fillList:
+        return !ListValues.IsEmpty();
+    case fillGenerator:
+        return !GeneratorName.empty();
+    case fillIncreasing:
+        return StaticValue != 0;
+    default:
+        return TCustomFillField::GetReadyForFilling();
+    }
+}
+
+void DeleteNonIntegerEntries(kvl::TStringList& list) {
+    int32_t v = 0;
+    for (int i = 0; i < list.Count();) {
+        if (kvl::TryStrToInt(list[i], v))
+            ++i;
+        else
+            list.Delete(i);
+    }
+}
+
+void TIntegerFillField::prepareInsert() {
+    TCustomFillField::prepareInsert();
+    Counter = RangeFrom;
+    if (ListValues.IsEmpty())
+        ListValues.Add("0");
+    else
+        DeleteNonIntegerEntries(ListValues);
+    DeleteNonIntegerEntries(RefValues);
+    if (RefValues.IsEmpty() && FillType == fillReferential)
+        throw EFillNoReferentialValuesError(RefTable, RefColumn);
+    if (FillType == fillRandom) {
+        if (RangeTo < RangeFrom)
+            std::swap(RangeFrom, RangeTo);
+        DrawLow = RangeFrom < 0 ? RangeFrom - 1 : RangeFrom;
+        DrawHigh = RangeTo > 0 ? RangeTo + 1 : RangeTo;
+    }
+}
+
+kvl::TVariant TIntegerFillField::getInsertValue() {
+    switch (FillType) {
+    case fillFixed:
+        return kvl::TVariant(StaticValue);
+    case fillRandom: {
+        // span in 64 bits: the full 32-bit range must not overflow
+        int64_t span = static_cast<int64_t>(DrawHigh) - DrawLow;
+        long double x = DrawLow + static_cast<long double>(kvl::Random()) * span;
+        return kvl::TVariant(static_cast<double>(std::trunc(x)));
+    }
+    case fillList:
+        return kvl::TVariant(kvl::StrToInt(RandomEntry(ListValues)));
+    case fillReferential:
+        return kvl::TVariant(kvl::StrToInt(RandomEntry(RefValues)));
+    case fillIncreasing: {
+        int32_t value = Counter;
+        Counter = static_cast<int32_t>(static_cast<uint32_t>(Counter) + static_cast<uint32_t>(StaticValue));
+        return kvl::TVariant(value);
+    }
+    default:
+        return kvl::TVariant();
+    }
+}
+
+int TIntegerFillField::GetFieldDatatype() const {
+    if (DataTypeName == "SmallInt")
+        return 2;
+    if (DataTypeName == "Integer" || DataTypeName == "Decimal" || DataTypeName == "Numeric")
+        return 3;
+    if (DataTypeName == "Int64")
+        return 25;
+    if (DataTypeName == "Word")
+        return 4;
+    return 0;
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include "TCustomFillField.h"
+
+// Whole numbers in the 32-bit signed range, whatever the column's category; the category only
+// decides the parameter type.
+class TIntegerFillField : public TCustomFillField {
+public:
+    explicit TIntegerFillField(const KFillRecord& rec);
+
+    bool GetReadyForFilling() const override;
+    kvl::TVariant getInsertValue() override;
+    void prepareInsert() override;
+    int GetFieldDatatype() const override;
+
+    int32_t Counter = 0;
+    std::string GeneratorName;
+    int32_t RangeFrom = 0;
+    int32_t RangeTo = 0;
+    int32_t DrawLow = 0;
+    int32_t DrawHigh = 0;
+    int32_t StaticValue = 0; // the fixed value; the step of increasing values
+};
+
+// Deletes the entries that are no optionally signed 32-bit integer, keeping the order.
+void DeleteNonIntegerEntries(kvl::TStringList& list);

@@ -1,0 +1,61 @@
+#include "TFillStructureEngine.h"
+
+#include "TFillProject.h"
+#include "UTFillObject/TBlobFillField.h"
+#include "base/Exceptions.h"
+#include "base/Random.h"
+#include "base/SysUtils.h"
+
+void TFillStructureEngine::DoAdditionalActions(TFillProject*, TActionTime) {}
+
+std::string TFillStructureEngine::GeneratorIncValue(const std::string&) { return std::string(); }
+
+std::shared_ptr<kvl::IKVL_Schema> TFillStructureEngine::GetSchema() const {
+    if (Schema)
+        return Schema;
+    if (Database)
+        return Database->DefaultSchema();
+    throw kvl::Exception("No schema available in TFillStructureEngine.GetSchema");
+}
+
+void TFillStructureEngine::CreateParamMap(TFillProject* project) {
+    kvl::TKVL_Statement& st = GetSQLClassInstance();
+    const auto count = static_cast<size_t>(st.ParamCount());
+    ParamMap.assign(count, 0);
+    ParamIsBlob.assign(count, false);
+    ParamIncludeNulls.assign(count, false);
+    ParamNullPercentage.assign(count, 0);
+    TFillFieldList& fields = project->GetFillFields();
+    for (size_t i = 0; i < count; ++i) {
+        std::string name = st.ParamName(static_cast<int>(i));
+        int n = kvl::StrToInt(name.empty() ? name : name.substr(1));
+        TCustomFillField* f = fields.at(static_cast<size_t>(n)).get();
+        ParamMap[i] = n;
+        ParamIsBlob[i] = dynamic_cast<TBlobFillField*>(f) != nullptr;
+        ParamIncludeNulls[i] = f->IncludeNulls;
+        ParamNullPercentage[i] = f->NullPercentage;
+    }
+}
+
+void TFillStructureEngine::InsertRow(TFillProject* project) {
+    kvl::TKVL_Statement& st = GetSQLClassInstance();
+    TFillFieldList& fields = project->GetFillFields();
+    const size_t count = ParamMap.size();
+    for (size_t i = 0; i < count; ++i) {
+        const int index = static_cast<int>(i);
+        TCustomFillField* f = fields[static_cast<size_t>(ParamMap[i])].get();
+        if (ParamIncludeNulls[i] && ParamNullPercentage[i] > kvl::Random(100)) {
+            st.SetParamNull(index);
+            continue;
+        }
+        if (!ParamIsBlob[i]) {
+            st.SetParamValue(index, f->getInsertValue());
+            continue;
+        }
+        std::istream& stream = static_cast<TBlobFillField*>(f)->getInsertBlobValue();
+        st.SetBlobParam(st.ParamName(index), stream);
+        stream.clear();
+        stream.seekg(0);
+    }
+    st.Execute();
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include "Events.h"
+#include "UTFillObject/TCustomFillField.h"
+#include "base/Component.h"
+#include "base/StringList.h"
+#include "kvl3_db/Ukvl_catalogue.h"
+#include "kvl3_db/Ukvl_connection.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TFillProject;
+
+// The seam between the fill model and one database server: every catalogue read and every
+// SQL text goes through it. The base class does what is the same for every server: mapping
+// the statement's parameters to fill fields and executing one insert.
+class TFillStructureEngine : public kvl::TComponent {
+public:
+    explicit TFillStructureEngine(kvl::TComponent* owner = nullptr) : kvl::TComponent(owner) {}
+
+    virtual void Connect() = 0;
+    virtual void Disconnect() = 0;
+    virtual void StartTransaction() = 0;
+    virtual void CommitTransaction() = 0;
+    virtual void DoAdditionalActions(TFillProject* project, TActionTime actionTime);
+    virtual void GetGeneratorNames(kvl::TStringList& list) = 0;
+    virtual void GetTables(std::vector<kvl::IKVL_Ref>& list) = 0;
+    virtual void TriggersStateChange(bool active, TFillProject* project) = 0;
+    virtual void IndicesStateChange(bool active, TFillProject* project) = 0;
+    virtual void GetFields(TFillProject* project, TFillFieldList& list) = 0;
+    virtual void GetTriggers(TFillProject* project, kvl::TStringList& list) = 0;
+    virtual void GetIndices(TFillProject* project, kvl::TStringList& list) = 0;
+    virtual void GetColumnData(const std::string& tableName, const std::string& tableOwner,
+                               const std::string& columnName, kvl::TStringList& list) = 0;
+    virtual void EmptyTable(TFillProject* project) = 0;
+    virtual void UnprepareInsert(TFillProject* project) = 0;
+    virtual std::string FormatIdentifier(const std::string& name, const std::string& owner) = 0;
+    virtual kvl::TKVL_Statement& GetSQLClassInstance() = 0;
+    virtual std::string GeneratorIncValue(const std::string& generatorName);
+
+    void CreateParamMap(TFillProject* project);
+    void InsertRow(TFillProject* project);
+
+    std::shared_ptr<kvl::IKVL_Database> GetDatabase() const { return Database; }
+    void SetDatabase(std::shared_ptr<kvl::IKVL_Database> value) { Database = std::move(value); }
+    std::shared_ptr<kvl::IKVL_Schema> GetSchema() const;
+    void SetSchema(std::shared_ptr<kvl::IKVL_Schema> value) { Schema = std::move(value); }
+
+    bool GeneratorsSupported = false;
+    std::vector<int> ParamMap;
+    std::vector<bool> ParamIsBlob;
+    std::vector<bool> ParamIncludeNulls;
+    std::vector<int> ParamNullPercentage;
+
+protected:
+    std::shared_ptr<kvl::IKVL_Database> Database;
+    std::shared_ptr<kvl::IKVL_Schema> Schema;
+};

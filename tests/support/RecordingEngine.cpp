@@ -1,0 +1,147 @@
+#include "RecordingEngine.h"
+
+#include "UTFillProjects/TFillProject.h"
+#include "base/Exceptions.h"
+#include "base/Format.h"
+#include "kvl3_db/SqlParams.h"
+
+#include <iterator>
+
+void RecordingStatement::Prepare() {
+    PreparedText = SQL().Text();
+    names_ = kvl::SqlParamNames(PreparedText);
+    types_.assign(names_.size(), 0);
+    values_.assign(names_.size(), kvl::TVariant());
+    prepared_ = true;
+    if (Calls)
+        Calls->push_back("Prepare");
+}
+
+void RecordingStatement::Unprepare() {
+    prepared_ = false;
+    if (Calls)
+        Calls->push_back("Unprepare statement");
+}
+
+void RecordingStatement::Execute() {
+    ++Executions;
+    if (Fail)
+        Fail(Executions, values_);
+    Rows.push_back(values_);
+}
+
+void RecordingStatement::SetBlobParam(const std::string& name, std::istream& stream) {
+    for (size_t i = 0; i < names_.size(); ++i)
+        if (names_[i] == name) {
+            values_[i] = kvl::TVariant(std::string(std::istreambuf_iterator<char>(stream), {}));
+            return;
+        }
+    throw kvl::Exception("no parameter " + name);
+}
+
+RecordingEngine::RecordingEngine() { Statement.Calls = &Calls; }
+
+FakeTable& RecordingEngine::AddTable(const std::string& name, std::vector<FakeColumn> columns,
+                                     const std::string& owner) {
+    FakeTable t;
+    t.Name = name;
+    t.Owner = owner;
+    t.Columns = std::move(columns);
+    t.Object = std::make_shared<FakeTableObject>(name, owner);
+    Tables.push_back(std::move(t));
+    return Tables.back();
+}
+
+void RecordingEngine::record(const std::string& call) {
+    Calls.push_back(call);
+    if (FailOn)
+        FailOn(call);
+}
+
+FakeTable& RecordingEngine::tableOf(TFillProject* project) {
+    for (auto& t : Tables)
+        if (t.Name == project->TableName && t.Owner == project->TableOwner)
+            return t;
+    throw kvl::Exception("Table \"" + project->TableName + "\" not found");
+}
+
+void RecordingEngine::CommitTransaction() { record("CommitTransaction"); }
+
+void RecordingEngine::DoAdditionalActions(TFillProject* project, TActionTime actionTime) {
+    record(std::string(actionTime == atBefore ? "Before " : "After ") + project->TableName);
+}
+
+void RecordingEngine::GetGeneratorNames(kvl::TStringList& list) {
+    list.Clear();
+    for (const auto& g : Generators)
+        list.Add(g);
+}
+
+void RecordingEngine::GetTables(std::vector<kvl::IKVL_Ref>& list) {
+    list.clear();
+    for (const auto& t : Tables)
+        list.push_back(t.Object);
+}
+
+void RecordingEngine::TriggersStateChange(bool active, TFillProject* project) {
+    record(std::string(active ? "Triggers on " : "Triggers off ") + project->TableName);
+}
+
+void RecordingEngine::IndicesStateChange(bool active, TFillProject* project) {
+    record(std::string(active ? "Indices on " : "Indices off ") + project->TableName);
+}
+
+void RecordingEngine::GetFields(TFillProject* project, TFillFieldList& list) {
+    ++GetFieldsCalls;
+    for (const auto& c : tableOf(project).Columns) {
+        KFillRecord rec;
+        rec.DataTypeName = c.DataTypeName;
+        rec.ColumnName = c.Name;
+        rec.Nullable = c.Nullable;
+        rec.Size = c.Size;
+        rec.Precision = c.Precision;
+        rec.Scale = c.Scale;
+        rec.HasDefault = c.HasDefault;
+        rec.Project = project;
+        list.push_back(CreateFillField(rec));
+    }
+}
+
+void RecordingEngine::GetTriggers(TFillProject* project, kvl::TStringList& list) {
+    list.Clear();
+    for (const auto& t : tableOf(project).Triggers)
+        list.Add(t);
+}
+
+void RecordingEngine::GetIndices(TFillProject* project, kvl::TStringList& list) {
+    list.Clear();
+    for (const auto& i : tableOf(project).Indices)
+        list.Add(i);
+}
+
+void RecordingEngine::GetColumnData(const std::string& tableName, const std::string&, const std::string& columnName,
+                                    kvl::TStringList& list) {
+    record("GetColumnData " + tableName + "." + columnName);
+    auto it = ColumnData.find(tableName + "." + columnName);
+    if (it == ColumnData.end())
+        return;
+    for (const auto& v : it->second)
+        list.Add(v);
+}
+
+void RecordingEngine::EmptyTable(TFillProject* project) { record("EmptyTable " + project->TableName); }
+
+void RecordingEngine::UnprepareInsert(TFillProject* project) {
+    record("UnprepareInsert " + project->TableName);
+    project->Unprepare();
+    Statement.Unprepare();
+}
+
+std::string RecordingEngine::FormatIdentifier(const std::string& name, const std::string& owner) {
+    std::string quoted = name.size() > 1 && name.front() == '"' ? name : "\"" + name + "\"";
+    return owner.empty() ? quoted : "\"" + owner + "\"." + quoted;
+}
+
+std::string RecordingEngine::GeneratorIncValue(const std::string& generatorName) {
+    return kvl::Format(GeneratorExpression, {generatorName});
+}
