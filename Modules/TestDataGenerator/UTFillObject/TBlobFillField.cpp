@@ -6,4 +6,6 @@ int TBlobFillField::GetFieldDatatype() const {
     return 15;
 }
 
-std::istream& TBlobFillField::getInsertBlobValue() { return Current; }
+std::istream& TBlobFillField::getInsertBlobValue() {
+    return Current;
+}

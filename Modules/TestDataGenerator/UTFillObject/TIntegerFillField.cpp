@@ -51,8 +51,7 @@ void TIntegerFillField::prepareInsert() {
     if (RefValues.IsEmpty() && FillType == fillReferential)
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
     if (FillType == fillRandom) {
-        if (RangeTo < RangeFrom)
-            std::swap(RangeFrom, RangeTo);
+        if (RangeTo < RangeFrom) std::swap(RangeFrom, RangeTo);
         DrawLow = RangeFrom < 0 ? RangeFrom - 1 : RangeFrom;
         DrawHigh = RangeTo > 0 ? RangeTo + 1 : RangeTo;
     }
@@ -83,13 +82,9 @@ kvl::TVariant TIntegerFillField::getInsertValue() {
 }
 
 int TIntegerFillField::GetFieldDatatype() const {
-    if (DataTypeName == "SmallInt")
-        return 2;
-    if (DataTypeName == "Integer" || DataTypeName == "Decimal" || DataTypeName == "Numeric")
-        return 3;
-    if (DataTypeName == "Int64")
-        return 25;
-    if (DataTypeName == "Word")
-        return 4;
+    if (DataTypeName == "SmallInt") return 2;
+    if (DataTypeName == "Integer" || DataTypeName == "Decimal" || DataTypeName == "Numeric") return 3;
+    if (DataTypeName == "Int64") return 25;
+    if (DataTypeName == "Word") return 4;
     return 0;
 }
