@@ -69,7 +69,7 @@ ArchivePtr openArchive(const std::string& archiveFile) {
     if (std::filesystem::is_directory(archiveFile, ec))
         throw EExternalDataError(kvl::Format("The data file \"%s\" is a folder.", {archiveFile}));
     int code = ZIP_ER_OK;
-    // The consistency check catches truncated and patched archives at open time, before any
+    // The consistency check catches truncated archives and broken directories at open time, before any
     // member is read.
     ArchivePtr za(zip_open(archiveFile.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &code));
     if (!za) raiseOpenError(archiveFile, code);
