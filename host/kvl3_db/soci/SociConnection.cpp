@@ -33,6 +33,13 @@ void TKVL_SociConnection::Connect() {
 
 void TKVL_SociConnection::Disconnect() {
     if (!session_) return;
+    for (TKVL_Query* q : queries_) {
+        try {
+            q->Unprepare();
+        } catch (...) {
+            // the session goes away below, and its statements with it
+        }
+    }
     auto s = std::move(session_);
     if (inTransaction_) {
         inTransaction_ = false;

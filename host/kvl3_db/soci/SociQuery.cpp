@@ -14,9 +14,12 @@
 
 namespace kvl {
 
-TKVL_SociQuery::TKVL_SociQuery(TKVL_SociConnection& connection) : connection_(connection) {}
+TKVL_SociQuery::TKVL_SociQuery(TKVL_SociConnection& connection) : connection_(connection) {
+    connection_.Register(this);
+}
 
 TKVL_SociQuery::~TKVL_SociQuery() {
+    connection_.Unregister(this);
     try {
         Unprepare();
     } catch (...) {
