@@ -1,1 +1,0 @@
-int tdg_core_placeholder;
