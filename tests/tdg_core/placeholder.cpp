@@ -1,0 +1,1 @@
+int tdg_core_placeholder;
