@@ -19,6 +19,8 @@ constexpr int64_t MaxDefaultSpanDigits = 18;
 // Longest run of nines quoted in the message of a digit count that cannot give a default span.
 constexpr int64_t MaxQuotedNines = 64;
 
+// Bounds, spans and counters are the user's 64-bit numbers and may sit at either end of the range;
+// they wrap there like the machine's integers instead of overflowing.
 int64_t wrappingAdd(int64_t a, int64_t b) {
     return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
 }
