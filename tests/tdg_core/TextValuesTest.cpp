@@ -209,6 +209,40 @@ TEST_F(TextValues, WebAddressesAreLastNameProviderAndSuffix) {
     EXPECT_EQ(suffixes, std::set<std::string>(K_Postfix.begin(), K_Postfix.begin() + 6));
 }
 
+// Seeded runs must repeat across versions, so the order of the draws within one value is fixed:
+// the list entry first, then the parts of the pattern from left to right.
+TEST_F(TextValues, DrawsHappenInTheDocumentedOrder) {
+    const auto& last = words[xdLastNames];
+    const auto lastCount = static_cast<int32_t>(last.size());
+    auto email = field(fillEmail);
+    email->prepareInsert();
+    kvl::RandSeed(99);
+    std::string name = last[static_cast<size_t>(kvl::Random(lastCount))];
+    char initial = static_cast<char>('A' + kvl::Random(26));
+    std::string middle(K_Provider[static_cast<size_t>(kvl::Random(8))]);
+    std::string suffix(K_Postfix[static_cast<size_t>(kvl::Random(6))]);
+    kvl::RandSeed(99);
+    EXPECT_EQ(email->getInsertValue().AsString(),
+              std::string(1, initial) + "." + name + "@" + middle + "." + suffix);
+
+    auto phone = field(fillPhone);
+    phone->prepareInsert();
+    kvl::RandSeed(7);
+    int a = kvl::Random(900) + 100, b = kvl::Random(900) + 100, c = kvl::Random(9000) + 1000;
+    kvl::RandSeed(7);
+    EXPECT_EQ(phone->getInsertValue().AsString(),
+              "(1-" + std::to_string(a) + ") " + std::to_string(b) + "-" + std::to_string(c));
+
+    auto full = field(fillFullNames);
+    full->prepareInsert();
+    const auto& first = words[xdFirstNames];
+    kvl::RandSeed(5);
+    std::string f = first[static_cast<size_t>(kvl::Random(static_cast<int32_t>(first.size())))];
+    std::string l = last[static_cast<size_t>(kvl::Random(lastCount))];
+    kvl::RandSeed(5);
+    EXPECT_EQ(full->getInsertValue().AsString(), f + " " + l);
+}
+
 TEST(TextWordTables, HaveTheirDocumentedForm) {
     ASSERT_EQ(K_Provider.size(), 8u);
     ASSERT_EQ(K_Postfix.size(), 12u);
