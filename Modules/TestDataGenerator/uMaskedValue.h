@@ -8,6 +8,7 @@
 // Counters and file positions live inside the word array, so they advance from row to row and
 // restart with every compilation.
 
+#include "UTFillConstants.h"
 #include "base/StringList.h"
 
 #include <array>
@@ -54,9 +55,7 @@ inline constexpr std::string_view MV_LOWER_LETTERS = "abcdefghijklmnopqrstuvwxyz
 inline constexpr std::string_view MV_LETTERS = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 inline constexpr std::string_view MV_DIGITS = "0123456789";
 inline constexpr std::string_view MV_HEX_DIGITS = "0123456789ABCDEF";
-// Printable ASCII from "!" through "_", then "a" through "z": no blank, no backquote, no braces.
-inline constexpr std::string_view CharSet89 =
-    "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_abcdefghijklmnopqrstuvwxyz";
+using ::CharSet89;
 
 // The widest zero padding a counter or number is given; anything wider is refused like a
 // malformed format rather than building values far longer than any text column.
