@@ -166,8 +166,10 @@ void TTextFillField::prepareInsert() {
         IncFormat = IncFixedDigits ? "%." + std::to_string(IncDigits) + "d" : "%d";
         break;
     case fillMasked:
-        // MASKED VALUES HOOK: free the previous mask files, compile Mask and load the files it
-        // names (uMaskedValue).
+        FreeMaskedFiles();
+        MaskCommands = kvl::GetMaskedCommands(Mask);
+        MaskFiles = std::make_unique<kvl::TMaskFiles>();
+        kvl::LoadMaskedFiles(MaskCommands, *MaskFiles);
         break;
     case fillRandom:
         prepareCustomFile();
@@ -293,8 +295,7 @@ kvl::TVariant TTextFillField::getInsertValue() {
         return kvl::TVariant(first + " " + RandomEntry(Values2));
     }
     case fillMasked:
-        // MASKED VALUES HOOK: GetNextMaskedValue (uMaskedValue).
-        return kvl::TVariant();
+        return kvl::TVariant(GetNextMaskedValue());
     case fillIncreasing: {
         // The digit count is meant without the sign, but kvl::Format counts the sign as one of
         // the digits; format the magnitude and put the sign in front.
@@ -309,4 +310,10 @@ kvl::TVariant TTextFillField::getInsertValue() {
     default:
         return kvl::TVariant();
     }
+}
+
+std::string TTextFillField::GetNextMaskedValue() {
+    Buffer.clear();
+    kvl::AppendMaskedValue(MaskCommands, MaskFiles.get(), Buffer);
+    return Buffer;
 }

@@ -2,8 +2,10 @@
 #include "TCustomFillField.h"
 #include "UTFillProjects/Events.h"
 #include "base/DateTime.h"
+#include "uMaskedValue.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // Texts of every kind: fixed, random characters, words from the external lists, addresses built
@@ -42,9 +44,12 @@ public:
     kvl::TDateTime TimeTo = 0;
     int32_t LengthFrom = 0;
     int32_t LengthTo = 0;
-    // MASKED VALUES HOOK: the compiled mask (MaskCommands), the files it loads (MaskFiles),
-    // GetNextMaskedValue and FreeMaskedFiles come with the mask language in uMaskedValue; until
-    // then a masked field prepares nothing and gives no value.
+    kvl::TMaskedCommands MaskCommands;
+    std::unique_ptr<kvl::TMaskFiles> MaskFiles; // absent until the first masked preparation
+
+    // The next value of the compiled mask, also left in Buffer.
+    std::string GetNextMaskedValue();
+    void FreeMaskedFiles() { MaskFiles.reset(); }
 
 private:
     const kvl::TStringList& externalList(TExternalDataKind kind);
