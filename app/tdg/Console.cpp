@@ -1,7 +1,7 @@
 #include "Console.h"
 
-#include "ExternalData/ExternalDataPasswords.h"
 #include "ExternalData/ExternalDataReader.h"
+#include "UTFillConstants.h"
 #include "UTFillProjects/TFillProject.h"
 #include "base/Format.h"
 
@@ -27,8 +27,9 @@ TConsoleRun::TConsoleRun(TFillProjects& projects, const kvl::TKVL_Settings& sett
     : projects_(projects), settings_(settings), terminal_(isatty(STDOUT_FILENO) != 0) {
     projects_.OnExternalDataInit = [this](TExternalDataKind kind, kvl::TStringList& target) {
         auto k = static_cast<size_t>(kind);
-        tdg::LoadExternalData(settings_.TDG_DATA_DIR, kArchive[k], kMember[k],
-                              std::string(tdg::TDG_EXTERNALDATA_PASSWORDS[k]), target);
+        tdg::LoadExternalData(settings_.TDG_DATA_DIR, std::string(TDG_EXTERNALDATA_FILENAMES[k]),
+                              std::string(TDG_EXTERNALDATA_ZIPPEDNAME[k]),
+                              std::string(TDG_EXTERNALDATA_PASSWORDS[k]), target);
     };
     projects_.OnInitTableFill = [this](TFillProject*, const std::string& table, const std::string&, int,
                                        int rows) {
