@@ -5,7 +5,9 @@
 #include "base/StringList.h"
 #include "kvl3_db/Ukvl_catalogue.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -43,8 +45,8 @@ public:
     void SetdefaultIndex(bool value) { defaultIndex = value; }
     void SetdefaultTrigger(bool value) { defaultTrigger = value; }
 
-    void doFillProgress(TFillProject* sender, int currRow, int rowErrors, int rowsPerSec, kvl::TDateTime timeElapsed,
-                        kvl::TDateTime timeNeeded);
+    void doFillProgress(TFillProject* sender, int currRow, int rowErrors, int rowsPerSec,
+                        kvl::TDateTime timeElapsed, kvl::TDateTime timeNeeded);
     void doInitTableFill(TFillProject* sender, const std::string& currTable, const std::string& currTask,
                          int tableIndex, int rowsToInsert);
     void doTaskUpdate(TFillProject* sender, const std::string& task);
@@ -64,9 +66,12 @@ public:
     TInitTableFill OnInitTableFill;
     TTaskNotify OnTaskUpdate;
     TFillFinished OnFillFinished;
-    bool FillingStarted = false;
-    bool StopRequested = false;
+    // written by the window's thread, read by the run between rows
+    std::atomic<bool> FillingStarted{false};
+    std::atomic<bool> StopRequested{false};
     TFillStructureEngine* StructureEngine = nullptr;
+    // The run's clock in days; unset, a monotonic clock. Tests set it to control elapsed times.
+    std::function<kvl::TDateTime()> RunClock;
 
 protected:
     void Notification(kvl::TComponent* component, kvl::TOperation operation) override;
