@@ -45,8 +45,8 @@ public:
     void SetdefaultIndex(bool value) { defaultIndex = value; }
     void SetdefaultTrigger(bool value) { defaultTrigger = value; }
 
-    void doFillProgress(TFillProject* sender, int currRow, int rowErrors, int rowsPerSec,
-                        kvl::TDateTime timeElapsed, kvl::TDateTime timeNeeded);
+    void doFillProgress(TFillProject* sender, int currRow, int rowErrors, int rowsPerSec, kvl::TDateTime timeElapsed,
+                        kvl::TDateTime timeNeeded);
     void doInitTableFill(TFillProject* sender, const std::string& currTable, const std::string& currTask,
                          int tableIndex, int rowsToInsert);
     void doTaskUpdate(TFillProject* sender, const std::string& task);

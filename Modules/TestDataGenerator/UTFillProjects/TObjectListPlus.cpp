@@ -7,9 +7,7 @@
 
 #include <algorithm>
 
-TObjectListPlus::~TObjectListPlus() {
-    Clear();
-}
+TObjectListPlus::~TObjectListPlus() { Clear(); }
 
 void TObjectListPlus::checkIndex(int index, int limit) const {
     if (index < 0 || index >= limit)
@@ -33,7 +31,8 @@ void TObjectListPlus::Insert(int index, TFillProject* project) {
 
 void TObjectListPlus::Delete(int index) {
     TFillProject* p = Extract(index);
-    if (OwnsObjects) delete p;
+    if (OwnsObjects)
+        delete p;
 }
 
 TFillProject* TObjectListPlus::Extract(int index) {
@@ -80,6 +79,4 @@ void TObjectListPlus::ToggleOwnsObjectsToFalse() {
     OwnsObjects = false;
 }
 
-void TObjectListPlus::ToggleOwnsObjectsToOriginal() {
-    OwnsObjects = SavedOwnsObjects;
-}
+void TObjectListPlus::ToggleOwnsObjectsToOriginal() { OwnsObjects = SavedOwnsObjects; }
