@@ -140,6 +140,9 @@ private:
 
     // Returns False when the run was called off while the event was being handled.
     bool ReportProgress(int rowNumber) {
+        // without a listener the clock need not be read once per row
+        if (!owner_.OnFillProgress)
+            return owner_.FillingStarted;
         const kvl::TDateTime elapsed = Clock() - start_ + ElapsedOffset;
         const kvl::TDateTime needed = elapsed / rowNumber * project_.Rows - elapsed;
         const double rate = inserted_ / (elapsed * SecsPerDay);
