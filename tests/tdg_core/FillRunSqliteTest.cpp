@@ -38,6 +38,10 @@ protected:
         engine->AddTable("t", {integerColumn("id", false), integerColumn("qty")});
         projects.SetStructureEngine(engine.get());
         projects.CreateStructure();
+        setUpTableT();
+    }
+    // id counts up from 1, qty is random in 10..20
+    void setUpTableT() {
         TFillFieldList& fields = table().GetFillFields();
         auto& id = static_cast<TIntegerFillField&>(*fields[0]);
         id.FillType = fillIncreasing;
@@ -143,6 +147,25 @@ TEST_F(FillRunSqlite, EmptyFirstRemovesTheOldRows) {
     table().Rows = 3;
     projects.startInsert();
     EXPECT_EQ(probe->Value("select group_concat(id) from (select id from t order by id)"), "1,2,3");
+}
+
+TEST_F(FillRunSqlite, ChildTableRefersToRowsTheRunPutIntoItsParent) {
+    probe->Execute("create table child (parent_id integer not null references t (id))");
+    engine->AddTable("child", {integerColumn("parent_id", false)});
+    projects.CreateStructure();
+    setUpTableT();
+    table().Rows = 30;
+    TFillProject& child = *projects.getFillProject(1);
+    TCustomFillField& ref = *child.GetFillFields()[0];
+    ref.FillType = fillReferential;
+    ref.RefTable = "t";
+    ref.RefColumn = "id";
+    child.doFill = true;
+    child.Rows = 100;
+    projects.startInsert();
+    EXPECT_EQ(probe->Count("child"), 100);
+    EXPECT_EQ(probe->Value("select count(*) from child where parent_id not in (select id from t)"), "0");
+    EXPECT_EQ(child.Statistics.ErrorCount, 0);
 }
 
 } // namespace
