@@ -7,7 +7,8 @@ namespace kvl {
 TComponent::~TComponent() {
     auto subscribers = std::move(subscribers_);
     for (TComponent* s : subscribers) {
-        s->RemoveFreeNotification(this);
+        s->subscribers_.erase(std::remove(s->subscribers_.begin(), s->subscribers_.end(), this),
+                              s->subscribers_.end());
         s->Notification(this, TOperation::opRemove);
     }
 }
@@ -23,7 +24,12 @@ void TComponent::FreeNotification(TComponent* subscriber) {
 }
 
 void TComponent::RemoveFreeNotification(TComponent* subscriber) {
+    // the subscription runs both ways, so it ends both ways
     subscribers_.erase(std::remove(subscribers_.begin(), subscribers_.end(), subscriber), subscribers_.end());
+    if (subscriber)
+        subscriber->subscribers_.erase(
+            std::remove(subscriber->subscribers_.begin(), subscriber->subscribers_.end(), this),
+            subscriber->subscribers_.end());
 }
 
 void TComponent::Notification(TComponent*, TOperation) {}

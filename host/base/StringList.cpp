@@ -35,6 +35,7 @@ const std::string& TStringList::Get(int index) const {
 }
 
 void TStringList::Put(int index, std::string value) {
+    ++changes_;
     checkIndex(index, Count());
     items_[static_cast<size_t>(index)] = std::move(value);
 }
@@ -48,6 +49,7 @@ size_t TStringList::sortedPosition(std::string_view value, bool& found) const {
 }
 
 int TStringList::Add(std::string value) {
+    ++changes_;
     if (!sorted_) {
         items_.push_back(std::move(value));
         return Count() - 1;
@@ -60,16 +62,19 @@ int TStringList::Add(std::string value) {
 }
 
 void TStringList::Insert(int index, std::string value) {
+    ++changes_;
     checkIndex(index, Count() + 1);
     items_.insert(items_.begin() + index, std::move(value));
 }
 
 void TStringList::Delete(int index) {
+    ++changes_;
     checkIndex(index, Count());
     items_.erase(items_.begin() + index);
 }
 
 void TStringList::Exchange(int a, int b) {
+    ++changes_;
     checkIndex(a, Count());
     checkIndex(b, Count());
     std::swap(items_[static_cast<size_t>(a)], items_[static_cast<size_t>(b)]);
@@ -98,6 +103,7 @@ int TStringList::IndexOf(std::string_view value) const {
 }
 
 void TStringList::SetSorted(bool sorted) {
+    ++changes_;
     if (sorted && !sorted_) {
         std::stable_sort(items_.begin(), items_.end(),
                          [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
@@ -118,6 +124,7 @@ std::string TStringList::Text() const {
 }
 
 void TStringList::SetText(std::string_view text) {
+    ++changes_;
     Clear();
     size_t start = 0;
     while (start < text.size()) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,10 @@ public:
     int Add(std::string value);
     void Insert(int index, std::string value);
     void Delete(int index);
-    void Clear() { items_.clear(); }
+    void Clear() {
+        items_.clear();
+        ++changes_;
+    }
     void Exchange(int a, int b);
     void AddStrings(const TStringList& other);
     void Assign(const TStringList& other);
@@ -48,12 +52,16 @@ public:
 
     bool operator==(const TStringList& other) const { return items_ == other.items_; }
 
+    // Grows with every change, so a holder can tell cheaply whether the list changed.
+    uint64_t ChangeCount() const { return changes_; }
+
 private:
     void checkIndex(int index, int limit) const;
     size_t sortedPosition(std::string_view value, bool& found) const;
 
     std::vector<std::string> items_;
     bool sorted_ = false;
+    uint64_t changes_ = 0;
 };
 
 int CompareText(std::string_view a, std::string_view b);

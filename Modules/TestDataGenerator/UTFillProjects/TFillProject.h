@@ -5,6 +5,7 @@
 #include "base/StringList.h"
 #include "kvl3_db/Ukvl_catalogue.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,7 +41,8 @@ public:
     void StopInsert();
     void SetSQLAndParamDatatypes();
 
-    bool StopRequested = false;
+    // written by the window's thread, read by the run between rows
+    std::atomic<bool> StopRequested{false};
     std::unique_ptr<TFillFieldList> FillFields;
     kvl::IKVL_Ref TableObject;
     kvl::TStringList Triggers;

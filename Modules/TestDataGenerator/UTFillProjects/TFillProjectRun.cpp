@@ -1,12 +1,274 @@
+#include "TFillErrorLog.h"
 #include "TFillProject.h"
 #include "TFillProjects.h"
 #include "TFillStructureEngine.h"
+#include "base/DateTime.h"
+#include "base/Exceptions.h"
+#include "base/Format.h"
+#include "base/SysUtils.h"
+
+#include <chrono>
+#include <climits>
+#include <exception>
+#include <thread>
 
 // The run of one table and of all tables.
 
+namespace {
+
+constexpr double SecsPerDay = 86400.0;
+// Keeps the first estimates finite: no division by a zero elapsed time.
+constexpr kvl::TDateTime ElapsedOffset = 0.000001;
+
+// Only differences of readings are used, so a monotonic clock serves: it does not jump when
+// the system time is set, and a fill may pass midnight.
+kvl::TDateTime MonotonicDays() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count() / SecsPerDay;
+}
+
+std::string CountText(const char* before, int64_t count, const char* after) {
+    return before + kvl::IntToStr(count) + after;
+}
+
+// One fill of one table: the counters and clock readings live here, the results go into the
+// project's statistics.
+class TTableFill {
+public:
+    explicit TTableFill(TFillProject& project)
+        : project_(project), owner_(*project.FillProjects), engine_(*owner_.StructureEngine),
+          stats_(project.Statistics) {}
+
+    void Run() {
+        owner_.doFillProgress(&project_, 0, 0, 0, 0, 0);
+        ResetStatistics();
+        if (!project_.validateProjectNoFill())
+            throw kvl::Exception("Can't start filling without at least one field to fill.");
+        WarnOfUnfilledNotNull();
+        if (project_.DisableIndices)
+            ChangeState("Deactivating indices...", "Error while deactivating indices:", [this] {
+                engine_.IndicesStateChange(false, &project_);
+            });
+        if (project_.DisableTriggers)
+            ChangeState("Deactivating triggers...", "Error while deactivating triggers:", [this] {
+                engine_.TriggersStateChange(false, &project_);
+            });
+        engine_.DoAdditionalActions(&project_, atBefore);
+
+        std::exception_ptr failure;
+        try {
+            InsertPhase();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        Close();
+        if (failure) std::rethrow_exception(failure);
+        Finish();
+    }
+
+private:
+    kvl::TDateTime Clock() const { return owner_.RunClock ? owner_.RunClock() : MonotonicDays(); }
+    void Task(const std::string& text) { owner_.doTaskUpdate(&project_, text); }
+
+    void ResetStatistics() {
+        stats_.RowsInserted = 0;
+        stats_.ErrorCount = 0;
+        stats_.InsertTime = 0;
+        stats_.IndexRebuildTime = 0;
+        stats_.IndicesDeactivated = 0;
+        kvl::TStringList& log = stats_.Log;
+        log.Clear();
+        const kvl::TDateTime now = kvl::Now();
+        log.Add("Korvel - Test Data Generator - error-log");
+        log.Add("Job started at " + kvl::DateToStr(now) + " " + kvl::TimeToStr(now));
+        log.Add("for table: " + project_.TableName);
+        log.Add("");
+        log.Add("**************** Error Section ****************");
+        log.Add("");
+    }
+
+    void WarnOfUnfilledNotNull() {
+        if (project_.validateProjectNotNull() == -1) return;
+        const std::string warning =
+            "WARNING: At least one NOT NULL field is left unfilled for table \"" + project_.TableName + "\".";
+        Task(warning);
+        stats_.Log.Add(warning);
+    }
+
+    // A table whose indices or triggers keep their state still gets its rows.
+    template <typename Change> void ChangeState(const char* task, const char* heading, Change change) {
+        Task(task);
+        try {
+            change();
+        } catch (const std::exception& e) {
+            AddErrorEntry(stats_.Log, heading, e.what());
+        }
+    }
+
+    void InsertPhase() {
+        Task("Preparing insertion");
+        project_.Prepare();
+        project_.SetSQLAndParamDatatypes();
+        engine_.CreateParamMap(&project_);
+        Task(CountText("Insertion started [", project_.Rows, " rows]"));
+        start_ = Clock();
+        engine_.StartTransaction();
+        for (int64_t row = 1; row <= project_.Rows; ++row) {
+            if (project_.StopRequested) return;
+            const int rowNumber = static_cast<int>(row);
+            InsertOne(rowNumber);
+            if ((rowNumber % 100 == 0 || errors_ % 10 == 0) && !ReportProgress(rowNumber)) {
+                project_.StopRequested = true;
+                return;
+            }
+            CommitIfDue();
+        }
+    }
+
+    void InsertOne(int rowNumber) {
+        try {
+            engine_.InsertRow(&project_);
+        } catch (const std::exception& e) {
+            AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {rowNumber}), e.what());
+            ++errors_;
+            return;
+        }
+        // lets the window's thread breathe during long loads
+        if (inserted_ % 100 == 0) std::this_thread::yield();
+        ++inserted_;
+    }
+
+    // Returns False when the run was called off while the event was being handled.
+    bool ReportProgress(int rowNumber) {
+        // without a listener the clock need not be read once per row
+        if (!owner_.OnFillProgress) return owner_.FillingStarted;
+        const kvl::TDateTime elapsed = Clock() - start_ + ElapsedOffset;
+        const kvl::TDateTime needed = elapsed / rowNumber * project_.Rows - elapsed;
+        const double rate = inserted_ / (elapsed * SecsPerDay);
+        const int rowsPerSec = rate >= INT_MAX ? INT_MAX : static_cast<int>(rate);
+        owner_.doFillProgress(&project_, rowNumber, errors_, rowsPerSec, elapsed, needed);
+        return owner_.FillingStarted;
+    }
+
+    // Tested after every attempt, so a failed row just after a commit point commits again.
+    void CommitIfDue() {
+        const int perTransaction = project_.RowsPerTransaction;
+        if (perTransaction <= 0 || inserted_ == 0 || inserted_ % perTransaction != 0) return;
+        Task(CountText("Committing data [", inserted_, " rows inserted]"));
+        engine_.CommitTransaction();
+        engine_.StartTransaction();
+    }
+
+    // Runs after every insert phase, also a failed one; nothing here may hide that failure.
+    void Close() {
+        try {
+            engine_.CommitTransaction();
+        } catch (...) {
+        }
+        Task("Unpreparing...");
+        try {
+            engine_.DoAdditionalActions(&project_, atAfter);
+        } catch (...) {
+        }
+        try {
+            engine_.UnprepareInsert(&project_);
+        } catch (...) {
+        }
+        if (project_.StopRequested) owner_.doFillFinished(&project_);
+    }
+
+    void Finish() {
+        Task(CountText("Finished filling [", inserted_, " rows inserted]"));
+        stats_.InsertTime = Clock() - start_;
+        stats_.RowsInserted = inserted_;
+        stats_.ErrorCount = errors_;
+        // a stopped table keeps indices and triggers off: the user wanted it to end now
+        if (project_.StopRequested) return;
+        if (project_.DisableIndices)
+            ChangeState("Reactivating indices...", "Error while reactivating indices:", [this] {
+                engine_.IndicesStateChange(true, &project_);
+            });
+        stats_.IndexRebuildTime = Clock() - start_ - stats_.InsertTime;
+        if (project_.StopRequested) return;
+        if (project_.DisableTriggers)
+            ChangeState("Reactivating triggers...", "Error while reactivating triggers:", [this] {
+                engine_.TriggersStateChange(true, &project_);
+            });
+        AppendSummary();
+        Task("All done!");
+        owner_.doFillFinished(&project_);
+    }
+
+    void AppendSummary() {
+        kvl::TStringList& log = stats_.Log;
+        log.Add("");
+        log.Add("************* End of Error Section ************");
+        log.Add("");
+        log.Add("Time needed for insertion: " + kvl::FormatDateTime("hh:nn:ss", stats_.InsertTime));
+        log.Add(kvl::Format("Rows inserted: %d", {stats_.RowsInserted}));
+        log.Add(kvl::Format("Errors encountered: %d", {stats_.ErrorCount}));
+        if (stats_.IndicesDeactivated > 0) {
+            log.Add("Indices deactivated:");
+            log.AddStrings(project_.Indices);
+            log.Add("");
+            log.Add("Time needed for rebuilding these: " + kvl::TimeToStr(stats_.IndexRebuildTime));
+        } else {
+            log.Add("No indices were deactivated");
+        }
+        log.Add("");
+        if (stats_.TriggersDeactivated > 0) {
+            log.Add("Triggers deactivated:");
+            log.AddStrings(project_.Triggers);
+        } else {
+            log.Add("");
+        }
+    }
+
+    TFillProject& project_;
+    TFillProjects& owner_;
+    TFillStructureEngine& engine_;
+    TFillStatistics& stats_;
+    int inserted_ = 0;
+    int errors_ = 0;
+    kvl::TDateTime start_ = 0;
+};
+
+// Children before parents when the list is in foreign-key order: all emptying happens before
+// the first row goes in.
+void EmptyTables(TFillProjects& projects) {
+    for (int i = projects.GetProjectCount() - 1; i >= 0; --i) {
+        TFillProject* p = projects.getFillProject(i);
+        if (!p->EmptyFirst || !p->doFill) continue;
+        projects.doTaskUpdate(p, "Emptying table...");
+        projects.StructureEngine->EmptyTable(p);
+    }
+}
+
+void FillTables(TFillProjects& projects) {
+    for (int i = 0; i < projects.GetProjectCount(); ++i) {
+        TFillProject* p = projects.getFillProject(i);
+        if (!p->doFill) continue;
+        try {
+            projects.doInitTableFill(p, p->TableName, "Preparing", i + 1, p->Rows);
+            p->StartInsert();
+        } catch (const std::exception& e) {
+            throw kvl::Exception("Error during project: " + p->TableName + "\n\r" + e.what());
+        }
+        if (!projects.FillingStarted || projects.StopRequested) return;
+    }
+}
+
+} // namespace
+
 void TFillProject::Prepare() {
-    for (auto& f : GetFillFields())
-        f->prepareInsert();
+    for (auto& f : GetFillFields()) {
+        try {
+            f->prepareInsert();
+        } catch (const std::exception& e) {
+            throw kvl::Exception(
+                kvl::Format("Error during \"prepare\" of column \"%s\": %s", {f->ColumnName, e.what()}));
+        }
+    }
 }
 
 void TFillProject::Unprepare() {
@@ -18,9 +280,33 @@ void TFillProject::StopInsert() {
     StopRequested = true;
 }
 
-void TFillProject::StartInsert() {}
+void TFillProject::StartInsert() {
+    if (!FillProjects || !FillProjects->StructureEngine) throw kvl::Exception("No structure engine");
+    TTableFill(*this).Run();
+}
 
-void TFillProjects::startInsert() {}
+void TFillProjects::startInsert() {
+    if (!StructureEngine) throw kvl::Exception("No structure engine");
+    StopRequested = false;
+    for (TFillProject* p : Projects)
+        p->StopRequested = false;
+    std::exception_ptr failure;
+    try {
+        StructureEngine->Connect();
+        FillingStarted = true;
+        EmptyTables(*this);
+        FillTables(*this);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    try {
+        StructureEngine->Disconnect();
+    } catch (...) {
+    }
+    FillingStarted = false;
+    StopRequested = false;
+    if (failure) std::rethrow_exception(failure);
+}
 
 void TFillProjects::stopInsert() {
     StopRequested = true;

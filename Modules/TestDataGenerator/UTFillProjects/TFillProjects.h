@@ -5,7 +5,9 @@
 #include "base/StringList.h"
 #include "kvl3_db/Ukvl_catalogue.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -72,9 +74,12 @@ public:
     TInitTableFill OnInitTableFill;
     TTaskNotify OnTaskUpdate;
     TFillFinished OnFillFinished;
-    bool FillingStarted = false;
-    bool StopRequested = false;
+    // written by the window's thread, read by the run between rows
+    std::atomic<bool> FillingStarted{false};
+    std::atomic<bool> StopRequested{false};
     TFillStructureEngine* StructureEngine = nullptr;
+    // The run's clock in days; unset, a monotonic clock. Tests set it to control elapsed times.
+    std::function<kvl::TDateTime()> RunClock;
 
 protected:
     void Notification(kvl::TComponent* component, kvl::TOperation operation) override;

@@ -42,6 +42,8 @@ void TKVL_SociQuery::Prepare() {
 }
 
 void TKVL_SociQuery::ensurePrepared(bool forQuery) {
+    // the text is only rebuilt when the lines changed: a statement runs once per row
+    if (statement_ && SQL().ChangeCount() == preparedChange_ && forQuery == forQuery_) return;
     std::string text = SQL().Text();
     if (statement_ && text == preparedText_ && forQuery == forQuery_) return;
     bool sameText = statement_ && text == preparedText_;
@@ -63,6 +65,7 @@ void TKVL_SociQuery::ensurePrepared(bool forQuery) {
         statement_->alloc();
         statement_->prepare(text, soci::details::st_repeatable_query);
         preparedText_ = text;
+        preparedChange_ = SQL().ChangeCount();
         forQuery_ = forQuery;
     } catch (const std::exception& e) {
         statement_.reset();

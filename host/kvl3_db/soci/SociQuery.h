@@ -78,6 +78,7 @@ private:
     std::unique_ptr<soci::statement> statement_;
     std::unique_ptr<soci::row> row_;
     std::string preparedText_;
+    uint64_t preparedChange_ = 0;
     bool bound_ = false;
     bool forQuery_ = false;
     bool eof_ = true;

@@ -1,0 +1,552 @@
+#include "support/RecordingEngine.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillProjects/TFillErrorLog.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+// Every event goes into the engine's call list, so that engine operations and events can be
+// checked in one sequence.
+class FillRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine.AddTable("T", {{"A", "Integer", false}, {"B", "Integer", true}});
+        engine.AddTable("U", {{"X", "Integer", true}});
+        engine.AddTable("V", {{"Y", "Integer", true}});
+        projects.SetStructureEngine(&engine);
+        projects.CreateStructure();
+        for (int i = 0; i < projects.GetProjectCount(); ++i)
+            fillEveryColumn(*projects.getFillProject(i));
+        projects.OnInitTableFill = [this](TFillProject*, const std::string& table, const std::string& task,
+                                          int index, int rows) {
+            engine.Calls.push_back("Init " + table + " " + task + " " + std::to_string(index) + " " +
+                                   std::to_string(rows));
+        };
+        projects.OnTaskUpdate = [this](TFillProject*, const std::string& task) {
+            engine.Calls.push_back("Task " + task);
+        };
+        projects.OnFillProgress = [this](TFillProject*, int row, int errors, int, kvl::TDateTime,
+                                         kvl::TDateTime) {
+            engine.Calls.push_back("Progress " + std::to_string(row) + " " + std::to_string(errors));
+            if (onProgress) onProgress(row);
+        };
+        projects.OnFillFinished = [this](TFillProject* p) {
+            engine.Calls.push_back("Finished " + p->TableName);
+        };
+    }
+
+    static void fillEveryColumn(TFillProject& p) {
+        for (auto& f : p.GetFillFields()) {
+            f->FillType = fillIncreasing;
+            static_cast<TIntegerFillField&>(*f).StaticValue = 1;
+        }
+    }
+
+    TFillProject& project(int i) { return *projects.getFillProject(i); }
+
+    TFillProject& only(int rows, int perTransaction) {
+        TFillProject& p = project(0);
+        p.doFill = true;
+        p.Rows = rows;
+        p.RowsPerTransaction = perTransaction;
+        return p;
+    }
+
+    Calls run() {
+        engine.Calls.clear();
+        projects.startInsert();
+        return engine.Calls;
+    }
+
+    std::string runFailing() {
+        engine.Calls.clear();
+        try {
+            projects.startInsert();
+        } catch (const kvl::Exception& e) {
+            return e.Message();
+        }
+        ADD_FAILURE() << "the run did not fail";
+        return std::string();
+    }
+
+    int count(const std::string& call) const {
+        return static_cast<int>(std::count(engine.Calls.begin(), engine.Calls.end(), call));
+    }
+    bool has(const std::string& call) const { return count(call) > 0; }
+    int countPrefix(const std::string& prefix) const {
+        return static_cast<int>(std::count_if(engine.Calls.begin(), engine.Calls.end(),
+                                              [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+    }
+    std::vector<std::string> logOf(int i) {
+        std::vector<std::string> lines;
+        for (int n = 0; n < project(i).Statistics.Log.Count(); ++n)
+            lines.push_back(project(i).Statistics.Log[n]);
+        return lines;
+    }
+    static std::vector<std::string> summaryOf(const std::vector<std::string>& log) {
+        auto it = std::find(log.begin(), log.end(), "************* End of Error Section ************");
+        return it == log.end() ? std::vector<std::string>() : std::vector<std::string>(it, log.end());
+    }
+
+    RecordingEngine engine;
+    TFillProjects projects;
+    std::function<void(int row)> onProgress;
+};
+
+TEST_F(FillRun, OneTableGoesThroughEveryStepInOrder) {
+    TFillProject& p = only(3, 2);
+    p.EmptyFirst = p.DisableIndices = p.DisableTriggers = true;
+    EXPECT_EQ(run(), (Calls{"Connect",
+                            "Task Emptying table...",
+                            "EmptyTable T",
+                            "Init T Preparing 1 3",
+                            "Progress 0 0",
+                            "Task Deactivating indices...",
+                            "Indices off T",
+                            "Task Deactivating triggers...",
+                            "Triggers off T",
+                            "Before T",
+                            "Task Preparing insertion",
+                            "Prepare",
+                            "Task Insertion started [3 rows]",
+                            "StartTransaction",
+                            "Progress 1 0",
+                            "Progress 2 0",
+                            "Task Committing data [2 rows inserted]",
+                            "CommitTransaction",
+                            "StartTransaction",
+                            "Progress 3 0",
+                            "CommitTransaction",
+                            "Task Unpreparing...",
+                            "After T",
+                            "UnprepareInsert T",
+                            "Unprepare statement",
+                            "Task Finished filling [3 rows inserted]",
+                            "Task Reactivating indices...",
+                            "Indices on T",
+                            "Task Reactivating triggers...",
+                            "Triggers on T",
+                            "Task All done!",
+                            "Finished T",
+                            "Disconnect"}));
+    EXPECT_EQ(engine.Statement.PreparedText,
+              "insert into \"T\" (\r\n\"A\"\r\n,\r\n\"B\"\r\n)\r\nvalues (\r\n:P0\r\n,\r\n:P1\r\n)");
+    ASSERT_EQ(engine.Statement.Rows.size(), 3u);
+    EXPECT_EQ(engine.Statement.Rows[2][0].AsInt64(), 2);
+    EXPECT_EQ(p.Statistics.RowsInserted, 3);
+    EXPECT_EQ(p.Statistics.ErrorCount, 0);
+    EXPECT_FALSE(projects.FillingStarted);
+}
+
+TEST_F(FillRun, LogHasHeaderAndSummary) {
+    TFillProject& p = only(2, 10);
+    p.Statistics.Log.Add("left over from the last run");
+    run();
+    std::vector<std::string> log = logOf(0);
+    ASSERT_EQ(log.size(), 15u);
+    EXPECT_EQ(log[0], "Korvel - Test Data Generator - error-log");
+    EXPECT_EQ(log[1].rfind("Job started at ", 0), 0u);
+    EXPECT_GT(log[1].size(), std::string("Job started at ").size() + 6);
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.end()),
+              (std::vector<std::string>{"for table: T", "", "**************** Error Section ****************",
+                                        "", "", "************* End of Error Section ************", "",
+                                        "Time needed for insertion: 00:00:00", "Rows inserted: 2",
+                                        "Errors encountered: 0", "No indices were deactivated", "", ""}));
+}
+
+TEST_F(FillRun, SummaryListsDeactivatedIndicesAndTriggersWhenCounted) {
+    engine.Tables[0].Indices = {"IX_A", "IX_B"};
+    engine.Tables[0].Triggers = {"TR_1"};
+    TFillProject& p = only(1, 10);
+    p.CreateStructure();
+    // the engine's state changes may count what they turn off
+    engine.FailOn = [&](const std::string& call) {
+        if (call == "Indices off T") p.Statistics.IndicesDeactivated = 2;
+        if (call == "Triggers off T") p.Statistics.TriggersDeactivated = 1;
+    };
+    p.DisableIndices = p.DisableTriggers = true;
+    run();
+    std::vector<std::string> summary = summaryOf(logOf(0));
+    ASSERT_EQ(summary.size(), 13u);
+    EXPECT_EQ(std::vector<std::string>(summary.begin() + 5, summary.end()),
+              (std::vector<std::string>{"Indices deactivated:", "IX_A", "IX_B", "", summary[9], "",
+                                        "Triggers deactivated:", "TR_1"}));
+    EXPECT_EQ(summary[9].rfind("Time needed for rebuilding these: ", 0), 0u);
+}
+
+TEST_F(FillRun, ZeroRowsStillPreparesCommitsAndFinishesOnce) {
+    only(0, 10);
+    run();
+    EXPECT_TRUE(has("Prepare"));
+    EXPECT_EQ(count("StartTransaction"), 1);
+    EXPECT_EQ(count("CommitTransaction"), 1);
+    EXPECT_EQ(engine.Statement.Executions, 0);
+    EXPECT_EQ(countPrefix("Progress"), 1); // the initial one
+    EXPECT_TRUE(has("Task Insertion started [0 rows]"));
+    EXPECT_TRUE(has("Task Finished filling [0 rows inserted]"));
+    EXPECT_TRUE(has("Task All done!"));
+    EXPECT_EQ(count("Finished T"), 1);
+}
+
+TEST_F(FillRun, CommitsEveryRowsPerTransactionAndReportsEveryRowWithoutErrors) {
+    only(250, 100);
+    run();
+    EXPECT_EQ(countPrefix("Task Committing data"), 2);
+    EXPECT_TRUE(has("Task Committing data [100 rows inserted]"));
+    EXPECT_TRUE(has("Task Committing data [200 rows inserted]"));
+    EXPECT_EQ(count("CommitTransaction"), 3);
+    EXPECT_EQ(count("StartTransaction"), 3);
+    EXPECT_EQ(countPrefix("Progress"), 251);
+    // the commit of row 100 comes after its progress report
+    auto commit =
+        std::find(engine.Calls.begin(), engine.Calls.end(), "Task Committing data [100 rows inserted]");
+    EXPECT_EQ(*(commit - 1), "Progress 100 0");
+    EXPECT_EQ(*(commit + 3), "Progress 101 0");
+}
+
+TEST_F(FillRun, NoIntermediateCommitWhenRowsPerTransactionIsZero) {
+    only(120, 0);
+    run();
+    EXPECT_EQ(countPrefix("Task Committing data"), 0);
+    EXPECT_EQ(count("StartTransaction"), 1);
+    EXPECT_EQ(count("CommitTransaction"), 1);
+    EXPECT_EQ(project(0).Statistics.RowsInserted, 120);
+}
+
+TEST_F(FillRun, FailedRowAfterCommitPointCommitsAgainWithTheSameCount) {
+    only(9, 4);
+    engine.Statement.Fail = [](int n, const std::vector<kvl::TVariant>&) {
+        if (n == 5) throw kvl::EKVL_DatabaseError("duplicate value");
+    };
+    run();
+    EXPECT_EQ(count("Task Committing data [4 rows inserted]"), 2);
+    EXPECT_EQ(count("Task Committing data [8 rows inserted]"), 1);
+    EXPECT_EQ(project(0).Statistics.RowsInserted, 8);
+    EXPECT_EQ(project(0).Statistics.ErrorCount, 1);
+    // with one error the rows are no longer reported one by one
+    EXPECT_TRUE(has("Progress 4 0"));
+    EXPECT_EQ(countPrefix("Progress"), 5);
+    std::vector<std::string> log = logOf(0);
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 6, log.begin() + 9),
+              (std::vector<std::string>{"Error (row 5):", "duplicate value", ""}));
+    EXPECT_EQ(summaryOf(log)[3], "Rows inserted: 8");
+    EXPECT_EQ(summaryOf(log)[4], "Errors encountered: 1");
+}
+
+TEST_F(FillRun, ProgressFollowsEveryRowWhileErrorsAreAMultipleOfTen) {
+    only(230, 0);
+    // rows 3 to 12 fail: ten errors
+    engine.Statement.Fail = [](int n, const std::vector<kvl::TVariant>&) {
+        if (n >= 3 && n <= 12) throw kvl::EKVL_DatabaseError("no");
+    };
+    run();
+    EXPECT_TRUE(has("Progress 2 0"));
+    EXPECT_FALSE(has("Progress 3 1"));
+    EXPECT_FALSE(has("Progress 11 9"));
+    EXPECT_TRUE(has("Progress 12 10"));
+    EXPECT_TRUE(has("Progress 13 10"));
+    EXPECT_TRUE(has("Progress 230 10"));
+    EXPECT_EQ(countPrefix("Progress"), 1 + 2 + 219);
+    EXPECT_EQ(project(0).Statistics.ErrorCount, 10);
+    EXPECT_EQ(project(0).Statistics.RowsInserted, 220);
+}
+
+TEST_F(FillRun, ProgressNumbersAreMeasuredFromTheFirstTransaction) {
+    only(200, 0);
+    const kvl::TDateTime start = 0.5, later = 0.5 + 10.0 / 86400;
+    int reads = 0;
+    projects.RunClock = [&] { return reads++ == 0 ? start : later; };
+    int rate = -1;
+    kvl::TDateTime elapsed = 0, needed = 0;
+    projects.OnFillProgress = [&](TFillProject*, int row, int, int rowsPerSec, kvl::TDateTime e,
+                                  kvl::TDateTime n) {
+        if (row != 100) return;
+        rate = rowsPerSec;
+        elapsed = e;
+        needed = n;
+    };
+    run();
+    // 10 s plus the offset of a millionth of a day: 100 rows in 10.0864 s
+    EXPECT_EQ(rate, 9);
+    EXPECT_NEAR(elapsed * 86400, 10.0864, 1e-6);
+    EXPECT_NEAR(needed * 86400, 10.0864, 1e-6); // half done
+    EXPECT_NEAR(project(0).Statistics.InsertTime * 86400, 10, 1e-6);
+}
+
+TEST_F(FillRun, SummaryShowsOnlyTheTimeOfDayPartOfTheInsertTime) {
+    only(1, 0);
+    int reads = 0;
+    projects.RunClock = [&] { return reads++ == 0 ? 0.1 : 0.1 + 25.0 / 24; };
+    run();
+    EXPECT_EQ(summaryOf(logOf(0))[2], "Time needed for insertion: 01:00:00");
+}
+
+TEST_F(FillRun, ServerMessagesAreLoggedWithoutClientPreambleAndStatement) {
+    only(3, 0);
+    engine.Statement.Fail = [](int n, const std::vector<kvl::TVariant>&) {
+        if (n == 1)
+            throw kvl::EKVL_DatabaseError(
+                "  Unsuccessful execution caused by system error.\r\nISC ERROR MESSAGE:\n"
+                "violation of PRIMARY or UNIQUE KEY constraint \"PK_T\" on table \"T\"\n"
+                "STATEMENT:\ninsert into T values (1)\n");
+        if (n == 3) throw kvl::EKVL_DatabaseError("\t STATEMENT: kept as is \r\n");
+    };
+    run();
+    std::vector<std::string> log = logOf(0);
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 6, log.begin() + 12),
+              (std::vector<std::string>{
+                  "Error (row 1):", "violation of PRIMARY or UNIQUE KEY constraint \"PK_T\" on table \"T\"",
+                  "", "Error (row 3):", "STATEMENT: kept as is", ""}));
+}
+
+TEST(FillErrorLog, CleaningDropsTheCharacterAfterTheMarker) {
+    EXPECT_EQ(CleanServerMessage("x ISC ERROR MESSAGE:-abc STATEMENT: y"), "abc");
+    EXPECT_EQ(CleanServerMessage("ISC ERROR MESSAGE:"), "");
+    EXPECT_EQ(CleanServerMessage("STATEMENT: a ISC ERROR MESSAGE: b"), "b");
+}
+
+TEST_F(FillRun, NotNullColumnLeftUnfilledIsWarnedAboutAndTheFillGoesOn) {
+    TFillProject& p = only(2, 0);
+    p.GetFillFields()[0]->FillType = fillNothing; // A is NOT NULL without a default
+    run();
+    const std::string warning = "WARNING: At least one NOT NULL field is left unfilled for table \"T\".";
+    EXPECT_TRUE(has("Task " + warning));
+    EXPECT_EQ(logOf(0)[6], warning);
+    EXPECT_EQ(p.Statistics.RowsInserted, 2);
+    EXPECT_EQ(engine.Statement.PreparedText, "insert into \"T\" (\r\n\"B\"\r\n)\r\nvalues (\r\n:P1\r\n)");
+}
+
+TEST_F(FillRun, TableWithoutFilledColumnEndsTheRunUntouched) {
+    TFillProject& p = only(2, 0);
+    for (auto& f : p.GetFillFields())
+        f->FillType = fillNothing;
+    project(1).doFill = true;
+    EXPECT_EQ(runFailing(),
+              "Error during project: T\n\rCan't start filling without at least one field to fill.");
+    EXPECT_EQ(engine.Calls, (Calls{"Connect", "Init T Preparing 1 2", "Progress 0 0", "Disconnect"}));
+    EXPECT_FALSE(projects.FillingStarted);
+}
+
+TEST_F(FillRun, FailedPrepareNamesTheColumnClosesTheTableAndLeavesIndicesOff) {
+    TFillProject& p = only(2, 0);
+    p.DisableIndices = true;
+    p.GetFillFields()[1]->FillType = fillReferential; // no values to refer to
+    p.GetFillFields()[1]->RefTable = "R";
+    p.GetFillFields()[1]->RefColumn = "ID";
+    std::string message = runFailing();
+    EXPECT_EQ(message.rfind("Error during project: T\n\rError during \"prepare\" of column \"B\": ", 0), 0u)
+        << message;
+    EXPECT_GT(message.size(),
+              std::string("Error during project: T\n\rError during \"prepare\" of column \"B\": ").size());
+    EXPECT_TRUE(has("CommitTransaction"));
+    EXPECT_TRUE(has("UnprepareInsert T"));
+    EXPECT_FALSE(has("Prepare"));
+    EXPECT_FALSE(has("Indices on T"));
+    EXPECT_EQ(countPrefix("Task Finished filling"), 0);
+    EXPECT_EQ(countPrefix("Finished"), 0);
+    EXPECT_EQ(engine.Calls.back(), "Disconnect");
+}
+
+TEST_F(FillRun, FailureBeforeTheInsertPhaseSkipsTheClosing) {
+    TFillProject& p = only(2, 0);
+    p.DisableTriggers = true;
+    engine.FailOn = [](const std::string& call) {
+        if (call == "Before T") throw kvl::Exception("cannot switch identity insert");
+    };
+    EXPECT_EQ(runFailing(), "Error during project: T\n\rcannot switch identity insert");
+    EXPECT_FALSE(has("Task Preparing insertion"));
+    EXPECT_FALSE(has("CommitTransaction"));
+    EXPECT_FALSE(has("Triggers on T"));
+}
+
+TEST_F(FillRun, StateChangeFailuresAreLoggedAndTheFillGoesOn) {
+    TFillProject& p = only(2, 0);
+    p.DisableIndices = p.DisableTriggers = true;
+    engine.FailOn = [](const std::string& call) {
+        if (call.rfind("Indices", 0) == 0 || call.rfind("Triggers", 0) == 0)
+            throw kvl::Exception(call + " failed ");
+    };
+    run();
+    std::vector<std::string> log = logOf(0);
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 6, log.begin() + 18),
+              (std::vector<std::string>{"Error while deactivating indices:", "Indices off T failed", "",
+                                        "Error while deactivating triggers:", "Triggers off T failed", "",
+                                        "Error while reactivating indices:", "Indices on T failed", "",
+                                        "Error while reactivating triggers:", "Triggers on T failed", ""}));
+    EXPECT_EQ(p.Statistics.RowsInserted, 2);
+    EXPECT_TRUE(has("Task All done!"));
+}
+
+TEST_F(FillRun, FailuresWhileClosingAreIgnored) {
+    only(2, 0);
+    engine.FailOn = [](const std::string& call) {
+        if (call == "CommitTransaction" || call == "After T" || call == "UnprepareInsert T" ||
+            call == "Disconnect")
+            throw kvl::Exception("closing failed");
+    };
+    run();
+    EXPECT_TRUE(has("Task All done!"));
+    EXPECT_EQ(project(0).Statistics.RowsInserted, 2);
+}
+
+TEST_F(FillRun, StopDuringATableEndsItAsStoppedAndStartsNoOtherTable) {
+    TFillProject& p = only(10, 2);
+    p.DisableIndices = p.DisableTriggers = true;
+    project(1).doFill = true;
+    onProgress = [this](int row) {
+        if (row == 3) projects.stopInsert();
+    };
+    run();
+    EXPECT_EQ(engine.Statement.Executions, 3);
+    auto from = std::find(engine.Calls.begin(), engine.Calls.end(), "Progress 3 0");
+    ASSERT_NE(from, engine.Calls.end());
+    EXPECT_EQ(Calls(from, engine.Calls.end()),
+              (Calls{"Progress 3 0", "CommitTransaction", "Task Unpreparing...", "After T",
+                     "UnprepareInsert T", "Unprepare statement", "Finished T",
+                     "Task Finished filling [3 rows inserted]", "Disconnect"}));
+    EXPECT_TRUE(summaryOf(logOf(0)).empty());
+    EXPECT_EQ(p.Statistics.RowsInserted, 3);
+    EXPECT_FALSE(projects.StopRequested);
+    EXPECT_FALSE(projects.FillingStarted);
+}
+
+TEST_F(FillRun, StopFromTheWindowsThreadEndsTheWorkersTableAfterTheCurrentRow) {
+    only(1000000, 1000);
+    project(1).doFill = true;
+    std::atomic<bool> reached{false};
+    // like the worker thread, which waits while the window handles an event
+    onProgress = [&](int row) {
+        if (row != 10) return;
+        reached = true;
+        while (!project(0).StopRequested)
+            std::this_thread::yield();
+    };
+    std::thread worker([this] { projects.startInsert(); });
+    while (!reached)
+        std::this_thread::yield();
+    projects.stopInsert();
+    worker.join();
+    EXPECT_EQ(engine.Statement.Executions, 10);
+    EXPECT_EQ(count("Finished T"), 1);
+    EXPECT_EQ(countPrefix("Init U"), 0);
+    EXPECT_FALSE(projects.FillingStarted);
+}
+
+TEST_F(FillRun, ARunStartsWithTheStopFlagsCleared) {
+    only(2, 0);
+    projects.stopInsert();
+    run();
+    EXPECT_EQ(project(0).Statistics.RowsInserted, 2);
+    EXPECT_TRUE(has("Task All done!"));
+}
+
+TEST_F(FillRun, FillingStartedClearedByTheCallerStopsTheTable) {
+    only(10, 0);
+    project(1).doFill = true;
+    onProgress = [this](int row) {
+        if (row == 4) projects.SetFillingStarted(false);
+    };
+    run();
+    EXPECT_EQ(engine.Statement.Executions, 4);
+    EXPECT_TRUE(project(0).StopRequested);
+    EXPECT_EQ(count("Finished T"), 1);
+    EXPECT_EQ(countPrefix("Init U"), 0);
+}
+
+TEST_F(FillRun, StopWhileIndicesAreReactivatedEndsTheTableWithoutFinishedEvent) {
+    TFillProject& p = only(2, 0);
+    p.DisableIndices = p.DisableTriggers = true;
+    project(1).doFill = true;
+    engine.FailOn = [this](const std::string& call) {
+        if (call == "Indices on T") projects.stopInsert();
+    };
+    run();
+    EXPECT_TRUE(has("Task Finished filling [2 rows inserted]"));
+    EXPECT_FALSE(has("Task Reactivating triggers..."));
+    EXPECT_FALSE(has("Task All done!"));
+    EXPECT_FALSE(has("Finished T"));
+    EXPECT_TRUE(summaryOf(logOf(0)).empty());
+    EXPECT_EQ(countPrefix("Init U"), 0);
+}
+
+TEST_F(FillRun, StopWhileTriggersAreReactivatedStillEndsWithTheSummary) {
+    TFillProject& p = only(2, 0);
+    p.DisableTriggers = true;
+    project(1).doFill = true;
+    engine.FailOn = [this](const std::string& call) {
+        if (call == "Triggers on T") projects.stopInsert();
+    };
+    run();
+    EXPECT_TRUE(has("Task All done!"));
+    EXPECT_EQ(count("Finished T"), 1);
+    EXPECT_EQ(countPrefix("Init U"), 0);
+}
+
+TEST_F(FillRun, TablesAreEmptiedLastFirstBeforeAnyIsFilled) {
+    for (int i = 0; i < 3; ++i) {
+        project(i).doFill = true;
+        project(i).Rows = 1;
+    }
+    project(0).EmptyFirst = true;
+    project(2).EmptyFirst = true;
+    run();
+    Calls order;
+    for (const auto& c : engine.Calls)
+        if (c.rfind("EmptyTable", 0) == 0 || c.rfind("Init", 0) == 0) order.push_back(c);
+    EXPECT_EQ(order, (Calls{"EmptyTable V", "EmptyTable T", "Init T Preparing 1 1", "Init U Preparing 2 1",
+                            "Init V Preparing 3 1"}));
+}
+
+TEST_F(FillRun, OnlyTablesToFillAreEmptiedAndPositionsCountEveryTable) {
+    project(0).EmptyFirst = true; // not to be filled
+    project(2).doFill = true;
+    project(2).Rows = 1;
+    run();
+    EXPECT_EQ(countPrefix("EmptyTable"), 0);
+    EXPECT_TRUE(has("Init V Preparing 3 1"));
+}
+
+TEST_F(FillRun, FailedTableEndsTheRunAfterTheTablesBefore) {
+    for (int i = 0; i < 3; ++i) {
+        project(i).doFill = true;
+        project(i).Rows = 1;
+    }
+    engine.FailOn = [](const std::string& call) {
+        if (call == "Before U") throw kvl::Exception("no");
+    };
+    EXPECT_EQ(runFailing(), "Error during project: U\n\rno");
+    EXPECT_TRUE(has("Finished T"));
+    EXPECT_FALSE(has("Init V Preparing 3 1"));
+    EXPECT_EQ(engine.Calls.back(), "Disconnect");
+}
+
+TEST_F(FillRun, ConnectAndEmptyingFailuresPropagateUnwrapped) {
+    only(1, 0).EmptyFirst = true;
+    engine.FailOn = [](const std::string& call) {
+        if (call == "EmptyTable T") throw kvl::EKVL_DatabaseError("locked");
+    };
+    EXPECT_EQ(runFailing(), "locked");
+    EXPECT_EQ(engine.Calls.back(), "Disconnect");
+    EXPECT_FALSE(projects.FillingStarted);
+
+    engine.FailOn = [](const std::string& call) {
+        if (call == "Connect") throw kvl::EKVL_DatabaseError("refused");
+    };
+    EXPECT_THROW(projects.startInsert(), kvl::EKVL_DatabaseError);
+}
+
+} // namespace
