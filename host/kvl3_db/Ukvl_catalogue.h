@@ -114,6 +114,10 @@ public:
     virtual std::string ReferenceName() const = 0; // the name as foreign keys write the referenced table
 };
 
+// Objects that are listed among tables but take no part in ordering by foreign keys.
+class IKVL_View : public virtual IKVL_BaseInterface {};
+class IKVL_SystemTable : public virtual IKVL_BaseInterface {};
+
 class IKVL_Database;
 
 class IKVL_Schema : public virtual IKVL_BaseInterface {

@@ -32,6 +32,9 @@ public:
     void MoveProjectDown(const TFillProject* project) { moveProjectDown(IndexOfProject(project)); }
     void getTableColumns(const kvl::IKVL_Ref& tableObject, kvl::TStringList& list);
 
+    // Puts referenced tables before the tables that reference them.
+    void ShuffleTables(TTableShuffleMethod method);
+
     // The run of all projects marked for filling.
     void startInsert();
     void stopInsert();

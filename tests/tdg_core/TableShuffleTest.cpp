@@ -1,0 +1,213 @@
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/Exceptions.h"
+#include "kvl3_db/Drivers.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+#include "support/RecordingEngine.h"
+#include "uTDGTableShuffle.h"
+#include "uTFillStructureEngineVEX.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class Key : public kvl::IKVL_ForeignKey {
+public:
+    explicit Key(std::string to) : to_(std::move(to)) {}
+    std::string Name() const override { return "fk"; }
+    std::string SQLName() const override { return "fk"; }
+    std::string OwnerName() const override { return ""; }
+    std::string DisplayName() const override { return "fk"; }
+    std::string SearchName() const override { return "fk"; }
+    std::string ReferencedTable() const override { return to_; }
+    std::string ReferencedTableOwner() const override { return ""; }
+    std::vector<std::string> ColumnNames() const override { return {}; }
+    std::vector<std::string> ReferencedColumnNames() const override { return {}; }
+
+private:
+    std::string to_;
+};
+
+class Table : public kvl::IKVL_Table {
+public:
+    Table(std::string name, std::vector<std::string> parents) : name_(std::move(name)) {
+        keys_ = std::make_shared<kvl::TKVL_InterfaceList>();
+        for (auto& p : parents)
+            keys_->Add(std::make_shared<Key>(p));
+    }
+    std::string Name() const override { return name_; }
+    std::string SQLName() const override { return name_; }
+    std::string OwnerName() const override { return ""; }
+    std::string DisplayName() const override { return name_; }
+    std::string SearchName() const override { return name_; }
+    kvl::TKVL_InterfaceListRef Columns() const override {
+        return std::make_shared<kvl::TKVL_InterfaceList>();
+    }
+    kvl::TKVL_InterfaceListRef Triggers() const override { return nullptr; }
+    kvl::TKVL_InterfaceListRef Indices() const override { return nullptr; }
+    std::shared_ptr<kvl::IKVL_Key> PrimaryKey() const override { return nullptr; }
+    kvl::TKVL_InterfaceListRef ForeignKeys() const override { return keys_; }
+    std::string ReferenceName() const override { return name_; }
+
+private:
+    std::string name_;
+    kvl::TKVL_InterfaceListRef keys_;
+};
+
+class View : public kvl::IKVL_View {
+public:
+    std::string Name() const override { return "V"; }
+    std::string SQLName() const override { return "V"; }
+    std::string OwnerName() const override { return ""; }
+    std::string DisplayName() const override { return "V"; }
+    std::string SearchName() const override { return "V"; }
+};
+
+class TableShuffle : public ::testing::Test {
+protected:
+    TFillProject* add(const std::string& name, std::vector<std::string> parents = {}) {
+        auto* p = new TFillProject(&projects);
+        p->TableName = name;
+        p->TableObject = std::make_shared<Table>(name, std::move(parents));
+        projects.Projects.Add(p);
+        return p;
+    }
+    std::string order() const {
+        std::string s;
+        for (TFillProject* p : projects.Projects)
+            s += (s.empty() ? "" : " ") + p->TableName;
+        return s;
+    }
+    TFillProjects projects;
+};
+
+TEST_F(TableShuffle, ParentsComeBeforeChildren) {
+    add("T3", {"T2"});
+    add("T2", {"T1"});
+    add("T1");
+    ShuffleTablesAccordingToFKs(projects.Projects);
+    EXPECT_EQ(order(), "T1 T2 T3");
+}
+
+TEST_F(TableShuffle, IndependentTablesInDescendingNameOrder) {
+    add("x");
+    add("Z");
+    add("y");
+    ShuffleTablesAccordingToFKs(projects.Projects);
+    EXPECT_EQ(order(), "Z y x");
+}
+
+TEST_F(TableShuffle, DiamondAndSelfReference) {
+    add("D", {"B", "C"});
+    add("B", {"A"});
+    add("C", {"A", "C"});
+    add("A");
+    add("S", {"S"});
+    ShuffleTablesAccordingToFKs(projects.Projects);
+    EXPECT_EQ(order(), "S A B C D"); // C waits for itself, so the cycle rule places it
+}
+
+TEST_F(TableShuffle, TwoTableCycleIsBrokenAtTheFirstName) {
+    add("Q", {"P"});
+    add("P", {"Q"});
+    ShuffleTablesAccordingToFKs(projects.Projects);
+    EXPECT_EQ(order(), "P Q");
+}
+
+TEST_F(TableShuffle, LargerCycleWithAChildCostsOneForcedPlacement) {
+    add("C1", {"C3"});
+    add("C2", {"C1"});
+    add("C3", {"C2"});
+    add("LEAF", {"C2"});
+    ShuffleTablesAccordingToFKs(projects.Projects);
+    EXPECT_EQ(order(), "C1 C2 LEAF C3");
+}
+
+TEST_F(TableShuffle, ViewsGoToTheEndAndNothingIsFreed) {
+    add("B", {"A"});
+    auto* v = new TFillProject(&projects);
+    v->TableName = "V";
+    v->TableObject = std::make_shared<View>();
+    projects.Projects.Add(v);
+    add("A");
+    ShuffleTablesAccordingToFKs(projects.Projects);
+    EXPECT_EQ(order(), "A B V");
+    EXPECT_TRUE(projects.Projects.OwnsObjects);
+}
+
+TEST_F(TableShuffle, OnlyMarkedTablesMoveToTheFront) {
+    RecordingEngine engine;
+    engine.SetDatabase(nullptr);
+    add("E");
+    add("CHILD", {"PARENT"})->doFill = true;
+    add("D");
+    add("PARENT")->doFill = true;
+    add("A");
+    class Schema : public kvl::IKVL_Schema {
+    public:
+        explicit Schema(bool fks) : fks_(fks) {}
+        std::string Name() const override { return ""; }
+        std::string SQLName() const override { return ""; }
+        std::string OwnerName() const override { return ""; }
+        std::string DisplayName() const override { return ""; }
+        std::string SearchName() const override { return ""; }
+        kvl::TKVL_InterfaceListRef Tables() const override { return nullptr; }
+        kvl::TKVL_InterfaceListRef Relations() const override { return nullptr; }
+        kvl::TKVL_InterfaceListRef Generators() const override { return nullptr; }
+        kvl::TKVL_Capability Capability(int) const override { return {fks_, fks_, fks_}; }
+        std::string KindDisplayName(int, bool) const override { return ""; }
+        std::string FormatObjectName(const std::string& n, const std::string&, bool) const override {
+            return n;
+        }
+        std::shared_ptr<kvl::IKVL_Database> Database() const override { return nullptr; }
+
+    private:
+        bool fks_;
+    };
+    engine.SetSchema(std::make_shared<Schema>(false));
+    projects.SetStructureEngine(&engine);
+    projects.ShuffleTables(static_cast<TTableShuffleMethod>(7)); // no foreign keys: nothing at all happens
+    EXPECT_EQ(order(), "E CHILD D PARENT A");
+    engine.SetSchema(std::make_shared<Schema>(true));
+    projects.ShuffleTables(tsmToFillOnly);
+    EXPECT_EQ(order(), "PARENT CHILD E D A");
+    TFillProject* a = projects.getFillProject(4);
+    a->FillFields = std::make_unique<TFillFieldList>();
+    a->FillFields->push_back(CreateFillField(KFillRecord{}));
+    projects.ShuffleTables(tsmToFillAndWithOptions);
+    EXPECT_EQ(order(), "PARENT CHILD E D A"); // A has columns but no settings
+    a->FillFields->front()->FillType = 1;
+    projects.ShuffleTables(tsmToFillAndWithOptions);
+    EXPECT_EQ(order(), "PARENT CHILD A E D");
+    EXPECT_THROW(projects.ShuffleTables(static_cast<TTableShuffleMethod>(7)), kvl::Exception);
+    projects.ShuffleTables(tsmAll);
+    EXPECT_EQ(order(), "PARENT E D CHILD A");
+}
+
+TEST(TableShuffleSqlite, OrdersARealSchemaByItsForeignKeys) {
+    kvl::KVL_RegisterStandardDrivers();
+    auto path = std::filesystem::temp_directory_path() / "kvl_shuffle.db";
+    std::filesystem::remove(path);
+    auto session = kvl::KVL_OpenConnection("sqlite:" + path.string());
+    for (const char* sql :
+         {"create table lines (id integer primary key, order_id integer references orders(id))",
+          "create table orders (id integer primary key, customer_id integer references customers)",
+          "create table customers (id integer primary key, referrer integer references customers)",
+          "create table notes (id integer primary key)"})
+        session->ExecuteCommand("CUSTOM", sql);
+    TFillStructureEngineVEX engine(*session, session->Database(), nullptr);
+    TFillProjects projects;
+    projects.SetStructureEngine(&engine);
+    projects.CreateStructure();
+    projects.ShuffleTables(tsmAll);
+    std::string s;
+    for (TFillProject* p : projects.Projects)
+        s += p->TableName + " ";
+    EXPECT_EQ(s, "notes customers orders lines ");
+    projects.Projects.Clear();
+    std::filesystem::remove(path);
+}
+
+} // namespace
