@@ -7,6 +7,8 @@
 #include "base/SysUtils.h"
 
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 TIntegerFillField::TIntegerFillField(const KFillRecord& rec) : TCustomFillField(rec) {
     if (Project && Project->Generators && Project->Generators->Count() > 0)
@@ -51,10 +53,11 @@ void TIntegerFillField::prepareInsert() {
     if (RefValues.IsEmpty() && FillType == fillReferential)
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
     if (FillType == fillRandom) {
-        if (RangeTo < RangeFrom)
-            std::swap(RangeFrom, RangeTo);
-        DrawLow = RangeFrom < 0 ? RangeFrom - 1 : RangeFrom;
-        DrawHigh = RangeTo > 0 ? RangeTo + 1 : RangeTo;
+        if (RangeTo < RangeFrom) std::swap(RangeFrom, RangeTo);
+        // At the very ends of the 32-bit range there is no room to widen; the bound is then
+        // kept, and truncation still never leaves the range.
+        DrawLow = RangeFrom < 0 && RangeFrom > INT32_MIN ? RangeFrom - 1 : RangeFrom;
+        DrawHigh = RangeTo > 0 && RangeTo < INT32_MAX ? RangeTo + 1 : RangeTo;
     }
 }
 
@@ -63,7 +66,8 @@ kvl::TVariant TIntegerFillField::getInsertValue() {
     case fillFixed:
         return kvl::TVariant(StaticValue);
     case fillRandom: {
-        // span in 64 bits: the full 32-bit range must not overflow
+        // The span in 64 bits: a range reaching across most of the 32-bit range would
+        // overflow in 32 bits.
         int64_t span = static_cast<int64_t>(DrawHigh) - DrawLow;
         long double x = DrawLow + static_cast<long double>(kvl::Random()) * span;
         return kvl::TVariant(static_cast<double>(std::trunc(x)));
@@ -83,13 +87,9 @@ kvl::TVariant TIntegerFillField::getInsertValue() {
 }
 
 int TIntegerFillField::GetFieldDatatype() const {
-    if (DataTypeName == "SmallInt")
-        return 2;
-    if (DataTypeName == "Integer" || DataTypeName == "Decimal" || DataTypeName == "Numeric")
-        return 3;
-    if (DataTypeName == "Int64")
-        return 25;
-    if (DataTypeName == "Word")
-        return 4;
+    if (DataTypeName == "SmallInt") return 2;
+    if (DataTypeName == "Integer" || DataTypeName == "Decimal" || DataTypeName == "Numeric") return 3;
+    if (DataTypeName == "Int64") return 25;
+    if (DataTypeName == "Word") return 4;
     return 0;
 }
