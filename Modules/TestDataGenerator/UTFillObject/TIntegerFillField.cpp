@@ -6,6 +6,7 @@
 #include "base/Random.h"
 #include "base/SysUtils.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -54,10 +55,8 @@ void TIntegerFillField::prepareInsert() {
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
     if (FillType == fillRandom) {
         if (RangeTo < RangeFrom) std::swap(RangeFrom, RangeTo);
-        // At the very ends of the 32-bit range there is no room to widen; the bound is then
-        // kept, and truncation still never leaves the range.
-        DrawLow = RangeFrom < 0 && RangeFrom > INT32_MIN ? RangeFrom - 1 : RangeFrom;
-        DrawHigh = RangeTo > 0 && RangeTo < INT32_MAX ? RangeTo + 1 : RangeTo;
+        DrawLow = RangeFrom < 0 ? int64_t{RangeFrom} - 1 : RangeFrom;
+        DrawHigh = RangeTo > 0 ? int64_t{RangeTo} + 1 : RangeTo;
     }
 }
 
@@ -66,11 +65,9 @@ kvl::TVariant TIntegerFillField::getInsertValue() {
     case fillFixed:
         return kvl::TVariant(StaticValue);
     case fillRandom: {
-        // The span in 64 bits: a range reaching across most of the 32-bit range would
-        // overflow in 32 bits.
-        int64_t span = static_cast<int64_t>(DrawHigh) - DrawLow;
-        long double x = DrawLow + static_cast<long double>(kvl::Random()) * span;
-        return kvl::TVariant(static_cast<double>(std::trunc(x)));
+        // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
+        const long double x = DrawLow + static_cast<long double>(kvl::Random()) * (DrawHigh - DrawLow);
+        return kvl::TVariant(std::max(static_cast<double>(std::trunc(x)), static_cast<double>(RangeFrom)));
     }
     case fillList:
         return kvl::TVariant(kvl::StrToInt(RandomEntry(ListValues)));
