@@ -90,16 +90,16 @@ void TBlobFillField::LoadDirectory() {
         FillType = fillNothing;
         return;
     }
-    const size_t limit = MaxFiles == 0 ? static_cast<size_t>(std::numeric_limits<int32_t>::max())
-                                       : static_cast<size_t>(MaxFiles);
+    const int64_t limit = MaxFiles == 0 ? std::numeric_limits<int32_t>::max() : MaxFiles;
     const std::vector<fs::directory_entry> entries = MatchingEntries(dir, FileFilter);
     if (entries.empty()) {
         FillType = fillNothing;
         return;
     }
-    for (const fs::directory_entry& entry : entries) {
-        if (Streams.size() >= limit) break;
-        if (!entry.is_directory(ec)) AddFile(dir + entry.path().filename().string());
+    // The first entry is always looked at; the limit is checked before each further one.
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0 && static_cast<int64_t>(Streams.size()) >= limit) break;
+        if (!entries[i].is_directory(ec)) AddFile(dir + entries[i].path().filename().string());
     }
 }
 
