@@ -106,19 +106,22 @@ void TDateFillField::prepareInsert() {
     if (FillType == fillRandom && DateTo < DateFrom) std::swap(DateFrom, DateTo);
 }
 
+// A value starts from now, whose date survives only for a column without a date part; asking
+// the clock (and the time zone) only then keeps the common kinds fast.
 kvl::TDateTime TDateFillField::FixedValue() const {
-    kvl::TDateTime value = kvl::Now();
-    if (HasDatePart()) value = StaticDate;
+    kvl::TDateTime value = HasDatePart() ? StaticDate : kvl::Now();
     if (HasTimePart()) value = kvl::ComposeDateTime(value, StaticTime);
     return value;
 }
 
 kvl::TDateTime TDateFillField::RandomValue() const {
-    kvl::TDateTime value = kvl::Now();
+    kvl::TDateTime value = 0;
     if (HasDatePart()) {
         const double from = ToLinearDays(DateFrom);
         const double span = ToLinearDays(DateTo) + 1 - from;
         value = FromLinearDays(from + kvl::Random() * span);
+    } else {
+        value = kvl::Now();
     }
     if (HasTimePart()) value = kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));
     return value;
