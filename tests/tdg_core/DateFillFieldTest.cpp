@@ -236,6 +236,23 @@ TEST_F(DateFillFieldTest, DayIncrementIsTakenAs32Bits) {
     EXPECT_EQ(f.getInsertValue(), kvl::TVariant::FromDateTime(EncodeDate(2024, 1, 3)));
 }
 
+TEST_F(DateFillFieldTest, HugeIncrementsStopAtAFarLimitInsteadOfWrapping) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillIncreasing;
+    f.DateFrom = EncodeDate(2024, 1, 1);
+    f.TimeFrom = 0;
+    f.IncSeconds = INT64_MAX;
+    f.IncHours = INT64_MAX;
+    f.prepareInsert();
+    kvl::TDateTime last = f.getInsertValue().DateTimeValue();
+    for (int i = 0; i < 3; ++i) {
+        const kvl::TDateTime v = f.getInsertValue().DateTimeValue();
+        EXPECT_GE(v, last);
+        last = v;
+    }
+    EXPECT_GT(last, 1e9);
+}
+
 TEST_F(DateFillFieldTest, WithoutIncrementsTheStartRepeatsAndIsNotReady) {
     TDateFillField f(Record("DateTime"));
     f.FillType = fillIncreasing;

@@ -4,6 +4,7 @@
 #include "UTFillConstants.h"
 #include "base/Random.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -25,8 +26,13 @@ kvl::TDateTime FromLinearDays(double days) {
 }
 
 // Whole milliseconds, so that many small steps do not accumulate rounding errors.
+// Far beyond any date a server takes; keeps absurd increments from overflowing.
+constexpr int64_t MSecsLimit = int64_t{1} << 60;
+
 int64_t ToLinearMSecs(kvl::TDateTime value) {
-    return static_cast<int64_t>(std::llround(ToLinearDays(value) * kvl::MSecsPerDay));
+    const double limit = static_cast<double>(MSecsLimit);
+    return static_cast<int64_t>(
+        std::llround(std::clamp(ToLinearDays(value) * kvl::MSecsPerDay, -limit, limit)));
 }
 
 kvl::TDateTime FromLinearMSecs(int64_t msecs) {
@@ -37,6 +43,12 @@ constexpr int64_t MSecsPerSecond = 1000;
 constexpr int64_t MSecsPerMinute = 60 * MSecsPerSecond;
 constexpr int64_t MSecsPerHour = 60 * MSecsPerMinute;
 constexpr int64_t MSecsPerDayInt = 24 * MSecsPerHour;
+
+// Adds count units unless count is zero or below, saturating at the limit.
+void AddUnits(int64_t& msecs, int64_t count, int64_t unit) {
+    if (count <= 0) return;
+    msecs = count > (MSecsLimit - msecs) / unit ? MSecsLimit : msecs + count * unit;
+}
 
 void DeleteNonDateTimeEntries(kvl::TStringList& list, bool (*convert)(std::string_view, kvl::TDateTime&)) {
     kvl::TDateTime v = 0;
@@ -130,10 +142,12 @@ kvl::TDateTime TDateFillField::RandomValue() const {
 // Increments of zero or below are skipped: increasing values never run backwards.
 void TDateFillField::AdvanceCounter() {
     int64_t msecs = ToLinearMSecs(Counter);
-    if (IncSeconds > 0) msecs += IncSeconds * MSecsPerSecond;
-    if (IncMinutes > 0) msecs += IncMinutes * MSecsPerMinute;
-    if (IncHours > 0) msecs += IncHours * MSecsPerHour;
-    if (IncDays > 0) msecs += static_cast<int64_t>(static_cast<int32_t>(IncDays)) * MSecsPerDayInt;
+    AddUnits(msecs, IncSeconds, MSecsPerSecond);
+    AddUnits(msecs, IncMinutes, MSecsPerMinute);
+    AddUnits(msecs, IncHours, MSecsPerHour);
+    // The day count is taken as 32 bits, so it may come out negative even for a positive setting.
+    if (IncDays > 0)
+        msecs = std::clamp(msecs + static_cast<int32_t>(IncDays) * MSecsPerDayInt, -MSecsLimit, MSecsLimit);
     Counter = FromLinearMSecs(msecs);
 }
 
