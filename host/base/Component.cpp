@@ -13,8 +13,7 @@ TComponent::~TComponent() {
 }
 
 void TComponent::FreeNotification(TComponent* subscriber) {
-    if (!subscriber || subscriber == this)
-        return;
+    if (!subscriber || subscriber == this) return;
     if (std::find(subscribers_.begin(), subscribers_.end(), subscriber) == subscribers_.end())
         subscribers_.push_back(subscriber);
     // both sides learn of each other's end

@@ -42,27 +42,27 @@ constexpr int64_t UnixToDelphiDays = 25569; // 1970-01-01 as a day number of thi
 
 } // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0);
+}
 
 int DaysInMonth(int year, int month) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
+    if (month < 1 || month > 12) return 0;
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
         return false;
-    result = static_cast<double>(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
-                                 UnixToDelphiDays);
+    result = static_cast<double>(
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + UnixToDelphiDays);
     return true;
 }
 
 TDateTime EncodeDate(int year, int month, int day) {
     TDateTime r = 0;
-    if (!TryEncodeDate(year, month, day, r))
-        throw EConvertError("Invalid argument to date encode");
+    if (!TryEncodeDate(year, month, day, r)) throw EConvertError("Invalid argument to date encode");
     return r;
 }
 
@@ -75,8 +75,7 @@ bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& result) {
 
 TDateTime EncodeTime(int hour, int min, int sec, int msec) {
     TDateTime r = 0;
-    if (!TryEncodeTime(hour, min, sec, msec, r))
-        throw EConvertError("Invalid argument to time encode");
+    if (!TryEncodeTime(hour, min, sec, msec, r)) throw EConvertError("Invalid argument to time encode");
     return r;
 }
 
@@ -90,8 +89,7 @@ TDateParts DecodeDateTime(TDateTime value) {
     TDateParts p;
     double whole = std::trunc(value);
     double ms = std::round(std::fabs(value - whole) * MSecsPerDay);
-    if (ms >= MSecsPerDay)
-        ms = MSecsPerDay - 1;
+    if (ms >= MSecsPerDay) ms = MSecsPerDay - 1;
     civilFromDays(static_cast<int64_t>(whole) - UnixToDelphiDays, p.Year, p.Month, p.Day);
     auto total = static_cast<int64_t>(ms);
     p.MilliSecond = static_cast<int>(total % 1000);
@@ -118,8 +116,12 @@ void DecodeTime(TDateTime value, int& hour, int& min, int& sec, int& msec) {
     msec = p.MilliSecond;
 }
 
-TDateTime DateOf(TDateTime value) { return std::trunc(value); }
-TDateTime TimeOf(TDateTime value) { return std::fabs(value - std::trunc(value)); }
+TDateTime DateOf(TDateTime value) {
+    return std::trunc(value);
+}
+TDateTime TimeOf(TDateTime value) {
+    return std::fabs(value - std::trunc(value));
+}
 
 TDateTime Now() {
     using namespace std::chrono;
@@ -132,7 +134,9 @@ TDateTime Now() {
                            EncodeTime(local.tm_hour, local.tm_min, local.tm_sec, ms));
 }
 
-TDateTime Date() { return std::trunc(Now()); }
+TDateTime Date() {
+    return std::trunc(Now());
+}
 
 std::string FormatDateTime(std::string_view pattern, TDateTime value) {
     const TFormatSettings& fs = FormatSettings();
@@ -150,8 +154,7 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
             ++run;
         if (c == '\'' || c == '"') {
             size_t end = pattern.find(c, i + 1);
-            if (end == std::string_view::npos)
-                end = pattern.size();
+            if (end == std::string_view::npos) end = pattern.size();
             out.append(pattern.substr(i + 1, end - i - 1));
             i = end + 1;
             continue;
@@ -205,20 +208,22 @@ std::string FormatDateTime(std::string_view pattern, TDateTime value) {
             out.append(pattern.substr(i, run));
             break;
         }
-        if (lc != ' ')
-            lastWasHour = lc == 'h';
+        if (lc != ' ') lastWasHour = lc == 'h';
         i += run;
     }
     return out;
 }
 
-std::string DateToStr(TDateTime value) { return FormatDateTime(FormatSettings().ShortDateFormat, value); }
-std::string TimeToStr(TDateTime value) { return FormatDateTime(FormatSettings().LongTimeFormat, value); }
+std::string DateToStr(TDateTime value) {
+    return FormatDateTime(FormatSettings().ShortDateFormat, value);
+}
+std::string TimeToStr(TDateTime value) {
+    return FormatDateTime(FormatSettings().LongTimeFormat, value);
+}
 
 std::string DateTimeToStr(TDateTime value) {
     std::string s = DateToStr(value);
-    if (TimeOf(value) != 0)
-        s += " " + TimeToStr(value);
+    if (TimeOf(value) != 0) s += " " + TimeToStr(value);
     return s;
 }
 
@@ -263,8 +268,7 @@ std::string dateOrder() {
     std::string order;
     for (char c : FormatSettings().ShortDateFormat) {
         char l = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if ((l == 'y' || l == 'm' || l == 'd') && order.find(l) == std::string::npos)
-            order += l;
+        if ((l == 'y' || l == 'm' || l == 'd') && order.find(l) == std::string::npos) order += l;
     }
     return order.size() == 3 ? order : "ymd";
 }
@@ -275,12 +279,10 @@ bool TryStrToDate(std::string_view text, TDateTime& value) {
     std::string t = Trim(text);
     const TFormatSettings& fs = FormatSettings();
     std::string seps = {fs.DateSeparator, '/', '-', '.', ' '};
-    if (t.empty() || !onlySeparators(t, seps))
-        return false;
+    if (t.empty() || !onlySeparators(t, seps)) return false;
     bool clean = true;
     std::vector<int> n = numbersOf(t, 3, clean);
-    if (!clean || n.size() != 3)
-        return false;
+    if (!clean || n.size() != 3) return false;
     std::string order = dateOrder();
     int y = 0, m = 0, d = 0;
     for (size_t k = 0; k < 3; ++k) {
@@ -298,12 +300,10 @@ bool TryStrToTime(std::string_view text, TDateTime& value) {
     std::string t = Trim(text);
     const TFormatSettings& fs = FormatSettings();
     std::string seps = {fs.TimeSeparator, ':', '.', fs.DecimalSeparator};
-    if (t.empty() || !onlySeparators(t, seps))
-        return false;
+    if (t.empty() || !onlySeparators(t, seps)) return false;
     bool clean = true;
     std::vector<int> n = numbersOf(t, 4, clean);
-    if (!clean || n.size() < 2)
-        return false;
+    if (!clean || n.size() < 2) return false;
     n.resize(4, 0);
     return TryEncodeTime(n[0], n[1], n[2], n[3], value);
 }
@@ -311,8 +311,7 @@ bool TryStrToTime(std::string_view text, TDateTime& value) {
 bool TryStrToDateTime(std::string_view text, TDateTime& value) {
     std::string t = Trim(text);
     size_t blank = t.find(' ');
-    if (blank == std::string::npos)
-        return TryStrToDate(t, value);
+    if (blank == std::string::npos) return TryStrToDate(t, value);
     TDateTime d = 0, tm = 0;
     if (!TryStrToDate(std::string_view(t).substr(0, blank), d) ||
         !TryStrToTime(std::string_view(t).substr(blank + 1), tm))
@@ -323,22 +322,19 @@ bool TryStrToDateTime(std::string_view text, TDateTime& value) {
 
 TDateTime StrToDate(std::string_view text) {
     TDateTime v = 0;
-    if (!TryStrToDate(text, v))
-        throw EConvertError(Format("'%s' is not a valid date", {text}));
+    if (!TryStrToDate(text, v)) throw EConvertError(Format("'%s' is not a valid date", {text}));
     return v;
 }
 
 TDateTime StrToTime(std::string_view text) {
     TDateTime v = 0;
-    if (!TryStrToTime(text, v))
-        throw EConvertError(Format("'%s' is not a valid time", {text}));
+    if (!TryStrToTime(text, v)) throw EConvertError(Format("'%s' is not a valid time", {text}));
     return v;
 }
 
 TDateTime StrToDateTime(std::string_view text) {
     TDateTime v = 0;
-    if (!TryStrToDateTime(text, v))
-        throw EConvertError(Format("'%s' is not a valid date and time", {text}));
+    if (!TryStrToDateTime(text, v)) throw EConvertError(Format("'%s' is not a valid date and time", {text}));
     return v;
 }
 
@@ -359,24 +355,23 @@ std::string IsoTime(TDateTime value) {
     return buf;
 }
 
-std::string IsoDateTime(TDateTime value) { return IsoDate(value) + " " + IsoTime(value); }
+std::string IsoDateTime(TDateTime value) {
+    return IsoDate(value) + " " + IsoTime(value);
+}
 
 bool TryIsoToDateTime(std::string_view text, TDateTime& value) {
     std::string t = Trim(text);
     bool clean = true;
     std::vector<int> n = numbersOf(t, 7, clean);
-    if (!clean || n.empty())
-        return false;
+    if (!clean || n.empty()) return false;
     TDateTime d = 0, tm = 0;
     if (t.size() >= 10 && t[4] == '-') {
-        if (n.size() < 3 || !TryEncodeDate(n[0], n[1], n[2], d))
-            return false;
+        if (n.size() < 3 || !TryEncodeDate(n[0], n[1], n[2], d)) return false;
         n.erase(n.begin(), n.begin() + 3);
     }
     if (!n.empty()) {
         n.resize(4, 0);
-        if (!TryEncodeTime(n[0], n[1], n[2], n[3], tm))
-            return false;
+        if (!TryEncodeTime(n[0], n[1], n[2], n[3], tm)) return false;
     }
     value = ComposeDateTime(d, tm);
     return true;

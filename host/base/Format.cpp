@@ -45,14 +45,12 @@ Spec parseSpec(std::string_view fmt, size_t& i) {
         spec.left = true;
         ++i;
     }
-    if (i < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[i])))
-        spec.width = readNumber(fmt, i);
+    if (i < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[i]))) spec.width = readNumber(fmt, i);
     if (i < fmt.size() && fmt[i] == '.') {
         ++i;
         spec.precision = readNumber(fmt, i);
     }
-    if (i >= fmt.size())
-        formatError(fmt);
+    if (i >= fmt.size()) formatError(fmt);
     spec.type = static_cast<char>(std::tolower(static_cast<unsigned char>(fmt[i++])));
     return spec;
 }
@@ -65,8 +63,7 @@ std::string withThousands(const std::string& digits) {
     for (size_t k = start; k < intEnd; ++k) {
         out += digits[k];
         size_t left = intEnd - k - 1;
-        if (left > 0 && left % 3 == 0)
-            out += ',';
+        if (left > 0 && left % 3 == 0) out += ',';
     }
     out += digits.substr(intEnd);
     return out;
@@ -78,8 +75,7 @@ std::string render(const Spec& spec, const FormatArg& arg, std::string_view fmt)
     switch (spec.type) {
     case 's': {
         const auto* s = std::get_if<std::string>(&v);
-        if (!s)
-            formatError(fmt);
+        if (!s) formatError(fmt);
         if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < s->size())
             return s->substr(0, static_cast<size_t>(spec.precision));
         return *s;
@@ -88,8 +84,7 @@ std::string render(const Spec& spec, const FormatArg& arg, std::string_view fmt)
     case 'u':
     case 'x': {
         const auto* n = std::get_if<int64_t>(&v);
-        if (!n)
-            formatError(fmt);
+        if (!n) formatError(fmt);
         if (spec.type == 'd')
             std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(*n));
         else if (spec.type == 'u')
@@ -146,8 +141,7 @@ std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) 
         }
         Spec spec = parseSpec(fmt, i);
         size_t index = spec.index >= 0 ? static_cast<size_t>(spec.index) : next;
-        if (index >= list.size())
-            formatError(fmt);
+        if (index >= list.size()) formatError(fmt);
         next = index + 1;
         std::string piece = render(spec, *list[index], fmt);
         if (spec.width > 0 && piece.size() < static_cast<size_t>(spec.width)) {

@@ -45,18 +45,21 @@ Generator& gen() {
 
 } // namespace
 
-void RandSeed(uint64_t seed) { gen().seed(seed); }
+void RandSeed(uint64_t seed) {
+    gen().seed(seed);
+}
 
 void Randomize() {
     gen().seed(static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()));
 }
 
 int32_t Random(int32_t n) {
-    if (n <= 0)
-        return 0;
+    if (n <= 0) return 0;
     return static_cast<int32_t>(((gen().next() >> 32) * static_cast<uint64_t>(n)) >> 32);
 }
 
-double Random() { return static_cast<double>(gen().next() >> 11) * 0x1.0p-53; }
+double Random() {
+    return static_cast<double>(gen().next() >> 11) * 0x1.0p-53;
+}
 
 } // namespace kvl

@@ -15,11 +15,9 @@ int CompareText(std::string_view a, std::string_view b) {
     for (size_t i = 0; i < n; ++i) {
         int ca = std::tolower(static_cast<unsigned char>(a[i]));
         int cb = std::tolower(static_cast<unsigned char>(b[i]));
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
+        if (ca != cb) return ca < cb ? -1 : 1;
     }
-    if (a.size() == b.size())
-        return 0;
+    if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 
@@ -28,8 +26,7 @@ bool SameText(std::string_view a, std::string_view b) {
 }
 
 void TStringList::checkIndex(int index, int limit) const {
-    if (index < 0 || index >= limit)
-        throw EListError(Format("List index out of bounds (%d)", {index}));
+    if (index < 0 || index >= limit) throw EListError(Format("List index out of bounds (%d)", {index}));
 }
 
 const std::string& TStringList::Get(int index) const {
@@ -43,8 +40,9 @@ void TStringList::Put(int index, std::string value) {
 }
 
 size_t TStringList::sortedPosition(std::string_view value, bool& found) const {
-    auto it = std::lower_bound(items_.begin(), items_.end(), value,
-                               [](const std::string& a, std::string_view b) { return CompareText(a, b) < 0; });
+    auto it =
+        std::lower_bound(items_.begin(), items_.end(), value,
+                         [](const std::string& a, std::string_view b) { return CompareText(a, b) < 0; });
     found = it != items_.end() && CompareText(*it, value) == 0;
     return static_cast<size_t>(it - items_.begin());
 }
@@ -56,8 +54,7 @@ int TStringList::Add(std::string value) {
     }
     bool found = false;
     size_t pos = sortedPosition(value, found);
-    if (found)
-        return -1;
+    if (found) return -1;
     items_.insert(items_.begin() + static_cast<long>(pos), std::move(value));
     return static_cast<int>(pos);
 }
@@ -84,8 +81,7 @@ void TStringList::AddStrings(const TStringList& other) {
 }
 
 void TStringList::Assign(const TStringList& other) {
-    if (this == &other)
-        return;
+    if (this == &other) return;
     Clear();
     AddStrings(other);
 }
@@ -97,8 +93,7 @@ int TStringList::IndexOf(std::string_view value) const {
         return found ? static_cast<int>(pos) : -1;
     }
     for (size_t i = 0; i < items_.size(); ++i)
-        if (SameText(items_[i], value))
-            return static_cast<int>(i);
+        if (SameText(items_[i], value)) return static_cast<int>(i);
     return -1;
 }
 
@@ -116,8 +111,7 @@ void TStringList::SetSorted(bool sorted) {
 std::string TStringList::Text() const {
     std::string out;
     for (size_t i = 0; i < items_.size(); ++i) {
-        if (i > 0)
-            out += "\r\n";
+        if (i > 0) out += "\r\n";
         out += items_[i];
     }
     return out;
@@ -134,15 +128,13 @@ void TStringList::SetText(std::string_view text) {
         }
         Add(std::string(text.substr(start, end - start)));
         start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
-            ++start;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
     }
 }
 
 void TStringList::LoadFromFile(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        throw EFileError(Format("Cannot open file \"%s\".", {fileName}));
+    if (!in) throw EFileError(Format("Cannot open file \"%s\".", {fileName}));
     std::ostringstream buf;
     buf << in.rdbuf();
     SetText(buf.str());
@@ -150,12 +142,10 @@ void TStringList::LoadFromFile(const std::string& fileName) {
 
 void TStringList::SaveToFile(const std::string& fileName) const {
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EFileError(Format("Cannot create file \"%s\".", {fileName}));
+    if (!out) throw EFileError(Format("Cannot create file \"%s\".", {fileName}));
     for (const auto& s : items_)
         out << s << "\r\n";
-    if (!out)
-        throw EFileError(Format("Cannot write file \"%s\".", {fileName}));
+    if (!out) throw EFileError(Format("Cannot write file \"%s\".", {fileName}));
 }
 
 } // namespace kvl

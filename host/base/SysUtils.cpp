@@ -19,15 +19,21 @@ TFormatSettings& current() {
 }
 } // namespace
 
-const TFormatSettings& FormatSettings() { return current(); }
+const TFormatSettings& FormatSettings() {
+    return current();
+}
 
-void SetFormatSettings(const TFormatSettings& settings) { current() = settings; }
+void SetFormatSettings(const TFormatSettings& settings) {
+    current() = settings;
+}
 
 TFormatSettingsScope::TFormatSettingsScope(const TFormatSettings& settings) : saved_(current()) {
     current() = settings;
 }
 
-TFormatSettingsScope::~TFormatSettingsScope() { current() = saved_; }
+TFormatSettingsScope::~TFormatSettingsScope() {
+    current() = saved_;
+}
 
 TFormatSettings LocaleFormatSettings(const std::string& localeName) {
     TFormatSettings s;
@@ -60,45 +66,39 @@ TFormatSettings LocaleFormatSettings(const std::string& localeName) {
     return s;
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 bool TryStrToInt64(std::string_view text, int64_t& value) {
-    if (text.empty())
-        return false;
+    if (text.empty()) return false;
     const char* first = text.data();
     const char* last = text.data() + text.size();
-    if (*first == '+')
-        ++first;
-    if (first == last || !(std::isdigit(static_cast<unsigned char>(*first)) || *first == '-'))
-        return false;
+    if (*first == '+') ++first;
+    if (first == last || !(std::isdigit(static_cast<unsigned char>(*first)) || *first == '-')) return false;
     int64_t v = 0;
     auto [ptr, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc() || ptr != last)
-        return false;
+    if (ec != std::errc() || ptr != last) return false;
     value = v;
     return true;
 }
 
 bool TryStrToInt(std::string_view text, int32_t& value) {
     int64_t v = 0;
-    if (!TryStrToInt64(text, v) || v < INT32_MIN || v > INT32_MAX)
-        return false;
+    if (!TryStrToInt64(text, v) || v < INT32_MIN || v > INT32_MAX) return false;
     value = static_cast<int32_t>(v);
     return true;
 }
 
 int32_t StrToInt(std::string_view text) {
     int32_t v = 0;
-    if (!TryStrToInt(text, v))
-        throw EConvertError(Format("'%s' is not a valid integer value", {text}));
+    if (!TryStrToInt(text, v)) throw EConvertError(Format("'%s' is not a valid integer value", {text}));
     return v;
 }
 
 std::string FloatToStr(double value) {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value > 0 ? "INF" : "-INF";
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
     std::string s = buf;
@@ -108,15 +108,13 @@ std::string FloatToStr(double value) {
         s[e] = 'E';
     }
     auto dot = s.find('.');
-    if (dot != std::string::npos)
-        s[dot] = FormatSettings().DecimalSeparator;
+    if (dot != std::string::npos) s[dot] = FormatSettings().DecimalSeparator;
     return s;
 }
 
 bool TryStrToFloat(std::string_view text, double& value) {
     std::string t = Trim(text);
-    if (t.empty())
-        return false;
+    if (t.empty()) return false;
     const char sep = FormatSettings().DecimalSeparator;
     for (char& c : t) {
         if (c == sep)
@@ -126,12 +124,10 @@ bool TryStrToFloat(std::string_view text, double& value) {
     }
     const char* first = t.data();
     const char* last = t.data() + t.size();
-    if (*first == '+')
-        ++first;
+    if (*first == '+') ++first;
     double v = 0;
     auto [ptr, ec] = std::from_chars(first, last, v);
-    if (ec != std::errc() || ptr != last)
-        return false;
+    if (ec != std::errc() || ptr != last) return false;
     value = v;
     return true;
 }

@@ -6,15 +6,13 @@
 namespace kvl {
 
 std::string IncludeTrailingPathDelimiter(const std::string& folder) {
-    if (folder.empty() || folder.back() == '/')
-        return folder;
+    if (folder.empty() || folder.back() == '/') return folder;
     return folder + '/';
 }
 
 void TKVL_Settings::Settings_SaveLastUsedFolder(const std::string& fileName) {
     auto parent = std::filesystem::path(fileName).parent_path();
-    if (!parent.empty())
-        LAST_USED_FOLDER = IncludeTrailingPathDelimiter(parent.string());
+    if (!parent.empty()) LAST_USED_FOLDER = IncludeTrailingPathDelimiter(parent.string());
 }
 
 TKVL_Settings TKVL_Settings::FromEnvironment(const std::string& dataDirFallback) {

@@ -62,10 +62,8 @@ bool TVariant::AsBoolean() const {
     case Kind::Double:
         return Double() != 0;
     case Kind::String: {
-        if (SameText(String(), "true") || String() == "1")
-            return true;
-        if (SameText(String(), "false") || String() == "0")
-            return false;
+        if (SameText(String(), "true") || String() == "1") return true;
+        if (SameText(String(), "false") || String() == "0") return false;
         throw EConvertError(Format("'%s' is not a valid boolean value", {String()}));
     }
     default:

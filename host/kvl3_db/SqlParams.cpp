@@ -5,7 +5,9 @@
 namespace kvl {
 
 namespace {
-bool isNameChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool isNameChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 } // namespace
 
 std::vector<std::string> SqlParamNames(std::string_view sql) {

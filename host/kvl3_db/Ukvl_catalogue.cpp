@@ -8,11 +8,9 @@ namespace {
 template <class Key>
 IKVL_Ref find(const IInterfaceList& list, const std::string& name, bool caseSensitive, Key key) {
     for (const auto& item : list) {
-        if (!item)
-            continue;
+        if (!item) continue;
         std::string candidate = key(*item);
-        if (caseSensitive ? candidate == name : SameText(candidate, name))
-            return item;
+        if (caseSensitive ? candidate == name : SameText(candidate, name)) return item;
     }
     return nullptr;
 }

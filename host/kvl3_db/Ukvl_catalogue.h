@@ -11,14 +11,21 @@ using IKVL_Ref = std::shared_ptr<IKVL_BaseInterface>;
 using IInterfaceList = std::vector<IKVL_Ref>;
 
 // Object kinds of ObjectsOfKind and KindDisplayName.
-enum TKVL_ObjectKind : int { okTable = 2, okView = 3, okRelation = 4, okIndex = 6, okTrigger = 7, okGenerator = 11 };
+enum TKVL_ObjectKind : int {
+    okTable = 2,
+    okView = 3,
+    okRelation = 4,
+    okIndex = 6,
+    okTrigger = 7,
+    okGenerator = 11
+};
 
 // Capability codes of IKVL_Schema::Capability.
 enum TKVL_CapabilityCode : int {
-    capForeignKeys = 4,  // Available: the catalogue reports foreign keys
-    capSchemas = 6,      // Supported: objects live in named schemas, names may be owner-qualified
-    capOwners = 8,       // Supported: objects have owners that qualify their names
-    capSequences = 11,   // Present: the schema has sequence (generator) objects
+    capForeignKeys = 4, // Available: the catalogue reports foreign keys
+    capSchemas = 6,     // Supported: objects live in named schemas, names may be owner-qualified
+    capOwners = 8,      // Supported: objects have owners that qualify their names
+    capSequences = 11,  // Present: the schema has sequence (generator) objects
 };
 
 struct TKVL_Capability {
@@ -100,8 +107,8 @@ public:
 class IKVL_Table : public virtual IKVL_BaseInterface {
 public:
     virtual TKVL_InterfaceListRef Columns() const = 0;
-    virtual TKVL_InterfaceListRef Triggers() const = 0; // may be nil
-    virtual TKVL_InterfaceListRef Indices() const = 0;  // may be nil
+    virtual TKVL_InterfaceListRef Triggers() const = 0;       // may be nil
+    virtual TKVL_InterfaceListRef Indices() const = 0;        // may be nil
     virtual std::shared_ptr<IKVL_Key> PrimaryKey() const = 0; // nil without a primary key
     virtual TKVL_InterfaceListRef ForeignKeys() const = 0;
     virtual std::string ReferenceName() const = 0; // the name as foreign keys write the referenced table
@@ -118,7 +125,8 @@ public:
     virtual std::string KindDisplayName(int kind, bool plural) const = 0;
     // Quoted as the server needs, qualified by the owner when one is given; a text that is
     // already a formatted identifier comes back unchanged.
-    virtual std::string FormatObjectName(const std::string& name, const std::string& owner, bool forDisplay) const = 0;
+    virtual std::string FormatObjectName(const std::string& name, const std::string& owner,
+                                         bool forDisplay) const = 0;
     virtual std::shared_ptr<IKVL_Database> Database() const = 0;
 };
 

@@ -21,14 +21,17 @@ Registry& registry() {
 }
 } // namespace
 
-TKVL_Connection* KVL_CurrentConnection() { return g_current; }
-void KVL_SetCurrentConnection(TKVL_Connection* connection) { g_current = connection; }
+TKVL_Connection* KVL_CurrentConnection() {
+    return g_current;
+}
+void KVL_SetCurrentConnection(TKVL_Connection* connection) {
+    g_current = connection;
+}
 
 std::unique_ptr<TKVL_Connection> KVL_CloneConnection(const TKVL_Connection& connection, bool connectNow,
                                                      bool /*shareTransaction*/) {
     auto clone = connection.Clone();
-    if (connectNow)
-        clone->Connect();
+    if (connectNow) clone->Connect();
     return clone;
 }
 
@@ -64,14 +67,13 @@ std::unique_ptr<TKVL_Connection> KVL_OpenConnection(const std::string& connectio
     {
         std::lock_guard guard(registry().lock);
         auto it = registry().factories.find(scheme);
-        if (it != registry().factories.end())
-            factory = it->second;
+        if (it != registry().factories.end()) factory = it->second;
     }
     if (!factory)
-        throw EKVL_DatabaseError(Format("Unknown kind of connection \"%s\" in \"%s\".", {scheme, connectionString}));
+        throw EKVL_DatabaseError(
+            Format("Unknown kind of connection \"%s\" in \"%s\".", {scheme, connectionString}));
     auto connection = factory(connectionString);
-    if (connectNow)
-        connection->Connect();
+    if (connectNow) connection->Connect();
     return connection;
 }
 

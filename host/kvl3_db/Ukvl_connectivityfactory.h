@@ -22,8 +22,10 @@ std::unique_ptr<TKVL_Statement> KVL_GetStatement(TKVL_Connection& connection, co
 
 // Opens a connection from a connection string: "sqlite:PATH", "postgresql://...", "firebird:PATH?user=..".
 // Raises EKVL_DatabaseError for an unknown scheme.
-using TKVL_DriverFactory = std::function<std::unique_ptr<TKVL_Connection>(const std::string& connectionString)>;
+using TKVL_DriverFactory =
+    std::function<std::unique_ptr<TKVL_Connection>(const std::string& connectionString)>;
 void KVL_RegisterDriver(const std::string& scheme, TKVL_DriverFactory factory);
-std::unique_ptr<TKVL_Connection> KVL_OpenConnection(const std::string& connectionString, bool connectNow = true);
+std::unique_ptr<TKVL_Connection> KVL_OpenConnection(const std::string& connectionString,
+                                                    bool connectNow = true);
 
 } // namespace kvl

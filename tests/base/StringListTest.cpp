@@ -1,5 +1,5 @@
-#include "base/Exceptions.h"
 #include "base/StringList.h"
+#include "base/Exceptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
+#include "base/SysUtils.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
 #include "base/Random.h"
-#include "base/SysUtils.h"
 
 #include <gtest/gtest.h>
 

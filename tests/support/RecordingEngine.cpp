@@ -13,20 +13,17 @@ void RecordingStatement::Prepare() {
     types_.assign(names_.size(), 0);
     values_.assign(names_.size(), kvl::TVariant());
     prepared_ = true;
-    if (Calls)
-        Calls->push_back("Prepare");
+    if (Calls) Calls->push_back("Prepare");
 }
 
 void RecordingStatement::Unprepare() {
     prepared_ = false;
-    if (Calls)
-        Calls->push_back("Unprepare statement");
+    if (Calls) Calls->push_back("Unprepare statement");
 }
 
 void RecordingStatement::Execute() {
     ++Executions;
-    if (Fail)
-        Fail(Executions, values_);
+    if (Fail) Fail(Executions, values_);
     Rows.push_back(values_);
 }
 
@@ -39,7 +36,9 @@ void RecordingStatement::SetBlobParam(const std::string& name, std::istream& str
     throw kvl::Exception("no parameter " + name);
 }
 
-RecordingEngine::RecordingEngine() { Statement.Calls = &Calls; }
+RecordingEngine::RecordingEngine() {
+    Statement.Calls = &Calls;
+}
 
 FakeTable& RecordingEngine::AddTable(const std::string& name, std::vector<FakeColumn> columns,
                                      const std::string& owner) {
@@ -54,18 +53,18 @@ FakeTable& RecordingEngine::AddTable(const std::string& name, std::vector<FakeCo
 
 void RecordingEngine::record(const std::string& call) {
     Calls.push_back(call);
-    if (FailOn)
-        FailOn(call);
+    if (FailOn) FailOn(call);
 }
 
 FakeTable& RecordingEngine::tableOf(TFillProject* project) {
     for (auto& t : Tables)
-        if (t.Name == project->TableName && t.Owner == project->TableOwner)
-            return t;
+        if (t.Name == project->TableName && t.Owner == project->TableOwner) return t;
     throw kvl::Exception("Table \"" + project->TableName + "\" not found");
 }
 
-void RecordingEngine::CommitTransaction() { record("CommitTransaction"); }
+void RecordingEngine::CommitTransaction() {
+    record("CommitTransaction");
+}
 
 void RecordingEngine::DoAdditionalActions(TFillProject* project, TActionTime actionTime) {
     record(std::string(actionTime == atBefore ? "Before " : "After ") + project->TableName);
@@ -119,17 +118,18 @@ void RecordingEngine::GetIndices(TFillProject* project, kvl::TStringList& list) 
         list.Add(i);
 }
 
-void RecordingEngine::GetColumnData(const std::string& tableName, const std::string&, const std::string& columnName,
-                                    kvl::TStringList& list) {
+void RecordingEngine::GetColumnData(const std::string& tableName, const std::string&,
+                                    const std::string& columnName, kvl::TStringList& list) {
     record("GetColumnData " + tableName + "." + columnName);
     auto it = ColumnData.find(tableName + "." + columnName);
-    if (it == ColumnData.end())
-        return;
+    if (it == ColumnData.end()) return;
     for (const auto& v : it->second)
         list.Add(v);
 }
 
-void RecordingEngine::EmptyTable(TFillProject* project) { record("EmptyTable " + project->TableName); }
+void RecordingEngine::EmptyTable(TFillProject* project) {
+    record("EmptyTable " + project->TableName);
+}
 
 void RecordingEngine::UnprepareInsert(TFillProject* project) {
     record("UnprepareInsert " + project->TableName);

@@ -53,13 +53,17 @@ public:
     int ParamCount() const override { return static_cast<int>(names_.size()); }
     std::string ParamName(int index) const override { return names_.at(static_cast<size_t>(index)); }
     int ParamType(int index) const override { return types_.at(static_cast<size_t>(index)); }
-    void SetParamType(int index, int fieldType) override { types_.at(static_cast<size_t>(index)) = fieldType; }
+    void SetParamType(int index, int fieldType) override {
+        types_.at(static_cast<size_t>(index)) = fieldType;
+    }
     void SetParamNull(int index) override { values_.at(static_cast<size_t>(index)) = kvl::TVariant::Null(); }
-    void SetParamValue(int index, const kvl::TVariant& value) override { values_.at(static_cast<size_t>(index)) = value; }
+    void SetParamValue(int index, const kvl::TVariant& value) override {
+        values_.at(static_cast<size_t>(index)) = value;
+    }
     void SetBlobParam(const std::string& name, std::istream& stream) override;
 
     std::function<void(int executeNumber, const std::vector<kvl::TVariant>&)> Fail; // may throw
-    std::vector<std::vector<kvl::TVariant>> Rows; // executed successfully
+    std::vector<std::vector<kvl::TVariant>> Rows;                                   // executed successfully
     int Executions = 0;
     std::string PreparedText;
     std::vector<std::string>* Calls = nullptr;
@@ -75,7 +79,8 @@ class RecordingEngine : public TFillStructureEngine {
 public:
     RecordingEngine();
 
-    FakeTable& AddTable(const std::string& name, std::vector<FakeColumn> columns, const std::string& owner = "");
+    FakeTable& AddTable(const std::string& name, std::vector<FakeColumn> columns,
+                        const std::string& owner = "");
 
     void Connect() override { record("Connect"); }
     void Disconnect() override { record("Disconnect"); }
@@ -89,8 +94,8 @@ public:
     void GetFields(TFillProject* project, TFillFieldList& list) override;
     void GetTriggers(TFillProject* project, kvl::TStringList& list) override;
     void GetIndices(TFillProject* project, kvl::TStringList& list) override;
-    void GetColumnData(const std::string& tableName, const std::string& tableOwner, const std::string& columnName,
-                       kvl::TStringList& list) override;
+    void GetColumnData(const std::string& tableName, const std::string& tableOwner,
+                       const std::string& columnName, kvl::TStringList& list) override;
     void EmptyTable(TFillProject* project) override;
     void UnprepareInsert(TFillProject* project) override;
     std::string FormatIdentifier(const std::string& name, const std::string& owner) override;

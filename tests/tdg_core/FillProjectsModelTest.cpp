@@ -14,7 +14,8 @@ protected:
     void SetUp() override {
         engine.Generators = {"gen_b", "GEN_A"};
         engine.AddTable("CUSTOMERS", {{"ID", "Integer", false}, {"NAME", "Varchar", true, 40}}, "SALES");
-        engine.AddTable("ORDERS", {{"ID", "Integer", false}, {"CUSTOMER_ID", "Integer", false, 0, 0, 0, true}});
+        engine.AddTable("ORDERS",
+                        {{"ID", "Integer", false}, {"CUSTOMER_ID", "Integer", false, 0, 0, 0, true}});
         engine.AddTable("customers", {{"X", "Integer"}}, "ARCHIVE");
         projects.SetStructureEngine(&engine);
         projects.CreateStructure();
@@ -124,7 +125,8 @@ TEST_F(FillProjectsModel, EventsReachTheirHandlersAndNothingHappensWithoutThem) 
     projects.OnTaskUpdate = [&](TFillProject* sender, const std::string& task) {
         seen.push_back(sender->TableName + ": " + task);
     };
-    projects.OnFillProgress = [&](TFillProject*, int row, int errors, int rate, kvl::TDateTime, kvl::TDateTime) {
+    projects.OnFillProgress = [&](TFillProject*, int row, int errors, int rate, kvl::TDateTime,
+                                  kvl::TDateTime) {
         seen.push_back(std::to_string(row) + "/" + std::to_string(errors) + "/" + std::to_string(rate));
     };
     projects.doTaskUpdate(projects.getFillProject(1), "Preparing...");

@@ -2,6 +2,7 @@
 
 #include "UTFillConstants.h"
 #include "UTFillObject/EFillError.h"
+#include "UTFillObject/GuidText.h"
 #include "UTFillObject/TBoolBitFillField.h"
 #include "UTFillObject/TGUIDFillField.h"
 #include "UTFillObject/TUnsupportedFillField.h"
@@ -35,7 +36,7 @@ TEST_F(GUIDFillFieldTest, RandomGUIDsAreDistinctVersion4TextsInBraces) {
 TEST_F(GUIDFillFieldTest, RandomGUIDsUseEveryHexDigitInEveryFreePosition) {
     std::vector<std::set<char>> digits(38);
     for (int i = 0; i < 2000; ++i) {
-        const std::string g = NewGUIDText();
+        const std::string g = NewGuidText();
         for (size_t k = 0; k < g.size(); ++k)
             digits[k].insert(g[k]);
     }

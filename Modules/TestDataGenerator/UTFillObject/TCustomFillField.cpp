@@ -15,7 +15,9 @@
 #include <cstdlib>
 
 namespace {
-template <class T> T absOf(T v) { return static_cast<T>(v < 0 ? -v : v); }
+template <class T> T absOf(T v) {
+    return static_cast<T>(v < 0 ? -v : v);
+}
 } // namespace
 
 TCustomFillField::TCustomFillField(const KFillRecord& rec)
@@ -29,21 +31,25 @@ bool TCustomFillField::GetReadyForFilling() const {
     return FillType == fillReferential && !RefTable.empty() && !RefColumn.empty();
 }
 
-kvl::TVariant TCustomFillField::getInsertValue() { return kvl::TVariant(); }
+kvl::TVariant TCustomFillField::getInsertValue() {
+    return kvl::TVariant();
+}
 
 void TCustomFillField::prepareInsert() {
-    if (!Nullable)
-        IncludeNulls = false;
+    if (!Nullable) IncludeNulls = false;
     if (FillType == fillReferential) {
         RefValues.Clear();
-        if (Project)
-            Project->getTableColumnData(RefTable, RefTableOwner, RefColumn, RefValues);
+        if (Project) Project->getTableColumnData(RefTable, RefTableOwner, RefColumn, RefValues);
     }
 }
 
-void TCustomFillField::unprepareInsert() { RefValues.Clear(); }
+void TCustomFillField::unprepareInsert() {
+    RefValues.Clear();
+}
 
-int TCustomFillField::GetFieldDatatype() const { return 0; }
+int TCustomFillField::GetFieldDatatype() const {
+    return 0;
+}
 
 const std::string& TCustomFillField::RandomEntry(const kvl::TStringList& list) {
     return list.Get(kvl::Random(list.Count()));
@@ -54,21 +60,14 @@ std::unique_ptr<TCustomFillField> CreateFillField(const KFillRecord& rec) {
     if (t == "SmallInt" || t == "Word" || t == "Integer" || t == "Int64")
         return std::make_unique<TIntegerFillField>(rec);
     if (t == "Decimal" || t == "Numeric") {
-        if (rec.Scale > 0)
-            return std::make_unique<TFloatFillField>(rec);
+        if (rec.Scale > 0) return std::make_unique<TFloatFillField>(rec);
         return std::make_unique<TIntegerFillField>(rec);
     }
-    if (t == "Float" || t == "Double Precision")
-        return std::make_unique<TFloatFillField>(rec);
-    if (t == "Char" || t == "Varchar")
-        return std::make_unique<TTextFillField>(rec);
-    if (t == "Date" || t == "Time" || t == "DateTime")
-        return std::make_unique<TDateFillField>(rec);
-    if (t == "Blob")
-        return std::make_unique<TBlobFillField>(rec);
-    if (t == "GUID")
-        return std::make_unique<TGUIDFillField>(rec);
-    if (t == "Boolean/Bit")
-        return std::make_unique<TBoolBitFillField>(rec);
+    if (t == "Float" || t == "Double Precision") return std::make_unique<TFloatFillField>(rec);
+    if (t == "Char" || t == "Varchar") return std::make_unique<TTextFillField>(rec);
+    if (t == "Date" || t == "Time" || t == "DateTime") return std::make_unique<TDateFillField>(rec);
+    if (t == "Blob") return std::make_unique<TBlobFillField>(rec);
+    if (t == "GUID") return std::make_unique<TGUIDFillField>(rec);
+    if (t == "Boolean/Bit") return std::make_unique<TBoolBitFillField>(rec);
     return std::make_unique<TUnsupportedFillField>(rec);
 }

@@ -1,7 +1,312 @@
 #include "TTextFillField.h"
 
-TTextFillField::TTextFillField(const KFillRecord& rec) : TCustomFillField(rec) {}
+#include "EFillError.h"
+#include "GuidText.h"
+#include "UTFillConstants.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/Format.h"
+#include "base/Random.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const char* const FirstNameFailure = "Could not load the first name repostitory";
+const char* const LastNameFailure = "Could not load the last name repostitory";
+// Stands in for a word list that could not be loaded, so the failure shows in the data.
+const char* const ListPlaceholder = "Guru Meditation";
+
+bool isPoolKind(int32_t fillType) {
+    switch (fillType) {
+    case fillRandom:
+    case fillList:
+    case fillReferential:
+    case fillGenerator:
+    case fillLastNames:
+    case fillAddresses:
+    case fillCities:
+    case fillCountries:
+    case fillEmail:
+    case fillURL:
+    case fillFullNames:
+        return true;
+    default:
+        return false;
+    }
+}
+
+uint32_t drawU(int32_t n) {
+    return static_cast<uint32_t>(kvl::Random(n));
+}
+
+std::string provider() {
+    return std::string(K_Provider[static_cast<size_t>(kvl::Random(static_cast<int32_t>(K_Provider.size())))]);
+}
+
+std::string postfix() {
+    return std::string(K_Postfix[static_cast<size_t>(kvl::Random(K_PostfixDrawn))]);
+}
+
+} // namespace
+
+TTextFillField::TTextFillField(const KFillRecord& rec) : TCustomFillField(rec) {
+    kvl::TDateTime now = kvl::Now();
+    DateFrom = DateTo = kvl::DateOf(now);
+    TimeFrom = TimeTo = kvl::TimeOf(now);
+    LengthFrom = LengthTo = Size;
+}
+
+TTextFillField::~TTextFillField() = default;
 
 int TTextFillField::GetFieldDatatype() const {
     return DataTypeName == "Char" || DataTypeName == "Varchar" ? 1 : 0;
+}
+
+bool TTextFillField::GetReadyForFilling() const {
+    switch (FillType) {
+    case fillFixed:
+        return !StaticValue.empty();
+    case fillRandom:
+        return !FileName.empty();
+    case fillList:
+        return !ListValues.IsEmpty();
+    case fillGenerator:
+    case fillLastNames:
+    case fillAddresses:
+    case fillCities:
+    case fillCountries:
+    case fillPhone:
+    case fillEmail:
+    case fillURL:
+    case fillFullNames:
+    case fillGUID:
+        return true;
+    case fillRandomText:
+        return LengthFrom > 0 || LengthTo > 0;
+    case fillMasked:
+        return !Mask.empty();
+    case fillIncreasing:
+        return IncStep > 0 && (!IncFixedDigits || IncDigits > 0);
+    default:
+        return TCustomFillField::GetReadyForFilling();
+    }
+}
+
+void TTextFillField::logPrepareFailure(const std::string& line) {
+    if (!Project) return;
+    kvl::TStringList& log = Project->Statistics.Log;
+    log.Add("Error while preparing inserts:");
+    log.Add(line);
+    log.Add("");
+}
+
+const kvl::TStringList& TTextFillField::externalList(TExternalDataKind kind) {
+    // A field outside a project set has no word lists at all; the generator then sees an empty one.
+    static const kvl::TStringList none;
+    TFillProjects* owner = Project ? Project->FillProjects : nullptr;
+    if (!owner) return none;
+    switch (kind) {
+    case xdCities:
+        return owner->GetCities();
+    case xdCountries:
+        return owner->GetCountries();
+    case xdFirstNames:
+        return owner->GetFirstnames();
+    case xdLastNames:
+        return owner->GetLastnames();
+    case xdStreets:
+        break;
+    }
+    return owner->GetStreets();
+}
+
+// A list that fails to load must not end the table's fill: the failure goes to the log and the
+// placeholder makes it visible in the data.
+void TTextFillField::prepareExternal(TExternalDataKind kind, const char* failureLine) {
+    Values.Clear();
+    try {
+        Values.AddStrings(externalList(kind));
+    } catch (const std::exception&) {
+        Values.Add(ListPlaceholder);
+        logPrepareFailure(failureLine);
+    }
+}
+
+void TTextFillField::prepareFullNames() {
+    Values.Clear();
+    Values2.Clear();
+    try {
+        Values.AddStrings(externalList(xdFirstNames));
+        Values2.AddStrings(externalList(xdLastNames));
+    } catch (const std::exception&) {
+        Values.Add(ListPlaceholder);
+        logPrepareFailure(FirstNameFailure);
+    }
+}
+
+void TTextFillField::prepareCustomFile() {
+    Values.Clear();
+    try {
+        Values.LoadFromFile(FileName);
+    } catch (const std::exception&) {
+        Values.Add("Custom failed");
+        logPrepareFailure("Could not laod the custom file");
+    }
+}
+
+void TTextFillField::prepareInsert() {
+    TCustomFillField::prepareInsert();
+    Buffer.resize(static_cast<size_t>(std::max(LengthFrom, 0)));
+    switch (FillType) {
+    case fillIncreasing:
+        Counter = IncStart;
+        IncFormat = IncFixedDigits ? "%." + std::to_string(IncDigits) + "d" : "%d";
+        break;
+    case fillMasked:
+        // MASKED VALUES HOOK: free the previous mask files, compile Mask and load the files it
+        // names (uMaskedValue).
+        break;
+    case fillRandom:
+        prepareCustomFile();
+        break;
+    case fillList:
+        Values.Clear();
+        Values.AddStrings(ListValues);
+        if (Values.IsEmpty()) throw EFillNoListValuesError();
+        break;
+    case fillReferential:
+        Values.Clear();
+        Values.AddStrings(RefValues);
+        if (Values.IsEmpty()) throw EFillNoReferentialValuesError(RefTable, RefColumn);
+        break;
+    case fillAddresses:
+        prepareExternal(xdStreets, "Could not load the adress repostitory");
+        break;
+    case fillCities:
+        prepareExternal(xdCities, "Could not load the city repostitory");
+        break;
+    case fillCountries:
+        prepareExternal(xdCountries, "Could not load the country repostitory");
+        break;
+    case fillGenerator:
+        prepareExternal(xdFirstNames, FirstNameFailure);
+        break;
+    case fillFullNames:
+        prepareFullNames();
+        break;
+    case fillLastNames:
+    case fillEmail:
+    case fillURL:
+        prepareExternal(xdLastNames, LastNameFailure);
+        break;
+    default:
+        break;
+    }
+}
+
+void TTextFillField::unprepareInsert() {
+    TCustomFillField::unprepareInsert();
+    Values.Clear();
+}
+
+std::string TTextFillField::poolEntry() const {
+    return RandomEntry(Values);
+}
+
+// A reversed pair of lengths is taken as meant the other way round, rather than giving nothing.
+std::string TTextFillField::randomText() {
+    int64_t low = std::min(LengthFrom, LengthTo);
+    int64_t high = std::max(LengthFrom, LengthTo);
+    int64_t span = std::min<int64_t>(high - low + 1, std::numeric_limits<int32_t>::max());
+    int64_t length = low + kvl::Random(static_cast<int32_t>(span));
+    if (length <= 0) return std::string();
+    Buffer.resize(static_cast<size_t>(length));
+    for (char& c : Buffer)
+        c = CharSet89[static_cast<size_t>(kvl::Random(static_cast<int32_t>(CharSet89.size())))];
+    return Buffer;
+}
+
+int32_t TTextFillField::randomInteger() const {
+    int64_t span = static_cast<int64_t>(IntegerTo) - IncStart + 1;
+    int64_t offset = span <= std::numeric_limits<int32_t>::max()
+                         ? kvl::Random(static_cast<int32_t>(span))
+                         : static_cast<int64_t>(std::floor(kvl::Random() * static_cast<double>(span)));
+    return static_cast<int32_t>(IncStart + offset);
+}
+
+kvl::TVariant TTextFillField::getInsertValue() {
+    if (isPoolKind(FillType) && Values.IsEmpty()) return kvl::TVariant(std::string());
+    switch (FillType) {
+    case fillNothing:
+        return kvl::TVariant::Null();
+    case fillFixed:
+        return kvl::TVariant(StaticValue);
+    case fillRandom:
+    case fillList:
+    case fillReferential:
+    case fillGenerator:
+    case fillLastNames:
+    case fillCities:
+    case fillCountries:
+        return kvl::TVariant(poolEntry());
+    case fillAddresses: {
+        std::string street = poolEntry();
+        return kvl::TVariant(kvl::Format("%s %u", {street, drawU(1000)}));
+    }
+    case fillPhone: {
+        uint32_t area = drawU(900) + 100;
+        uint32_t exchange = drawU(900) + 100;
+        uint32_t line = drawU(9000) + 1000;
+        return kvl::TVariant(kvl::Format("(1-%u) %u-%u", {area, exchange, line}));
+    }
+    case fillEmail: {
+        std::string name = poolEntry();
+        std::string initial(1, static_cast<char>('A' + kvl::Random(26)));
+        std::string middle = provider();
+        return kvl::TVariant(kvl::Format("%s.%s@%s.%s", {initial, name, middle, postfix()}));
+    }
+    case fillURL: {
+        std::string name = poolEntry();
+        std::string middle = provider();
+        return kvl::TVariant(kvl::Format("http://www.%s.%s.%s", {name, middle, postfix()}));
+    }
+    case fillDateText:
+        return kvl::TVariant(kvl::DateToStr(DateFrom + kvl::Random() * (DateTo - DateFrom)));
+    case fillTimeText:
+        return kvl::TVariant(kvl::TimeToStr(TimeFrom + kvl::Random() * (TimeTo - TimeFrom)));
+    case fillDateTimeText: {
+        kvl::TDateTime date = kvl::DateOf(DateFrom + kvl::Random() * (DateTo - DateFrom));
+        kvl::TDateTime time = TimeFrom + kvl::Random() * (TimeTo - TimeFrom);
+        return kvl::TVariant(kvl::DateTimeToStr(date + time));
+    }
+    case fillIntegerText:
+        return kvl::TVariant(randomInteger());
+    case fillFloatText:
+        return kvl::TVariant(static_cast<double>(FloatFrom + kvl::Random() * (FloatTo - FloatFrom)));
+    case fillRandomText:
+        return kvl::TVariant(randomText());
+    case fillFullNames: {
+        std::string first = poolEntry();
+        return kvl::TVariant(first + " " + RandomEntry(Values2));
+    }
+    case fillMasked:
+        // MASKED VALUES HOOK: GetNextMaskedValue (uMaskedValue).
+        return kvl::TVariant();
+    case fillIncreasing: {
+        // The digit count is meant without the sign, but kvl::Format counts the sign as one of
+        // the digits; format the magnitude and put the sign in front.
+        int64_t number = Counter;
+        std::string text =
+            number < 0 ? "-" + kvl::Format(IncFormat, {-number}) : kvl::Format(IncFormat, {number});
+        Counter = static_cast<int32_t>(static_cast<uint32_t>(Counter) + static_cast<uint32_t>(IncStep));
+        return kvl::TVariant(text);
+    }
+    case fillGUID:
+        return kvl::TVariant(NewGuidText());
+    default:
+        return kvl::TVariant();
+    }
 }

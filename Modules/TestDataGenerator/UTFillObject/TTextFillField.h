@@ -1,9 +1,59 @@
 #pragma once
 #include "TCustomFillField.h"
+#include "UTFillProjects/Events.h"
+#include "base/DateTime.h"
 
-// Texts of every kind, within the column's length.
+#include <cstdint>
+#include <string>
+
+// Texts of every kind: fixed, random characters, words from the external lists, addresses built
+// from patterns, lines of the user's file, list and referential values, increasing numbers,
+// masked values and GUIDs. Values are never cut to the column's length; the random-character
+// lengths start at the column's size, so by default those stay within it.
 class TTextFillField : public TCustomFillField {
 public:
     explicit TTextFillField(const KFillRecord& rec);
+    ~TTextFillField() override;
+
+    bool GetReadyForFilling() const override;
+    kvl::TVariant getInsertValue() override;
+    void prepareInsert() override;
+    void unprepareInsert() override;
     int GetFieldDatatype() const override;
+
+    kvl::TStringList Values;  // candidates of the list-based kinds, rebuilt by prepareInsert
+    kvl::TStringList Values2; // last names of full names
+    std::string Buffer;       // work text of random characters
+    std::string IncFormat;
+    int32_t Counter = 0;
+    std::string FileName;
+    std::string StaticValue = "Fixed String value";
+    std::string Mask = "AAANNN[CONSTANT]";
+    int32_t IncStart = 0; // also the lower bound of integers as text
+    int32_t IncStep = 0;
+    int32_t IncDigits = 0;
+    bool IncFixedDigits = false;
+    int32_t IntegerTo = 0;
+    long double FloatFrom = 0;
+    long double FloatTo = 0;
+    kvl::TDateTime DateFrom = 0;
+    kvl::TDateTime DateTo = 0;
+    kvl::TDateTime TimeFrom = 0;
+    kvl::TDateTime TimeTo = 0;
+    int32_t LengthFrom = 0;
+    int32_t LengthTo = 0;
+    // MASKED VALUES HOOK: the compiled mask (MaskCommands), the files it loads (MaskFiles),
+    // GetNextMaskedValue and FreeMaskedFiles come with the mask language in uMaskedValue; until
+    // then a masked field prepares nothing and gives no value.
+
+private:
+    const kvl::TStringList& externalList(TExternalDataKind kind);
+    void prepareExternal(TExternalDataKind kind, const char* failureLine);
+    void prepareFullNames();
+    void prepareCustomFile();
+    void logPrepareFailure(const std::string& line);
+
+    std::string poolEntry() const;
+    std::string randomText();
+    int32_t randomInteger() const;
 };

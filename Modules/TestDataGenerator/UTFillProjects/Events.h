@@ -19,4 +19,5 @@ using TInitTableFill = std::function<void(TFillProject* Sender, const std::strin
 using TTaskNotify = std::function<void(TFillProject* Sender, const std::string& task)>;
 using TFillFinished = std::function<void(TFillProject* Sender)>;
 using TExternalDataInit = std::function<void(TExternalDataKind DataKind, kvl::TStringList& TargetList)>;
-using TReferentialNotify = std::function<void(TFillProject* Sender, const std::string& currTable, int currRow)>;
+using TReferentialNotify =
+    std::function<void(TFillProject* Sender, const std::string& currTable, int currRow)>;

@@ -9,8 +9,7 @@
 #include "base/Format.h"
 
 TFillProject::TFillProject(TFillProjects* owner) : FillProjects(owner) {
-    if (!owner)
-        return;
+    if (!owner) return;
     Generators = &owner->Generators;
     EmptyFirst = owner->defaultEmpty;
     DisableIndices = owner->defaultIndex;
@@ -34,10 +33,8 @@ TFillFieldList& TFillProject::GetFillFields() {
 
 void TFillProject::CreateStructure() {
     TFillStructureEngine* engine = FillProjects ? FillProjects->StructureEngine : nullptr;
-    if (!engine)
-        throw kvl::Exception("No structure engine");
-    if (!FillFields)
-        FillFields = std::make_unique<TFillFieldList>();
+    if (!engine) throw kvl::Exception("No structure engine");
+    if (!FillFields) FillFields = std::make_unique<TFillFieldList>();
     engine->GetFields(this, *FillFields);
     engine->GetTriggers(this, Triggers);
     engine->GetIndices(this, Indices);
@@ -49,11 +46,9 @@ void TFillProject::DeleteStructure() {
 }
 
 bool TFillProject::HasFieldSettings() const {
-    if (!FillFields)
-        return false;
+    if (!FillFields) return false;
     for (const auto& f : *FillFields)
-        if (f->FillType != fillNothing)
-            return true;
+        if (f->FillType != fillNothing) return true;
     return false;
 }
 
@@ -65,15 +60,13 @@ void TFillProject::getColumnNames(kvl::TStringList& list) {
 
 void TFillProject::getTableColumnData(const std::string& refTableName, const std::string& refTableOwner,
                                       const std::string& refColumnName, kvl::TStringList& values) {
-    if (!FillProjects || !FillProjects->StructureEngine)
-        throw kvl::Exception("No structure engine");
+    if (!FillProjects || !FillProjects->StructureEngine) throw kvl::Exception("No structure engine");
     FillProjects->StructureEngine->GetColumnData(refTableName, refTableOwner, refColumnName, values);
 }
 
 bool TFillProject::validateProjectNoFill() {
     for (const auto& f : GetFillFields())
-        if (f->FillType != fillNothing)
-            return true;
+        if (f->FillType != fillNothing) return true;
     return false;
 }
 
@@ -81,8 +74,7 @@ int16_t TFillProject::validateProjectNotNull() {
     TFillFieldList& fields = GetFillFields();
     for (size_t i = 0; i < fields.size(); ++i) {
         const auto& f = fields[i];
-        if (f->FillType == fillNothing && !f->Nullable && !f->HasDefault)
-            return static_cast<int16_t>(i);
+        if (f->FillType == fillNothing && !f->Nullable && !f->HasDefault) return static_cast<int16_t>(i);
     }
     return -1;
 }
@@ -97,8 +89,7 @@ void TFillProject::SetSQLAndParamDatatypes() {
     TFillFieldList& fields = GetFillFields();
     for (size_t p = 0; p < fields.size(); ++p) {
         TCustomFillField* f = fields[p].get();
-        if (f->FillType == fillNothing)
-            continue;
+        if (f->FillType == fillNothing) continue;
         if (lines.Count() > 1) {
             lines.Add(",");
             values.Add(",");
@@ -128,7 +119,6 @@ void TFillProject::SetSQLAndParamDatatypes() {
     st.Prepare();
     for (int i = 0; i < st.ParamCount(); ++i) {
         int type = st.ParamType(i);
-        if (type == 0 || type == 1 || type == 24)
-            st.SetParamType(i, datatypes.at(static_cast<size_t>(i)));
+        if (type == 0 || type == 1 || type == 24) st.SetParamType(i, datatypes.at(static_cast<size_t>(i)));
     }
 }

@@ -14,7 +14,9 @@ void TFillProject::Unprepare() {
         f->unprepareInsert();
 }
 
-void TFillProject::StopInsert() { StopRequested = true; }
+void TFillProject::StopInsert() {
+    StopRequested = true;
+}
 
 void TFillProject::StartInsert() {}
 

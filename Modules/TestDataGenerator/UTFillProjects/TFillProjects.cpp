@@ -12,22 +12,18 @@ TFillProjects::~TFillProjects() {
 }
 
 void TFillProjects::SetStructureEngine(TFillStructureEngine* engine) {
-    if (StructureEngine)
-        StructureEngine->RemoveFreeNotification(this);
+    if (StructureEngine) StructureEngine->RemoveFreeNotification(this);
     StructureEngine = engine;
-    if (engine)
-        engine->FreeNotification(this);
+    if (engine) engine->FreeNotification(this);
 }
 
 void TFillProjects::Notification(kvl::TComponent* component, kvl::TOperation operation) {
     kvl::TComponent::Notification(component, operation);
-    if (operation == kvl::TOperation::opRemove && component == StructureEngine)
-        StructureEngine = nullptr;
+    if (operation == kvl::TOperation::opRemove && component == StructureEngine) StructureEngine = nullptr;
 }
 
 void TFillProjects::CreateStructure() {
-    if (!StructureEngine)
-        throw kvl::Exception("No structure engine");
+    if (!StructureEngine) throw kvl::Exception("No structure engine");
     StructureEngine->Connect();
     StructureEngine->GetGeneratorNames(Generators);
     StructureEngine->GetTables(Tables);
@@ -53,13 +49,11 @@ int TFillProjects::GetProjectToFillCount() const {
 }
 
 void TFillProjects::moveProjectUp(int index) {
-    if (index > 0 && index < Projects.Count())
-        Projects.Exchange(index, index - 1);
+    if (index > 0 && index < Projects.Count()) Projects.Exchange(index, index - 1);
 }
 
 void TFillProjects::moveProjectDown(int index) {
-    if (index > -1 && index < Projects.Count() - 1)
-        Projects.Exchange(index, index + 1);
+    if (index > -1 && index < Projects.Count() - 1) Projects.Exchange(index, index + 1);
 }
 
 void TFillProjects::getTableColumns(const kvl::IKVL_Ref& tableObject, kvl::TStringList& list) {
@@ -67,8 +61,7 @@ void TFillProjects::getTableColumns(const kvl::IKVL_Ref& tableObject, kvl::TStri
     bool known = false;
     for (const auto& t : Tables)
         known = known || t == tableObject;
-    if (!known)
-        return;
+    if (!known) return;
     for (TFillProject* p : Projects) {
         if (p->TableObject == tableObject) {
             p->getColumnNames(list);
@@ -79,22 +72,18 @@ void TFillProjects::getTableColumns(const kvl::IKVL_Ref& tableObject, kvl::TStri
 
 void TFillProjects::doFillProgress(TFillProject* sender, int currRow, int rowErrors, int rowsPerSec,
                                    kvl::TDateTime timeElapsed, kvl::TDateTime timeNeeded) {
-    if (OnFillProgress)
-        OnFillProgress(sender, currRow, rowErrors, rowsPerSec, timeElapsed, timeNeeded);
+    if (OnFillProgress) OnFillProgress(sender, currRow, rowErrors, rowsPerSec, timeElapsed, timeNeeded);
 }
 
-void TFillProjects::doInitTableFill(TFillProject* sender, const std::string& currTable, const std::string& currTask,
-                                    int tableIndex, int rowsToInsert) {
-    if (OnInitTableFill)
-        OnInitTableFill(sender, currTable, currTask, tableIndex, rowsToInsert);
+void TFillProjects::doInitTableFill(TFillProject* sender, const std::string& currTable,
+                                    const std::string& currTask, int tableIndex, int rowsToInsert) {
+    if (OnInitTableFill) OnInitTableFill(sender, currTable, currTask, tableIndex, rowsToInsert);
 }
 
 void TFillProjects::doTaskUpdate(TFillProject* sender, const std::string& task) {
-    if (OnTaskUpdate)
-        OnTaskUpdate(sender, task);
+    if (OnTaskUpdate) OnTaskUpdate(sender, task);
 }
 
 void TFillProjects::doFillFinished(TFillProject* sender) {
-    if (OnFillFinished)
-        OnFillFinished(sender);
+    if (OnFillFinished) OnFillFinished(sender);
 }

@@ -34,6 +34,14 @@ public:
     void startInsert();
     void stopInsert();
 
+    // The word lists, each asked for once through OnExternalDataInit on first request and kept
+    // for the life of this object; a list that failed to load stays as the handler left it.
+    kvl::TStringList& GetCities();
+    kvl::TStringList& GetCountries();
+    kvl::TStringList& GetFirstnames();
+    kvl::TStringList& GetLastnames();
+    kvl::TStringList& GetStreets();
+
     TFillStructureEngine* GetStructureEngine() const { return StructureEngine; }
     void SetStructureEngine(TFillStructureEngine* engine);
     void SetFillingStarted(bool value) { FillingStarted = value; }
@@ -43,8 +51,8 @@ public:
     void SetdefaultIndex(bool value) { defaultIndex = value; }
     void SetdefaultTrigger(bool value) { defaultTrigger = value; }
 
-    void doFillProgress(TFillProject* sender, int currRow, int rowErrors, int rowsPerSec, kvl::TDateTime timeElapsed,
-                        kvl::TDateTime timeNeeded);
+    void doFillProgress(TFillProject* sender, int currRow, int rowErrors, int rowsPerSec,
+                        kvl::TDateTime timeElapsed, kvl::TDateTime timeNeeded);
     void doInitTableFill(TFillProject* sender, const std::string& currTable, const std::string& currTask,
                          int tableIndex, int rowsToInsert);
     void doTaskUpdate(TFillProject* sender, const std::string& task);

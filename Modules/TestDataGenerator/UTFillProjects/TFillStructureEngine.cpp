@@ -8,13 +8,13 @@
 
 void TFillStructureEngine::DoAdditionalActions(TFillProject*, TActionTime) {}
 
-std::string TFillStructureEngine::GeneratorIncValue(const std::string&) { return std::string(); }
+std::string TFillStructureEngine::GeneratorIncValue(const std::string&) {
+    return std::string();
+}
 
 std::shared_ptr<kvl::IKVL_Schema> TFillStructureEngine::GetSchema() const {
-    if (Schema)
-        return Schema;
-    if (Database)
-        return Database->DefaultSchema();
+    if (Schema) return Schema;
+    if (Database) return Database->DefaultSchema();
     throw kvl::Exception("No schema available in TFillStructureEngine.GetSchema");
 }
 

@@ -7,7 +7,9 @@
 
 #include <algorithm>
 
-TObjectListPlus::~TObjectListPlus() { Clear(); }
+TObjectListPlus::~TObjectListPlus() {
+    Clear();
+}
 
 void TObjectListPlus::checkIndex(int index, int limit) const {
     if (index < 0 || index >= limit)
@@ -31,8 +33,7 @@ void TObjectListPlus::Insert(int index, TFillProject* project) {
 
 void TObjectListPlus::Delete(int index) {
     TFillProject* p = Extract(index);
-    if (OwnsObjects)
-        delete p;
+    if (OwnsObjects) delete p;
 }
 
 TFillProject* TObjectListPlus::Extract(int index) {
@@ -79,4 +80,6 @@ void TObjectListPlus::ToggleOwnsObjectsToFalse() {
     OwnsObjects = false;
 }
 
-void TObjectListPlus::ToggleOwnsObjectsToOriginal() { OwnsObjects = SavedOwnsObjects; }
+void TObjectListPlus::ToggleOwnsObjectsToOriginal() {
+    OwnsObjects = SavedOwnsObjects;
+}

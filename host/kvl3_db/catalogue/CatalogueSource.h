@@ -52,7 +52,7 @@ class TKVL_CatalogueSource {
 public:
     virtual ~TKVL_CatalogueSource() = default;
     virtual std::string DatabaseName() const = 0;
-    virtual std::string DefaultOwner() const = 0; // schema of the session; may be empty
+    virtual std::string DefaultOwner() const = 0;             // schema of the session; may be empty
     virtual std::vector<TKVL_ObjectName> ReadRelations() = 0; // tables and views, in the server's order
     virtual std::vector<TKVL_ObjectName> ReadGenerators() = 0;
     virtual TKVL_TableInfo ReadTable(const TKVL_ObjectName& table) = 0;

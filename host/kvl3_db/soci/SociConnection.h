@@ -3,6 +3,7 @@
 #include "SociDriver.h"
 
 #include <memory>
+#include <set>
 
 namespace soci {
 class session;
@@ -37,6 +38,9 @@ public:
     void SetAutoStartTransaction(bool value) { autoStart_ = value; }
     // Raises the database error that a client library exception stands for.
     [[noreturn]] void Fail(const std::exception& e) const;
+    // Statements are finalised before their session closes, or the server keeps it open.
+    void Register(TKVL_Query* query) { queries_.insert(query); }
+    void Unregister(TKVL_Query* query) { queries_.erase(query); }
 
 private:
     std::unique_ptr<TKVL_SociDriver> driver_;
@@ -44,6 +48,7 @@ private:
     std::shared_ptr<IKVL_Database> database_;
     bool inTransaction_ = false;
     bool autoStart_ = false;
+    std::set<TKVL_Query*> queries_;
 };
 
 } // namespace kvl

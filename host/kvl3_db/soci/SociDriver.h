@@ -18,9 +18,9 @@ enum class TKVL_SlotKind { Integer, Real, Text, DateText, TimeText, DateTimeText
 class TKVL_SociDriver {
 public:
     enum Feature {
-        RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
-        Sequences,     // the server has generators or sequences
-        NamedSchemas,  // objects live in named schemas
+        RowSavepoint, // a failed statement aborts the transaction unless it ran under a savepoint
+        Sequences,    // the server has generators or sequences
+        NamedSchemas, // objects live in named schemas
     };
 
     virtual ~TKVL_SociDriver() = default;

@@ -1,0 +1,6 @@
+#pragma once
+#include <string>
+
+// A random (version 4) GUID in its 38-character text form: braces around 32 upper-case hex
+// digits grouped 8-4-4-4-12. Drawn from the process's generator, so seeded runs repeat.
+std::string NewGuidText();

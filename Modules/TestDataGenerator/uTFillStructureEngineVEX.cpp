@@ -1,0 +1,360 @@
+#include "uTFillStructureEngineVEX.h"
+
+#include "UTFillProjects/TFillProject.h"
+#include "base/Exceptions.h"
+#include "base/Format.h"
+#include "base/SysUtils.h"
+#include "kvl3_db/ServerKind.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+
+std::string DataTypeNameOfHostCode(int code) {
+    switch (code) {
+    case 1:
+    case 2:
+        return "Boolean/Bit";
+    case 3:
+        return "GUID";
+    case 13:
+        return "Decimal";
+    case 14:
+        return "Numeric";
+    case 15:
+    case 16:
+    case 35:
+        return "SmallInt";
+    case 17:
+    case 18:
+        return "Integer";
+    case 19:
+        return "Int64";
+    case 20:
+    case 21:
+    case 22:
+        return "Word";
+    case 24:
+    case 56:
+        return "Float";
+    case 25:
+    case 55:
+        return "Double Precision";
+    case 27:
+        return "Date";
+    case 28:
+        return "Time";
+    case 29:
+    case 32:
+    case 33:
+        return "DateTime";
+    case 36:
+    case 39:
+        return "Char";
+    case 37:
+    case 40:
+        return "Varchar";
+    default:
+        return code >= 43 && code <= 54 ? "Blob" : "Unsupported";
+    }
+}
+
+std::string CleanServerMessage(const std::string& message) {
+    static const std::string isc = "ISC ERROR MESSAGE:";
+    static const std::string statement = "STATEMENT:";
+    std::string m = kvl::Trim(message);
+    if (auto p = m.find(isc); p != std::string::npos) m = m.substr(p + isc.size());
+    if (auto p = m.find(statement); p != std::string::npos) m = m.substr(0, p);
+    return kvl::Trim(m);
+}
+
+TFillStructureEngineVEX::TFillStructureEngineVEX(const kvl::TKVL_Connection& connection,
+                                                 std::shared_ptr<kvl::IKVL_Database> database,
+                                                 std::shared_ptr<kvl::IKVL_Schema> schema)
+    : TFillStructureEngine(nullptr) {
+    ownConnection_ = kvl::KVL_CloneConnection(connection, true, false);
+    Connection = ownConnection_.get();
+    Database = std::move(database);
+    Schema = std::move(schema);
+    Transaction = kvl::KVL_GetTransaction(*Connection, false);
+    Query = kvl::KVL_GetCursor(*Connection, "");
+    Query->SetTransaction(Transaction.get());
+}
+
+TFillStructureEngineVEX::~TFillStructureEngineVEX() {
+    // every step is tried, whatever the one before it did
+    try {
+        Query.reset();
+    } catch (...) {
+    }
+    try {
+        Statement.reset();
+    } catch (...) {
+    }
+    try {
+        if (Connection && Connection->Connected() && Transaction) Transaction->Commit();
+    } catch (...) {
+    }
+    try {
+        Transaction.reset();
+    } catch (...) {
+    }
+    Database.reset();
+    Schema.reset();
+    try {
+        if (!UsesOuterConnection && ownConnection_ && ownConnection_->Connected())
+            ownConnection_->Disconnect();
+    } catch (...) {
+    }
+    try {
+        ownConnection_.reset();
+    } catch (...) {
+    }
+}
+
+void TFillStructureEngineVEX::freeSqlObjects() {
+    Statement.reset();
+    Transaction.reset();
+    Query.reset();
+}
+
+void TFillStructureEngineVEX::Connect() {
+    freeSqlObjects();
+    Transaction = kvl::KVL_GetTransaction(*Connection, false);
+    Query = kvl::KVL_GetDataset(*Connection, "");
+    Query->SetTransaction(Transaction.get());
+    Query->SetOption("TIMEOUT", "0");
+    if (!Connection->Connected()) Connection->Connect();
+    Transaction->SetTransactionFlag(false);
+}
+
+void TFillStructureEngineVEX::Disconnect() {
+    if (!UsesOuterConnection) Connection->Disconnect();
+}
+
+void TFillStructureEngineVEX::UseConnection(kvl::TKVL_Connection* connection) {
+    freeSqlObjects();
+    if (!UsesOuterConnection) ownConnection_.reset();
+    Connection = connection;
+    UsesOuterConnection = true;
+}
+
+void TFillStructureEngineVEX::StartTransaction() {
+    Transaction->StartTransaction();
+}
+
+void TFillStructureEngineVEX::CommitTransaction() {
+    Transaction->Commit();
+}
+
+kvl::IInterfaceList TFillStructureEngineVEX::tableList() const {
+    if (Database) return Database->ObjectsOfKind(kvl::okTable);
+    auto tables = GetSchema()->Tables();
+    return tables ? tables->Items() : kvl::IInterfaceList();
+}
+
+std::shared_ptr<kvl::IKVL_Table> TFillStructureEngineVEX::findTable(TFillProject* project,
+                                                                    const char* operation) const {
+    std::string name = project->TableName;
+    auto schema = GetSchema();
+    bool qualify =
+        schema->Capability(kvl::capSchemas).Supported || schema->Capability(kvl::capOwners).Supported;
+    if (qualify && !project->TableOwner.empty()) name = project->TableOwner + "." + project->TableName;
+    kvl::IInterfaceList list = tableList();
+    auto table = kvl::Supports<kvl::IKVL_Table>(kvl::IList_BySearchName(list, name, false));
+    if (!table) table = kvl::Supports<kvl::IKVL_Table>(kvl::IList_ByName(list, name, false));
+    if (!table)
+        throw kvl::Exception(
+            kvl::Format("Table \"%s\" not found in method \"%s\"?", {project->TableName, operation}));
+    return table;
+}
+
+namespace {
+int16_t shortOf(const std::string& text) {
+    int32_t v = 0;
+    if (!kvl::TryStrToInt(text, v) || v < INT16_MIN || v > INT16_MAX) return 0;
+    return static_cast<int16_t>(v);
+}
+} // namespace
+
+void TFillStructureEngineVEX::GetFields(TFillProject* project, TFillFieldList& list) {
+    auto table = findTable(project, "TFillStructureEngineVEX.GetFields");
+    for (const auto& item : *table->Columns()) {
+        auto column = kvl::Supports<kvl::IKVL_Column>(item);
+        if (!column || column->Computed()) continue;
+        KFillRecord rec;
+        rec.DataTypeName = DataTypeNameOfHostCode(column->DataTypeCode());
+        rec.ColumnName = column->Name();
+        rec.Nullable = !column->NotNull();
+        int32_t size = 0;
+        rec.Size = kvl::TryStrToInt(column->Length(), size) ? size : 0;
+        rec.Precision = shortOf(column->Precision());
+        rec.Scale = shortOf(column->Scale());
+        if (rec.DataTypeName == "Float" || rec.DataTypeName == "Double Precision") rec.Scale = 4;
+        rec.HasDefault = !column->DefaultValue().empty();
+        rec.Project = project;
+        rec.Column = column;
+        list.push_back(CreateFillField(rec));
+    }
+}
+
+void TFillStructureEngineVEX::GetIndices(TFillProject* project, kvl::TStringList& list) {
+    auto table = findTable(project, "TFillStructureEngineVEX.GetIndices");
+    list.Clear();
+    if (auto indices = table->Indices())
+        for (const auto& i : *indices)
+            list.Add(i->Name());
+}
+
+void TFillStructureEngineVEX::GetTriggers(TFillProject* project, kvl::TStringList& list) {
+    auto table = findTable(project, "TFillStructureEngineVEX.GetTriggers");
+    list.Clear();
+    if (auto triggers = table->Triggers())
+        for (const auto& t : *triggers)
+            list.Add(t->Name());
+}
+
+void TFillStructureEngineVEX::GetGeneratorNames(kvl::TStringList& list) {
+    list.Clear();
+    kvl::IInterfaceList source;
+    if (Database)
+        source = Database->ObjectsOfKind(kvl::okGenerator);
+    else if (auto generators = GetSchema()->Generators())
+        source = generators->Items();
+    for (const auto& g : source)
+        list.Add(g->DisplayName());
+}
+
+void TFillStructureEngineVEX::GetTables(std::vector<kvl::IKVL_Ref>& list) {
+    list.clear();
+    for (const auto& t : tableList())
+        list.push_back(t);
+}
+
+void TFillStructureEngineVEX::GetColumnData(const std::string& tableName, const std::string& owner,
+                                            const std::string& columnName, kvl::TStringList& values) {
+    if (columnName.empty() || tableName.empty()) return;
+    kvl::IInterfaceList relations;
+    if (Database)
+        relations = Database->ObjectsOfKind(kvl::okRelation);
+    else if (auto r = GetSchema()->Relations())
+        relations = r->Items();
+    std::string lookup = owner.empty() ? tableName : owner + "." + tableName;
+    auto relation = kvl::Supports<kvl::IKVL_Relation>(kvl::IList_BySearchName(relations, lookup, false));
+    if (!relation)
+        relation = kvl::Supports<kvl::IKVL_Relation>(kvl::IList_ByName(relations, tableName, false));
+    std::string from = relation ? relation->FromName() : FormatIdentifier(tableName, owner);
+    std::string keys;
+    if (auto table = std::dynamic_pointer_cast<kvl::IKVL_Table>(relation)) {
+        if (auto pk = table->PrimaryKey()) {
+            for (const auto& c : *pk->Columns())
+                keys += (keys.empty() ? "" : ", ") + c->SQLName();
+        }
+    }
+    std::string column = FormatIdentifier(columnName, "");
+    Query->SQL().Clear();
+    if (!keys.empty())
+        Query->SQL().Add(
+            kvl::Format("select %s, %s as LinkValue from %s order by %0:s", {keys, column, from}));
+    else
+        Query->SQL().Add(kvl::Format("select %s as LinkValue from %s", {column, from}));
+    Transaction->StartTransaction();
+    try {
+        Query->Open();
+        while (!Query->Eof()) {
+            values.Add(Query->FieldAsString("LinkValue"));
+            Query->Next();
+        }
+        Query->Close();
+    } catch (...) {
+        Transaction->Commit();
+        throw;
+    }
+    Transaction->Commit();
+}
+
+std::string TFillStructureEngineVEX::FormatIdentifier(const std::string& name, const std::string& owner) {
+    auto schema = Database ? Database->DefaultSchema() : GetSchema();
+    return schema->FormatObjectName(name, owner, false);
+}
+
+kvl::TKVL_Statement& TFillStructureEngineVEX::GetSQLClassInstance() {
+    if (!Statement) {
+        Statement = kvl::KVL_GetStatement(*Connection, "");
+        Statement->SetTransaction(Transaction.get());
+    }
+    return *Statement;
+}
+
+void TFillStructureEngineVEX::EmptyTable(TFillProject* project) {
+    Transaction->StartTransaction();
+    try {
+        Query->SQL().Clear();
+        Query->SQL().Add(
+            kvl::Format("delete from %s", {FormatIdentifier(project->TableName, project->TableOwner)}));
+        Query->Execute();
+        Transaction->Commit();
+    } catch (const std::exception& e) {
+        Transaction->Rollback();
+        throw kvl::Exception(kvl::Format("Could not empty table \"%s\". Most probably there is a foreign key "
+                                         "constraint referencing it.\r\nOriginal error message: %s",
+                                         {project->TableName, std::string(e.what())}));
+    }
+}
+
+void TFillStructureEngineVEX::changeStates(const kvl::TStringList& names, const char* sqlFormat,
+                                           const char* heading, bool active, TFillProject* project) {
+    int kind = Query->Connection().ServerKind();
+    if (kind != kvl::skFirebirdEmbedded && kind != kvl::skFirebird) return;
+    const char* state = active ? "ACTIVE" : "INACTIVE";
+    for (const auto& name : names) {
+        Query->SQL().Clear();
+        Query->SQL().Add(kvl::Format(sqlFormat, {FormatIdentifier(name, ""), state}));
+        Transaction->StartTransaction();
+        try {
+            Query->Execute();
+        } catch (const std::exception& e) {
+            project->Statistics.Log.Add(heading);
+            project->Statistics.Log.Add(CleanServerMessage(e.what()));
+            project->Statistics.Log.Add("");
+        }
+        Transaction->Commit();
+    }
+}
+
+void TFillStructureEngineVEX::IndicesStateChange(bool active, TFillProject* project) {
+    changeStates(project->Indices, "ALTER INDEX %s %s", "Error while changing index state:", active, project);
+}
+
+void TFillStructureEngineVEX::TriggersStateChange(bool active, TFillProject* project) {
+    changeStates(project->Triggers, "ALTER TRIGGER %s %s", "Error while changing trigger state:", active,
+                 project);
+}
+
+std::string TFillStructureEngineVEX::GeneratorIncValue(const std::string& generatorName) {
+    std::string result = TFillStructureEngine::GeneratorIncValue(generatorName);
+    int kind = Connection->ServerKind();
+    if (kind == kvl::skFirebirdEmbedded || kind == kvl::skFirebird)
+        result = kvl::Format("Gen_ID(%s,1)", {FormatIdentifier(generatorName, "")});
+    else if (kind == kvl::skNextVal)
+        result = kvl::Format("%s.NEXTVAL", {FormatIdentifier(generatorName, "")});
+    return result;
+}
+
+void TFillStructureEngineVEX::DoAdditionalActions(TFillProject* project, TActionTime actionTime) {
+    TFillStructureEngine::DoAdditionalActions(project, actionTime);
+    try {
+        if (Connection->ServerKind() != kvl::skIdentityInsert) return;
+        bool identityFilled = false;
+        for (const auto& f : project->GetFillFields())
+            identityFilled = identityFilled || (f->Column && f->Column->IsIdentity() && f->FillType != 0);
+        if (!identityFilled) return;
+        Connection->ExecuteCommand("CUSTOM", "SET IDENTITY_INSERT " +
+                                                 FormatIdentifier(project->TableName, project->TableOwner) +
+                                                 (actionTime == atBefore ? " ON" : " OFF"));
+    } catch (...) {
+        // the server decides whether identity values are accepted; the inserts will tell
+    }
+}
+
+void TFillStructureEngineVEX::UnprepareInsert(TFillProject* project) {
+    project->Unprepare();
+    GetSQLClassInstance().Unprepare();
+}

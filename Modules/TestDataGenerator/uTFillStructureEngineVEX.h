@@ -1,0 +1,62 @@
+#pragma once
+#include "UTFillProjects/TFillStructureEngine.h"
+#include "kvl3_db/Ukvl_connection.h"
+
+#include <memory>
+#include <string>
+
+// The datatype category of a host data type code ("Integer", "Varchar", ..., "Unsupported").
+std::string DataTypeNameOfHostCode(int code);
+
+// The message of a server error without the client's decoration: what stands between
+// "ISC ERROR MESSAGE:" and "STATEMENT:", trimmed.
+std::string CleanServerMessage(const std::string& message);
+
+// The structure engine of SQL servers, on the host's catalogue and SQL objects and on a
+// connection of its own.
+class TFillStructureEngineVEX : public TFillStructureEngine {
+public:
+    TFillStructureEngineVEX(const kvl::TKVL_Connection& connection,
+                            std::shared_ptr<kvl::IKVL_Database> database,
+                            std::shared_ptr<kvl::IKVL_Schema> schema);
+    ~TFillStructureEngineVEX() override;
+
+    void Connect() override;
+    void Disconnect() override;
+    void StartTransaction() override;
+    void CommitTransaction() override;
+    void DoAdditionalActions(TFillProject* project, TActionTime actionTime) override;
+    void GetGeneratorNames(kvl::TStringList& list) override;
+    void GetTables(std::vector<kvl::IKVL_Ref>& list) override;
+    void TriggersStateChange(bool active, TFillProject* project) override;
+    void IndicesStateChange(bool active, TFillProject* project) override;
+    void GetFields(TFillProject* project, TFillFieldList& list) override;
+    void GetTriggers(TFillProject* project, kvl::TStringList& list) override;
+    void GetIndices(TFillProject* project, kvl::TStringList& list) override;
+    void GetColumnData(const std::string& tableName, const std::string& tableOwner,
+                       const std::string& columnName, kvl::TStringList& list) override;
+    void EmptyTable(TFillProject* project) override;
+    void UnprepareInsert(TFillProject* project) override;
+    std::string FormatIdentifier(const std::string& name, const std::string& owner) override;
+    kvl::TKVL_Statement& GetSQLClassInstance() override;
+    std::string GeneratorIncValue(const std::string& generatorName) override;
+
+    void CloneConnection() {}
+    // Works on the caller's connection from now on, never freeing or closing it.
+    void UseConnection(kvl::TKVL_Connection* connection);
+
+    kvl::TKVL_Connection* Connection = nullptr;
+    std::unique_ptr<kvl::TKVL_Transaction> Transaction;
+    std::unique_ptr<kvl::TKVL_Statement> Statement;
+    std::unique_ptr<kvl::TKVL_Query> Query;
+    bool UsesOuterConnection = false;
+
+private:
+    kvl::IInterfaceList tableList() const;
+    std::shared_ptr<kvl::IKVL_Table> findTable(TFillProject* project, const char* operation) const;
+    void changeStates(const kvl::TStringList& names, const char* sqlFormat, const char* heading, bool active,
+                      TFillProject* project);
+    void freeSqlObjects();
+
+    std::unique_ptr<kvl::TKVL_Connection> ownConnection_;
+};

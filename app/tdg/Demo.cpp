@@ -1,0 +1,138 @@
+#include "Demo.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillObject/TTextFillField.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/StringList.h"
+#include "base/SysUtils.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+
+#include <filesystem>
+#include <map>
+
+void CreateDemoSchema(const std::string& fileName) {
+    std::filesystem::remove(fileName);
+    auto connection = kvl::KVL_OpenConnection("sqlite:" + fileName);
+    const char* statements[] = {
+        "create table customers (id integer primary key, first_name varchar(30) not null, "
+        "last_name varchar(40) not null, email varchar(80) unique, phone varchar(30), country varchar(60), "
+        "born date, credit_limit decimal(10,2) default 0 check (credit_limit >= 0), "
+        "rating smallint check (rating between 1 and 5))",
+        "create table addresses (id integer primary key, customer_id integer not null references "
+        "customers(id), "
+        "street varchar(80) not null, city varchar(60) not null, country varchar(60))",
+        "create table products (id integer primary key, code varchar(20) not null unique, "
+        "name varchar(60) not null, price decimal(10,2) not null default 9.99 check (price > 0), "
+        "stock integer not null check (stock >= 0))",
+        "create table orders (id integer primary key, customer_id integer not null references customers(id), "
+        "address_id integer references addresses(id), ordered_at datetime not null default "
+        "current_timestamp, "
+        "status varchar(12) not null check (status in ('new', 'paid', 'shipped', 'cancelled')))",
+        "create table order_lines (order_id integer not null references orders(id), line_no integer not "
+        "null, "
+        "product_id integer not null references products(id), quantity integer not null check (quantity > "
+        "0), "
+        "primary key (order_id, line_no))",
+        "create table reviews (id integer primary key, product_id integer not null references products(id), "
+        "customer_id integer references customers(id), stars smallint not null check (stars between 1 and "
+        "5), "
+        "comment varchar(200))",
+        "create index orders_customer on orders(customer_id)",
+    };
+    for (const char* sql : statements)
+        connection->ExecuteCommand("CUSTOM", sql);
+}
+
+namespace {
+
+const std::map<std::string, int32_t>& textKinds() {
+    static const std::map<std::string, int32_t> kinds = {
+        {"first_name", fillGenerator},
+        {"firstname", fillGenerator},
+        {"last_name", fillLastNames},
+        {"lastname", fillLastNames},
+        {"surname", fillLastNames},
+        {"name", fillFullNames},
+        {"full_name", fillFullNames},
+        {"email", fillEmail},
+        {"e_mail", fillEmail},
+        {"mail", fillEmail},
+        {"phone", fillPhone},
+        {"telephone", fillPhone},
+        {"city", fillCities},
+        {"town", fillCities},
+        {"country", fillCountries},
+        {"street", fillAddresses},
+        {"address", fillAddresses},
+        {"url", fillURL},
+        {"website", fillURL},
+        {"homepage", fillURL},
+        {"guid", fillGUID},
+        {"uuid", fillGUID},
+    };
+    return kinds;
+}
+
+void linkForeignKeys(TFillProject& project) {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    if (!table || !table->ForeignKeys()) return;
+    for (const auto& item : *table->ForeignKeys()) {
+        auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item);
+        auto columns = fk->ColumnNames();
+        auto referenced = fk->ReferencedColumnNames();
+        for (size_t i = 0; i < columns.size() && i < referenced.size(); ++i)
+            for (auto& f : project.GetFillFields())
+                if (kvl::SameText(f->ColumnName, columns[i])) {
+                    f->FillType = fillReferential;
+                    f->RefTable = fk->ReferencedTable();
+                    f->RefTableOwner = fk->ReferencedTableOwner();
+                    f->RefColumn = referenced[i];
+                }
+    }
+}
+
+void setInteger(TCustomFillField& f, bool key) {
+    auto* i = dynamic_cast<TIntegerFillField*>(&f);
+    if (!i) return;
+    if (key) {
+        i->FillType = fillIncreasing;
+        i->RangeFrom = 1;
+        i->StaticValue = 1;
+        return;
+    }
+    i->FillType = fillRandom;
+    i->RangeFrom = 1;
+    i->RangeTo = f.DataTypeName == "SmallInt" ? 5 : 1000;
+}
+
+} // namespace
+
+void ApplySensibleSettings(TFillProjects& projects) {
+    for (TFillProject* project : projects.Projects) {
+        project->doFill = true;
+        auto table = kvl::Supports<kvl::IKVL_Table>(project->TableObject);
+        auto key = table ? table->PrimaryKey() : nullptr;
+        for (auto& f : project->GetFillFields()) {
+            bool inKey = f->Column && f->Column->InPrimaryKey();
+            bool soleKey = inKey && key && key->Columns()->Count() == 1;
+            std::string name = kvl::LowerCase(f->ColumnName);
+            if (dynamic_cast<TIntegerFillField*>(f.get()))
+                setInteger(*f, soleKey || name == "line_no");
+            else if (auto kind = textKinds().find(name);
+                     kind != textKinds().end() && dynamic_cast<TTextFillField*>(f.get()))
+                f->FillType = kind->second;
+            if (!f->Nullable || inKey) continue;
+            f->IncludeNulls = true;
+            f->NullPercentage = 5;
+        }
+        linkForeignKeys(*project);
+        if (project->TableName == "orders")
+            for (auto& f : project->GetFillFields())
+                if (f->ColumnName == "status") {
+                    f->FillType = fillList;
+                    f->ListValues.SetText("new\npaid\nshipped\ncancelled");
+                }
+    }
+}

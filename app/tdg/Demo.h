@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+class TFillProjects;
+
+// Creates the demo schema in an SQLite database file, replacing an older one.
+void CreateDemoSchema(const std::string& fileName);
+
+// Settings a user would otherwise click through: keys numbered, foreign keys drawn from the
+// referenced column, columns named like e-mail, first name, city ... filled with those kinds.
+void ApplySensibleSettings(TFillProjects& projects);

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs every test: installs what is missing, starts the database servers the tests use (loopback
+# only), builds with the address and undefined-behaviour sanitizers, runs the fuzz targets for a
+# bounded time and then the whole suite under ctest.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${KVL_TEST_BUILD:-$here/build-test}
+bash "$here/scripts/install-deps.sh"
+
+if [ -f "$here/scripts/servers.sh" ]; then
+  trap 'bash "$here/scripts/servers.sh" stop || true' EXIT
+  eval "$(bash "$here/scripts/servers.sh" start)"
+fi
+
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKVL_SANITIZE=ON -DKVL_BUILD_BENCH=ON
+cmake --build "$build" --parallel 2
+
+if [ -x "$here/fuzz/run.sh" ] || [ -f "$here/fuzz/run.sh" ]; then
+  bash "$here/fuzz/run.sh"
+fi
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export QT_QPA_PLATFORM=offscreen
+cd "$build"
+ctest --output-on-failure --parallel 2 --timeout 600

@@ -1,0 +1,190 @@
+#include "TextValuesSupport.h"
+
+#include "support/RecordingEngine.h"
+
+#include "ExternalData/ExternalDataReader.h"
+#include "UTFillObject/EFillError.h"
+#include "base/Exceptions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+#include <set>
+
+namespace {
+
+using ExternalDataLists = TextFieldFixture;
+
+TEST_F(ExternalDataLists, EachListIsAskedForOnceAndThenShared) {
+    kvl::TStringList& first = projects.GetCities();
+    kvl::TStringList& second = projects.GetCities();
+    EXPECT_EQ(&first, &second);
+    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
+    EXPECT_EQ(first.Items(), words[xdCities]);
+}
+
+TEST_F(ExternalDataLists, EveryGetterAsksForItsOwnKind) {
+    EXPECT_EQ(projects.GetStreets().Items(), words[xdStreets]);
+    EXPECT_EQ(projects.GetLastnames().Items(), words[xdLastNames]);
+    EXPECT_EQ(projects.GetFirstnames().Items(), words[xdFirstNames]);
+    EXPECT_EQ(projects.GetCountries().Items(), words[xdCountries]);
+    EXPECT_EQ(projects.GetCities().Items(), words[xdCities]);
+    EXPECT_EQ(asked,
+              (std::vector<TExternalDataKind>{xdStreets, xdLastNames, xdFirstNames, xdCountries, xdCities}));
+}
+
+TEST(ExternalDataListsNoHandler, AListWithoutHandlerStaysEmptyForGood) {
+    TFillProjects projects;
+    EXPECT_TRUE(projects.GetStreets().IsEmpty());
+    int calls = 0;
+    projects.OnExternalDataInit = [&](TExternalDataKind, kvl::TStringList& target) {
+        ++calls;
+        target.Add("late");
+    };
+    EXPECT_TRUE(projects.GetStreets().IsEmpty());
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(projects.GetCities().Items(), std::vector<std::string>{"late"}) << "other kinds still load";
+}
+
+TEST_F(ExternalDataLists, AFailingHandlerLeavesAnEmptyListThatIsNotRetried) {
+    failing.insert(xdCities);
+    EXPECT_THROW(projects.GetCities(), kvl::EFileError);
+    ASSERT_NE(projects.Cities, nullptr);
+    EXPECT_TRUE(projects.GetCities().IsEmpty());
+    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
+}
+
+TEST_F(ExternalDataLists, PreparingAskesOnlyForTheKindsInUse) {
+    auto phone = field(fillPhone);
+    auto email = field(fillEmail);
+    auto url = field(fillURL);
+    auto last = field(fillLastNames);
+    auto text = field(fillRandomText);
+    for (auto* f : {phone.get(), email.get(), url.get(), last.get(), text.get()})
+        f->prepareInsert();
+    // a second run of the same fields reads the kept list again
+    email->prepareInsert();
+    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdLastNames});
+    EXPECT_EQ(projects.Cities, nullptr);
+    EXPECT_EQ(projects.Firstnames, nullptr);
+}
+
+TEST_F(ExternalDataLists, FieldsOfDifferentProjectsShareTheLists) {
+    TFillProject other(&projects);
+    KFillRecord r;
+    r.DataTypeName = "Varchar";
+    r.Project = &other;
+    TTextFillField otherField(r);
+    otherField.FillType = fillCities;
+    otherField.prepareInsert();
+    auto mine = field(fillCities);
+    mine->prepareInsert();
+    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
+    EXPECT_EQ(mine->Values.Items(), words[xdCities]);
+}
+
+TEST_F(ExternalDataLists, AListThatFailedIsLoggedOnceThenGivesEmptyTexts) {
+    failing.insert(xdStreets);
+    auto f = field(fillAddresses);
+    for (const auto& s : texts(*f, 10))
+        EXPECT_TRUE(std::regex_match(s, std::regex("Guru Meditation \\d{1,3}"))) << s;
+    const std::vector<std::string> logged{
+        "Error while preparing inserts:", "Could not load the adress repostitory", ""};
+    EXPECT_EQ(project.Statistics.Log.Items(), logged);
+
+    for (const auto& s : texts(*f, 10))
+        EXPECT_EQ(s, "");
+    EXPECT_EQ(project.Statistics.Log.Items(), logged) << "nothing new is logged";
+}
+
+TEST_F(ExternalDataLists, EachKindLogsItsOwnLine) {
+    const std::vector<std::tuple<int32_t, TExternalDataKind, std::string>> kinds = {
+        {fillCities, xdCities, "Could not load the city repostitory"},
+        {fillCountries, xdCountries, "Could not load the country repostitory"},
+        {fillGenerator, xdFirstNames, "Could not load the first name repostitory"},
+        {fillLastNames, xdLastNames, "Could not load the last name repostitory"},
+    };
+    for (const auto& [fillType, kind, line] : kinds) {
+        failing.insert(kind);
+        project.Statistics.Log.Clear();
+        auto f = field(fillType);
+        EXPECT_EQ(texts(*f, 3), std::vector<std::string>(3, "Guru Meditation")) << line;
+        ASSERT_EQ(project.Statistics.Log.Count(), 3) << line;
+        EXPECT_EQ(project.Statistics.Log[1], line);
+    }
+}
+
+TEST_F(ExternalDataLists, FullNamesWithoutLastNamesFailEveryRow) {
+    failing.insert(xdLastNames);
+    auto f = field(fillFullNames);
+    f->prepareInsert();
+    ASSERT_EQ(project.Statistics.Log.Count(), 3);
+    EXPECT_EQ(project.Statistics.Log[1], "Could not load the first name repostitory");
+    EXPECT_EQ(f->Values.Count(), static_cast<int>(words[xdFirstNames].size()) + 1);
+    EXPECT_EQ(f->Values[f->Values.Count() - 1], "Guru Meditation");
+    EXPECT_THROW(f->getInsertValue(), kvl::EListError);
+}
+
+TEST_F(ExternalDataLists, ReferentialValuesComeFromTheReferencedColumn) {
+    RecordingEngine engine;
+    engine.ColumnData["CUSTOMERS.NAME"] = {"Acme", "", "Globex"};
+    projects.SetStructureEngine(&engine);
+    auto f = field(fillReferential);
+    f->RefTable = "CUSTOMERS";
+    f->RefColumn = "NAME";
+    std::set<std::string> seen;
+    for (const auto& s : texts(*f, 200))
+        seen.insert(s);
+    EXPECT_EQ(seen, (std::set<std::string>{"Acme", "", "Globex"})) << "empty texts are values too";
+
+    f->RefColumn = "ID";
+    try {
+        f->prepareInsert();
+        FAIL() << "no exception";
+    } catch (const EFillNoReferentialValuesError& e) {
+        EXPECT_STREQ(e.what(), "no referential values found in \"CUSTOMERS.ID\".");
+    }
+    projects.SetStructureEngine(nullptr);
+}
+
+// The shipped archives opened with the program's own names and passwords.
+TEST(ExternalDataArchives, AHandlerOnTheShippedArchivesGivesWords) {
+    const char* dir = std::getenv("TDG_DATA_DIR");
+    if (!dir) GTEST_SKIP() << "TDG_DATA_DIR is not set";
+    TFillProjects projects;
+    std::vector<TExternalDataKind> asked;
+    projects.OnExternalDataInit = [&](TExternalDataKind kind, kvl::TStringList& target) {
+        asked.push_back(kind);
+        tdg::LoadExternalData(dir, std::string(TDG_EXTERNALDATA_FILENAMES[kind]),
+                              std::string(TDG_EXTERNALDATA_ZIPPEDNAME[kind]),
+                              std::string(TDG_EXTERNALDATA_PASSWORDS[kind]), target);
+    };
+    for (auto* list : {&projects.GetCities(), &projects.GetCountries(), &projects.GetFirstnames(),
+                       &projects.GetLastnames(), &projects.GetStreets()})
+        EXPECT_GT(list->Count(), 100);
+    EXPECT_NE(projects.GetCountries().IndexOf("Norway"), -1);
+
+    TFillProject project(&projects);
+    KFillRecord r;
+    r.DataTypeName = "Varchar";
+    r.Size = 60;
+    r.Project = &project;
+    TTextFillField f(r);
+    f.FillType = fillFullNames;
+    f.prepareInsert();
+    for (int i = 0; i < 20; ++i) {
+        // first names may hold blanks themselves: some blank must split the value into both kinds
+        std::string name = f.getInsertValue().AsString();
+        bool split = false;
+        for (auto blank = name.find(' '); blank != std::string::npos && !split;
+             blank = name.find(' ', blank + 1))
+            split = projects.GetFirstnames().IndexOf(name.substr(0, blank)) != -1 &&
+                    projects.GetLastnames().IndexOf(name.substr(blank + 1)) != -1;
+        EXPECT_TRUE(split) << name;
+    }
+    EXPECT_TRUE(project.Statistics.Log.IsEmpty());
+    EXPECT_EQ(asked.size(), 5u);
+}
+
+} // namespace

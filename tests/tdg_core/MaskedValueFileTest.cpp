@@ -1,0 +1,231 @@
+#include "uMaskedValue.h"
+
+#include "base/Exceptions.h"
+#include "base/Random.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <unistd.h>
+
+using kvl::GetMaskedCommands;
+using kvl::TMaskedCommands;
+using kvl::TMaskFiles;
+using kvl::TStringList;
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+// Files served from memory, counting how often each name is asked for.
+class MemoryFiles {
+public:
+    void Put(const std::string& name, std::vector<std::string> lines) { files_[name] = std::move(lines); }
+    int Reads(const std::string& name) const {
+        auto it = reads_.find(name);
+        return it == reads_.end() ? 0 : it->second;
+    }
+
+    kvl::TMaskFileLoader Loader() {
+        return [this](const std::string& name, TStringList& lines) {
+            ++reads_[name];
+            auto it = files_.find(name);
+            if (it == files_.end()) throw kvl::EFileError("Cannot open file \"" + name + "\".");
+            for (const auto& line : it->second)
+                lines.Add(line);
+            return true;
+        };
+    }
+
+private:
+    std::map<std::string, std::vector<std::string>> files_;
+    std::map<std::string, int> reads_;
+};
+
+class MaskedValueFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvl::RandSeed(77);
+        disk_.Put("abc.txt", {"alpha", "beta", "gamma"});
+    }
+
+    void prepare(std::string_view mask) {
+        commands_ = GetMaskedCommands(mask);
+        files_ = TMaskFiles{};
+        kvl::LoadMaskedFiles(commands_, files_, disk_.Loader());
+    }
+
+    std::string next() {
+        std::string value;
+        kvl::AppendMaskedValue(commands_, &files_, value);
+        return value;
+    }
+
+    Rows rows(int count) {
+        Rows values;
+        for (int k = 0; k < count; ++k)
+            values.push_back(next());
+        return values;
+    }
+
+    std::string nextError() {
+        try {
+            next();
+        } catch (const kvl::Exception& e) {
+            return e.Message();
+        }
+        return "(generated)";
+    }
+
+    MemoryFiles disk_;
+    TMaskedCommands commands_;
+    TMaskFiles files_;
+};
+
+std::set<std::string> asSet(const Rows& rows) {
+    return {rows.begin(), rows.end()};
+}
+
+const std::set<std::string> abcLines{"alpha", "beta", "gamma"};
+
+} // namespace
+
+TEST_F(MaskedValueFileTest, SequentialModeServesLinesInOrderThenFails) {
+    prepare("{FS:abc.txt}");
+    EXPECT_EQ(rows(3), (Rows{"alpha", "beta", "gamma"}));
+    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 3 cannot acquired.");
+}
+
+TEST_F(MaskedValueFileTest, UniqueModeServesEveryLineOnceThenFails) {
+    prepare("{FU:abc.txt}");
+    EXPECT_EQ(asSet(rows(3)), abcLines);
+    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 3 cannot acquired.");
+    EXPECT_EQ(files_.Lines(0).Count(), 0);
+}
+
+TEST_F(MaskedValueFileTest, RandomModeRepeatsLinesOfTheFile) {
+    prepare("{F:abc.txt}");
+    const Rows values = rows(300);
+    EXPECT_EQ(asSet(values), abcLines);
+    prepare("{Fr:abc.txt}");
+    EXPECT_EQ(asSet(rows(300)), abcLines);
+}
+
+TEST_F(MaskedValueFileTest, LowerCaseModesBehaveLikeUpperCase) {
+    prepare("{fs:abc.txt}");
+    EXPECT_EQ(rows(2), (Rows{"alpha", "beta"}));
+    prepare("{fu:abc.txt}");
+    EXPECT_EQ(asSet(rows(3)), abcLines);
+}
+
+TEST_F(MaskedValueFileTest, OtherModesAppendNothing) {
+    prepare("[<]{FX:abc.txt}[>]");
+    EXPECT_EQ(rows(5), (Rows(5, "<>")));
+}
+
+TEST_F(MaskedValueFileTest, FileLineFollowedByOtherCommands) {
+    prepare("{FS:abc.txt}[ ]A");
+    const Rows values = rows(3);
+    EXPECT_EQ(values[1].substr(0, 5), "beta ");
+    EXPECT_TRUE(std::isupper(static_cast<unsigned char>(values[1][5])));
+}
+
+TEST_F(MaskedValueFileTest, OneFileNamedTwiceIsReadOnceAndEachCommandKeepsItsMode) {
+    prepare("{F:abc.txt}[|]{FS:abc.txt}");
+    EXPECT_EQ(disk_.Reads("abc.txt"), 1);
+    EXPECT_EQ(files_.Count(), 1);
+    const Rows values = rows(3);
+    const Rows expectedTails{"alpha", "beta", "gamma"};
+    for (size_t k = 0; k < values.size(); ++k) {
+        const auto bar = values[k].find('|');
+        ASSERT_NE(bar, std::string::npos);
+        EXPECT_EQ(abcLines.count(values[k].substr(0, bar)), 1u);
+        EXPECT_EQ(values[k].substr(bar + 1), expectedTails[k]);
+    }
+}
+
+TEST_F(MaskedValueFileTest, NamesCompareWithoutRegardToCaseAndPositionsArePerCommand) {
+    disk_.Put("ABC.TXT", {"x"});
+    prepare("{FS:abc.txt}{FS:ABC.TXT}");
+    EXPECT_EQ(disk_.Reads("ABC.TXT"), 0);
+    EXPECT_EQ(rows(3), (Rows{"alphaalpha", "betabeta", "gammagamma"}));
+}
+
+TEST_F(MaskedValueFileTest, UniqueCommandsOnOneFileShareItsLines) {
+    disk_.Put("four.txt", {"1", "2", "3", "4"});
+    prepare("{FU:four.txt}{FU:four.txt}");
+    const Rows values = rows(2);
+    EXPECT_EQ(
+        asSet({values[0].substr(0, 1), values[0].substr(1), values[1].substr(0, 1), values[1].substr(1)}),
+        (std::set<std::string>{"1", "2", "3", "4"}));
+    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 2 cannot acquired.");
+}
+
+TEST_F(MaskedValueFileTest, PreparingAgainReloadsTheFileAndRestartsPositions) {
+    prepare("{FU:abc.txt}[|]{FS:abc.txt}");
+    rows(1);
+    prepare("{FU:abc.txt}[|]{FS:abc.txt}");
+    EXPECT_EQ(disk_.Reads("abc.txt"), 2);
+    EXPECT_EQ(files_.Lines(0).Count(), 3);
+    const std::string value = next();
+    const std::string unique = value.substr(0, value.find('|'));
+    EXPECT_EQ(abcLines.count(unique), 1u);
+    // The sequential command starts again at the first line of the list the unique one left.
+    EXPECT_EQ(value.substr(value.find('|') + 1), unique == "alpha" ? "beta" : "alpha");
+}
+
+TEST_F(MaskedValueFileTest, UnreadableFileLeavesItsCommandsWithoutLines) {
+    prepare("{FS:missing.txt}");
+    EXPECT_EQ(files_.Count(), 0);
+    EXPECT_EQ(disk_.Reads("missing.txt"), 1);
+    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
+    prepare("{F:missing.txt}");
+    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
+    prepare("{FU:missing.txt}");
+    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
+}
+
+TEST_F(MaskedValueFileTest, EmptyFileIsExhaustedAtOnce) {
+    disk_.Put("empty.txt", {});
+    prepare("{F:empty.txt}");
+    EXPECT_EQ(files_.Count(), 1);
+    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
+}
+
+TEST_F(MaskedValueFileTest, MaskWithoutFilesNeedsNoFileList) {
+    commands_ = GetMaskedCommands("[x]#S");
+    std::string value;
+    kvl::AppendMaskedValue(commands_, nullptr, value);
+    EXPECT_EQ(value, "x1");
+}
+
+TEST(MaskedValueDiskFile, DefaultLoaderReadsLinesFromDisk) {
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("masked_value_names_" + std::to_string(::getpid()) + ".txt");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "Ann\r\nBob\r\n";
+    }
+    TMaskedCommands commands = GetMaskedCommands("{FS:" + path.string() + "}[ ]#S");
+    TMaskFiles files;
+    kvl::LoadMaskedFiles(commands, files);
+    std::filesystem::remove(path);
+    Rows values;
+    for (int k = 0; k < 2; ++k) {
+        std::string value;
+        kvl::AppendMaskedValue(commands, &files, value);
+        values.push_back(value);
+    }
+    EXPECT_EQ(values, (Rows{"Ann 1", "Bob 2"}));
+}
+
+TEST(MaskedValueDiskFile, MissingFileOnDiskIsIgnoredAtPreparation) {
+    TMaskedCommands commands = GetMaskedCommands("{FS:/nonexistent/masked/value.txt}");
+    TMaskFiles files;
+    EXPECT_NO_THROW(kvl::LoadMaskedFiles(commands, files));
+    EXPECT_EQ(files.Count(), 0);
+}

@@ -1,0 +1,152 @@
+#include "UTFillConstants.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillObject/TTextFillField.h"
+#include "UTFillObject/TUnsupportedFillField.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/Exceptions.h"
+#include "kvl3_db/Drivers.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+#include "uTFillStructureEngineVEX.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class StructureEngineSqlite : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvl::KVL_RegisterStandardDrivers();
+        path = std::filesystem::temp_directory_path() /
+               ("kvl_engine_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                ".db");
+        std::filesystem::remove(path);
+        session = kvl::KVL_OpenConnection("sqlite:" + path.string());
+        for (const char* sql :
+             {"create table customers (id integer primary key, name varchar(40) not null, "
+              "price decimal(10,2), qty numeric(8,0), ratio real, born date, "
+              "doubled integer generated always as (id * 2), shape polygon)",
+              "create table lines (order_id integer, line_no integer, item text, "
+              "customer_id integer references customers(id), primary key (order_id, line_no))",
+              "create index lines_item on lines(item)",
+              "create trigger lines_trg after insert on lines begin select 1; end",
+              "insert into customers (id, name) values (3, 'c'), (1, 'a'), (2, 'b')",
+              "insert into lines values (2, 1, 'x', 1), (1, 2, 'y', 2), (1, 1, 'z', 3)"})
+            session->ExecuteCommand("CUSTOM", sql);
+        database = session->Database();
+        engine = std::make_unique<TFillStructureEngineVEX>(*session, database, nullptr);
+        projects.SetStructureEngine(engine.get());
+        projects.CreateStructure();
+    }
+    void TearDown() override {
+        projects.Projects.Clear();
+        engine.reset();
+        session.reset();
+        std::filesystem::remove(path);
+    }
+    TFillProject* project(const std::string& name) {
+        for (TFillProject* p : projects.Projects)
+            if (p->TableName == name) return p;
+        throw kvl::Exception("no project " + name);
+    }
+
+    std::filesystem::path path;
+    std::unique_ptr<kvl::TKVL_Connection> session;
+    std::shared_ptr<kvl::IKVL_Database> database;
+    std::unique_ptr<TFillStructureEngineVEX> engine;
+    TFillProjects projects;
+};
+
+TEST_F(StructureEngineSqlite, ReadsTablesColumnsIndicesAndTriggers) {
+    ASSERT_EQ(projects.GetProjectCount(), 2);
+    TFillProject* customers = project("customers");
+    TFillFieldList& fields = customers->GetFillFields();
+    ASSERT_EQ(fields.size(), 7u); // the computed column has no fill field
+    EXPECT_NE(dynamic_cast<TIntegerFillField*>(fields[0].get()), nullptr);
+    EXPECT_NE(dynamic_cast<TTextFillField*>(fields[1].get()), nullptr);
+    EXPECT_EQ(fields[1]->Size, 40);
+    EXPECT_FALSE(fields[1]->Nullable);
+    EXPECT_NE(dynamic_cast<TFloatFillField*>(fields[2].get()), nullptr);   // decimal(10,2)
+    EXPECT_NE(dynamic_cast<TIntegerFillField*>(fields[3].get()), nullptr); // numeric(8,0)
+    EXPECT_EQ(fields[3]->GetFieldDatatype(), 3);
+    EXPECT_EQ(fields[4]->DataTypeName, "Float");
+    EXPECT_EQ(fields[4]->Scale, 4);
+    EXPECT_EQ(fields[5]->DataTypeName, "Date");
+    EXPECT_EQ(fields[6]->ColumnName, "shape");
+    EXPECT_NE(dynamic_cast<TUnsupportedFillField*>(fields[6].get()), nullptr);
+
+    TFillProject* lines = project("lines");
+    lines->GetFillFields();
+    EXPECT_NE(lines->Indices.IndexOf("lines_item"), -1);
+    EXPECT_EQ(lines->Triggers.Text(), "lines_trg");
+}
+
+TEST_F(StructureEngineSqlite, ReferentialValuesComeInPrimaryKeyOrder) {
+    kvl::TStringList values;
+    engine->GetColumnData("customers", "", "name", values);
+    EXPECT_EQ(values.Text(), "a\r\nb\r\nc");
+    values.Clear();
+    engine->GetColumnData("lines", "", "item", values); // composite key: order_id, then line_no
+    EXPECT_EQ(values.Text(), "z\r\ny\r\nx");
+    engine->GetColumnData("lines", "", "", values);
+    EXPECT_EQ(values.Count(), 3);
+}
+
+TEST_F(StructureEngineSqlite, EmptyingAReferencedTableNamesItAndKeepsTheServerWords) {
+    try {
+        engine->Connect();
+        engine->EmptyTable(project("customers"));
+        FAIL() << "no exception";
+    } catch (const kvl::Exception& e) {
+        std::string m = e.Message();
+        EXPECT_EQ(
+            m.rfind("Could not empty table \"customers\". Most probably there is a foreign key constraint "
+                    "referencing it.\r\nOriginal error message: ",
+                    0),
+            0u)
+            << m;
+        EXPECT_NE(m.find("FOREIGN KEY constraint failed"), std::string::npos) << m;
+    }
+    engine->EmptyTable(project("lines"));
+    kvl::TStringList values;
+    engine->GetColumnData("lines", "", "item", values);
+    EXPECT_TRUE(values.IsEmpty());
+}
+
+TEST_F(StructureEngineSqlite, UnknownTableStopsWithItsBareName) {
+    TFillProject ghost(&projects);
+    ghost.TableName = "ghost";
+    ghost.TableOwner = "nobody";
+    TFillFieldList fields;
+    try {
+        engine->GetFields(&ghost, fields);
+        FAIL() << "no exception";
+    } catch (const kvl::Exception& e) {
+        EXPECT_STREQ(e.what(), "Table \"ghost\" not found in method \"TFillStructureEngineVEX.GetFields\"?");
+    }
+    EXPECT_TRUE(fields.empty());
+}
+
+TEST_F(StructureEngineSqlite, InsertStatementNamesParametersByFieldPosition) {
+    TFillProject* customers = project("customers");
+    TFillFieldList& fields = customers->GetFillFields();
+    fields[0]->FillType = fillIncreasing;
+    static_cast<TIntegerFillField*>(fields[0].get())->RangeFrom = 10;
+    static_cast<TIntegerFillField*>(fields[0].get())->StaticValue = 1;
+    fields[3]->FillType = fillFixed;
+    engine->Connect();
+    customers->SetSQLAndParamDatatypes();
+    kvl::TKVL_Statement& st = engine->GetSQLClassInstance();
+    EXPECT_EQ(st.SQL().Text(),
+              "insert into customers (\r\nid\r\n,\r\nqty\r\n)\r\nvalues (\r\n:P0\r\n,\r\n:P3\r\n)");
+    ASSERT_EQ(st.ParamCount(), 2);
+    EXPECT_EQ(st.ParamName(1), "P3");
+    EXPECT_EQ(st.ParamType(1), 3);
+    EXPECT_EQ(engine->GeneratorIncValue("g"), ""); // SQLite has no generators
+    engine->Disconnect();
+}
+
+} // namespace

@@ -1,0 +1,474 @@
+#include "TextValuesSupport.h"
+
+#include "UTFillObject/EFillError.h"
+#include "base/Exceptions.h"
+#include "base/SysUtils.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+using TextValues = TextFieldFixture;
+
+TEST_F(TextValues, NewFieldStartsWithTheDocumentedSettings) {
+    auto f = field(fillNothing, -20, "Char");
+    EXPECT_EQ(f->StaticValue, "Fixed String value");
+    EXPECT_EQ(f->Mask, "AAANNN[CONSTANT]");
+    EXPECT_EQ(f->LengthFrom, 20);
+    EXPECT_EQ(f->LengthTo, 20);
+    EXPECT_EQ(f->DateFrom, kvl::Date());
+    EXPECT_EQ(f->DateTo, f->DateFrom);
+    EXPECT_GE(f->TimeFrom, 0.0);
+    EXPECT_LT(f->TimeFrom, 1.0);
+    EXPECT_EQ(f->TimeTo, f->TimeFrom);
+    EXPECT_EQ(f->FillType, fillNothing);
+    EXPECT_FALSE(f->GetReadyForFilling());
+    EXPECT_EQ(f->GetFieldDatatype(), 1);
+    EXPECT_EQ(field(fillNothing, 20, "Varchar")->GetFieldDatatype(), 1);
+    EXPECT_EQ(field(fillNothing, 20, "Blob")->GetFieldDatatype(), 0);
+}
+
+TEST_F(TextValues, ReadinessFollowsTheSettingsOfEachKind) {
+    auto f = field(fillFixed);
+    EXPECT_TRUE(f->GetReadyForFilling());
+    f->StaticValue.clear();
+    EXPECT_FALSE(f->GetReadyForFilling());
+
+    f->FillType = fillRandom;
+    EXPECT_FALSE(f->GetReadyForFilling());
+    f->FileName = "values.txt";
+    EXPECT_TRUE(f->GetReadyForFilling());
+
+    f->FillType = fillList;
+    EXPECT_FALSE(f->GetReadyForFilling());
+    f->ListValues.Add("a");
+    EXPECT_TRUE(f->GetReadyForFilling());
+
+    f->FillType = fillReferential;
+    f->RefTable = "ORDERS";
+    EXPECT_FALSE(f->GetReadyForFilling());
+    f->RefColumn = "ID";
+    EXPECT_TRUE(f->GetReadyForFilling());
+
+    for (int32_t t : {5, 6, 7, 8, 9, 10, 11, 12, 19, 22}) {
+        f->FillType = t;
+        EXPECT_TRUE(f->GetReadyForFilling()) << t;
+    }
+    for (int32_t t : {13, 14, 15, 16, 17}) {
+        f->FillType = t;
+        EXPECT_FALSE(f->GetReadyForFilling()) << t;
+    }
+
+    f->FillType = fillRandomText;
+    f->LengthFrom = 0;
+    f->LengthTo = 0;
+    EXPECT_FALSE(f->GetReadyForFilling());
+    f->LengthTo = 3;
+    EXPECT_TRUE(f->GetReadyForFilling());
+
+    f->FillType = fillMasked;
+    EXPECT_TRUE(f->GetReadyForFilling());
+    f->Mask.clear();
+    EXPECT_FALSE(f->GetReadyForFilling());
+
+    f->FillType = fillIncreasing;
+    EXPECT_FALSE(f->GetReadyForFilling());
+    f->IncStep = 1;
+    EXPECT_TRUE(f->GetReadyForFilling());
+    f->IncFixedDigits = true;
+    EXPECT_FALSE(f->GetReadyForFilling());
+    f->IncDigits = 4;
+    EXPECT_TRUE(f->GetReadyForFilling());
+}
+
+TEST_F(TextValues, NothingGivesNullAndFixedGivesTheWholeText) {
+    auto f = field(fillNothing, 5);
+    f->prepareInsert();
+    EXPECT_TRUE(f->getInsertValue().IsNull());
+
+    // longer than the column: the server decides, the generator does not cut
+    f->FillType = fillFixed;
+    f->StaticValue = "longer than five";
+    f->prepareInsert();
+    EXPECT_EQ(f->getInsertValue().AsString(), "longer than five");
+}
+
+TEST(TextCharSet, HoldsThePrintableCharactersWithoutBlankBackquoteAndBraces) {
+    ASSERT_EQ(CharSet89.size(), 89u);
+    std::string expected;
+    for (int c = 33; c <= 95; ++c)
+        expected += static_cast<char>(c);
+    for (int c = 'a'; c <= 'z'; ++c)
+        expected += static_cast<char>(c);
+    EXPECT_EQ(std::string(CharSet89), expected);
+}
+
+TEST_F(TextValues, RandomCharactersOfAFreshFieldFillTheColumnExactly) {
+    auto f = field(fillRandomText, 20);
+    std::set<char> seen;
+    for (const auto& s : texts(*f, 500)) {
+        ASSERT_EQ(s.size(), 20u);
+        for (char c : s) {
+            ASSERT_NE(CharSet89.find(c), std::string_view::npos) << c;
+            seen.insert(c);
+        }
+    }
+    // 10000 draws reach every one of the 89 characters
+    EXPECT_EQ(seen.size(), 89u);
+}
+
+TEST_F(TextValues, RandomCharacterLengthsCoverTheRangeEvenly) {
+    auto f = field(fillRandomText, 20);
+    f->LengthFrom = 0;
+    f->LengthTo = 3;
+    std::map<size_t, int> counts;
+    for (const auto& s : texts(*f, 4000))
+        ++counts[s.size()];
+    ASSERT_EQ(counts.size(), 4u);
+    for (auto [length, n] : counts) {
+        EXPECT_LE(length, 3u);
+        EXPECT_GT(n, 850) << length;
+        EXPECT_LT(n, 1150) << length;
+    }
+}
+
+TEST_F(TextValues, ReversedRandomLengthsAreTakenTheOtherWayRound) {
+    auto f = field(fillRandomText, 20);
+    f->LengthFrom = 5;
+    f->LengthTo = 2;
+    std::set<size_t> lengths;
+    for (const auto& s : texts(*f, 400))
+        lengths.insert(s.size());
+    EXPECT_EQ(lengths, (std::set<size_t>{2, 3, 4, 5}));
+    EXPECT_EQ(f->LengthFrom, 5) << "the settings stay as the user left them";
+}
+
+TEST_F(TextValues, NonPositiveRandomLengthGivesTheEmptyText) {
+    auto f = field(fillRandomText, 20);
+    f->LengthFrom = -4;
+    f->LengthTo = 0;
+    for (const auto& s : texts(*f, 50))
+        EXPECT_EQ(s, "");
+}
+
+TEST_F(TextValues, PhoneNumbersHaveThreeGroupsInTheirRanges) {
+    auto f = field(fillPhone);
+    const std::regex shape(R"(\(1-(\d+)\) (\d+)-(\d+))");
+    int lowFirst = 1000, highFirst = 0, lowLast = 10000, highLast = 0;
+    for (const auto& s : texts(*f, 3000)) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
+        int a = std::stoi(m[1]), b = std::stoi(m[2]), c = std::stoi(m[3]);
+        EXPECT_TRUE(a >= 100 && a <= 999 && b >= 100 && b <= 999 && c >= 1000 && c <= 9999) << s;
+        lowFirst = std::min(lowFirst, a);
+        highFirst = std::max(highFirst, a);
+        lowLast = std::min(lowLast, c);
+        highLast = std::max(highLast, c);
+    }
+    EXPECT_LT(lowFirst, 110);
+    EXPECT_GT(highFirst, 990);
+    EXPECT_LT(lowLast, 1100);
+    EXPECT_GT(highLast, 9900);
+}
+
+TEST_F(TextValues, EmailAddressesAreInitialLastNameProviderAndOneOfTheFirstSixSuffixes) {
+    auto f = field(fillEmail);
+    const std::regex shape(R"(([A-Z])\.([^@.]+)@([a-z]+)\.([a-z.]+))");
+    std::set<std::string> initials, providers, suffixes;
+    for (const auto& s : texts(*f, 3000)) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
+        EXPECT_TRUE(contains(words[xdLastNames], m[2])) << s;
+        initials.insert(m[1]);
+        providers.insert(m[3]);
+        suffixes.insert(m[4]);
+    }
+    EXPECT_EQ(initials.size(), 26u);
+    EXPECT_EQ(providers, std::set<std::string>(K_Provider.begin(), K_Provider.end()));
+    EXPECT_EQ(suffixes, std::set<std::string>(K_Postfix.begin(), K_Postfix.begin() + 6));
+}
+
+TEST_F(TextValues, WebAddressesAreLastNameProviderAndSuffix) {
+    auto f = field(fillURL);
+    const std::regex shape(R"(http://www\.([^.]+)\.([a-z]+)\.([a-z.]+))");
+    std::set<std::string> suffixes;
+    for (const auto& s : texts(*f, 1000)) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
+        EXPECT_TRUE(contains(words[xdLastNames], m[1])) << s;
+        EXPECT_TRUE(contains({K_Provider.begin(), K_Provider.end()}, m[2])) << s;
+        suffixes.insert(m[3]);
+    }
+    EXPECT_EQ(suffixes, std::set<std::string>(K_Postfix.begin(), K_Postfix.begin() + 6));
+}
+
+// Seeded runs must repeat across versions, so the order of the draws within one value is fixed:
+// the list entry first, then the parts of the pattern from left to right.
+TEST_F(TextValues, DrawsHappenInTheDocumentedOrder) {
+    const auto& last = words[xdLastNames];
+    const auto lastCount = static_cast<int32_t>(last.size());
+    auto email = field(fillEmail);
+    email->prepareInsert();
+    kvl::RandSeed(99);
+    std::string name = last[static_cast<size_t>(kvl::Random(lastCount))];
+    char initial = static_cast<char>('A' + kvl::Random(26));
+    std::string middle(K_Provider[static_cast<size_t>(kvl::Random(8))]);
+    std::string suffix(K_Postfix[static_cast<size_t>(kvl::Random(6))]);
+    kvl::RandSeed(99);
+    EXPECT_EQ(email->getInsertValue().AsString(),
+              std::string(1, initial) + "." + name + "@" + middle + "." + suffix);
+
+    auto phone = field(fillPhone);
+    phone->prepareInsert();
+    kvl::RandSeed(7);
+    int a = kvl::Random(900) + 100, b = kvl::Random(900) + 100, c = kvl::Random(9000) + 1000;
+    kvl::RandSeed(7);
+    EXPECT_EQ(phone->getInsertValue().AsString(),
+              "(1-" + std::to_string(a) + ") " + std::to_string(b) + "-" + std::to_string(c));
+
+    auto full = field(fillFullNames);
+    full->prepareInsert();
+    const auto& first = words[xdFirstNames];
+    kvl::RandSeed(5);
+    std::string f = first[static_cast<size_t>(kvl::Random(static_cast<int32_t>(first.size())))];
+    std::string l = last[static_cast<size_t>(kvl::Random(lastCount))];
+    kvl::RandSeed(5);
+    EXPECT_EQ(full->getInsertValue().AsString(), f + " " + l);
+}
+
+TEST(TextWordTables, HaveTheirDocumentedForm) {
+    ASSERT_EQ(K_Provider.size(), 8u);
+    ASSERT_EQ(K_Postfix.size(), 12u);
+    for (auto w : K_Provider)
+        EXPECT_TRUE(std::regex_match(std::string(w), std::regex("[a-z]+"))) << w;
+    for (size_t i = 0; i < K_Postfix.size(); ++i) {
+        std::string w(K_Postfix[i]);
+        EXPECT_TRUE(std::regex_match(w, std::regex(i == 10 ? "[a-z]+\\.[a-z]+" : "[a-z]+"))) << w;
+    }
+}
+
+TEST_F(TextValues, StreetsGetAHouseNumberUpTo999) {
+    auto f = field(fillAddresses);
+    const std::regex shape(R"((.+) (\d+))");
+    int highest = 0;
+    for (const auto& s : texts(*f, 2000)) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
+        EXPECT_TRUE(contains(words[xdStreets], m[1])) << s;
+        highest = std::max(highest, std::stoi(m[2]));
+    }
+    EXPECT_LE(highest, 999);
+    EXPECT_GE(highest, 990);
+}
+
+TEST_F(TextValues, EachWordKindDrawsFromItsOwnList) {
+    const std::vector<std::pair<int32_t, TExternalDataKind>> kinds = {{fillGenerator, xdFirstNames},
+                                                                      {fillLastNames, xdLastNames},
+                                                                      {fillCities, xdCities},
+                                                                      {fillCountries, xdCountries}};
+    for (auto [fillType, kind] : kinds) {
+        auto f = field(fillType);
+        std::set<std::string> seen;
+        for (const auto& s : texts(*f, 200)) {
+            EXPECT_TRUE(contains(words[kind], s)) << fillType << ": " << s;
+            seen.insert(s);
+        }
+        EXPECT_EQ(seen.size(), words[kind].size()) << fillType;
+    }
+}
+
+TEST_F(TextValues, FullNamesAreAFirstNameABlankAndALastName) {
+    auto f = field(fillFullNames);
+    for (const auto& s : texts(*f, 300)) {
+        auto blank = s.find(' ');
+        ASSERT_NE(blank, std::string::npos) << s;
+        EXPECT_TRUE(contains(words[xdFirstNames], s.substr(0, blank))) << s;
+        EXPECT_TRUE(contains(words[xdLastNames], s.substr(blank + 1))) << s;
+    }
+}
+
+TEST_F(TextValues, IncreasingNumbersPadToTheDigitCountOnlyWhenAsked) {
+    auto f = field(fillIncreasing);
+    f->IncStart = 1;
+    f->IncStep = 1;
+    EXPECT_EQ(texts(*f, 3), (std::vector<std::string>{"1", "2", "3"}));
+
+    f->IncFixedDigits = true;
+    f->IncDigits = 4;
+    EXPECT_EQ(texts(*f, 3), (std::vector<std::string>{"0001", "0002", "0003"})) << "restarts every run";
+
+    f->IncStart = -12;
+    f->IncStep = 7;
+    EXPECT_EQ(texts(*f, 3), (std::vector<std::string>{"-0012", "-0005", "0002"}));
+}
+
+TEST_F(TextValues, IncreasingNumbersWrapAroundInsteadOfOverflowing) {
+    auto f = field(fillIncreasing);
+    f->IncStart = 2147483647;
+    f->IncStep = 1;
+    EXPECT_EQ(texts(*f, 2), (std::vector<std::string>{"2147483647", "-2147483648"}));
+}
+
+TEST_F(TextValues, ListValuesAreDrawnFromTheUsersList) {
+    auto f = field(fillList);
+    f->ListValues.SetText("red\r\ngreen\r\nblue");
+    std::set<std::string> seen;
+    for (const auto& s : texts(*f, 200))
+        seen.insert(s);
+    EXPECT_EQ(seen, (std::set<std::string>{"red", "green", "blue"}));
+}
+
+TEST_F(TextValues, AnEmptyListEndsThePreparation) {
+    auto f = field(fillList);
+    try {
+        f->prepareInsert();
+        FAIL() << "no exception";
+    } catch (const EFillNoListValuesError& e) {
+        EXPECT_STREQ(e.what(), "no list values found.");
+    }
+}
+
+TEST_F(TextValues, UnprepareForgetsThePool) {
+    auto f = field(fillList);
+    f->ListValues.Add("only");
+    EXPECT_EQ(texts(*f, 1), std::vector<std::string>{"only"});
+    f->unprepareInsert();
+    EXPECT_EQ(f->getInsertValue().AsString(), "");
+}
+
+TEST_F(TextValues, NumbersAsTextStayInTheirRangesAndKeepTheirKind) {
+    auto f = field(fillIntegerText);
+    f->IncStart = -2;
+    f->IntegerTo = 2;
+    f->prepareInsert();
+    std::set<int32_t> ints;
+    for (int i = 0; i < 200; ++i) {
+        kvl::TVariant v = f->getInsertValue();
+        ASSERT_EQ(v.GetKind(), kvl::TVariant::Kind::Integer);
+        ints.insert(v.Integer());
+    }
+    EXPECT_EQ(ints, (std::set<int32_t>{-2, -1, 0, 1, 2}));
+
+    f->FillType = fillFloatText;
+    f->FloatFrom = 1.5;
+    f->FloatTo = 2.5;
+    f->prepareInsert();
+    for (int i = 0; i < 200; ++i) {
+        kvl::TVariant v = f->getInsertValue();
+        ASSERT_EQ(v.GetKind(), kvl::TVariant::Kind::Double);
+        EXPECT_GE(v.Double(), 1.5);
+        EXPECT_LT(v.Double(), 2.5);
+    }
+}
+
+TEST_F(TextValues, IntegerTextCoversTheFullRangeWithoutOverflow) {
+    auto f = field(fillIntegerText);
+    f->IncStart = -2147483647 - 1;
+    f->IntegerTo = 2147483647;
+    f->prepareInsert();
+    bool negative = false, positive = false;
+    for (int i = 0; i < 100; ++i) {
+        int32_t v = f->getInsertValue().Integer();
+        negative = negative || v < 0;
+        positive = positive || v > 0;
+    }
+    EXPECT_TRUE(negative && positive);
+}
+
+class TextDates : public TextFieldFixture {
+protected:
+    kvl::TFormatSettings iso() {
+        kvl::TFormatSettings s;
+        s.DateSeparator = '-';
+        s.ShortDateFormat = "yyyy/mm/dd";
+        s.LongTimeFormat = "hh:nn:ss";
+        return s;
+    }
+    kvl::TFormatSettingsScope scope{iso()};
+};
+
+TEST_F(TextDates, DatesFallBetweenTheBoundsAndNeverOnTheUpperOne) {
+    auto f = field(fillDateText);
+    f->DateFrom = kvl::EncodeDate(2024, 2, 27);
+    f->DateTo = kvl::EncodeDate(2024, 3, 2);
+    std::set<std::string> seen;
+    for (const auto& s : texts(*f, 500))
+        seen.insert(s);
+    EXPECT_EQ(seen, (std::set<std::string>{"2024-02-27", "2024-02-28", "2024-02-29", "2024-03-01"}));
+}
+
+TEST_F(TextDates, TimesAndDateTimesKeepTheTimeBetweenItsBounds) {
+    auto f = field(fillTimeText);
+    f->TimeFrom = kvl::EncodeTime(9, 0, 0, 0);
+    f->TimeTo = kvl::EncodeTime(10, 0, 0, 0);
+    for (const auto& s : texts(*f, 200))
+        EXPECT_TRUE(std::regex_match(s, std::regex("09:[0-5]\\d:[0-5]\\d"))) << s;
+
+    f->FillType = fillDateTimeText;
+    f->DateFrom = kvl::EncodeDate(2024, 12, 30);
+    f->DateTo = kvl::EncodeDate(2025, 1, 2);
+    for (const auto& s : texts(*f, 200))
+        EXPECT_TRUE(std::regex_match(s, std::regex("(2024-12-3[01]|2025-01-01) 09:[0-5]\\d:[0-5]\\d"))) << s;
+}
+
+TEST_F(TextValues, GuidsAreBracedUpperCaseVersionFourAndDistinct) {
+    auto f = field(fillGUID);
+    const std::regex shape(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\})");
+    std::set<std::string> seen;
+    for (const auto& s : texts(*f, 500)) {
+        ASSERT_EQ(s.size(), 38u);
+        EXPECT_TRUE(std::regex_match(s, shape)) << s;
+        seen.insert(s);
+    }
+    EXPECT_EQ(seen.size(), 500u);
+}
+
+class TextCustomFile : public TextFieldFixture {
+protected:
+    void TearDown() override { std::filesystem::remove(path); }
+    std::string write(const std::string& content) {
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+    std::string path = (std::filesystem::temp_directory_path() /
+                        (std::string("tdg_custom_") + std::to_string(::getpid()) + "_" +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt"))
+                           .string();
+};
+
+TEST_F(TextCustomFile, LinesOfTheFileAreTheValues) {
+    auto f = field(fillRandom);
+    f->FileName = write("alpha\nbeta\r\ngamma\n");
+    std::set<std::string> seen;
+    for (const auto& s : texts(*f, 200))
+        seen.insert(s);
+    EXPECT_EQ(seen, (std::set<std::string>{"alpha", "beta", "gamma"}));
+    EXPECT_TRUE(project.Statistics.Log.IsEmpty());
+}
+
+TEST_F(TextCustomFile, AMissingFileIsLoggedOnceAndEveryRowSaysSo) {
+    auto f = field(fillRandom);
+    f->FileName = path + ".missing";
+    for (const auto& s : texts(*f, 20))
+        EXPECT_EQ(s, "Custom failed");
+    EXPECT_EQ(
+        project.Statistics.Log.Items(),
+        (std::vector<std::string>{"Error while preparing inserts:", "Could not laod the custom file", ""}));
+}
+
+TEST_F(TextCustomFile, AnEmptyFileGivesEmptyTexts) {
+    auto f = field(fillRandom);
+    f->FileName = write("");
+    for (const auto& s : texts(*f, 5))
+        EXPECT_EQ(s, "");
+    EXPECT_TRUE(project.Statistics.Log.IsEmpty());
+}
+
+} // namespace
