@@ -1,9 +1,14 @@
 #pragma once
 #include "TCustomFillField.h"
 
-// Booleans and bits.
+// Booleans and bits: a fixed or a random truth value.
 class TBoolBitFillField : public TCustomFillField {
 public:
-    explicit TBoolBitFillField(const KFillRecord& rec);
+    using TCustomFillField::TCustomFillField;
+
+    bool GetReadyForFilling() const override;
+    kvl::TVariant getInsertValue() override;
     int GetFieldDatatype() const override;
+
+    bool StaticValue = false;
 };

@@ -1,6 +1,181 @@
 #include "TDateFillField.h"
 
-TDateFillField::TDateFillField(const KFillRecord& rec) : TCustomFillField(rec) {}
+#include "EFillError.h"
+#include "UTFillConstants.h"
+#include "base/Random.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// A date-time before 30 December 1899 counts its days backwards but its time of day forwards,
+// so arithmetic on such values is done on a plain count of days and converted back.
+double ToLinearDays(kvl::TDateTime value) {
+    if (value >= 0) return value;
+    const double whole = std::trunc(value);
+    return whole + (whole - value);
+}
+
+kvl::TDateTime FromLinearDays(double days) {
+    if (days >= 0) return days;
+    const double whole = std::floor(days);
+    const double fraction = days - whole;
+    return fraction == 0 ? whole : whole - fraction;
+}
+
+// Whole milliseconds, so that many small steps do not accumulate rounding errors.
+// Far beyond any date a server takes; keeps absurd increments from overflowing.
+constexpr int64_t MSecsLimit = int64_t{1} << 60;
+
+int64_t ToLinearMSecs(kvl::TDateTime value) {
+    const double limit = static_cast<double>(MSecsLimit);
+    return static_cast<int64_t>(
+        std::llround(std::clamp(ToLinearDays(value) * kvl::MSecsPerDay, -limit, limit)));
+}
+
+kvl::TDateTime FromLinearMSecs(int64_t msecs) {
+    return FromLinearDays(static_cast<double>(msecs) / kvl::MSecsPerDay);
+}
+
+constexpr int64_t MSecsPerSecond = 1000;
+constexpr int64_t MSecsPerMinute = 60 * MSecsPerSecond;
+constexpr int64_t MSecsPerHour = 60 * MSecsPerMinute;
+constexpr int64_t MSecsPerDayInt = 24 * MSecsPerHour;
+
+// Adds count units unless count is zero or below, saturating at the limit.
+void AddUnits(int64_t& msecs, int64_t count, int64_t unit) {
+    if (count <= 0) return;
+    msecs = count > (MSecsLimit - msecs) / unit ? MSecsLimit : msecs + count * unit;
+}
+
+void DeleteNonDateTimeEntries(kvl::TStringList& list, bool (*convert)(std::string_view, kvl::TDateTime&)) {
+    kvl::TDateTime v = 0;
+    for (int i = 0; i < list.Count();) {
+        if (convert(list[i], v))
+            ++i;
+        else
+            list.Delete(i);
+    }
+}
+
+} // namespace
+
+TDateFillField::TDateFillField(const KFillRecord& rec) : TCustomFillField(rec) {
+    const kvl::TDateTime now = kvl::Now();
+    const kvl::TDateTime today = kvl::DateOf(now);
+    const kvl::TDateTime timeOfDay = kvl::TimeOf(now);
+    TimeFrom = TimeTo = StaticTime = timeOfDay;
+    DateFrom = DateTo = StaticDate = today;
+}
+
+bool TDateFillField::GetReadyForFilling() const {
+    switch (FillType) {
+    case fillNothing:
+        return false;
+    case fillFixed:
+        return true;
+    case fillRandom:
+        return DateFrom != DateTo || TimeFrom != TimeTo;
+    case fillIncreasing:
+        return IncSeconds != 0 || IncMinutes != 0 || IncHours != 0 || IncDays != 0;
+    default:
+        return TCustomFillField::GetReadyForFilling();
+    }
+}
+
+bool TDateFillField::HasDatePart() const {
+    return DataTypeName == "Date" || DataTypeName == "DateTime";
+}
+
+bool TDateFillField::HasTimePart() const {
+    return DataTypeName == "Time" || DataTypeName == "DateTime";
+}
+
+bool TDateFillField::TryConvertRefValue(const std::string& text, kvl::TDateTime& value) const {
+    if (DataTypeName == "Date") return kvl::TryStrToDate(text, value);
+    if (DataTypeName == "Time") return kvl::TryStrToTime(text, value);
+    return kvl::TryStrToDateTime(text, value);
+}
+
+void TDateFillField::prepareInsert() {
+    TCustomFillField::prepareInsert();
+    Counter = kvl::ComposeDateTime(DateFrom, TimeFrom);
+    if (ListValues.IsEmpty())
+        ListValues.Add(kvl::DateTimeToStr(kvl::Now()));
+    else
+        DeleteNonDateTimeEntries(ListValues, kvl::TryStrToDateTime);
+    kvl::TDateTime v = 0;
+    for (int i = 0; i < RefValues.Count();) {
+        if (TryConvertRefValue(RefValues[i], v))
+            ++i;
+        else
+            RefValues.Delete(i);
+    }
+    if (RefValues.IsEmpty() && FillType == fillReferential)
+        throw EFillNoReferentialValuesError(RefTable, RefColumn);
+    if (FillType == fillRandom && DateTo < DateFrom) std::swap(DateFrom, DateTo);
+}
+
+// A value starts from now, whose date survives only for a column without a date part; asking
+// the clock (and the time zone) only then keeps the common kinds fast.
+kvl::TDateTime TDateFillField::FixedValue() const {
+    kvl::TDateTime value = HasDatePart() ? StaticDate : kvl::Now();
+    if (HasTimePart()) value = kvl::ComposeDateTime(value, StaticTime);
+    return value;
+}
+
+kvl::TDateTime TDateFillField::RandomValue() const {
+    kvl::TDateTime value = 0;
+    if (HasDatePart()) {
+        const double from = ToLinearDays(DateFrom);
+        const double span = ToLinearDays(DateTo) + 1 - from;
+        value = FromLinearDays(from + kvl::Random() * span);
+    } else {
+        value = kvl::Now();
+    }
+    if (HasTimePart()) value = kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));
+    return value;
+}
+
+// Increments of zero or below are skipped: increasing values never run backwards.
+void TDateFillField::AdvanceCounter() {
+    int64_t msecs = ToLinearMSecs(Counter);
+    AddUnits(msecs, IncSeconds, MSecsPerSecond);
+    AddUnits(msecs, IncMinutes, MSecsPerMinute);
+    AddUnits(msecs, IncHours, MSecsPerHour);
+    // The day count is taken as 32 bits, so it may come out negative even for a positive setting.
+    if (IncDays > 0)
+        msecs = std::clamp(msecs + static_cast<int32_t>(IncDays) * MSecsPerDayInt, -MSecsLimit, MSecsLimit);
+    Counter = FromLinearMSecs(msecs);
+}
+
+kvl::TVariant TDateFillField::getInsertValue() {
+    switch (FillType) {
+    case fillFixed:
+        return kvl::TVariant::FromDateTime(FixedValue());
+    case fillRandom:
+        return kvl::TVariant::FromDateTime(RandomValue());
+    case fillList:
+        return kvl::TVariant::FromDateTime(kvl::StrToDateTime(RandomEntry(ListValues)));
+    case fillReferential: {
+        // A referenced value as the column's kind reads it; an entry that was accepted at
+        // preparation converts again.
+        kvl::TDateTime value = 0;
+        const std::string& text = RandomEntry(RefValues);
+        if (!TryConvertRefValue(text, value)) value = kvl::StrToDateTime(text);
+        return kvl::TVariant::FromDateTime(value);
+    }
+    case fillIncreasing: {
+        const kvl::TDateTime value = Counter;
+        AdvanceCounter();
+        return kvl::TVariant::FromDateTime(value);
+    }
+    default:
+        return kvl::TVariant();
+    }
+}
 
 int TDateFillField::GetFieldDatatype() const {
     if (DataTypeName == "Date") return 9;

@@ -1,9 +1,37 @@
 #pragma once
 #include "TCustomFillField.h"
+#include "base/DateTime.h"
 
-// Dates, times and date-times.
+#include <cstdint>
+
+// Dates, times and date-times; the column's category decides which parts of a value are set
+// and which parameter type is reported.
 class TDateFillField : public TCustomFillField {
 public:
     explicit TDateFillField(const KFillRecord& rec);
+
+    bool GetReadyForFilling() const override;
+    kvl::TVariant getInsertValue() override;
+    void prepareInsert() override;
     int GetFieldDatatype() const override;
+
+    kvl::TDateTime Counter = 0;
+    kvl::TDateTime DateFrom = 0; // first date of random values; date of the start of increasing values
+    kvl::TDateTime DateTo = 0;
+    kvl::TDateTime TimeFrom = 0; // earliest time of random values; time of the start of increasing values
+    kvl::TDateTime TimeTo = 0;
+    kvl::TDateTime StaticDate = 0;
+    kvl::TDateTime StaticTime = 0;
+    int64_t IncSeconds = 0;
+    int64_t IncMinutes = 0;
+    int64_t IncHours = 0;
+    int64_t IncDays = 0;
+
+private:
+    bool HasDatePart() const;
+    bool HasTimePart() const;
+    bool TryConvertRefValue(const std::string& text, kvl::TDateTime& value) const;
+    kvl::TDateTime FixedValue() const;
+    kvl::TDateTime RandomValue() const;
+    void AdvanceCounter();
 };

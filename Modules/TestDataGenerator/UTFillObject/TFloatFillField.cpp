@@ -1,6 +1,86 @@
 #include "TFloatFillField.h"
 
-TFloatFillField::TFloatFillField(const KFillRecord& rec) : TCustomFillField(rec) {}
+#include "EFillError.h"
+#include "UTFillConstants.h"
+#include "UTFillProjects/TFillProject.h"
+#include "base/Random.h"
+#include "base/SysUtils.h"
+
+#include <utility>
+
+namespace {
+// Random bounds away from zero are widened so that values may pass them by a little; a bound
+// of zero stays put so that a range ending at zero keeps its sign.
+constexpr long double Widening = 0.01L;
+} // namespace
+
+TFloatFillField::TFloatFillField(const KFillRecord& rec) : TCustomFillField(rec) {
+    if (Project && Project->Generators && Project->Generators->Count() > 0)
+        GeneratorName = Project->Generators->Get(0);
+}
+
+bool TFloatFillField::GetReadyForFilling() const {
+    switch (FillType) {
+    case fillFixed:
+        return true;
+    case fillRandom:
+        return RangeFrom != RangeTo;
+    case fillGenerator:
+        return !GeneratorName.empty();
+    case fillIncreasing:
+        return StaticValue != 0;
+    default:
+        return TCustomFillField::GetReadyForFilling();
+    }
+}
+
+void DeleteNonFloatEntries(kvl::TStringList& list) {
+    double v = 0;
+    for (int i = 0; i < list.Count();) {
+        if (kvl::TryStrToFloat(list[i], v))
+            ++i;
+        else
+            list.Delete(i);
+    }
+}
+
+void TFloatFillField::prepareInsert() {
+    TCustomFillField::prepareInsert();
+    Counter = RangeFrom;
+    if (ListValues.IsEmpty())
+        ListValues.Add("0");
+    else
+        DeleteNonFloatEntries(ListValues);
+    DeleteNonFloatEntries(RefValues);
+    if (RefValues.IsEmpty() && FillType == fillReferential)
+        throw EFillNoReferentialValuesError(RefTable, RefColumn);
+    if (FillType != fillRandom) return;
+    if (RangeFrom > RangeTo) std::swap(RangeFrom, RangeTo);
+    DrawLow = RangeFrom < 0 ? RangeFrom - Widening : RangeFrom;
+    DrawHigh = RangeTo > 0 ? RangeTo + Widening : RangeTo;
+}
+
+kvl::TVariant TFloatFillField::getInsertValue() {
+    switch (FillType) {
+    case fillFixed:
+        return kvl::TVariant(static_cast<double>(StaticValue));
+    case fillRandom: {
+        const long double r = kvl::Random();
+        return kvl::TVariant(static_cast<double>(DrawLow + r * (DrawHigh - DrawLow)));
+    }
+    case fillList:
+        return kvl::TVariant(kvl::StrToFloat(RandomEntry(ListValues)));
+    case fillReferential:
+        return kvl::TVariant(kvl::StrToFloat(RandomEntry(RefValues)));
+    case fillIncreasing: {
+        const long double value = Counter;
+        Counter += StaticValue;
+        return kvl::TVariant(static_cast<double>(value));
+    }
+    default:
+        return kvl::TVariant();
+    }
+}
 
 int TFloatFillField::GetFieldDatatype() const {
     return 6;

@@ -1,11 +1,26 @@
 #pragma once
 #include "TCustomFillField.h"
 
-// Real numbers with the column's decimal places.
+// Real numbers; the values are not rounded to the column's decimal places, the server rounds.
+// Bounds, step and counter are kept in extended precision so that long increasing runs drift
+// as little as the platform allows.
 class TFloatFillField : public TCustomFillField {
 public:
     explicit TFloatFillField(const KFillRecord& rec);
+
+    bool GetReadyForFilling() const override;
+    kvl::TVariant getInsertValue() override;
+    void prepareInsert() override;
     int GetFieldDatatype() const override;
 
+    long double Counter = 0;
     std::string GeneratorName;
+    long double RangeFrom = 0; // lower bound of random values; start of increasing values
+    long double RangeTo = 0;
+    long double StaticValue = 0; // the fixed value; the step of increasing values
+    long double DrawLow = 0;
+    long double DrawHigh = 0;
 };
+
+// Deletes the entries that are no real number in the user's convention, keeping the order.
+void DeleteNonFloatEntries(kvl::TStringList& list);

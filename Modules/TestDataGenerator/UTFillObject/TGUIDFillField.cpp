@@ -1,6 +1,38 @@
 #include "TGUIDFillField.h"
 
-TGUIDFillField::TGUIDFillField(const KFillRecord& rec) : TCustomFillField(rec) {}
+#include "EFillError.h"
+#include "GuidText.h"
+#include "UTFillConstants.h"
+#include "base/Random.h"
+
+bool TGUIDFillField::GetReadyForFilling() const {
+    switch (FillType) {
+    case fillNothing:
+        return false;
+    case fillGUID:
+        return true;
+    default:
+        return TCustomFillField::GetReadyForFilling();
+    }
+}
+
+// Referenced values are handed on unchanged: the server decides whether they are GUIDs.
+void TGUIDFillField::prepareInsert() {
+    TCustomFillField::prepareInsert();
+    if (RefValues.IsEmpty() && FillType == fillReferential)
+        throw EFillNoReferentialValuesError(RefTable, RefColumn);
+}
+
+kvl::TVariant TGUIDFillField::getInsertValue() {
+    switch (FillType) {
+    case fillGUID:
+        return kvl::TVariant(NewGuidText());
+    case fillReferential:
+        return kvl::TVariant(RandomEntry(RefValues));
+    default:
+        return kvl::TVariant();
+    }
+}
 
 int TGUIDFillField::GetFieldDatatype() const {
     return 35;

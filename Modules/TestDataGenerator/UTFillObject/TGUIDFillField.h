@@ -1,9 +1,13 @@
 #pragma once
 #include "TCustomFillField.h"
 
-// Globally unique identifiers.
+// Globally unique identifiers: new random ones, or the values of another table's column.
 class TGUIDFillField : public TCustomFillField {
 public:
-    explicit TGUIDFillField(const KFillRecord& rec);
+    using TCustomFillField::TCustomFillField;
+
+    bool GetReadyForFilling() const override;
+    kvl::TVariant getInsertValue() override;
+    void prepareInsert() override;
     int GetFieldDatatype() const override;
 };

@@ -6,7 +6,10 @@
 #include "base/Random.h"
 #include "base/SysUtils.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <utility>
 
 TIntegerFillField::TIntegerFillField(const KFillRecord& rec) : TCustomFillField(rec) {
     if (Project && Project->Generators && Project->Generators->Count() > 0)
@@ -52,8 +55,8 @@ void TIntegerFillField::prepareInsert() {
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
     if (FillType == fillRandom) {
         if (RangeTo < RangeFrom) std::swap(RangeFrom, RangeTo);
-        DrawLow = RangeFrom < 0 ? RangeFrom - 1 : RangeFrom;
-        DrawHigh = RangeTo > 0 ? RangeTo + 1 : RangeTo;
+        DrawLow = RangeFrom < 0 ? int64_t{RangeFrom} - 1 : RangeFrom;
+        DrawHigh = RangeTo > 0 ? int64_t{RangeTo} + 1 : RangeTo;
     }
 }
 
@@ -62,10 +65,9 @@ kvl::TVariant TIntegerFillField::getInsertValue() {
     case fillFixed:
         return kvl::TVariant(StaticValue);
     case fillRandom: {
-        // span in 64 bits: the full 32-bit range must not overflow
-        int64_t span = static_cast<int64_t>(DrawHigh) - DrawLow;
-        long double x = DrawLow + static_cast<long double>(kvl::Random()) * span;
-        return kvl::TVariant(static_cast<double>(std::trunc(x)));
+        // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
+        const long double x = DrawLow + static_cast<long double>(kvl::Random()) * (DrawHigh - DrawLow);
+        return kvl::TVariant(std::max(static_cast<double>(std::trunc(x)), static_cast<double>(RangeFrom)));
     }
     case fillList:
         return kvl::TVariant(kvl::StrToInt(RandomEntry(ListValues)));

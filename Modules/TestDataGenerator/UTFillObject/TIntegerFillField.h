@@ -16,8 +16,10 @@ public:
     std::string GeneratorName;
     int32_t RangeFrom = 0;
     int32_t RangeTo = 0;
-    int32_t DrawLow = 0;
-    int32_t DrawHigh = 0;
+    // Working bounds of random draws, one wider than the range away from zero; 64 bits so that
+    // the ends of the 32-bit range can be widened as well.
+    int64_t DrawLow = 0;
+    int64_t DrawHigh = 0;
     int32_t StaticValue = 0; // the fixed value; the step of increasing values
 };
 

@@ -1,0 +1,224 @@
+#include "FillFieldTestKit.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/TBlobFillField.h"
+#include "base/Exceptions.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder of its own under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        static int serial = 0;
+        path_ = fs::temp_directory_path() /
+                ("tdg-blob-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+        fs::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string Write(const std::string& name, const std::string& contents) const {
+        const fs::path p = path_ / name;
+        std::ofstream(p, std::ios::binary) << contents;
+        return p.string();
+    }
+    void MakeFolder(const std::string& name) const { fs::create_directories(path_ / name); }
+    std::string Path() const { return path_.string(); }
+
+private:
+    fs::path path_;
+};
+
+std::string ReadAll(std::istream& in) {
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class BlobFillFieldTest : public FillFieldTest {
+protected:
+    std::set<std::string> ContentsDrawn(TBlobFillField& f, int count) {
+        std::set<std::string> seen;
+        for (int i = 0; i < count; ++i)
+            seen.insert(ReadAll(f.getInsertBlobValue()));
+        return seen;
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(BlobFillFieldTest, SingleFileIsLoadedOnceAndServedFromItsStart) {
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillFixed;
+    f.FileName = folder.Write("one.bin", std::string("a\0b", 3));
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.prepareInsert();
+    ASSERT_EQ(f.Streams.size(), 1u);
+    EXPECT_EQ(ReadAll(f.getInsertBlobValue()), std::string("a\0b", 3));
+    // a caller that forgot to rewind still gets the whole contents
+    EXPECT_EQ(ReadAll(f.getInsertBlobValue()), std::string("a\0b", 3));
+    EXPECT_TRUE(f.getInsertValue().IsEmpty());
+    f.unprepareInsert();
+    EXPECT_TRUE(f.Streams.empty());
+}
+
+TEST_F(BlobFillFieldTest, MissingSingleFileSwitchesTheColumnOff) {
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillFixed;
+    f.FileName = folder.Path() + "/missing.bin";
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillNothing);
+    EXPECT_TRUE(f.Streams.empty());
+
+    f.FillType = fillFixed;
+    f.FileName = folder.Path(); // a folder is no file
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillNothing);
+}
+
+TEST_F(BlobFillFieldTest, DirectoryLoadsUpToMaxFilesWithOrWithoutTrailingSeparator) {
+    for (int i = 0; i < 10; ++i)
+        folder.Write("f" + std::to_string(i) + ".dat", "content " + std::to_string(i));
+    folder.Write("other.txt", "not matching");
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillRandom;
+    f.Directory = folder.Path();
+    f.FileFilter = "*.dat";
+    f.MaxFiles = 3;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.prepareInsert();
+    EXPECT_EQ(f.Streams.size(), 3u);
+    EXPECT_EQ(ContentsDrawn(f, 200).size(), 3u);
+
+    f.MaxFiles = 0;
+    f.Directory = folder.Path() + "/";
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillRandom);
+    EXPECT_EQ(f.Streams.size(), 10u);
+    std::set<std::string> seen = ContentsDrawn(f, 1000);
+    EXPECT_EQ(seen.size(), 10u);
+    EXPECT_FALSE(seen.contains("not matching"));
+}
+
+TEST_F(BlobFillFieldTest, FolderWithoutMatchingFileSwitchesTheColumnOff) {
+    folder.Write("a.txt", "x");
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillRandom;
+    f.Directory = folder.Path();
+    f.FileFilter = "*.png";
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillNothing);
+    EXPECT_TRUE(f.Streams.empty());
+}
+
+TEST_F(BlobFillFieldTest, MissingOrUnnamedFolderSwitchesTheColumnOff) {
+    for (const std::string& dir : {folder.Path() + "/nowhere", std::string()}) {
+        TBlobFillField f(Record("Blob"));
+        f.FillType = fillRandom;
+        f.Directory = dir;
+        f.prepareInsert();
+        EXPECT_EQ(f.FillType, fillNothing) << dir;
+    }
+}
+
+TEST_F(BlobFillFieldTest, FolderOfSubFoldersOnlyLeavesEveryRowFailing) {
+    folder.MakeFolder("sub1");
+    folder.MakeFolder("sub2.d");
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillRandom;
+    f.Directory = folder.Path();
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillRandom);
+    EXPECT_TRUE(f.Streams.empty());
+    EXPECT_THROW(f.getInsertBlobValue(), kvl::EListError);
+}
+
+TEST_F(BlobFillFieldTest, AnyExtensionFilterAlsoTakesNamesWithoutOne) {
+    folder.Write("README", "r");
+    folder.Write("photo.JPG", "p");
+    folder.Write(".hidden", "h");
+    EXPECT_TRUE(MatchesFileFilter("README", "*.*"));
+    EXPECT_TRUE(MatchesFileFilter("photo.JPG", "*.jpg"));
+    EXPECT_TRUE(MatchesFileFilter("photo", "photo.*"));
+    EXPECT_FALSE(MatchesFileFilter("photo", "*.jpg"));
+    EXPECT_FALSE(MatchesFileFilter("photo.png", "*.jpg"));
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillRandom;
+    f.Directory = folder.Path();
+    f.prepareInsert();
+    EXPECT_EQ(f.Streams.size(), 3u);
+}
+
+TEST_F(BlobFillFieldTest, ListSkipsUnreadableFiles) {
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillList;
+    f.ListValues.Add(folder.Write("first", "1"));
+    f.ListValues.Add(folder.Path() + "/second");
+    f.ListValues.Add(folder.Write("third", "3"));
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillList);
+    EXPECT_EQ(ContentsDrawn(f, 100), (std::set<std::string>{"1", "3"}));
+}
+
+TEST_F(BlobFillFieldTest, ListWithoutReadableFileSwitchesTheColumnOff) {
+    TBlobFillField f(Record("Blob"));
+    f.FillType = fillList;
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillNothing);
+
+    f.FillType = fillList;
+    f.ListValues.Add(folder.Path() + "/gone");
+    f.prepareInsert();
+    EXPECT_EQ(f.FillType, fillNothing);
+}
+
+TEST_F(BlobFillFieldTest, ReferentialAndGeneratorCodesSwitchTheColumnOff) {
+    for (int32_t code : {fillReferential, fillGenerator}) {
+        TBlobFillField f(Record("Blob"));
+        f.FillType = code;
+        f.RefTable = "T";
+        f.RefColumn = "C";
+        f.prepareInsert();
+        EXPECT_EQ(f.FillType, fillNothing) << code;
+        EXPECT_TRUE(engine.Calls.empty()) << "no referential values are read";
+    }
+}
+
+TEST_F(BlobFillFieldTest, ReadinessLooksAtTheNameParts) {
+    TBlobFillField f(Record("Blob"));
+    EXPECT_EQ(f.FileFilter, "*.*");
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.FillType = fillFixed;
+    f.FileName = "/data/";
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.FileName = "/data/picture.png";
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.FillType = fillRandom;
+    f.Directory = "pictures";
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.Directory = "/data/pictures";
+    EXPECT_TRUE(f.GetReadyForFilling());
+}
+
+TEST_F(BlobFillFieldTest, NotNullColumnGetsNoNulls) {
+    KFillRecord r = Record("Blob");
+    r.Nullable = false;
+    TBlobFillField f(r);
+    f.IncludeNulls = true;
+    f.prepareInsert();
+    EXPECT_FALSE(f.IncludeNulls);
+}
+
+} // namespace

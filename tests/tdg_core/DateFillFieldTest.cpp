@@ -1,0 +1,328 @@
+#include "FillFieldTestKit.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/EFillError.h"
+#include "UTFillObject/TDateFillField.h"
+#include "base/DateTime.h"
+#include "base/Exceptions.h"
+#include "base/SysUtils.h"
+
+#include <cmath>
+#include <set>
+#include <tuple>
+
+namespace {
+
+using kvl::EncodeDate;
+using kvl::EncodeTime;
+
+using Ymd = std::tuple<int, int, int>;
+
+Ymd DayOf(kvl::TDateTime v) {
+    kvl::TDateParts p = kvl::DecodeDateTime(v);
+    return {p.Year, p.Month, p.Day};
+}
+
+// Milliseconds since midnight.
+int MSecOfDay(kvl::TDateTime v) {
+    kvl::TDateParts p = kvl::DecodeDateTime(v);
+    return ((p.Hour * 60 + p.Minute) * 60 + p.Second) * 1000 + p.MilliSecond;
+}
+
+constexpr int MSecsPerHour = 3600 * 1000;
+
+class DateFillFieldTest : public FillFieldTest {
+protected:
+    std::set<Ymd> DaysDrawn(TDateFillField& f, int count, int* minMSec = nullptr, int* maxMSec = nullptr) {
+        std::set<Ymd> days;
+        int lo = 86400000, hi = -1;
+        for (const kvl::TVariant& v : Draw(f, count)) {
+            EXPECT_EQ(v.GetKind(), kvl::TVariant::Kind::DateTime);
+            days.insert(DayOf(v.DateTimeValue()));
+            lo = std::min(lo, MSecOfDay(v.DateTimeValue()));
+            hi = std::max(hi, MSecOfDay(v.DateTimeValue()));
+        }
+        if (minMSec) *minMSec = lo;
+        if (maxMSec) *maxMSec = hi;
+        return days;
+    }
+};
+
+TEST_F(DateFillFieldTest, NewFieldStartsTodayAtTheTimeOfCreation) {
+    const kvl::TDateTime before = kvl::Now();
+    TDateFillField f(Record("DateTime"));
+    EXPECT_EQ(f.DateFrom, kvl::Date());
+    EXPECT_EQ(f.DateTo, f.DateFrom);
+    EXPECT_EQ(f.StaticDate, f.DateFrom);
+    EXPECT_EQ(f.TimeFrom, f.TimeTo);
+    EXPECT_EQ(f.StaticTime, f.TimeFrom);
+    EXPECT_GE(f.TimeFrom, kvl::TimeOf(before) - 1e-9);
+    EXPECT_LT(f.TimeFrom, 1);
+    EXPECT_FALSE(f.GetReadyForFilling());
+}
+
+TEST_F(DateFillFieldTest, RandomDateTimesStayInTheirDateAndTimeRanges) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillRandom;
+    f.DateFrom = EncodeDate(2023, 3, 1);
+    f.DateTo = EncodeDate(2023, 3, 31);
+    f.TimeFrom = EncodeTime(8, 0, 0, 0);
+    f.TimeTo = EncodeTime(17, 0, 0, 0);
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.prepareInsert();
+    int lo = 0, hi = 0;
+    std::set<Ymd> days = DaysDrawn(f, 20000, &lo, &hi);
+    EXPECT_EQ(days.size(), 31u);
+    EXPECT_EQ(*days.begin(), Ymd(2023, 3, 1));
+    EXPECT_EQ(*days.rbegin(), Ymd(2023, 3, 31));
+    EXPECT_GE(lo, 8 * MSecsPerHour);
+    EXPECT_LT(lo, 8 * MSecsPerHour + 60000);
+    EXPECT_LT(hi, 17 * MSecsPerHour);
+    EXPECT_GT(hi, 17 * MSecsPerHour - 60000);
+}
+
+TEST_F(DateFillFieldTest, RandomDatesIncludeLeapDaysOnlyInLeapYears) {
+    TDateFillField f(Record("Date"));
+    f.FillType = fillRandom;
+    f.DateFrom = EncodeDate(2024, 2, 20);
+    f.DateTo = EncodeDate(2024, 2, 29);
+    f.prepareInsert();
+    std::set<Ymd> days = DaysDrawn(f, 5000);
+    EXPECT_EQ(days.size(), 10u);
+    EXPECT_EQ(*days.rbegin(), Ymd(2024, 2, 29));
+
+    f.DateFrom = EncodeDate(1900, 2, 20);
+    f.DateTo = EncodeDate(1900, 2, 28);
+    f.prepareInsert();
+    days = DaysDrawn(f, 5000);
+    EXPECT_EQ(days.size(), 9u);
+    EXPECT_EQ(*days.begin(), Ymd(1900, 2, 20));
+    EXPECT_EQ(*days.rbegin(), Ymd(1900, 2, 28));
+}
+
+// Before 30 December 1899 the day count runs backwards while the time of day runs forwards.
+TEST_F(DateFillFieldTest, RandomDatesBefore1900StayInTheirRange) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillRandom;
+    f.DateFrom = EncodeDate(1850, 6, 1);
+    f.DateTo = EncodeDate(1850, 6, 3);
+    f.TimeFrom = EncodeTime(10, 0, 0, 0);
+    f.TimeTo = EncodeTime(11, 0, 0, 0);
+    f.prepareInsert();
+    int lo = 0, hi = 0;
+    std::set<Ymd> days = DaysDrawn(f, 6000, &lo, &hi);
+    EXPECT_EQ(days, (std::set<Ymd>{{1850, 6, 1}, {1850, 6, 2}, {1850, 6, 3}}));
+    EXPECT_GE(lo, 10 * MSecsPerHour);
+    EXPECT_LT(hi, 11 * MSecsPerHour);
+
+    f.DateFrom = EncodeDate(1899, 12, 28);
+    f.DateTo = EncodeDate(1899, 12, 31);
+    f.prepareInsert();
+    days = DaysDrawn(f, 8000);
+    EXPECT_EQ(days, (std::set<Ymd>{{1899, 12, 28}, {1899, 12, 29}, {1899, 12, 30}, {1899, 12, 31}}));
+}
+
+TEST_F(DateFillFieldTest, ReversedDatesAreStoredExchangedOnce) {
+    TDateFillField f(Record("Date"));
+    f.FillType = fillRandom;
+    f.DateFrom = EncodeDate(2024, 5, 10);
+    f.DateTo = EncodeDate(2024, 5, 1);
+    f.prepareInsert();
+    f.prepareInsert();
+    EXPECT_EQ(f.DateFrom, EncodeDate(2024, 5, 1));
+    EXPECT_EQ(f.DateTo, EncodeDate(2024, 5, 10));
+    std::set<Ymd> days = DaysDrawn(f, 3000);
+    EXPECT_EQ(*days.begin(), Ymd(2024, 5, 1));
+    EXPECT_EQ(*days.rbegin(), Ymd(2024, 5, 10));
+}
+
+TEST_F(DateFillFieldTest, RandomTimesFallOnToday) {
+    TDateFillField f(Record("Time"));
+    f.FillType = fillRandom;
+    f.DateFrom = EncodeDate(2000, 1, 1);
+    f.DateTo = EncodeDate(2000, 12, 31);
+    f.TimeFrom = EncodeTime(1, 0, 0, 0);
+    f.TimeTo = EncodeTime(2, 0, 0, 0);
+    f.prepareInsert();
+    int lo = 0, hi = 0;
+    std::set<Ymd> days = DaysDrawn(f, 1000, &lo, &hi);
+    EXPECT_TRUE(days.contains(DayOf(kvl::Date())));
+    EXPECT_LE(days.size(), 2u); // a run over midnight
+    EXPECT_GE(lo, MSecsPerHour);
+    EXPECT_LT(hi, 2 * MSecsPerHour);
+}
+
+TEST_F(DateFillFieldTest, FixedValuesByKind) {
+    const kvl::TDateTime date = EncodeDate(1888, 2, 29);
+    const kvl::TDateTime time = EncodeTime(13, 14, 15, 0);
+    TDateFillField dt(Record("DateTime")), d(Record("Date")), t(Record("Time"));
+    for (TDateFillField* f : {&dt, &d, &t}) {
+        f->FillType = fillFixed;
+        f->StaticDate = date;
+        f->StaticTime = time;
+        f->prepareInsert();
+    }
+    const kvl::TDateTime v = dt.getInsertValue().DateTimeValue();
+    EXPECT_EQ(DayOf(v), Ymd(1888, 2, 29));
+    EXPECT_EQ(MSecOfDay(v), MSecOfDay(time));
+    EXPECT_EQ(d.getInsertValue(), kvl::TVariant::FromDateTime(date));
+    const kvl::TDateTime tv = t.getInsertValue().DateTimeValue();
+    EXPECT_EQ(kvl::DateOf(tv), kvl::Date());
+    EXPECT_EQ(MSecOfDay(tv), MSecOfDay(time));
+}
+
+TEST_F(DateFillFieldTest, IncreasingValuesAddTheirPositiveIncrements) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillIncreasing;
+    f.DateFrom = EncodeDate(2024, 1, 1);
+    f.TimeFrom = 0;
+    f.IncHours = 1;
+    f.IncMinutes = 30;
+    f.IncDays = -1;
+    f.prepareInsert();
+    for (int expected : {0, 90, 180, 270}) {
+        const kvl::TDateTime v = f.getInsertValue().DateTimeValue();
+        EXPECT_EQ(DayOf(v), Ymd(2024, 1, 1));
+        EXPECT_EQ(MSecOfDay(v), expected * 60000);
+    }
+}
+
+TEST_F(DateFillFieldTest, IncreasingValuesCrossLeapDaysAndThe1899Boundary) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillIncreasing;
+    f.DateFrom = EncodeDate(2024, 2, 28);
+    f.TimeFrom = EncodeTime(12, 0, 0, 0);
+    f.IncHours = 12;
+    f.prepareInsert();
+    const Ymd leap[] = {{2024, 2, 28}, {2024, 2, 29}, {2024, 2, 29}, {2024, 3, 1}};
+    for (const Ymd& expected : leap)
+        EXPECT_EQ(DayOf(f.getInsertValue().DateTimeValue()), expected);
+
+    f.DateFrom = EncodeDate(1899, 12, 29);
+    f.TimeFrom = EncodeTime(23, 0, 0, 0);
+    f.IncHours = 0;
+    f.IncSeconds = 1800;
+    f.prepareInsert();
+    const std::pair<Ymd, int> steps[] = {
+        {{1899, 12, 29}, 23 * 60}, {{1899, 12, 29}, 23 * 60 + 30}, {{1899, 12, 30}, 0}, {{1899, 12, 30}, 30}};
+    for (const auto& [day, minutes] : steps) {
+        const kvl::TDateTime v = f.getInsertValue().DateTimeValue();
+        EXPECT_EQ(DayOf(v), day);
+        EXPECT_EQ(MSecOfDay(v), minutes * 60000);
+    }
+}
+
+TEST_F(DateFillFieldTest, ManySecondStepsDoNotDrift) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillIncreasing;
+    f.DateFrom = EncodeDate(2024, 1, 1);
+    f.TimeFrom = 0;
+    f.IncSeconds = 1;
+    f.prepareInsert();
+    Draw(f, 86400);
+    const kvl::TDateTime v = f.getInsertValue().DateTimeValue();
+    EXPECT_EQ(DayOf(v), Ymd(2024, 1, 2));
+    EXPECT_EQ(MSecOfDay(v), 0);
+}
+
+TEST_F(DateFillFieldTest, DayIncrementIsTakenAs32Bits) {
+    TDateFillField f(Record("Date"));
+    f.FillType = fillIncreasing;
+    f.DateFrom = EncodeDate(2024, 1, 1);
+    f.TimeFrom = 0;
+    f.IncDays = (int64_t{1} << 32) + 2;
+    f.prepareInsert();
+    f.getInsertValue();
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant::FromDateTime(EncodeDate(2024, 1, 3)));
+}
+
+TEST_F(DateFillFieldTest, HugeIncrementsStopAtAFarLimitInsteadOfWrapping) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillIncreasing;
+    f.DateFrom = EncodeDate(2024, 1, 1);
+    f.TimeFrom = 0;
+    f.IncSeconds = INT64_MAX;
+    f.IncHours = INT64_MAX;
+    f.prepareInsert();
+    kvl::TDateTime last = f.getInsertValue().DateTimeValue();
+    for (int i = 0; i < 3; ++i) {
+        const kvl::TDateTime v = f.getInsertValue().DateTimeValue();
+        EXPECT_GE(v, last);
+        last = v;
+    }
+    EXPECT_GT(last, 1e9);
+}
+
+TEST_F(DateFillFieldTest, WithoutIncrementsTheStartRepeatsAndIsNotReady) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillIncreasing;
+    f.DateFrom = EncodeDate(2020, 6, 15);
+    f.TimeFrom = EncodeTime(6, 0, 0, 0);
+    f.IncDays = -1;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.IncDays = 0;
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.prepareInsert();
+    const kvl::TVariant start = kvl::TVariant::FromDateTime(EncodeDate(2020, 6, 15) + EncodeTime(6, 0, 0, 0));
+    for (const kvl::TVariant& v : Draw(f, 3))
+        EXPECT_EQ(v, start);
+}
+
+TEST_F(DateFillFieldTest, ListEntriesAreReadInTheLocalesFormat) {
+    kvl::TFormatSettings fs;
+    fs.DateSeparator = '.';
+    fs.ShortDateFormat = "dd/mm/yyyy";
+    kvl::TFormatSettingsScope german(fs);
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillList;
+    f.ListValues.SetText("29.02.2024 10:30:00\r\n2024-13-01\r\n31.04.2024\r\n01.01.1800");
+    f.prepareInsert();
+    EXPECT_EQ(f.ListValues.Text(), "29.02.2024 10:30:00\r\n01.01.1800");
+    std::set<Ymd> days = DaysDrawn(f, 100);
+    EXPECT_EQ(days, (std::set<Ymd>{{2024, 2, 29}, {1800, 1, 1}}));
+}
+
+TEST_F(DateFillFieldTest, EmptyListGivesTheMomentOfPreparation) {
+    TDateFillField f(Record("DateTime"));
+    f.FillType = fillList;
+    const kvl::TDateTime before = kvl::Now();
+    f.prepareInsert();
+    ASSERT_EQ(f.ListValues.Count(), 1);
+    const kvl::TDateTime v = f.getInsertValue().DateTimeValue();
+    EXPECT_NEAR(v, before, 2.0 / 86400);
+
+    f.ListValues.SetText("never");
+    f.prepareInsert();
+    EXPECT_THROW(f.getInsertValue(), kvl::EListError);
+}
+
+TEST_F(DateFillFieldTest, ReferentialValuesAreCheckedByTheColumnsKind) {
+    engine.ColumnData["EVENTS.AT"] = {"2024-03-01", "12:00:00", "2024-03-02 08:00:00", "x"};
+    const std::pair<const char*, const char*> kinds[] = {
+        {"Date", "2024-03-01"}, {"Time", "12:00:00"}, {"DateTime", "2024-03-01\r\n2024-03-02 08:00:00"}};
+    for (auto [kind, kept] : kinds) {
+        TDateFillField f(Record(kind));
+        f.FillType = fillReferential;
+        f.RefTable = "EVENTS";
+        f.RefColumn = "AT";
+        f.prepareInsert();
+        EXPECT_EQ(f.RefValues.Text(), kept) << kind;
+        EXPECT_EQ(f.getInsertValue().GetKind(), kvl::TVariant::Kind::DateTime) << kind;
+    }
+}
+
+TEST_F(DateFillFieldTest, ReferentialColumnWithoutDatesRaises) {
+    engine.ColumnData["EVENTS.AT"] = {"12:00:00"};
+    TDateFillField f(Record("Date"));
+    f.FillType = fillReferential;
+    f.RefTable = "EVENTS";
+    f.RefColumn = "AT";
+    try {
+        f.prepareInsert();
+        FAIL() << "no exception";
+    } catch (const EFillNoReferentialValuesError& e) {
+        EXPECT_STREQ(e.what(), "no referential values found in \"EVENTS.AT\".");
+    }
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+#include "FillFieldTestKit.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/EFillError.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "base/Exceptions.h"
+#include "base/SysUtils.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+class FloatFillFieldTest : public FillFieldTest {
+protected:
+    struct Spread {
+        double Min = 1e300;
+        double Max = -1e300;
+    };
+
+    static Spread SpreadOf(TCustomFillField& f, int count) {
+        Spread s;
+        for (const kvl::TVariant& v : Draw(f, count)) {
+            EXPECT_EQ(v.GetKind(), kvl::TVariant::Kind::Double);
+            s.Min = std::min(s.Min, v.Double());
+            s.Max = std::max(s.Max, v.Double());
+        }
+        return s;
+    }
+
+    static kvl::TFormatSettings CommaDecimals() {
+        kvl::TFormatSettings fs;
+        fs.DecimalSeparator = ',';
+        fs.ThousandSeparator = '.';
+        return fs;
+    }
+};
+
+TEST_F(FloatFillFieldTest, RandomBoundsAwayFromZeroAreWidenedByAHundredth) {
+    struct Case {
+        double From, To, Low, High;
+    };
+    const Case cases[] = {
+        {1, 2, 1, 2.01}, {-2, -1, -2.01, -1}, {-1, 1, -1.01, 1.01}, {0, 5, 0, 5.01}, {-5, 0, -5.01, 0}};
+    for (const Case& c : cases) {
+        TFloatFillField f(Record("Float", 4));
+        f.FillType = fillRandom;
+        f.RangeFrom = c.From;
+        f.RangeTo = c.To;
+        f.prepareInsert();
+        Spread s = SpreadOf(f, 20000);
+        EXPECT_GE(s.Min, c.Low) << c.From << ".." << c.To;
+        EXPECT_LT(s.Min, c.Low + 0.002) << c.From << ".." << c.To;
+        EXPECT_LT(s.Max, c.High) << c.From << ".." << c.To;
+        EXPECT_GT(s.Max, c.High - 0.002) << c.From << ".." << c.To;
+        EXPECT_EQ(f.RangeFrom, c.From);
+        EXPECT_EQ(f.RangeTo, c.To);
+    }
+}
+
+TEST_F(FloatFillFieldTest, ReversedRangeIsStoredExchangedOnce) {
+    TFloatFillField f(Record("Double Precision", 4));
+    f.FillType = fillRandom;
+    f.RangeFrom = 2.5;
+    f.RangeTo = 1.5;
+    f.prepareInsert();
+    f.prepareInsert();
+    EXPECT_EQ(f.RangeFrom, 1.5);
+    EXPECT_EQ(f.RangeTo, 2.5);
+    Spread s = SpreadOf(f, 5000);
+    EXPECT_GE(s.Min, 1.5);
+    EXPECT_LT(s.Max, 2.51);
+    EXPECT_GT(s.Max, 2.5);
+}
+
+TEST_F(FloatFillFieldTest, EmptyRangeIsNotReadyAndGivesZero) {
+    TFloatFillField f(Record("Float", 4));
+    f.FillType = fillRandom;
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.prepareInsert();
+    for (const kvl::TVariant& v : Draw(f, 10))
+        EXPECT_EQ(v, kvl::TVariant(0.0));
+}
+
+TEST_F(FloatFillFieldTest, FixedAndIncreasingValues) {
+    TFloatFillField f(Record("Decimal", 2));
+    f.FillType = fillFixed;
+    f.StaticValue = 3.5;
+    f.prepareInsert();
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(3.5));
+
+    f.FillType = fillIncreasing;
+    f.RangeFrom = 0.5;
+    f.StaticValue = 0.25;
+    f.prepareInsert();
+    for (double expected : {0.5, 0.75, 1.0, 1.25})
+        EXPECT_EQ(f.getInsertValue(), kvl::TVariant(expected));
+    f.prepareInsert();
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(0.5));
+}
+
+TEST_F(FloatFillFieldTest, IncreasingValuesPassThe32BitLimit) {
+    TFloatFillField f(Record("Float", 4));
+    f.FillType = fillIncreasing;
+    f.RangeFrom = 2147483647.0;
+    f.StaticValue = 1;
+    f.prepareInsert();
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483647.0));
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483648.0));
+}
+
+TEST_F(FloatFillFieldTest, ListIsReadWithTheLocalesDecimalSeparator) {
+    kvl::TFormatSettingsScope comma(CommaDecimals());
+    TFloatFillField f(Record("Float", 4));
+    f.FillType = fillList;
+    f.ListValues.SetText("1,5\r\nabc\r\n-0,25\r\n\r\n7");
+    f.prepareInsert();
+    EXPECT_EQ(f.ListValues.Text(), "1,5\r\n-0,25\r\n7");
+    std::set<double> seen;
+    for (const kvl::TVariant& v : Draw(f, 200))
+        seen.insert(v.Double());
+    EXPECT_EQ(seen, (std::set<double>{-0.25, 1.5, 7}));
+}
+
+TEST_F(FloatFillFieldTest, EmptyListGainsZeroAndUnconvertibleListFailsRows) {
+    TFloatFillField f(Record("Float", 4));
+    f.FillType = fillList;
+    f.prepareInsert();
+    EXPECT_EQ(f.ListValues.Text(), "0");
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(0.0));
+
+    f.ListValues.SetText("x\r\ny");
+    f.prepareInsert();
+    EXPECT_TRUE(f.ListValues.IsEmpty());
+    EXPECT_THROW(f.getInsertValue(), kvl::EListError);
+}
+
+TEST_F(FloatFillFieldTest, ReferentialValuesFollowTheLocale) {
+    kvl::TFormatSettingsScope comma(CommaDecimals());
+    TFloatFillField f(Record("Float", 4));
+    f.FillType = fillReferential;
+    f.RefTable = "PRICES";
+    f.RefColumn = "AMOUNT";
+    engine.ColumnData["PRICES.AMOUNT"] = {"2,75", "", "n/a"};
+    f.prepareInsert();
+    EXPECT_EQ(f.RefValues.Text(), "2,75");
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2.75));
+
+    engine.ColumnData["PRICES.AMOUNT"] = {};
+    try {
+        f.prepareInsert();
+        FAIL() << "no exception";
+    } catch (const EFillNoReferentialValuesError& e) {
+        EXPECT_STREQ(e.what(), "no referential values found in \"PRICES.AMOUNT\".");
+    }
+}
+
+TEST_F(FloatFillFieldTest, ReadinessFollowsTheFillType) {
+    projects.Generators.Add("SEQ");
+    TFloatFillField f(Record("Numeric", 3));
+    EXPECT_EQ(f.GeneratorName, "SEQ");
+    f.FillType = fillGenerator;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.prepareInsert();
+    EXPECT_TRUE(f.getInsertValue().IsEmpty());
+    f.FillType = fillFixed;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.FillType = fillIncreasing;
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.StaticValue = 0.1;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.FillType = fillList;
+    EXPECT_FALSE(f.GetReadyForFilling());
+}
+
+} // namespace

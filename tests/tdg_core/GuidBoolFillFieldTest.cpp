@@ -1,0 +1,132 @@
+#include "FillFieldTestKit.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/EFillError.h"
+#include "UTFillObject/GuidText.h"
+#include "UTFillObject/TBoolBitFillField.h"
+#include "UTFillObject/TGUIDFillField.h"
+#include "UTFillObject/TUnsupportedFillField.h"
+#include "base/Exceptions.h"
+
+#include <regex>
+#include <set>
+
+namespace {
+
+using GUIDFillFieldTest = FillFieldTest;
+using BoolBitFillFieldTest = FillFieldTest;
+using UnsupportedFillFieldTest = FillFieldTest;
+
+TEST_F(GUIDFillFieldTest, RandomGUIDsAreDistinctVersion4TextsInBraces) {
+    TGUIDFillField f(Record("GUID"));
+    f.FillType = fillGUID;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.prepareInsert();
+    const std::regex form("\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}");
+    std::set<std::string> seen;
+    for (const kvl::TVariant& v : Draw(f, 5000)) {
+        ASSERT_EQ(v.GetKind(), kvl::TVariant::Kind::String);
+        EXPECT_EQ(v.String().size(), 38u);
+        EXPECT_TRUE(std::regex_match(v.String(), form)) << v.String();
+        seen.insert(v.String());
+    }
+    EXPECT_EQ(seen.size(), 5000u);
+}
+
+TEST_F(GUIDFillFieldTest, RandomGUIDsUseEveryHexDigitInEveryFreePosition) {
+    std::vector<std::set<char>> digits(38);
+    for (int i = 0; i < 2000; ++i) {
+        const std::string g = NewGuidText();
+        for (size_t k = 0; k < g.size(); ++k)
+            digits[k].insert(g[k]);
+    }
+    for (size_t k : {1u, 8u, 10u, 16u, 21u, 25u, 36u})
+        EXPECT_EQ(digits[k].size(), 16u) << k;
+}
+
+TEST_F(GUIDFillFieldTest, ReferentialValuesArePassedOnUnchanged) {
+    engine.ColumnData["DOCS.ID"] = {"not a guid", "{00000000-0000-0000-0000-000000000001}"};
+    TGUIDFillField f(Record("GUID"));
+    f.FillType = fillReferential;
+    f.RefTable = "DOCS";
+    f.RefColumn = "ID";
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.prepareInsert();
+    std::set<std::string> seen;
+    for (const kvl::TVariant& v : Draw(f, 100))
+        seen.insert(v.String());
+    EXPECT_EQ(seen, (std::set<std::string>{"not a guid", "{00000000-0000-0000-0000-000000000001}"}));
+}
+
+TEST_F(GUIDFillFieldTest, ReferentialColumnWithoutRowsRaises) {
+    TGUIDFillField f(Record("GUID"));
+    f.FillType = fillReferential;
+    f.RefTable = "DOCS";
+    f.RefColumn = "ID";
+    try {
+        f.prepareInsert();
+        FAIL() << "no exception";
+    } catch (const EFillNoReferentialValuesError& e) {
+        EXPECT_STREQ(e.what(), "no referential values found in \"DOCS.ID\".");
+    }
+}
+
+TEST_F(GUIDFillFieldTest, OtherCodesGiveNoValue) {
+    TGUIDFillField f(Record("GUID"));
+    EXPECT_FALSE(f.GetReadyForFilling());
+    for (int32_t code : {fillNothing, fillFixed, fillRandom}) {
+        f.FillType = code;
+        f.prepareInsert();
+        EXPECT_TRUE(f.getInsertValue().IsEmpty()) << code;
+    }
+}
+
+TEST_F(BoolBitFillFieldTest, RandomValuesAreAboutHalfTrue) {
+    TBoolBitFillField f(Record("Boolean/Bit"));
+    f.FillType = fillRandom;
+    f.prepareInsert();
+    int trues = 0;
+    for (const kvl::TVariant& v : Draw(f, 10000))
+        trues += v.Boolean() ? 1 : 0;
+    EXPECT_NEAR(trues, 5000, 250);
+}
+
+TEST_F(BoolBitFillFieldTest, FixedValueRepeats) {
+    TBoolBitFillField f(Record("Boolean/Bit"));
+    EXPECT_FALSE(f.StaticValue);
+    f.FillType = fillFixed;
+    f.StaticValue = true;
+    f.prepareInsert();
+    for (const kvl::TVariant& v : Draw(f, 5))
+        EXPECT_EQ(v, kvl::TVariant(true));
+}
+
+TEST_F(BoolBitFillFieldTest, OtherCodesFailEveryRowNamingTheClass) {
+    TBoolBitFillField f(Record("Boolean/Bit"));
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.FillType = fillList;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    try {
+        f.getInsertValue();
+        FAIL() << "no exception";
+    } catch (const kvl::Exception& e) {
+        EXPECT_STREQ(e.what(), "Fill type (3) not supported in TBoolBitFillField");
+    }
+    f.FillType = fillNothing;
+    EXPECT_THROW(f.getInsertValue(), kvl::Exception);
+}
+
+TEST_F(UnsupportedFillFieldTest, NeverGivesAValue) {
+    engine.ColumnData["T.C"] = {"1"};
+    auto f = CreateFillField(Record("Unsupported"));
+    f->RefTable = "T";
+    f->RefColumn = "C";
+    for (int32_t code : {fillNothing, fillFixed, fillRandom, fillReferential, fillGUID}) {
+        f->FillType = code;
+        EXPECT_EQ(f->GetReadyForFilling(), code == fillReferential) << code;
+        f->prepareInsert();
+        EXPECT_TRUE(f->getInsertValue().IsEmpty()) << code;
+    }
+}
+
+} // namespace
