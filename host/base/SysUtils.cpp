@@ -97,19 +97,41 @@ int32_t StrToInt(std::string_view text) {
 }
 
 std::string FloatToStr(double value) {
-    if (std::isnan(value)) return "NAN";
-    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
+    if (value == 0)
+        return "0";
+    // 15 significant digits without trailing zeros; scientific only for exponents below -5
+    // or from 15 on, written as mantissa, "E" and the bare exponent ("1.5E20", "2E-7")
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", value);
-    std::string s = buf;
-    auto e = s.find('e');
-    if (e != std::string::npos) {
-        // 1.5E+20 rather than the C library's 1.5e+20
-        s[e] = 'E';
+    std::snprintf(buf, sizeof buf, "%.14e", value);
+    std::string text = buf;
+    size_t e = text.find('e');
+    int exponent = std::atoi(text.c_str() + e + 1);
+    std::string mantissa = text.substr(0, e);
+    std::string out;
+    if (exponent < -5 || exponent >= 15) {
+        while (mantissa.back() == '0')
+            mantissa.pop_back();
+        if (mantissa.back() == '.')
+            mantissa.pop_back();
+        out = mantissa + "E" + std::to_string(exponent);
+    } else {
+        std::snprintf(buf, sizeof buf, "%.*f", std::max(0, 14 - exponent), value);
+        out = buf;
+        if (out.find('.') != std::string::npos) {
+            while (out.back() == '0')
+                out.pop_back();
+            if (out.back() == '.')
+                out.pop_back();
+        }
     }
-    auto dot = s.find('.');
-    if (dot != std::string::npos) s[dot] = FormatSettings().DecimalSeparator;
-    return s;
+    auto dot = out.find('.');
+    if (dot != std::string::npos)
+        out[dot] = FormatSettings().DecimalSeparator;
+    return out;
 }
 
 bool TryStrToFloat(std::string_view text, double& value) {

@@ -66,3 +66,20 @@ TEST(Random, DrawsStayInRangeAndReachBothEnds) {
     RandSeed(7);
     EXPECT_EQ(Random(1000000), a);
 }
+
+TEST(SysUtils, RealsAreWrittenInTheGeneralFormWith15Digits) {
+    EXPECT_EQ(FloatToStr(0.1), "0.1");
+    EXPECT_EQ(FloatToStr(-2.5), "-2.5");
+    EXPECT_EQ(FloatToStr(100.0), "100");
+    EXPECT_EQ(FloatToStr(0.00001), "0.00001");
+    EXPECT_EQ(FloatToStr(0.000002), "2E-6");
+    EXPECT_EQ(FloatToStr(1.5e20), "1.5E20");
+    EXPECT_EQ(FloatToStr(123456789012345.0), "123456789012345");
+    EXPECT_EQ(FloatToStr(1e15), "1E15");
+    EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
+    double back = 0;
+    ASSERT_TRUE(TryStrToFloat(FloatToStr(45678.123456789), back));
+    EXPECT_NEAR(back, 45678.123456789, 1e-9);
+    ASSERT_TRUE(TryStrToFloat("2E-6", back));
+    EXPECT_DOUBLE_EQ(back, 2e-6);
+}

@@ -32,6 +32,12 @@ public:
     void MoveProjectDown(const TFillProject* project) { moveProjectDown(IndexOfProject(project)); }
     void getTableColumns(const kvl::IKVL_Ref& tableObject, kvl::TStringList& list);
 
+    // The settings of every project with a filled column, as an XML project file (".tdg").
+    void SaveToFile(const std::string& FileName);
+    // Merges a project file into the projects of the current schema; a file with an error
+    // changes nothing.
+    void LoadFromFile(const std::string& FileName);
+
     // Puts referenced tables before the tables that reference them.
     void ShuffleTables(TTableShuffleMethod method);
 
