@@ -9,7 +9,8 @@
 
 namespace kvl {
 
-TKVL_SociConnection::TKVL_SociConnection(std::unique_ptr<TKVL_SociDriver> driver) : driver_(std::move(driver)) {}
+TKVL_SociConnection::TKVL_SociConnection(std::unique_ptr<TKVL_SociDriver> driver)
+    : driver_(std::move(driver)) {}
 
 TKVL_SociConnection::~TKVL_SociConnection() {
     try {
@@ -20,8 +21,7 @@ TKVL_SociConnection::~TKVL_SociConnection() {
 }
 
 void TKVL_SociConnection::Connect() {
-    if (session_)
-        return;
+    if (session_) return;
     try {
         auto s = std::make_unique<soci::session>(driver_->Backend(), driver_->SociConnectString());
         driver_->AfterConnect(*s);
@@ -32,8 +32,7 @@ void TKVL_SociConnection::Connect() {
 }
 
 void TKVL_SociConnection::Disconnect() {
-    if (!session_)
-        return;
+    if (!session_) return;
     auto s = std::move(session_);
     if (inTransaction_) {
         inTransaction_ = false;
@@ -49,6 +48,7 @@ void TKVL_SociConnection::Disconnect() {
 void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std::string& sql) {
     try {
         Session() << sql;
+        AfterWorkOutsideTransaction();
     } catch (const EKVL_DatabaseError&) {
         throw;
     } catch (const std::exception& e) {
@@ -56,15 +56,18 @@ void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std:
     }
 }
 
+void TKVL_SociConnection::AfterWorkOutsideTransaction() {
+    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_SociDriver::OpenEndedWork))
+        session_->commit();
+}
+
 soci::session& TKVL_SociConnection::Session() {
-    if (!session_)
-        Connect();
+    if (!session_) Connect();
     return *session_;
 }
 
 void TKVL_SociConnection::Fail(const std::exception& e) const {
-    if (auto db = dynamic_cast<const EKVL_DatabaseError*>(&e))
-        throw *db;
+    if (auto db = dynamic_cast<const EKVL_DatabaseError*>(&e)) throw *db;
     throw EKVL_DatabaseError(driver_->CleanMessage(e.what()));
 }
 
@@ -76,11 +79,12 @@ std::unique_ptr<TKVL_Transaction> TKVL_SociConnection::NewTransaction() {
     return std::make_unique<TKVL_SociTransaction>(*this);
 }
 
-std::unique_ptr<TKVL_Query> TKVL_SociConnection::NewQuery() { return std::make_unique<TKVL_SociQuery>(*this); }
+std::unique_ptr<TKVL_Query> TKVL_SociConnection::NewQuery() {
+    return std::make_unique<TKVL_SociQuery>(*this);
+}
 
 std::shared_ptr<IKVL_Database> TKVL_SociConnection::Database() {
-    if (!database_)
-        database_ = KVL_CreateCatalogue(driver_->CreateCatalogueSource());
+    if (!database_) database_ = KVL_CreateCatalogue(driver_->CreateCatalogueSource());
     return database_;
 }
 

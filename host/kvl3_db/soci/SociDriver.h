@@ -6,13 +6,25 @@
 
 namespace soci {
 class session;
+class statement;
 struct backend_factory;
 } // namespace soci
 
 namespace kvl {
 
 // How a parameter of a given field type travels to the server.
-enum class TKVL_SlotKind { Integer, Real, Text, DateText, TimeText, DateTimeText, TmValue, Blob, HexText };
+enum class TKVL_SlotKind {
+    Integer,
+    Real,
+    Text,
+    BooleanText, // "TRUE" or "FALSE"
+    DateText,
+    TimeText,
+    DateTimeText,
+    TmValue,
+    Blob,
+    HexText, // binary data as the "\\x..." hex text of PostgreSQL's bytea
+};
 
 // One database engine: how to open it, what it can do, how it names things.
 class TKVL_SociDriver {
@@ -21,6 +33,7 @@ public:
         RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
         Sequences,     // the server has generators or sequences
         NamedSchemas,  // objects live in named schemas
+        OpenEndedWork, // work outside a transaction stays in one the client opened until committed
     };
 
     virtual ~TKVL_SociDriver() = default;
@@ -31,6 +44,8 @@ public:
     virtual std::string ModeText() const { return "1"; }
     virtual void AfterConnect(soci::session&) const {}
     virtual TKVL_SlotKind SlotFor(int fieldType) const;
+    // Adjusts what the client library will send for the parameters of a prepared statement.
+    virtual void AfterPrepare(soci::statement&) const {}
     // The server's own words, without the client library's decoration.
     virtual std::string CleanMessage(const std::string& message) const { return message; }
     virtual std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const = 0;

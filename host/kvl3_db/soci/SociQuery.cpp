@@ -34,16 +34,16 @@ const TKVL_SociQuery::Slot& TKVL_SociQuery::slot(int index) const {
     return const_cast<TKVL_SociQuery*>(this)->slot(index);
 }
 
-void TKVL_SociQuery::Prepare() { ensurePrepared(false); }
+void TKVL_SociQuery::Prepare() {
+    ensurePrepared(false);
+}
 
 void TKVL_SociQuery::ensurePrepared(bool forQuery) {
     std::string text = SQL().Text();
-    if (statement_ && text == preparedText_ && forQuery == forQuery_)
-        return;
+    if (statement_ && text == preparedText_ && forQuery == forQuery_) return;
     bool sameText = statement_ && text == preparedText_;
     std::vector<Slot> kept;
-    if (sameText)
-        kept = std::move(slots_);
+    if (sameText) kept = std::move(slots_);
     Unprepare();
     try {
         soci::session& session = connection_.Session();
@@ -59,6 +59,7 @@ void TKVL_SociQuery::ensurePrepared(bool forQuery) {
         statement_ = std::make_unique<soci::statement>(session);
         statement_->alloc();
         statement_->prepare(text, soci::details::st_repeatable_query);
+        connection_.Driver().AfterPrepare(*statement_);
         preparedText_ = text;
         forQuery_ = forQuery;
     } catch (const std::exception& e) {
@@ -80,16 +81,19 @@ void TKVL_SociQuery::Unprepare() {
     preparedText_.clear();
 }
 
-std::string TKVL_SociQuery::ParamName(int index) const { return slot(index).name; }
+std::string TKVL_SociQuery::ParamName(int index) const {
+    return slot(index).name;
+}
 
-int TKVL_SociQuery::ParamType(int index) const { return slot(index).type; }
+int TKVL_SociQuery::ParamType(int index) const {
+    return slot(index).type;
+}
 
 void TKVL_SociQuery::SetParamType(int index, int fieldType) {
     Slot& s = slot(index);
     TKVL_SlotKind kind = connection_.Driver().SlotFor(fieldType);
     s.type = fieldType;
-    if (kind == s.kind)
-        return;
+    if (kind == s.kind) return;
     s.kind = kind;
     if (bound_) {
         statement_->bind_clean_up();
@@ -97,7 +101,9 @@ void TKVL_SociQuery::SetParamType(int index, int fieldType) {
     }
 }
 
-void TKVL_SociQuery::SetParamNull(int index) { slot(index).indicator = soci::i_null; }
+void TKVL_SociQuery::SetParamNull(int index) {
+    slot(index).indicator = soci::i_null;
+}
 
 void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
     switch (s.kind) {
@@ -116,6 +122,9 @@ void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
     case TKVL_SlotKind::DateTimeText:
         s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoDateTime(value.AsDateTime());
         break;
+    case TKVL_SlotKind::BooleanText:
+        s.text = value.AsBoolean() ? "TRUE" : "FALSE";
+        break;
     case TKVL_SlotKind::TmValue: {
         TDateParts p = DecodeDateTime(value.AsDateTime());
         s.tm = std::tm{};
@@ -130,11 +139,12 @@ void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
     case TKVL_SlotKind::Blob:
     case TKVL_SlotKind::HexText:
     case TKVL_SlotKind::Text:
-        s.text = value.GetKind() == TVariant::Kind::Boolean ? (value.Boolean() ? "1" : "0") : value.AsString();
+        s.text =
+            value.GetKind() == TVariant::Kind::Boolean ? (value.Boolean() ? "1" : "0") : value.AsString();
         if (s.kind == TKVL_SlotKind::Blob && s.blob) {
+            // trim and append are the operations that every backend implements
             s.blob->trim(0);
-            if (!s.text.empty())
-                s.blob->write_from_start(s.text.data(), s.text.size());
+            if (!s.text.empty()) s.blob->append(s.text.data(), s.text.size());
         }
         break;
     }
@@ -153,8 +163,7 @@ void TKVL_SociQuery::SetParamValue(int index, const TVariant& value) {
 void TKVL_SociQuery::SetBlobParam(const std::string& name, std::istream& stream) {
     for (int i = 0; i < ParamCount(); ++i) {
         Slot& s = slots_[static_cast<size_t>(i)];
-        if (!SameText(s.name, name))
-            continue;
+        if (!SameText(s.name, name)) continue;
         std::string data((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
         storeValue(s, TVariant(std::move(data)));
         return;
@@ -176,8 +185,7 @@ std::string hexOf(const std::string& data) {
 } // namespace
 
 void TKVL_SociQuery::bind() {
-    if (bound_)
-        return;
+    if (bound_) return;
     for (auto& s : slots_) {
         auto& ind = reinterpret_cast<soci::indicator&>(s.indicator);
         switch (s.kind) {
@@ -193,8 +201,7 @@ void TKVL_SociQuery::bind() {
         case TKVL_SlotKind::Blob:
             if (!s.blob) {
                 s.blob = std::make_unique<soci::blob>(connection_.Session());
-                if (!s.text.empty())
-                    s.blob->write_from_start(s.text.data(), s.text.size());
+                if (!s.text.empty()) s.blob->append(s.text.data(), s.text.size());
             }
             statement_->exchange(soci::use(*s.blob, ind));
             break;
@@ -221,14 +228,14 @@ void TKVL_SociQuery::run() {
         }
     if (connection_.AutoStartTransaction() && !connection_.InTransaction() && transaction_)
         transaction_->StartTransaction();
-    bool guarded = connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
+    bool guarded =
+        connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
     try {
-        if (guarded)
-            connection_.Session() << "savepoint kvl_row";
+        if (guarded) connection_.Session() << "savepoint kvl_row";
         bool got = statement_->execute(true);
-        if (guarded)
-            connection_.Session() << "release savepoint kvl_row";
+        if (guarded) connection_.Session() << "release savepoint kvl_row";
         eof_ = !got;
+        if (!forQuery_) connection_.AfterWorkOutsideTransaction();
     } catch (const std::exception& e) {
         for (auto& [s, text] : raw)
             s->text = std::move(text);
@@ -255,7 +262,9 @@ void TKVL_SociQuery::Execute() {
     run();
 }
 
-TKVL_Connection& TKVL_SociQuery::Connection() const { return connection_; }
+TKVL_Connection& TKVL_SociQuery::Connection() const {
+    return connection_;
+}
 
 void TKVL_SociQuery::Open() {
     Close();
@@ -270,8 +279,7 @@ void TKVL_SociQuery::Open() {
 }
 
 void TKVL_SociQuery::Next() {
-    if (!open_ || eof_)
-        return;
+    if (!open_ || eof_) return;
     try {
         eof_ = !statement_->fetch();
     } catch (const std::exception& e) {
@@ -280,11 +288,14 @@ void TKVL_SociQuery::Next() {
 }
 
 void TKVL_SociQuery::Close() {
+    if (open_) connection_.AfterWorkOutsideTransaction();
     open_ = false;
     eof_ = true;
 }
 
-int TKVL_SociQuery::FieldCount() const { return row_ ? static_cast<int>(row_->size()) : 0; }
+int TKVL_SociQuery::FieldCount() const {
+    return row_ ? static_cast<int>(row_->size()) : 0;
+}
 
 std::string TKVL_SociQuery::FieldName(int index) const {
     return row_->get_properties(static_cast<size_t>(index)).get_name();
@@ -292,20 +303,17 @@ std::string TKVL_SociQuery::FieldName(int index) const {
 
 int TKVL_SociQuery::fieldIndex(const std::string& name) const {
     for (int i = 0; i < FieldCount(); ++i)
-        if (SameText(FieldName(i), name))
-            return i;
+        if (SameText(FieldName(i), name)) return i;
     throw EKVL_DatabaseError(Format("Field '%s' not found", {name}));
 }
 
 bool TKVL_SociQuery::FieldIsNull(int index) const {
-    if (!open_ || eof_)
-        throw EKVL_DatabaseError("No current record");
+    if (!open_ || eof_) throw EKVL_DatabaseError("No current record");
     return row_->get_indicator(static_cast<size_t>(index)) == soci::i_null;
 }
 
 std::string TKVL_SociQuery::FieldAsString(int index) const {
-    if (FieldIsNull(index))
-        return std::string();
+    if (FieldIsNull(index)) return std::string();
     auto pos = static_cast<size_t>(index);
     try {
         switch (row_->get_properties(pos).get_data_type()) {
@@ -323,8 +331,7 @@ std::string TKVL_SociQuery::FieldAsString(int index) const {
         case soci::dt_date: {
             std::tm tm = row_->get<std::tm>(pos);
             TDateTime d = 0, t = 0;
-            if (!TryEncodeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, d))
-                d = 0;
+            if (!TryEncodeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, d)) d = 0;
             TryEncodeTime(tm.tm_hour, tm.tm_min, tm.tm_sec, 0, t);
             return DateTimeToStr(ComposeDateTime(d, t));
         }
@@ -337,6 +344,8 @@ std::string TKVL_SociQuery::FieldAsString(int index) const {
     return std::string();
 }
 
-std::string TKVL_SociQuery::FieldAsString(const std::string& name) const { return FieldAsString(fieldIndex(name)); }
+std::string TKVL_SociQuery::FieldAsString(const std::string& name) const {
+    return FieldAsString(fieldIndex(name));
+}
 
 } // namespace kvl

@@ -7,8 +7,7 @@
 namespace kvl {
 
 void TKVL_SociTransaction::StartTransaction() {
-    if (connection_.InTransaction())
-        return;
+    if (connection_.InTransaction()) return;
     try {
         connection_.Session().begin();
         connection_.SetInTransaction(true);
@@ -18,8 +17,7 @@ void TKVL_SociTransaction::StartTransaction() {
 }
 
 void TKVL_SociTransaction::Commit() {
-    if (!connection_.InTransaction())
-        return;
+    if (!connection_.InTransaction()) return;
     connection_.SetInTransaction(false);
     try {
         connection_.Session().commit();
@@ -29,8 +27,7 @@ void TKVL_SociTransaction::Commit() {
 }
 
 void TKVL_SociTransaction::Rollback() {
-    if (!connection_.InTransaction())
-        return;
+    if (!connection_.InTransaction()) return;
     connection_.SetInTransaction(false);
     try {
         connection_.Session().rollback();
@@ -39,8 +36,12 @@ void TKVL_SociTransaction::Rollback() {
     }
 }
 
-bool TKVL_SociTransaction::InTransaction() const { return connection_.InTransaction(); }
+bool TKVL_SociTransaction::InTransaction() const {
+    return connection_.InTransaction();
+}
 
-void TKVL_SociTransaction::SetTransactionFlag(bool autoStart) { connection_.SetAutoStartTransaction(autoStart); }
+void TKVL_SociTransaction::SetTransactionFlag(bool autoStart) {
+    connection_.SetAutoStartTransaction(autoStart);
+}
 
 } // namespace kvl

@@ -35,16 +35,14 @@ std::string TKVL_SqliteCatalogue::QuoteIdentifier(const std::string& name) const
 
 TKVL_Capability TKVL_SqliteCatalogue::Capability(int code) const {
     TKVL_Capability c;
-    if (code == capForeignKeys)
-        c.Supported = c.Present = c.Available = true;
+    if (code == capForeignKeys) c.Supported = c.Present = c.Available = true;
     return c;
 }
 
 namespace {
 
 std::string text(const soci::row& r, size_t i) {
-    if (r.get_indicator(i) == soci::i_null)
-        return std::string();
+    if (r.get_indicator(i) == soci::i_null) return std::string();
     switch (r.get_properties(i).get_data_type()) {
     case soci::dt_integer:
         return std::to_string(r.get<int>(i));
@@ -75,8 +73,7 @@ std::string literal(const std::string& name) {
     std::string out = "'";
     for (char c : name) {
         out += c;
-        if (c == '\'')
-            out += '\'';
+        if (c == '\'') out += '\'';
     }
     return out + "'";
 }
@@ -89,7 +86,9 @@ std::vector<TKVL_ObjectName> TKVL_SqliteCatalogue::ReadRelations() {
         eachRow(session(),
                 "select name, type from sqlite_master where type in ('table', 'view') "
                 "and name not like 'sqlite\\_%' escape '\\' order by rowid",
-                [&](const soci::row& r) { out.push_back({text(r, 0), std::string(), text(r, 1) == "view"}); });
+                [&](const soci::row& r) {
+                    out.push_back({text(r, 0), std::string(), text(r, 1) == "view"});
+                });
     } catch (const EKVL_DatabaseError&) {
         throw;
     } catch (const std::exception& e) {
@@ -107,8 +106,7 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
         eachRow(s, "pragma table_xinfo(" + name + ")", [&](const soci::row& r) {
             // cid, name, type, notnull, dflt_value, pk, hidden
             long long hidden = number(r, 6);
-            if (hidden == 1)
-                return; // a virtual table's hidden column
+            if (hidden == 1) return; // a virtual table's hidden column
             TKVL_ColumnInfo c;
             c.Name = text(r, 1);
             c.DataTypeText = text(r, 2);
@@ -120,8 +118,7 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
             c.NotNull = number(r, 3) != 0;
             c.DefaultValue = text(r, 4);
             c.Computed = hidden == 2 || hidden == 3;
-            if (long long pk = number(r, 5); pk > 0)
-                keyByPosition[pk] = c.Name;
+            if (long long pk = number(r, 5); pk > 0) keyByPosition[pk] = c.Name;
             info.Columns.push_back(std::move(c));
         });
         for (auto& [pos, col] : keyByPosition)
@@ -132,8 +129,7 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
                 if (c.Name == info.PrimaryKeyColumns[0] && UpperCase(Trim(c.DataTypeText)) == "INTEGER")
                     c.IsIdentity = true;
         }
-        if (!info.PrimaryKeyColumns.empty())
-            info.PrimaryKeyName = "pk_" + table.Name;
+        if (!info.PrimaryKeyColumns.empty()) info.PrimaryKeyName = "pk_" + table.Name;
 
         std::vector<TKVL_IndexInfo> indices;
         eachRow(s, "pragma index_list(" + name + ")", [&](const soci::row& r) {
@@ -149,7 +145,9 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
             info.Indices.push_back(std::move(*it));
         }
 
-        eachRow(s, "select name from sqlite_master where type = 'trigger' and tbl_name = " + name + " order by rowid",
+        eachRow(s,
+                "select name from sqlite_master where type = 'trigger' and tbl_name = " + name +
+                    " order by rowid",
                 [&](const soci::row& r) { info.Triggers.push_back(text(r, 0)); });
 
         std::map<long long, TKVL_ForeignKeyInfo> keys;
@@ -162,7 +160,8 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
         });
         for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
             auto& fk = it->second;
-            fk.Name = "fk_" + table.Name + "_" + std::to_string(keys.size() - 1 - static_cast<size_t>(it->first));
+            fk.Name =
+                "fk_" + table.Name + "_" + std::to_string(keys.size() - 1 - static_cast<size_t>(it->first));
             bool implicit = false;
             for (const auto& c : fk.ReferencedColumns)
                 implicit = implicit || c.empty();
@@ -171,8 +170,7 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
                 fk.ReferencedColumns.clear();
                 std::map<long long, std::string> refKey;
                 eachRow(s, "pragma table_info(" + literal(fk.ReferencedTable) + ")", [&](const soci::row& r) {
-                    if (long long pk = number(r, 5); pk > 0)
-                        refKey[pk] = text(r, 1);
+                    if (long long pk = number(r, 5); pk > 0) refKey[pk] = text(r, 1);
                 });
                 for (auto& [pos, col] : refKey)
                     fk.ReferencedColumns.push_back(col);

@@ -9,20 +9,28 @@
 
 namespace kvl {
 
-TKVL_SqliteDriver::TKVL_SqliteDriver(std::string connectionString) : TKVL_SociDriver(std::move(connectionString)) {
+TKVL_SqliteDriver::TKVL_SqliteDriver(std::string connectionString)
+    : TKVL_SociDriver(std::move(connectionString)) {
     std::string rest = ConnectionString().substr(ConnectionString().find(':') + 1);
-    if (rest.rfind("//", 0) == 0)
-        rest = rest.substr(2);
+    if (rest.rfind("//", 0) == 0) rest = rest.substr(2);
     fileName_ = rest;
 }
 
-int TKVL_SqliteDriver::ServerKind() const { return skSQLite; }
+int TKVL_SqliteDriver::ServerKind() const {
+    return skSQLite;
+}
 
-bool TKVL_SqliteDriver::HasFeature(Feature) const { return false; }
+bool TKVL_SqliteDriver::HasFeature(Feature) const {
+    return false;
+}
 
-const soci::backend_factory& TKVL_SqliteDriver::Backend() const { return *soci::factory_sqlite3(); }
+const soci::backend_factory& TKVL_SqliteDriver::Backend() const {
+    return *soci::factory_sqlite3();
+}
 
-std::string TKVL_SqliteDriver::SociConnectString() const { return "db=\"" + fileName_ + "\" timeout=30"; }
+std::string TKVL_SqliteDriver::SociConnectString() const {
+    return "db=\"" + fileName_ + "\" timeout=30";
+}
 
 void TKVL_SqliteDriver::AfterConnect(soci::session& session) const {
     // Constraints that the schema declares should hold for generated rows too.
@@ -31,13 +39,14 @@ void TKVL_SqliteDriver::AfterConnect(soci::session& session) const {
 
 std::string TKVL_SqliteDriver::CleanMessage(const std::string& message) const {
     std::string m = message;
-    auto executing = m.find(" while executing");
-    if (executing != std::string::npos)
-        m = m.substr(0, executing);
+    // The client library appends the statement (and the values bound to it) to the server's words.
+    for (const char* marker : {" while executing \"", " while preparing \""}) {
+        auto at = m.find(marker);
+        if (at != std::string::npos) m = m.substr(0, at);
+    }
     if (m.rfind("sqlite3_", 0) == 0) {
         auto colon = m.find(": ");
-        if (colon != std::string::npos)
-            m = m.substr(colon + 2);
+        if (colon != std::string::npos) m = m.substr(colon + 2);
     }
     return Trim(m);
 }
@@ -51,13 +60,14 @@ std::unique_ptr<TKVL_SociDriver> TKVL_SqliteDriver::Clone() const {
 }
 
 namespace {
-bool has(const std::string& upper, const char* word) { return upper.find(word) != std::string::npos; }
+bool has(const std::string& upper, const char* word) {
+    return upper.find(word) != std::string::npos;
+}
 
 void readSize(const std::string& declared, TKVL_SqliteType& t) {
     auto open = declared.find('(');
     auto close = declared.find(')', open == std::string::npos ? 0 : open);
-    if (open == std::string::npos || close == std::string::npos)
-        return;
+    if (open == std::string::npos || close == std::string::npos) return;
     std::string inner = declared.substr(open + 1, close - open - 1);
     auto comma = inner.find(',');
     std::string first = Trim(inner.substr(0, comma));
@@ -108,8 +118,7 @@ TKVL_SqliteType KVL_SqliteTypeOf(const std::string& declaredType) {
         t.Precision.clear();
         t.Scale.clear();
     }
-    if (t.Code != 36 && t.Code != 37)
-        t.Length.clear();
+    if (t.Code != 36 && t.Code != 37) t.Length.clear();
     return t;
 }
 

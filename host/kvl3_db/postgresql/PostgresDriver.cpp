@@ -1,0 +1,191 @@
+#include "PostgresDriver.h"
+
+#include "../ServerKind.h"
+#include "../soci/SociRows.h"
+#include "PostgresCatalogue.h"
+#include "base/StringList.h"
+#include "base/SysUtils.h"
+
+#include <soci/postgresql/soci-postgresql.h>
+#include <soci/soci.h>
+
+#include <libpq-fe.h>
+
+namespace kvl {
+
+TKVL_PostgresDriver::TKVL_PostgresDriver(std::string connectionString)
+    : TKVL_SociDriver(std::move(connectionString)) {}
+
+int TKVL_PostgresDriver::ServerKind() const {
+    return skPostgreSQL;
+}
+
+bool TKVL_PostgresDriver::HasFeature(Feature feature) const {
+    switch (feature) {
+    case RowSavepoint: // one failed statement aborts the whole transaction otherwise
+    case Sequences:
+    case NamedSchemas:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const soci::backend_factory& TKVL_PostgresDriver::Backend() const {
+    return *soci::factory_postgresql();
+}
+
+std::string TKVL_PostgresDriver::SociConnectString() const {
+    return KVL_PostgresConnectString(ConnectionString());
+}
+
+namespace {
+std::string conninfoValue(const std::string& value) {
+    std::string out = "'";
+    for (char c : value) {
+        if (c == '\\' || c == '\'') out += '\\';
+        out += c;
+    }
+    return out + "'";
+}
+} // namespace
+
+std::string KVL_PostgresConnectString(const std::string& uri) {
+    // SOCI reads keyword/value texts only, so the URI is taken apart here.
+    std::string rest = uri.substr(uri.find(':') + 1);
+    if (rest.rfind("//", 0) != 0) return rest; // already keyword/value text
+    rest = rest.substr(2);
+    auto question = rest.find('?');
+    std::string query = question == std::string::npos ? std::string() : rest.substr(question + 1);
+    rest = rest.substr(0, question);
+    auto slash = rest.find('/');
+    std::string dbname = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
+    std::string authority = rest.substr(0, slash);
+    std::vector<std::pair<std::string, std::string>> parts;
+    auto at = authority.rfind('@');
+    if (at != std::string::npos) {
+        std::string credentials = authority.substr(0, at);
+        authority = authority.substr(at + 1);
+        auto colon = credentials.find(':');
+        parts.emplace_back("user", credentials.substr(0, colon));
+        if (colon != std::string::npos) parts.emplace_back("password", credentials.substr(colon + 1));
+    }
+    auto colon = authority.rfind(':');
+    if (colon != std::string::npos && authority.find(']', colon) == std::string::npos) {
+        parts.emplace_back("port", authority.substr(colon + 1));
+        authority = authority.substr(0, colon);
+    }
+    if (authority.size() > 2 && authority.front() == '[' && authority.back() == ']')
+        authority = authority.substr(1, authority.size() - 2);
+    if (!authority.empty()) parts.emplace_back("host", authority);
+    if (!dbname.empty()) parts.emplace_back("dbname", dbname);
+    size_t start = 0;
+    while (start < query.size()) {
+        auto amp = query.find('&', start);
+        std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+        auto eq = pair.find('=');
+        if (eq != std::string::npos) parts.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
+        start = amp == std::string::npos ? query.size() : amp + 1;
+    }
+    std::string out;
+    for (const auto& [key, value] : parts)
+        out += (out.empty() ? "" : " ") + KVL_PercentDecoded(key) + "=" +
+               conninfoValue(KVL_PercentDecoded(value));
+    return out;
+}
+
+namespace {
+void ignoreNotice(void*, const char*) {}
+} // namespace
+
+PGconn* KVL_PostgresHandle(soci::session& session) {
+    // The backend's type information is not exported: its name tells what it is.
+    soci::details::session_backend* backend = session.get_backend();
+    if (!backend || backend->get_backend_name() != "postgresql") return nullptr;
+    return static_cast<soci::postgresql_session_backend*>(backend)->conn_;
+}
+
+void TKVL_PostgresDriver::AfterConnect(soci::session& session) const {
+    // Notices (implicit sequences, skipped objects) would otherwise go to the process's stderr.
+    if (PGconn* conn = KVL_PostgresHandle(session)) PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
+}
+
+TKVL_SlotKind TKVL_PostgresDriver::SlotFor(int fieldType) const {
+    // Large objects are not what a bytea column holds: binary data goes as the hex text input form.
+    if (fieldType == 15) return TKVL_SlotKind::HexText;
+    return TKVL_SociDriver::SlotFor(fieldType);
+}
+
+std::string TKVL_PostgresDriver::CleanMessage(const std::string& message) const {
+    return KVL_PostgresCleanMessage(message);
+}
+
+std::string KVL_PostgresCleanMessage(const std::string& message) {
+    std::string m = message;
+    auto executing = m.find(" while executing \"");
+    if (executing != std::string::npos) m = m.substr(0, executing);
+    // The client library puts its own words before the server's "ERROR:  ...".
+    for (const char* marker : {"ERROR:  ", "FATAL:  ", "PANIC:  "}) {
+        auto at = m.find(marker);
+        if (at != std::string::npos) {
+            m = m.substr(at + std::char_traits<char>::length(marker));
+            break;
+        }
+    }
+    // libpq shows where in the statement the error is: a "LINE n:" excerpt and a caret line.
+    TStringList lines;
+    lines.SetText(m);
+    std::string out;
+    bool caretNext = false;
+    for (int i = 0; i < lines.Count(); ++i) {
+        const std::string& line = lines[i];
+        if (caretNext) {
+            caretNext = false;
+            if (Trim(line) == "^") continue;
+        }
+        if (line.rfind("LINE ", 0) == 0) {
+            caretNext = true;
+            continue;
+        }
+        out += (out.empty() ? "" : "\n") + line;
+    }
+    return Trim(out);
+}
+
+std::shared_ptr<TKVL_CatalogueSource> TKVL_PostgresDriver::CreateCatalogueSource() const {
+    return std::make_shared<TKVL_PostgresCatalogue>(SociConnectString());
+}
+
+std::unique_ptr<TKVL_SociDriver> TKVL_PostgresDriver::Clone() const {
+    return std::make_unique<TKVL_PostgresDriver>(ConnectionString());
+}
+
+TKVL_PostgresType KVL_PostgresTypeOf(const std::string& typeName, int typeModifier) {
+    TKVL_PostgresType t;
+    if (typeName == "text") {
+        t.Code = 37;
+    } else if (typeName == "varchar" || typeName == "bpchar") {
+        t.Code = typeName == "varchar" ? 37 : 36;
+        if (typeModifier >= 4) t.Length = std::to_string(typeModifier - 4);
+    } else if (typeName == "numeric") {
+        t.Code = 14;
+        if (typeModifier >= 4) {
+            int packed = typeModifier - 4;
+            t.Precision = std::to_string((packed >> 16) & 0xffff);
+            // the scale is a signed 11-bit number since PostgreSQL 15
+            int scale = packed & 0x7ff;
+            if (scale & 0x400) scale -= 0x800;
+            t.Scale = std::to_string(scale);
+        }
+    } else {
+        static const std::pair<const char*, int> codes[] = {
+            {"bool", 1},  {"uuid", 3},       {"int2", 15},        {"int4", 17},
+            {"int8", 19}, {"float4", 24},    {"float8", 25},      {"date", 27},
+            {"time", 28}, {"timestamp", 29}, {"timestamptz", 29}, {"bytea", 43}};
+        for (const auto& [name, code] : codes)
+            if (typeName == name) t.Code = code;
+    }
+    return t;
+}
+
+} // namespace kvl
