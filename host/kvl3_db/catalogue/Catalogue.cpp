@@ -33,34 +33,34 @@ bool KVL_IsQuotedIdentifier(const std::string& text) {
 }
 
 std::string KVL_QuoteIdentifier(const std::string& name, bool foldsToUpper) {
-    if (KVL_IsQuotedIdentifier(name))
-        return name;
+    if (KVL_IsQuotedIdentifier(name)) return name;
     static const std::set<std::string> keywords = {
-        "ADD",    "ALL",    "ALTER",   "AND",     "AS",      "ASC",    "BETWEEN", "BY",        "CASE",
-        "CHECK",  "COLUMN", "CONSTRAINT", "CREATE", "CROSS", "CURRENT", "DATE",  "DEFAULT",   "DELETE",
-        "DESC",   "DISTINCT", "DROP",  "ELSE",    "END",     "EXISTS", "FOREIGN", "FROM",     "FULL",
-        "GROUP",  "HAVING", "IN",      "INDEX",   "INNER",   "INSERT", "INTO",   "IS",        "JOIN",
-        "KEY",    "LEFT",   "LIKE",    "LIMIT",   "NOT",     "NULL",   "OF",     "ON",        "OR",
-        "ORDER",  "OUTER",  "PRIMARY", "REFERENCES", "RIGHT", "ROWS",  "SELECT", "SET",       "TABLE",
-        "THEN",   "TIME",   "TIMESTAMP", "TO",    "TRIGGER", "UNION",  "UNIQUE", "UPDATE",   "USER",
-        "USING",  "VALUE",  "VALUES",  "VIEW",    "WHEN",    "WHERE",  "WITH",   "POSITION", "TYPE",
-        "PASSWORD", "ROLE", "ROW", "START", "SECOND", "MINUTE", "HOUR", "DAY", "MONTH", "YEAR", "COUNT"};
+        "ADD",        "ALL",    "ALTER",   "AND",        "AS",     "ASC",    "BETWEEN",  "BY",
+        "CASE",       "CHECK",  "COLUMN",  "CONSTRAINT", "CREATE", "CROSS",  "CURRENT",  "DATE",
+        "DEFAULT",    "DELETE", "DESC",    "DISTINCT",   "DROP",   "ELSE",   "END",      "EXISTS",
+        "FOREIGN",    "FROM",   "FULL",    "GROUP",      "HAVING", "IN",     "INDEX",    "INNER",
+        "INSERT",     "INTO",   "IS",      "JOIN",       "KEY",    "LEFT",   "LIKE",     "LIMIT",
+        "NOT",        "NULL",   "OF",      "ON",         "OR",     "ORDER",  "OUTER",    "PRIMARY",
+        "REFERENCES", "RIGHT",  "ROWS",    "SELECT",     "SET",    "TABLE",  "THEN",     "TIME",
+        "TIMESTAMP",  "TO",     "TRIGGER", "UNION",      "UNIQUE", "UPDATE", "USER",     "USING",
+        "VALUE",      "VALUES", "VIEW",    "WHEN",       "WHERE",  "WITH",   "POSITION", "TYPE",
+        "PASSWORD",   "ROLE",   "ROW",     "START",      "SECOND", "MINUTE", "HOUR",     "DAY",
+        "MONTH",      "YEAR",   "COUNT"};
     bool plain = !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0]));
     for (char c : name) {
         bool ok = c == '_' || std::isdigit(static_cast<unsigned char>(c)) ||
-                  (foldsToUpper ? std::isupper(static_cast<unsigned char>(c)) : std::islower(static_cast<unsigned char>(c)));
+                  (foldsToUpper ? std::isupper(static_cast<unsigned char>(c))
+                                : std::islower(static_cast<unsigned char>(c)));
         if (!ok) {
             plain = false;
             break;
         }
     }
-    if (plain && !keywords.count(UpperCase(name)))
-        return name;
+    if (plain && !keywords.count(UpperCase(name))) return name;
     std::string out = "\"";
     for (char c : name) {
         out += c;
-        if (c == '"')
-            out += '"';
+        if (c == '"') out += '"';
     }
     out += '"';
     return out;
@@ -110,7 +110,8 @@ private:
 
 class Key final : public NamedObject, public IKVL_Key {
 public:
-    Key(std::string name, TKVL_InterfaceListRef columns) : NamedObject(name, "", name), columns_(std::move(columns)) {}
+    Key(std::string name, TKVL_InterfaceListRef columns)
+        : NamedObject(name, "", name), columns_(std::move(columns)) {}
     TKVL_InterfaceListRef Columns() const override { return columns_; }
 
 private:
@@ -119,7 +120,8 @@ private:
 
 class ForeignKey final : public NamedObject, public IKVL_ForeignKey {
 public:
-    explicit ForeignKey(TKVL_ForeignKeyInfo info) : NamedObject(info.Name, "", info.Name), info_(std::move(info)) {}
+    explicit ForeignKey(TKVL_ForeignKeyInfo info)
+        : NamedObject(info.Name, "", info.Name), info_(std::move(info)) {}
     std::string ReferencedTable() const override { return info_.ReferencedTable; }
     std::string ReferencedTableOwner() const override { return info_.ReferencedOwner; }
     std::vector<std::string> ColumnNames() const override { return info_.Columns; }
@@ -162,10 +164,36 @@ public:
     std::shared_ptr<TKVL_CatalogueSource> source;
     std::recursive_mutex lock;
     std::string format(const std::string& name, const std::string& owner) const {
-        if (name.empty())
-            return name;
+        if (name.empty()) return name;
+        if (owner.empty() && isFormatted(name)) return name;
         std::string text = KVL_IsQuotedIdentifier(name) ? name : source->QuoteIdentifier(name);
         return owner.empty() ? text : source->QuoteIdentifier(owner) + "." + text;
+    }
+    // A text made by format: quoted or plain parts, owner-qualified ones joined by a full stop.
+    bool isFormatted(const std::string& text) const {
+        if (KVL_IsQuotedIdentifier(text)) return true;
+        std::vector<std::string> parts;
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = start;
+            if (end < text.size() && text[end] == '"') {
+                end = text.find('"', end + 1);
+                while (end != std::string::npos && end + 1 < text.size() && text[end + 1] == '"')
+                    end = text.find('"', end + 2);
+                if (end == std::string::npos) return false;
+                ++end;
+            } else {
+                end = std::min(text.find('.', start), text.size());
+            }
+            parts.push_back(text.substr(start, end - start));
+            if (end < text.size() && text[end] != '.') return false;
+            start = end + 1;
+        }
+        if (parts.size() != 2) return false;
+        for (const auto& part : parts)
+            if (part.empty() || (!KVL_IsQuotedIdentifier(part) && source->QuoteIdentifier(part) != part))
+                return false;
+        return true;
     }
 };
 
@@ -192,8 +220,7 @@ private:
 
     const Detail& detail() const {
         std::lock_guard guard(state_->lock);
-        if (detail_)
-            return *detail_;
+        if (detail_) return *detail_;
         TKVL_TableInfo info = state_->source->ReadTable(object_);
         auto d = std::make_unique<Detail>();
         d->columns = std::make_shared<TKVL_InterfaceList>();
@@ -205,8 +232,7 @@ private:
             d->columns->Add(std::make_shared<Column>(std::move(c), std::move(sqlName), inKey));
         }
         for (const auto& k : info.PrimaryKeyColumns)
-            if (auto col = IList_ByName(d->columns, k, true))
-                keyColumns->Add(col);
+            if (auto col = IList_ByName(d->columns, k, true)) keyColumns->Add(col);
         if (!info.PrimaryKeyColumns.empty())
             d->primaryKey = std::make_shared<Key>(info.PrimaryKeyName, keyColumns);
         d->indices = std::make_shared<TKVL_InterfaceList>();
@@ -258,16 +284,14 @@ private:
 
     const Lists& lists() const {
         std::lock_guard guard(state_->lock);
-        if (lists_)
-            return *lists_;
+        if (lists_) return *lists_;
         auto l = std::make_unique<Lists>();
         l->tables = std::make_shared<TKVL_InterfaceList>();
         l->relations = std::make_shared<TKVL_InterfaceList>();
         l->generators = std::make_shared<TKVL_InterfaceList>();
         for (auto& name : state_->source->ReadRelations()) {
             auto table = std::make_shared<Table>(state_, name);
-            if (!name.IsView)
-                l->tables->Add(table);
+            if (!name.IsView) l->tables->Add(table);
             l->relations->Add(table);
         }
         for (auto& g : state_->source->ReadGenerators()) {
@@ -288,10 +312,13 @@ private:
     mutable std::unique_ptr<Lists> lists_;
 };
 
-class Database final : public NamedObject, public IKVL_Database, public std::enable_shared_from_this<Database> {
+class Database final : public NamedObject,
+                       public IKVL_Database,
+                       public std::enable_shared_from_this<Database> {
 public:
     explicit Database(std::shared_ptr<CatalogueState> state)
-        : NamedObject(state->source->DatabaseName(), "", state->source->DatabaseName()), state_(std::move(state)) {}
+        : NamedObject(state->source->DatabaseName(), "", state->source->DatabaseName()),
+          state_(std::move(state)) {}
 
     IInterfaceList ObjectsOfKind(int kind) const override {
         auto schema = schema_();
