@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace soci {
 class session;
@@ -44,6 +45,12 @@ public:
     virtual std::string ModeText() const { return "1"; }
     virtual void AfterConnect(soci::session&) const {}
     virtual TKVL_SlotKind SlotFor(int fieldType) const;
+    // Runs a prepared statement without result under a savepoint of its own, in one exchange with
+    // the server, with the parameters as texts (nil for NULL). False when the driver has no such
+    // way; the caller then sets the savepoints through the client library.
+    virtual bool ExecuteUnderSavepoint(soci::statement&, const std::vector<const char*>&) const {
+        return false;
+    }
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
     // The server's own words, without the client library's decoration.

@@ -9,6 +9,7 @@
 
 #include <soci/soci.h>
 
+#include <charconv>
 #include <iterator>
 #include <sstream>
 
@@ -226,10 +227,49 @@ void TKVL_SociQuery::run() {
             raw.emplace_back(&s, s.text);
             s.text = hexOf(s.text);
         }
+    auto restore = [&raw] {
+        for (auto& [s, text] : raw)
+            s->text = std::move(text);
+    };
     if (connection_.AutoStartTransaction() && !connection_.InTransaction() && transaction_)
         transaction_->StartTransaction();
     bool guarded =
         connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
+    try {
+        if (!guarded || forQuery_ || !runUnderSavepoint()) runThroughClient(guarded);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+bool TKVL_SociQuery::runUnderSavepoint() {
+    values_.resize(slots_.size());
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        Slot& s = slots_[i];
+        if (s.indicator != soci::i_ok) {
+            values_[i] = nullptr;
+            continue;
+        }
+        // numbers as the server reads them, whatever the user's locale
+        if (s.kind == TKVL_SlotKind::Integer || s.kind == TKVL_SlotKind::Real) {
+            char buffer[32];
+            auto result = s.kind == TKVL_SlotKind::Integer
+                              ? std::to_chars(buffer, buffer + sizeof buffer, s.integer)
+                              : std::to_chars(buffer, buffer + sizeof buffer, s.real);
+            s.text.assign(buffer, result.ptr);
+        } else if (s.kind == TKVL_SlotKind::TmValue || s.kind == TKVL_SlotKind::Blob) {
+            return false;
+        }
+        values_[i] = s.text.c_str();
+    }
+    if (!connection_.Driver().ExecuteUnderSavepoint(*statement_, values_)) return false;
+    eof_ = true;
+    return true;
+}
+
+void TKVL_SociQuery::runThroughClient(bool guarded) {
     try {
         if (guarded) connection_.Session() << "savepoint kvl_row";
         bool got = statement_->execute(true);
@@ -237,19 +277,16 @@ void TKVL_SociQuery::run() {
         eof_ = !got;
         if (!forQuery_) connection_.AfterWorkOutsideTransaction();
     } catch (const std::exception& e) {
-        for (auto& [s, text] : raw)
-            s->text = std::move(text);
         if (guarded) {
             try {
                 connection_.Session() << "rollback to savepoint kvl_row";
+                connection_.Session() << "release savepoint kvl_row";
             } catch (...) {
                 // the original error says more than this one
             }
         }
         connection_.Fail(e);
     }
-    for (auto& [s, text] : raw)
-        s->text = std::move(text);
 }
 
 void TKVL_SociQuery::Execute() {

@@ -69,12 +69,15 @@ private:
     void ensurePrepared(bool forQuery);
     void bind();
     void run();
+    bool runUnderSavepoint();
+    void runThroughClient(bool guarded);
     void storeValue(Slot& s, const TVariant& value);
     int fieldIndex(const std::string& name) const;
 
     TKVL_SociConnection& connection_;
     TKVL_Transaction* transaction_ = nullptr;
     std::vector<Slot> slots_;
+    std::vector<const char*> values_; // the slots as texts, for drivers that send them natively
     std::unique_ptr<soci::statement> statement_;
     std::unique_ptr<soci::row> row_;
     std::string preparedText_;
