@@ -86,7 +86,7 @@ TKVL_SqliteType KVL_SqliteTypeOf(const std::string& declaredType) {
         t.Code = 1;
     else if (has(u, "UUID") || has(u, "GUID") || has(u, "UNIQUEIDENTIFIER"))
         t.Code = 3;
-    else if (has(u, "BIGINT") || has(u, "INT8"))
+    else if (has(u, "BIGINT") || has(u, "BIG INT") || has(u, "INT8"))
         t.Code = 19;
     else if (has(u, "TINYINT"))
         t.Code = 35;
