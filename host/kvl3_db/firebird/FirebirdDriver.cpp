@@ -79,12 +79,19 @@ TKVL_SlotKind TKVL_FirebirdDriver::SlotFor(int fieldType) const {
     }
 }
 
+namespace {
+// The backend's type information is not exported, so this cast cannot be checked at run time.
+__attribute__((no_sanitize("vptr"))) XSQLDA* inputOf(soci::statement& statement) {
+    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
+    return backend ? backend->sqlda2p_ : nullptr;
+}
+} // namespace
+
 void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
     // The client library binds neither numbers nor texts to a BOOLEAN parameter, nor texts to a
     // BLOB. Asked for as text instead, the server converts "TRUE" and "FALSE", and texts into
     // BLOBs, itself; the client library sizes its buffers from this at binding.
-    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
-    XSQLDA* params = backend ? backend->sqlda2p_ : nullptr;
+    XSQLDA* params = inputOf(statement);
     if (!params) return;
     for (short i = 0; i < params->sqld; ++i) {
         XSQLVAR& var = params->sqlvar[i];

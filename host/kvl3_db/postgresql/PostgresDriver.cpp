@@ -99,11 +99,31 @@ namespace {
 void ignoreNotice(void*, const char*) {}
 } // namespace
 
+namespace {
+
+// The backends' type information is not exported, so these casts cannot be checked at run time.
+__attribute__((no_sanitize("vptr"))) PGconn* connectionOf(soci::details::session_backend* backend) {
+    return static_cast<soci::postgresql_session_backend*>(backend)->conn_;
+}
+
+struct Prepared {
+    PGconn* conn = nullptr;
+    const char* name = nullptr;
+};
+
+__attribute__((no_sanitize("vptr"))) Prepared preparedOf(soci::statement& statement) {
+    auto* backend = static_cast<soci::postgresql_statement_backend*>(statement.get_backend());
+    if (!backend || backend->statementName_.empty()) return {};
+    return {backend->session_.conn_, backend->statementName_.c_str()};
+}
+
+} // namespace
+
 PGconn* KVL_PostgresHandle(soci::session& session) {
-    // The backend's type information is not exported: its name tells what it is.
+    // Which backend a session has is told by its name.
     soci::details::session_backend* backend = session.get_backend();
     if (!backend || backend->get_backend_name() != "postgresql") return nullptr;
-    return static_cast<soci::postgresql_session_backend*>(backend)->conn_;
+    return connectionOf(backend);
 }
 
 void TKVL_PostgresDriver::AfterConnect(soci::session& session) const {
@@ -149,17 +169,17 @@ bool TKVL_PostgresDriver::ExecuteUnderSavepoint(soci::statement& statement,
                                                 const std::vector<const char*>& values) const {
     // Three commands in one exchange: a failed row then costs the row only, and a good row
     // costs no more waiting for the server than without the savepoint.
-    auto* backend = static_cast<soci::postgresql_statement_backend*>(statement.get_backend());
-    if (!backend || backend->statementName_.empty()) return false;
-    PGconn* conn = backend->session_.conn_;
+    Prepared prepared = preparedOf(statement);
+    if (!prepared.conn) return false;
+    PGconn* conn = prepared.conn;
     std::string error;
     {
         Pipeline pipeline(conn);
         if (!pipeline.Entered()) return false;
         bool sent =
             PQsendQueryParams(conn, "savepoint kvl_row", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
-            PQsendQueryPrepared(conn, backend->statementName_.c_str(), static_cast<int>(values.size()),
-                                values.data(), nullptr, nullptr, 0) &&
+            PQsendQueryPrepared(conn, prepared.name, static_cast<int>(values.size()), values.data(), nullptr,
+                                nullptr, 0) &&
             PQsendQueryParams(conn, "release savepoint kvl_row", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
             PQpipelineSync(conn);
         if (!sent) throw EKVL_DatabaseError(KVL_PostgresCleanMessage(PQerrorMessage(conn)));
