@@ -188,7 +188,7 @@ std::string hexOf(const std::string& data) {
 void TKVL_SociQuery::bind() {
     if (bound_) return;
     for (auto& s : slots_) {
-        auto& ind = reinterpret_cast<soci::indicator&>(s.indicator);
+        auto& ind = s.indicator;
         switch (s.kind) {
         case TKVL_SlotKind::Integer:
             statement_->exchange(soci::use(s.integer, ind));

@@ -2,6 +2,8 @@
 #include "../Ukvl_connection.h"
 #include "SociDriver.h"
 
+#include <soci/soci-backend.h>
+
 #include <ctime>
 #include <map>
 #include <memory>
@@ -56,7 +58,7 @@ private:
         std::string name;
         int type = 0;
         TKVL_SlotKind kind = TKVL_SlotKind::Text;
-        int indicator = 1; // soci::i_null
+        soci::indicator indicator = soci::i_null;
         long long integer = 0;
         double real = 0;
         std::string text;
