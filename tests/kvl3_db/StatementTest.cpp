@@ -175,6 +175,36 @@ TEST_P(StatementTest, QueriesReadFieldsByNameAndNullsAsEmptyText) {
     transaction->Commit();
 }
 
+TEST_P(StatementTest, QueriesReadBooleansAndLongTexts) {
+    exec(std::string("create table bt (b boolean, t ") + (is(Engine::Firebird) ? "blob sub_type 1" : "text") +
+         ")");
+    prepare("insert into bt (b, t) values (:B, :T)");
+    statement_->SetParamType(0, ftBoolean);
+    statement_->SetParamType(1, ftString);
+    const std::string text(5000, 'w');
+    statement_->SetParamValue(0, TVariant(true));
+    statement_->SetParamValue(1, TVariant(text));
+    statement_->Execute();
+    statement_->SetParamValue(0, TVariant(false));
+    statement_->SetParamNull(1);
+    statement_->Execute();
+
+    auto transaction = KVL_GetTransaction(*conn_, false);
+    auto query = KVL_GetCursor(*conn_, "select b, t from bt order by b");
+    query->SetTransaction(transaction.get());
+    transaction->StartTransaction();
+    query->Open();
+    ASSERT_FALSE(query->Eof());
+    const std::string falseText = query->FieldAsString("b");
+    EXPECT_TRUE(query->FieldIsNull(1));
+    query->Next();
+    ASSERT_FALSE(query->Eof());
+    EXPECT_NE(query->FieldAsString("b"), falseText);
+    EXPECT_EQ(query->FieldAsString("t"), text);
+    query->Close();
+    transaction->Commit();
+}
+
 TEST_P(StatementTest, CommittedRowsReachASecondConnectionAndRolledBackOnesDoNot) {
     exec("create table u (id integer not null primary key)");
     prepare("insert into u (id) values (:P0)");

@@ -85,19 +85,19 @@ __attribute__((no_sanitize("vptr"))) XSQLDA* inputOf(soci::statement& statement)
     auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
     return backend ? backend->sqlda2p_ : nullptr;
 }
-} // namespace
 
-void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
-    // The client library binds neither numbers nor texts to a BOOLEAN parameter, nor texts to a
-    // BLOB. Asked for as text instead, the server converts "TRUE" and "FALSE", and texts into
-    // BLOBs, itself; the client library sizes its buffers from this at binding.
-    XSQLDA* params = inputOf(statement);
-    if (!params) return;
-    for (short i = 0; i < params->sqld; ++i) {
-        XSQLVAR& var = params->sqlvar[i];
+__attribute__((no_sanitize("vptr"))) XSQLDA* outputOf(soci::statement& statement) {
+    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
+    return backend ? backend->sqldap_ : nullptr;
+}
+
+// Asks for BOOLEAN values and text BLOBs as text, which the client library can exchange.
+void asText(XSQLDA* vars) {
+    if (!vars) return;
+    for (short i = 0; i < vars->sqld; ++i) {
+        XSQLVAR& var = vars->sqlvar[i];
         const int type = var.sqltype & ~1;
         const bool boolean = type == SQL_BOOLEAN;
-        // Text BLOBs take text parameters the same way, up to the longest text the server accepts.
         const bool textBlob = type == SQL_BLOB && var.sqlsubtype == 1;
         if (!boolean && !textBlob) continue;
         var.sqltype = static_cast<short>(SQL_VARYING | (var.sqltype & 1));
@@ -105,6 +105,16 @@ void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
         var.sqlsubtype = 0;
         var.sqlscale = 0;
     }
+}
+} // namespace
+
+void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
+    // The client library exchanges neither BOOLEAN values nor text BLOBs with dynamic rows, and
+    // binds neither numbers nor texts to such parameters. Asked for as text instead, the server
+    // converts "TRUE" and "FALSE", and texts to and from BLOBs, itself; the client library sizes
+    // its buffers from this at binding.
+    asText(inputOf(statement));
+    asText(outputOf(statement));
 }
 
 std::string TKVL_FirebirdDriver::CleanMessage(const std::string& message) const {
