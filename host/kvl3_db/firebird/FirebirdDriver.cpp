@@ -16,31 +16,14 @@ namespace kvl {
 TKVL_FirebirdDriver::TKVL_FirebirdDriver(std::string connectionString)
     : TKVL_SociDriver(std::move(connectionString)) {
     const std::string& cs = ConnectionString();
-    std::string rest = cs.substr(cs.find(':') + 1);
-    auto question = rest.find('?');
-    std::string query = question == std::string::npos ? std::string() : rest.substr(question + 1);
-    rest = rest.substr(0, question);
-    if (rest.rfind("//", 0) == 0) {
-        auto slash = rest.find('/', 2);
-        std::string authority = rest.substr(2, slash == std::string::npos ? std::string::npos : slash - 2);
-        path_ = slash == std::string::npos ? std::string() : rest.substr(slash);
-        auto colon = authority.rfind(':');
-        host_ = authority.substr(0, colon);
-        port_ = colon == std::string::npos ? std::string() : authority.substr(colon + 1);
-    } else {
-        path_ = rest;
-    }
-    path_ = KVL_PercentDecoded(path_);
-    size_t start = 0;
-    while (start < query.size()) {
-        auto amp = query.find('&', start);
-        std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-        auto eq = pair.find('=');
-        if (!pair.empty())
-            options_[LowerCase(KVL_PercentDecoded(pair.substr(0, eq)))] =
-                eq == std::string::npos ? std::string() : KVL_PercentDecoded(pair.substr(eq + 1));
-        start = amp == std::string::npos ? query.size() : amp + 1;
-    }
+    TKVL_UriParts uri = KVL_SplitUri(cs);
+    host_ = uri.Host;
+    port_ = uri.Port;
+    path_ = uri.Path;
+    for (const auto& [key, value] : uri.Query)
+        options_[LowerCase(key)] = value;
+    if (!uri.User.empty()) options_["user"] = uri.User;
+    if (!uri.Password.empty()) options_["password"] = uri.Password;
     if (path_.empty()) throw EKVL_DatabaseError(Format("No database file in \"%s\".", {cs}));
 }
 

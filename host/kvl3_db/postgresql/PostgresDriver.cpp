@@ -53,45 +53,21 @@ std::string conninfoValue(const std::string& value) {
 
 std::string KVL_PostgresConnectString(const std::string& uri) {
     // SOCI reads keyword/value texts only, so the URI is taken apart here.
-    std::string rest = uri.substr(uri.find(':') + 1);
-    if (rest.rfind("//", 0) != 0) return rest; // already keyword/value text
-    rest = rest.substr(2);
-    auto question = rest.find('?');
-    std::string query = question == std::string::npos ? std::string() : rest.substr(question + 1);
-    rest = rest.substr(0, question);
-    auto slash = rest.find('/');
-    std::string dbname = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
-    std::string authority = rest.substr(0, slash);
+    TKVL_UriParts split = KVL_SplitUri(uri);
+    if (!split.HasAuthority) return uri.substr(uri.find(':') + 1); // already keyword/value text
     std::vector<std::pair<std::string, std::string>> parts;
-    auto at = authority.rfind('@');
-    if (at != std::string::npos) {
-        std::string credentials = authority.substr(0, at);
-        authority = authority.substr(at + 1);
-        auto colon = credentials.find(':');
-        parts.emplace_back("user", credentials.substr(0, colon));
-        if (colon != std::string::npos) parts.emplace_back("password", credentials.substr(colon + 1));
-    }
-    auto colon = authority.rfind(':');
-    if (colon != std::string::npos && authority.find(']', colon) == std::string::npos) {
-        parts.emplace_back("port", authority.substr(colon + 1));
-        authority = authority.substr(0, colon);
-    }
-    if (authority.size() > 2 && authority.front() == '[' && authority.back() == ']')
-        authority = authority.substr(1, authority.size() - 2);
-    if (!authority.empty()) parts.emplace_back("host", authority);
-    if (!dbname.empty()) parts.emplace_back("dbname", dbname);
-    size_t start = 0;
-    while (start < query.size()) {
-        auto amp = query.find('&', start);
-        std::string pair = query.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-        auto eq = pair.find('=');
-        if (eq != std::string::npos) parts.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
-        start = amp == std::string::npos ? query.size() : amp + 1;
-    }
+    auto add = [&parts](const char* key, const std::string& value) {
+        if (!value.empty()) parts.emplace_back(key, value);
+    };
+    add("user", split.User);
+    add("password", split.Password);
+    add("port", split.Port);
+    add("host", split.Host);
+    add("dbname", split.Path.empty() ? std::string() : split.Path.substr(1));
+    parts.insert(parts.end(), split.Query.begin(), split.Query.end());
     std::string out;
     for (const auto& [key, value] : parts)
-        out += (out.empty() ? "" : " ") + KVL_PercentDecoded(key) + "=" +
-               conninfoValue(KVL_PercentDecoded(value));
+        out += (out.empty() ? "" : " ") + key + "=" + conninfoValue(value);
     return out;
 }
 

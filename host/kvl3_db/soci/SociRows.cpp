@@ -5,6 +5,7 @@
 
 #include <soci/soci.h>
 
+#include <algorithm>
 #include <ctime>
 
 namespace kvl {
@@ -81,6 +82,59 @@ std::string KVL_PercentDecoded(const std::string& text) {
         out += text[i];
     }
     return out;
+}
+
+namespace {
+std::vector<std::pair<std::string, std::string>> queryPairs(const std::string& query) {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    size_t start = 0;
+    while (start < query.size()) {
+        auto amp = std::min(query.find('&', start), query.size());
+        std::string pair = query.substr(start, amp - start);
+        auto eq = pair.find('=');
+        if (!pair.empty())
+            pairs.emplace_back(KVL_PercentDecoded(pair.substr(0, eq)),
+                               eq == std::string::npos ? std::string()
+                                                       : KVL_PercentDecoded(pair.substr(eq + 1)));
+        start = amp + 1;
+    }
+    return pairs;
+}
+
+void splitAuthority(std::string authority, TKVL_UriParts& parts) {
+    auto at = authority.rfind('@');
+    if (at != std::string::npos) {
+        std::string credentials = authority.substr(0, at);
+        authority = authority.substr(at + 1);
+        auto colon = credentials.find(':');
+        parts.User = KVL_PercentDecoded(credentials.substr(0, colon));
+        if (colon != std::string::npos) parts.Password = KVL_PercentDecoded(credentials.substr(colon + 1));
+    }
+    auto colon = authority.rfind(':');
+    if (colon != std::string::npos && authority.find(']', colon) == std::string::npos) {
+        parts.Port = authority.substr(colon + 1);
+        authority = authority.substr(0, colon);
+    }
+    if (authority.size() > 2 && authority.front() == '[' && authority.back() == ']')
+        authority = authority.substr(1, authority.size() - 2);
+    parts.Host = KVL_PercentDecoded(authority);
+}
+} // namespace
+
+TKVL_UriParts KVL_SplitUri(const std::string& connectionString) {
+    TKVL_UriParts parts;
+    std::string rest = connectionString.substr(connectionString.find(':') + 1);
+    auto question = rest.find('?');
+    if (question != std::string::npos) parts.Query = queryPairs(rest.substr(question + 1));
+    rest = rest.substr(0, question);
+    parts.HasAuthority = rest.rfind("//", 0) == 0;
+    if (parts.HasAuthority) {
+        auto slash = std::min(rest.find('/', 2), rest.size());
+        splitAuthority(rest.substr(2, slash - 2), parts);
+        rest = rest.substr(slash);
+    }
+    parts.Path = KVL_PercentDecoded(rest);
+    return parts;
 }
 
 std::string KVL_SqlLiteral(const std::string& text) {
