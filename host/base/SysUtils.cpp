@@ -97,12 +97,9 @@ int32_t StrToInt(std::string_view text) {
 }
 
 std::string FloatToStr(double value) {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value > 0 ? "INF" : "-INF";
-    if (value == 0)
-        return "0";
+    if (std::isnan(value)) return "NAN";
+    if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+    if (value == 0) return "0";
     // 15 significant digits without trailing zeros; scientific only for exponents below -5
     // or from 15 on, written as mantissa, "E" and the bare exponent ("1.5E20", "2E-7")
     char buf[64];
@@ -115,8 +112,7 @@ std::string FloatToStr(double value) {
     if (exponent < -5 || exponent >= 15) {
         while (mantissa.back() == '0')
             mantissa.pop_back();
-        if (mantissa.back() == '.')
-            mantissa.pop_back();
+        if (mantissa.back() == '.') mantissa.pop_back();
         out = mantissa + "E" + std::to_string(exponent);
     } else {
         std::snprintf(buf, sizeof buf, "%.*f", std::max(0, 14 - exponent), value);
@@ -124,13 +120,11 @@ std::string FloatToStr(double value) {
         if (out.find('.') != std::string::npos) {
             while (out.back() == '0')
                 out.pop_back();
-            if (out.back() == '.')
-                out.pop_back();
+            if (out.back() == '.') out.pop_back();
         }
     }
     auto dot = out.find('.');
-    if (dot != std::string::npos)
-        out[dot] = FormatSettings().DecimalSeparator;
+    if (dot != std::string::npos) out[dot] = FormatSettings().DecimalSeparator;
     return out;
 }
 

@@ -165,8 +165,35 @@ public:
     std::recursive_mutex lock;
     std::string format(const std::string& name, const std::string& owner) const {
         if (name.empty()) return name;
+        if (owner.empty() && isFormatted(name)) return name;
         std::string text = KVL_IsQuotedIdentifier(name) ? name : source->QuoteIdentifier(name);
         return owner.empty() ? text : source->QuoteIdentifier(owner) + "." + text;
+    }
+    // A text made by format: quoted or plain parts, owner-qualified ones joined by a full stop.
+    bool isFormatted(const std::string& text) const {
+        if (KVL_IsQuotedIdentifier(text)) return true;
+        std::vector<std::string> parts;
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = start;
+            if (end < text.size() && text[end] == '"') {
+                end = text.find('"', end + 1);
+                while (end != std::string::npos && end + 1 < text.size() && text[end + 1] == '"')
+                    end = text.find('"', end + 2);
+                if (end == std::string::npos) return false;
+                ++end;
+            } else {
+                end = std::min(text.find('.', start), text.size());
+            }
+            parts.push_back(text.substr(start, end - start));
+            if (end < text.size() && text[end] != '.') return false;
+            start = end + 1;
+        }
+        if (parts.size() != 2) return false;
+        for (const auto& part : parts)
+            if (part.empty() || (!KVL_IsQuotedIdentifier(part) && source->QuoteIdentifier(part) != part))
+                return false;
+        return true;
     }
 };
 

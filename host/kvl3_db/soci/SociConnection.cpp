@@ -55,11 +55,17 @@ void TKVL_SociConnection::Disconnect() {
 void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std::string& sql) {
     try {
         Session() << sql;
+        AfterWorkOutsideTransaction();
     } catch (const EKVL_DatabaseError&) {
         throw;
     } catch (const std::exception& e) {
         Fail(e);
     }
+}
+
+void TKVL_SociConnection::AfterWorkOutsideTransaction() {
+    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_SociDriver::OpenEndedWork))
+        session_->commit();
 }
 
 soci::session& TKVL_SociConnection::Session() {

@@ -36,6 +36,9 @@ public:
     void SetInTransaction(bool value) { inTransaction_ = value; }
     bool AutoStartTransaction() const { return autoStart_; }
     void SetAutoStartTransaction(bool value) { autoStart_ = value; }
+    // Ends the work of a statement that ran without a transaction of ours, where the client
+    // library would otherwise keep it open (and hold its locks and snapshot).
+    void AfterWorkOutsideTransaction();
     // Raises the database error that a client library exception stands for.
     [[noreturn]] void Fail(const std::exception& e) const;
     // Statements are finalised before their session closes, or the server keeps it open.

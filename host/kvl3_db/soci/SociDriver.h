@@ -3,24 +3,38 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace soci {
 class session;
+class statement;
 struct backend_factory;
 } // namespace soci
 
 namespace kvl {
 
 // How a parameter of a given field type travels to the server.
-enum class TKVL_SlotKind { Integer, Real, Text, DateText, TimeText, DateTimeText, TmValue, Blob, HexText };
+enum class TKVL_SlotKind {
+    Integer,
+    Real,
+    Text,
+    BooleanText, // "TRUE" or "FALSE"
+    DateText,
+    TimeText,
+    DateTimeText,
+    TmValue,
+    Blob,
+    HexText, // binary data as the "\\x..." hex text of PostgreSQL's bytea
+};
 
 // One database engine: how to open it, what it can do, how it names things.
 class TKVL_SociDriver {
 public:
     enum Feature {
-        RowSavepoint, // a failed statement aborts the transaction unless it ran under a savepoint
-        Sequences,    // the server has generators or sequences
-        NamedSchemas, // objects live in named schemas
+        RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
+        Sequences,     // the server has generators or sequences
+        NamedSchemas,  // objects live in named schemas
+        OpenEndedWork, // work outside a transaction stays in one the client opened until committed
     };
 
     virtual ~TKVL_SociDriver() = default;
@@ -31,6 +45,14 @@ public:
     virtual std::string ModeText() const { return "1"; }
     virtual void AfterConnect(soci::session&) const {}
     virtual TKVL_SlotKind SlotFor(int fieldType) const;
+    // Runs a prepared statement without result under a savepoint of its own, in one exchange with
+    // the server, with the parameters as texts (nil for NULL). False when the driver has no such
+    // way; the caller then sets the savepoints through the client library.
+    virtual bool ExecuteUnderSavepoint(soci::statement&, const std::vector<const char*>&) const {
+        return false;
+    }
+    // Adjusts what the client library will send for the parameters of a prepared statement.
+    virtual void AfterPrepare(soci::statement&) const {}
     // The server's own words, without the client library's decoration.
     virtual std::string CleanMessage(const std::string& message) const { return message; }
     virtual std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const = 0;

@@ -9,6 +9,7 @@
 
 #include <soci/soci.h>
 
+#include <charconv>
 #include <iterator>
 #include <sstream>
 
@@ -64,6 +65,7 @@ void TKVL_SociQuery::ensurePrepared(bool forQuery) {
         statement_ = std::make_unique<soci::statement>(session);
         statement_->alloc();
         statement_->prepare(text, soci::details::st_repeatable_query);
+        connection_.Driver().AfterPrepare(*statement_);
         preparedText_ = text;
         preparedChange_ = SQL().ChangeCount();
         forQuery_ = forQuery;
@@ -127,6 +129,9 @@ void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
     case TKVL_SlotKind::DateTimeText:
         s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoDateTime(value.AsDateTime());
         break;
+    case TKVL_SlotKind::BooleanText:
+        s.text = value.AsBoolean() ? "TRUE" : "FALSE";
+        break;
     case TKVL_SlotKind::TmValue: {
         TDateParts p = DecodeDateTime(value.AsDateTime());
         s.tm = std::tm{};
@@ -144,8 +149,9 @@ void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
         s.text =
             value.GetKind() == TVariant::Kind::Boolean ? (value.Boolean() ? "1" : "0") : value.AsString();
         if (s.kind == TKVL_SlotKind::Blob && s.blob) {
+            // trim and append are the operations that every backend implements
             s.blob->trim(0);
-            if (!s.text.empty()) s.blob->write_from_start(s.text.data(), s.text.size());
+            if (!s.text.empty()) s.blob->append(s.text.data(), s.text.size());
         }
         break;
     }
@@ -188,7 +194,7 @@ std::string hexOf(const std::string& data) {
 void TKVL_SociQuery::bind() {
     if (bound_) return;
     for (auto& s : slots_) {
-        auto& ind = reinterpret_cast<soci::indicator&>(s.indicator);
+        auto& ind = s.indicator;
         switch (s.kind) {
         case TKVL_SlotKind::Integer:
             statement_->exchange(soci::use(s.integer, ind));
@@ -202,7 +208,7 @@ void TKVL_SociQuery::bind() {
         case TKVL_SlotKind::Blob:
             if (!s.blob) {
                 s.blob = std::make_unique<soci::blob>(connection_.Session());
-                if (!s.text.empty()) s.blob->write_from_start(s.text.data(), s.text.size());
+                if (!s.text.empty()) s.blob->append(s.text.data(), s.text.size());
             }
             statement_->exchange(soci::use(*s.blob, ind));
             break;
@@ -227,29 +233,66 @@ void TKVL_SociQuery::run() {
             raw.emplace_back(&s, s.text);
             s.text = hexOf(s.text);
         }
+    auto restore = [&raw] {
+        for (auto& [s, text] : raw)
+            s->text = std::move(text);
+    };
     if (connection_.AutoStartTransaction() && !connection_.InTransaction() && transaction_)
         transaction_->StartTransaction();
     bool guarded =
         connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
     try {
+        if (!guarded || forQuery_ || !runUnderSavepoint()) runThroughClient(guarded);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+bool TKVL_SociQuery::runUnderSavepoint() {
+    values_.resize(slots_.size());
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        Slot& s = slots_[i];
+        if (s.indicator != soci::i_ok) {
+            values_[i] = nullptr;
+            continue;
+        }
+        // numbers as the server reads them, whatever the user's locale
+        if (s.kind == TKVL_SlotKind::Integer || s.kind == TKVL_SlotKind::Real) {
+            char buffer[32];
+            auto result = s.kind == TKVL_SlotKind::Integer
+                              ? std::to_chars(buffer, buffer + sizeof buffer, s.integer)
+                              : std::to_chars(buffer, buffer + sizeof buffer, s.real);
+            s.text.assign(buffer, result.ptr);
+        } else if (s.kind == TKVL_SlotKind::TmValue || s.kind == TKVL_SlotKind::Blob) {
+            return false;
+        }
+        values_[i] = s.text.c_str();
+    }
+    if (!connection_.Driver().ExecuteUnderSavepoint(*statement_, values_)) return false;
+    eof_ = true;
+    return true;
+}
+
+void TKVL_SociQuery::runThroughClient(bool guarded) {
+    try {
         if (guarded) connection_.Session() << "savepoint kvl_row";
         bool got = statement_->execute(true);
         if (guarded) connection_.Session() << "release savepoint kvl_row";
         eof_ = !got;
+        if (!forQuery_) connection_.AfterWorkOutsideTransaction();
     } catch (const std::exception& e) {
-        for (auto& [s, text] : raw)
-            s->text = std::move(text);
         if (guarded) {
             try {
                 connection_.Session() << "rollback to savepoint kvl_row";
+                connection_.Session() << "release savepoint kvl_row";
             } catch (...) {
                 // the original error says more than this one
             }
         }
         connection_.Fail(e);
     }
-    for (auto& [s, text] : raw)
-        s->text = std::move(text);
 }
 
 void TKVL_SociQuery::Execute() {
@@ -288,6 +331,7 @@ void TKVL_SociQuery::Next() {
 }
 
 void TKVL_SociQuery::Close() {
+    if (open_) connection_.AfterWorkOutsideTransaction();
     open_ = false;
     eof_ = true;
 }

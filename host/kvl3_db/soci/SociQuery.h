@@ -2,6 +2,8 @@
 #include "../Ukvl_connection.h"
 #include "SociDriver.h"
 
+#include <soci/soci-backend.h>
+
 #include <ctime>
 #include <map>
 #include <memory>
@@ -56,7 +58,7 @@ private:
         std::string name;
         int type = 0;
         TKVL_SlotKind kind = TKVL_SlotKind::Text;
-        int indicator = 1; // soci::i_null
+        soci::indicator indicator = soci::i_null;
         long long integer = 0;
         double real = 0;
         std::string text;
@@ -69,12 +71,15 @@ private:
     void ensurePrepared(bool forQuery);
     void bind();
     void run();
+    bool runUnderSavepoint();
+    void runThroughClient(bool guarded);
     void storeValue(Slot& s, const TVariant& value);
     int fieldIndex(const std::string& name) const;
 
     TKVL_SociConnection& connection_;
     TKVL_Transaction* transaction_ = nullptr;
     std::vector<Slot> slots_;
+    std::vector<const char*> values_; // the slots as texts, for drivers that send them natively
     std::unique_ptr<soci::statement> statement_;
     std::unique_ptr<soci::row> row_;
     std::string preparedText_;

@@ -39,8 +39,11 @@ void TKVL_SqliteDriver::AfterConnect(soci::session& session) const {
 
 std::string TKVL_SqliteDriver::CleanMessage(const std::string& message) const {
     std::string m = message;
-    auto executing = m.find(" while executing");
-    if (executing != std::string::npos) m = m.substr(0, executing);
+    // The client library appends the statement (and the values bound to it) to the server's words.
+    for (const char* marker : {" while executing \"", " while preparing \""}) {
+        auto at = m.find(marker);
+        if (at != std::string::npos) m = m.substr(0, at);
+    }
     if (m.rfind("sqlite3_", 0) == 0) {
         auto colon = m.find(": ");
         if (colon != std::string::npos) m = m.substr(colon + 2);
@@ -83,7 +86,7 @@ TKVL_SqliteType KVL_SqliteTypeOf(const std::string& declaredType) {
         t.Code = 1;
     else if (has(u, "UUID") || has(u, "GUID") || has(u, "UNIQUEIDENTIFIER"))
         t.Code = 3;
-    else if (has(u, "BIGINT") || has(u, "INT8"))
+    else if (has(u, "BIGINT") || has(u, "BIG INT") || has(u, "INT8"))
         t.Code = 19;
     else if (has(u, "TINYINT"))
         t.Code = 35;

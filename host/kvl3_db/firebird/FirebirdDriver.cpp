@@ -1,0 +1,185 @@
+#include "FirebirdDriver.h"
+
+#include "../ServerKind.h"
+#include "../soci/SociRows.h"
+#include "FirebirdCatalogue.h"
+#include "base/Exceptions.h"
+#include "base/Format.h"
+#include "base/StringList.h"
+#include "base/SysUtils.h"
+
+#include <soci/firebird/soci-firebird.h>
+#include <soci/soci.h>
+
+namespace kvl {
+
+TKVL_FirebirdDriver::TKVL_FirebirdDriver(std::string connectionString)
+    : TKVL_SociDriver(std::move(connectionString)) {
+    const std::string& cs = ConnectionString();
+    TKVL_UriParts uri = KVL_SplitUri(cs);
+    host_ = uri.Host;
+    port_ = uri.Port;
+    path_ = uri.Path;
+    for (const auto& [key, value] : uri.Query)
+        options_[LowerCase(key)] = value;
+    if (!uri.User.empty()) options_["user"] = uri.User;
+    if (!uri.Password.empty()) options_["password"] = uri.Password;
+    if (path_.empty()) throw EKVL_DatabaseError(Format("No database file in \"%s\".", {cs}));
+}
+
+int TKVL_FirebirdDriver::ServerKind() const {
+    return Embedded() ? skFirebirdEmbedded : skFirebird;
+}
+
+bool TKVL_FirebirdDriver::HasFeature(Feature feature) const {
+    // A failed statement undoes only itself: no savepoint of ours is needed.
+    return feature == Sequences || feature == OpenEndedWork;
+}
+
+const soci::backend_factory& TKVL_FirebirdDriver::Backend() const {
+    return *soci::factory_firebird();
+}
+
+std::string TKVL_FirebirdDriver::SociConnectString() const {
+    std::string service = path_;
+    if (!Embedded()) service = host_ + (port_.empty() ? std::string() : "/" + port_) + ":" + path_;
+    std::string out = "service=" + service;
+    for (const auto& [key, value] : options_)
+        out += " " + key + "=" + value;
+    return out;
+}
+
+TKVL_SlotKind TKVL_FirebirdDriver::SlotFor(int fieldType) const {
+    switch (fieldType) {
+    case 9:  // ftDate
+    case 10: // ftTime
+    case 11: // ftDateTime
+        return TKVL_SlotKind::TmValue;
+    case 5: // ftBoolean: sent as text, see AfterPrepare
+        return TKVL_SlotKind::BooleanText;
+    default:
+        return TKVL_SociDriver::SlotFor(fieldType);
+    }
+}
+
+namespace {
+// The backend's type information is not exported, so this cast cannot be checked at run time.
+__attribute__((no_sanitize("vptr"))) XSQLDA* inputOf(soci::statement& statement) {
+    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
+    return backend ? backend->sqlda2p_ : nullptr;
+}
+
+__attribute__((no_sanitize("vptr"))) XSQLDA* outputOf(soci::statement& statement) {
+    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
+    return backend ? backend->sqldap_ : nullptr;
+}
+
+// Asks for BOOLEAN values and text BLOBs as text, which the client library can exchange.
+void asText(XSQLDA* vars) {
+    if (!vars) return;
+    for (short i = 0; i < vars->sqld; ++i) {
+        XSQLVAR& var = vars->sqlvar[i];
+        const int type = var.sqltype & ~1;
+        const bool boolean = type == SQL_BOOLEAN;
+        const bool textBlob = type == SQL_BLOB && var.sqlsubtype == 1;
+        if (!boolean && !textBlob) continue;
+        var.sqltype = static_cast<short>(SQL_VARYING | (var.sqltype & 1));
+        var.sqllen = boolean ? 5 : 32765;
+        var.sqlsubtype = 0;
+        var.sqlscale = 0;
+    }
+}
+} // namespace
+
+void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
+    // The client library exchanges neither BOOLEAN values nor text BLOBs with dynamic rows, and
+    // binds neither numbers nor texts to such parameters. Asked for as text instead, the server
+    // converts "TRUE" and "FALSE", and texts to and from BLOBs, itself; the client library sizes
+    // its buffers from this at binding.
+    asText(inputOf(statement));
+    asText(outputOf(statement));
+}
+
+std::string TKVL_FirebirdDriver::CleanMessage(const std::string& message) const {
+    return KVL_FirebirdCleanMessage(message);
+}
+
+std::string KVL_FirebirdCleanMessage(const std::string& message) {
+    std::string m = message;
+    // The client library appends the statement (and the values bound to it) to the server's words.
+    for (const char* marker : {" while executing \"", " while preparing \"", " while fetching"}) {
+        auto at = m.find(marker);
+        if (at != std::string::npos) m = m.substr(0, at);
+    }
+    return Trim(m);
+}
+
+std::shared_ptr<TKVL_CatalogueSource> TKVL_FirebirdDriver::CreateCatalogueSource() const {
+    return std::make_shared<TKVL_FirebirdCatalogue>(SociConnectString(), path_);
+}
+
+std::unique_ptr<TKVL_SociDriver> TKVL_FirebirdDriver::Clone() const {
+    return std::make_unique<TKVL_FirebirdDriver>(ConnectionString());
+}
+
+TKVL_FirebirdType KVL_FirebirdTypeOf(int fieldType, int subType, int scale, int precision, int charLength,
+                                     int byteLength) {
+    TKVL_FirebirdType t;
+    bool exact = fieldType == 7 || fieldType == 8 || fieldType == 16;
+    if (exact && (subType == 1 || subType == 2 || scale < 0)) {
+        // NUMERIC and DECIMAL are integers of the server with a decimal scale.
+        t.Code = subType == 2 ? 13 : 14;
+        if (precision == 0) precision = fieldType == 7 ? 4 : fieldType == 8 ? 9 : 18;
+        t.Precision = std::to_string(precision);
+        t.Scale = std::to_string(-scale);
+        t.Text =
+            Format("%s(%s,%s)", {std::string(subType == 2 ? "DECIMAL" : "NUMERIC"), t.Precision, t.Scale});
+        return t;
+    }
+    int length = charLength > 0 ? charLength : byteLength;
+    switch (fieldType) {
+    case 7:
+        t = {15, "", "", "", "SMALLINT"};
+        break;
+    case 8:
+        t = {17, "", "", "", "INTEGER"};
+        break;
+    case 16:
+        t = {19, "", "", "", "BIGINT"};
+        break;
+    case 10:
+        t = {24, "", "", "", "FLOAT"};
+        break;
+    case 27:
+        t = {25, "", "", "", "DOUBLE PRECISION"};
+        break;
+    case 12:
+        t = {27, "", "", "", "DATE"};
+        break;
+    case 13:
+        t = {28, "", "", "", "TIME"};
+        break;
+    case 35:
+        t = {29, "", "", "", "TIMESTAMP"};
+        break;
+    case 23:
+        t = {1, "", "", "", "BOOLEAN"};
+        break;
+    case 14:
+        t = {36, std::to_string(length), "", "", Format("CHAR(%d)", {length})};
+        break;
+    case 37:
+        t = {37, std::to_string(length), "", "", Format("VARCHAR(%d)", {length})};
+        break;
+    case 261:
+        t.Code = subType == 0 ? 43 : subType == 1 ? 37 : 0;
+        t.Text = Format("BLOB SUB_TYPE %d", {subType});
+        break;
+    default:
+        t.Text = Format("TYPE %d", {fieldType});
+        break;
+    }
+    return t;
+}
+
+} // namespace kvl

@@ -1,0 +1,246 @@
+#include "PostgresDriver.h"
+
+#include "../ServerKind.h"
+#include "../soci/SociRows.h"
+#include "PostgresCatalogue.h"
+#include "base/Exceptions.h"
+#include "base/StringList.h"
+#include "base/SysUtils.h"
+
+#include <soci/postgresql/soci-postgresql.h>
+#include <soci/soci.h>
+
+#include <libpq-fe.h>
+
+namespace kvl {
+
+TKVL_PostgresDriver::TKVL_PostgresDriver(std::string connectionString)
+    : TKVL_SociDriver(std::move(connectionString)) {}
+
+int TKVL_PostgresDriver::ServerKind() const {
+    return skPostgreSQL;
+}
+
+bool TKVL_PostgresDriver::HasFeature(Feature feature) const {
+    switch (feature) {
+    case RowSavepoint: // one failed statement aborts the whole transaction otherwise
+    case Sequences:
+    case NamedSchemas:
+        return true;
+    default:
+        return false;
+    }
+}
+
+const soci::backend_factory& TKVL_PostgresDriver::Backend() const {
+    return *soci::factory_postgresql();
+}
+
+std::string TKVL_PostgresDriver::SociConnectString() const {
+    return KVL_PostgresConnectString(ConnectionString());
+}
+
+namespace {
+std::string conninfoValue(const std::string& value) {
+    std::string out = "'";
+    for (char c : value) {
+        if (c == '\\' || c == '\'') out += '\\';
+        out += c;
+    }
+    return out + "'";
+}
+} // namespace
+
+std::string KVL_PostgresConnectString(const std::string& uri) {
+    // SOCI reads keyword/value texts only, so the URI is taken apart here.
+    TKVL_UriParts split = KVL_SplitUri(uri);
+    if (!split.HasAuthority) return uri.substr(uri.find(':') + 1); // already keyword/value text
+    std::vector<std::pair<std::string, std::string>> parts;
+    auto add = [&parts](const char* key, const std::string& value) {
+        if (!value.empty()) parts.emplace_back(key, value);
+    };
+    add("user", split.User);
+    add("password", split.Password);
+    add("port", split.Port);
+    add("host", split.Host);
+    add("dbname", split.Path.empty() ? std::string() : split.Path.substr(1));
+    parts.insert(parts.end(), split.Query.begin(), split.Query.end());
+    std::string out;
+    for (const auto& [key, value] : parts)
+        out += (out.empty() ? "" : " ") + key + "=" + conninfoValue(value);
+    return out;
+}
+
+namespace {
+void ignoreNotice(void*, const char*) {}
+} // namespace
+
+namespace {
+
+// The backends' type information is not exported, so these casts cannot be checked at run time.
+__attribute__((no_sanitize("vptr"))) PGconn* connectionOf(soci::details::session_backend* backend) {
+    return static_cast<soci::postgresql_session_backend*>(backend)->conn_;
+}
+
+struct Prepared {
+    PGconn* conn = nullptr;
+    const char* name = nullptr;
+};
+
+__attribute__((no_sanitize("vptr"))) Prepared preparedOf(soci::statement& statement) {
+    auto* backend = static_cast<soci::postgresql_statement_backend*>(statement.get_backend());
+    if (!backend || backend->statementName_.empty()) return {};
+    return {backend->session_.conn_, backend->statementName_.c_str()};
+}
+
+} // namespace
+
+PGconn* KVL_PostgresHandle(soci::session& session) {
+    // Which backend a session has is told by its name.
+    soci::details::session_backend* backend = session.get_backend();
+    if (!backend || backend->get_backend_name() != "postgresql") return nullptr;
+    return connectionOf(backend);
+}
+
+void TKVL_PostgresDriver::AfterConnect(soci::session& session) const {
+    // Notices (implicit sequences, skipped objects) would otherwise go to the process's stderr.
+    if (PGconn* conn = KVL_PostgresHandle(session)) PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
+}
+
+TKVL_SlotKind TKVL_PostgresDriver::SlotFor(int fieldType) const {
+    // Large objects are not what a bytea column holds: binary data goes as the hex text input form.
+    if (fieldType == 15) return TKVL_SlotKind::HexText;
+    return TKVL_SociDriver::SlotFor(fieldType);
+}
+
+namespace {
+
+// Reads the results of one command of a pipeline; gives the error text when it failed.
+std::string takeResults(PGconn* conn) {
+    std::string error;
+    while (PGresult* result = PQgetResult(conn)) {
+        ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_FATAL_ERROR && error.empty()) error = PQresultErrorMessage(result);
+        PQclear(result);
+    }
+    return error;
+}
+
+class Pipeline {
+public:
+    explicit Pipeline(PGconn* conn) : conn_(conn) { entered_ = PQenterPipelineMode(conn) == 1; }
+    ~Pipeline() {
+        if (entered_) PQexitPipelineMode(conn_);
+    }
+    bool Entered() const { return entered_; }
+
+private:
+    PGconn* conn_;
+    bool entered_;
+};
+
+} // namespace
+
+bool TKVL_PostgresDriver::ExecuteUnderSavepoint(soci::statement& statement,
+                                                const std::vector<const char*>& values) const {
+    // Three commands in one exchange: a failed row then costs the row only, and a good row
+    // costs no more waiting for the server than without the savepoint.
+    Prepared prepared = preparedOf(statement);
+    if (!prepared.conn) return false;
+    PGconn* conn = prepared.conn;
+    std::string error;
+    {
+        Pipeline pipeline(conn);
+        if (!pipeline.Entered()) return false;
+        bool sent =
+            PQsendQueryParams(conn, "savepoint kvl_row", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
+            PQsendQueryPrepared(conn, prepared.name, static_cast<int>(values.size()), values.data(), nullptr,
+                                nullptr, 0) &&
+            PQsendQueryParams(conn, "release savepoint kvl_row", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
+            PQpipelineSync(conn);
+        if (!sent) throw EKVL_DatabaseError(KVL_PostgresCleanMessage(PQerrorMessage(conn)));
+        for (int command = 0; command < 3; ++command) {
+            std::string failure = takeResults(conn);
+            if (error.empty()) error = failure;
+        }
+        if (PGresult* sync = PQgetResult(conn)) // the pipeline's end
+            PQclear(sync);
+    }
+    if (error.empty()) return true;
+    PQclear(PQexec(conn, "rollback to savepoint kvl_row; release savepoint kvl_row"));
+    throw EKVL_DatabaseError(KVL_PostgresCleanMessage(error));
+}
+
+std::string TKVL_PostgresDriver::CleanMessage(const std::string& message) const {
+    return KVL_PostgresCleanMessage(message);
+}
+
+std::string KVL_PostgresCleanMessage(const std::string& message) {
+    std::string m = message;
+    auto executing = m.find(" while executing \"");
+    if (executing != std::string::npos) m = m.substr(0, executing);
+    // The client library puts its own words before the server's "ERROR:  ...".
+    for (const char* marker : {"ERROR:  ", "FATAL:  ", "PANIC:  "}) {
+        auto at = m.find(marker);
+        if (at != std::string::npos) {
+            m = m.substr(at + std::char_traits<char>::length(marker));
+            break;
+        }
+    }
+    // libpq shows where in the statement the error is: a "LINE n:" excerpt and a caret line.
+    TStringList lines;
+    lines.SetText(m);
+    std::string out;
+    bool caretNext = false;
+    for (int i = 0; i < lines.Count(); ++i) {
+        const std::string& line = lines[i];
+        if (caretNext) {
+            caretNext = false;
+            if (Trim(line) == "^") continue;
+        }
+        if (line.rfind("LINE ", 0) == 0) {
+            caretNext = true;
+            continue;
+        }
+        out += (out.empty() ? "" : "\n") + line;
+    }
+    return Trim(out);
+}
+
+std::shared_ptr<TKVL_CatalogueSource> TKVL_PostgresDriver::CreateCatalogueSource() const {
+    return std::make_shared<TKVL_PostgresCatalogue>(SociConnectString());
+}
+
+std::unique_ptr<TKVL_SociDriver> TKVL_PostgresDriver::Clone() const {
+    return std::make_unique<TKVL_PostgresDriver>(ConnectionString());
+}
+
+TKVL_PostgresType KVL_PostgresTypeOf(const std::string& typeName, int typeModifier) {
+    TKVL_PostgresType t;
+    if (typeName == "text") {
+        t.Code = 37;
+    } else if (typeName == "varchar" || typeName == "bpchar") {
+        t.Code = typeName == "varchar" ? 37 : 36;
+        if (typeModifier >= 4) t.Length = std::to_string(typeModifier - 4);
+    } else if (typeName == "numeric") {
+        t.Code = 14;
+        if (typeModifier >= 4) {
+            int packed = typeModifier - 4;
+            t.Precision = std::to_string((packed >> 16) & 0xffff);
+            // the scale is a signed 11-bit number since PostgreSQL 15
+            int scale = packed & 0x7ff;
+            if (scale & 0x400) scale -= 0x800;
+            t.Scale = std::to_string(scale);
+        }
+    } else {
+        static const std::pair<const char*, int> codes[] = {
+            {"bool", 1},  {"uuid", 3},       {"int2", 15},        {"int4", 17},
+            {"int8", 19}, {"float4", 24},    {"float8", 25},      {"date", 27},
+            {"time", 28}, {"timestamp", 29}, {"timestamptz", 29}, {"bytea", 43}};
+        for (const auto& [name, code] : codes)
+            if (typeName == name) t.Code = code;
+    }
+    return t;
+}
+
+} // namespace kvl

@@ -1,0 +1,336 @@
+#include "TestDatabases.h"
+#include "kvl3_db/Ukvl_catalogue.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace kvl::test {
+namespace {
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::IsEmpty;
+
+std::string lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Names as the catalogue gives them, in lower case: Firebird keeps unquoted names in upper case.
+std::vector<std::string> names(const TKVL_InterfaceListRef& list) {
+    std::vector<std::string> out;
+    if (list)
+        for (const auto& item : *list)
+            out.push_back(lower(item->Name()));
+    return out;
+}
+
+std::vector<std::string> lowered(std::vector<std::string> list) {
+    for (auto& s : list)
+        s = lower(s);
+    return list;
+}
+
+class CatalogueTest : public EngineTest {
+protected:
+    void createSchema() {
+        const std::string fbNotNull = is(Engine::Firebird) ? " not null" : "";
+        exec("create table parent (a integer not null, b integer not null, name varchar(30) default 'x' not "
+             "null, "
+             "primary key (a, b))");
+        std::string twice = is(Engine::Firebird)     ? "twice computed by (id * 2)"
+                            : is(Engine::PostgreSQL) ? "twice integer generated always as (id * 2) stored"
+                                                     : "twice integer generated always as (id * 2)";
+        exec("create table child (id integer" + fbNotNull +
+             " primary key, pa integer, pb integer, amount numeric(10,2), " + twice +
+             ", note varchar(200), foreign key (pa, pb) references parent (a, b))");
+        exec("create unique index child_note on child (note)");
+        exec("create view child_view as select id from child");
+        switch (engine()) {
+        case Engine::SQLite:
+            exec("create trigger child_ai after insert on child begin select 1; end");
+            break;
+        case Engine::PostgreSQL:
+            exec("create function child_touch() returns trigger language plpgsql as $$ begin return new; end "
+                 "$$");
+            exec("create trigger child_ai after insert on child for each row execute function child_touch()");
+            exec("create sequence child_seq");
+            break;
+        case Engine::Firebird:
+            exec("create trigger child_ai for child after insert as begin end");
+            exec("create sequence child_seq");
+            break;
+        }
+    }
+
+    std::shared_ptr<IKVL_Table> table(const std::string& name) {
+        auto schema = conn_->Database()->DefaultSchema();
+        auto found = Supports<IKVL_Table>(IList_ByName(schema->Tables(), name, false));
+        EXPECT_TRUE(found) << name;
+        return found;
+    }
+
+    std::shared_ptr<IKVL_Column> column(const std::shared_ptr<IKVL_Table>& t, const std::string& name) {
+        auto found = Supports<IKVL_Column>(IList_ByName(t->Columns(), name, false));
+        EXPECT_TRUE(found) << name;
+        return found;
+    }
+};
+
+TEST_P(CatalogueTest, ListsTablesApartFromViewsInAStableOrder) {
+    createSchema();
+    auto schema = conn_->Database()->DefaultSchema();
+    auto tables = names(schema->Tables());
+    EXPECT_THAT(tables, testing::UnorderedElementsAre("parent", "child"));
+    EXPECT_THAT(names(schema->Relations()), testing::UnorderedElementsAre("parent", "child", "child_view"));
+    auto again = db_->Open();
+    EXPECT_EQ(names(again->Database()->DefaultSchema()->Tables()), tables);
+    auto view = Supports<IKVL_Relation>(IList_ByName(schema->Relations(), "child_view", false));
+    ASSERT_TRUE(view);
+    EXPECT_EQ(scalar("select count(*) from " + view->FromName()), "0");
+}
+
+TEST_P(CatalogueTest, ReadsColumnsWithTypesDefaultsAndComputedOnes) {
+    createSchema();
+    auto child = table("child");
+    ASSERT_TRUE(child);
+    EXPECT_THAT(names(child->Columns()), ElementsAre("id", "pa", "pb", "amount", "twice", "note"));
+    auto amount = column(child, "amount");
+    EXPECT_EQ(amount->DataTypeCode(), 14);
+    EXPECT_EQ(amount->Precision(), "10");
+    EXPECT_EQ(amount->Scale(), "2");
+    EXPECT_FALSE(amount->NotNull());
+    EXPECT_TRUE(column(child, "twice")->Computed());
+    EXPECT_FALSE(column(child, "note")->Computed());
+    EXPECT_EQ(column(child, "note")->DataTypeCode(), 37);
+    EXPECT_EQ(column(child, "note")->Length(), "200");
+    EXPECT_TRUE(column(child, "id")->InPrimaryKey());
+    EXPECT_FALSE(column(child, "pa")->InPrimaryKey());
+
+    auto parent = table("parent");
+    ASSERT_TRUE(parent);
+    auto name = column(parent, "name");
+    EXPECT_TRUE(name->NotNull());
+    EXPECT_THAT(name->DefaultValue(), HasSubstr("'x'"));
+    EXPECT_EQ(column(parent, "a")->DefaultValue(), "");
+    EXPECT_EQ(column(parent, "a")->DataTypeCode(), 17);
+}
+
+TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
+    createSchema();
+    exec("create table swapped (x integer not null, y integer not null, primary key (y, x))");
+    auto key = table("swapped")->PrimaryKey();
+    ASSERT_TRUE(key);
+    EXPECT_THAT(names(key->Columns()), ElementsAre("y", "x"));
+    EXPECT_THAT(names(table("parent")->PrimaryKey()->Columns()), ElementsAre("a", "b"));
+
+    auto child = table("child");
+    ASSERT_EQ(child->ForeignKeys()->Count(), 1);
+    auto fk = Supports<IKVL_ForeignKey>(child->ForeignKeys()->Get(0));
+    ASSERT_TRUE(fk);
+    EXPECT_EQ(lower(fk->ReferencedTable()), "parent");
+    EXPECT_EQ(fk->ReferencedTable(), table("parent")->ReferenceName());
+    EXPECT_THAT(lowered(fk->ColumnNames()), ElementsAre("pa", "pb"));
+    EXPECT_THAT(lowered(fk->ReferencedColumnNames()), ElementsAre("a", "b"));
+    EXPECT_FALSE(table("parent")->ForeignKeys()->Count());
+    EXPECT_TRUE(conn_->Database()->DefaultSchema()->Capability(capForeignKeys).Available);
+}
+
+TEST_P(CatalogueTest, ReadsIndicesTriggersAndGenerators) {
+    createSchema();
+    auto child = table("child");
+    auto indexNames = names(child->Indices());
+    EXPECT_THAT(indexNames, testing::Contains("child_note"));
+    auto index = Supports<IKVL_Index>(IList_ByName(child->Indices(), "child_note", false));
+    ASSERT_TRUE(index);
+    EXPECT_TRUE(index->Unique());
+    EXPECT_THAT(lowered(index->ColumnNames()), ElementsAre("note"));
+    EXPECT_THAT(names(child->Triggers()), ElementsAre("child_ai"));
+    EXPECT_THAT(names(table("parent")->Triggers()), IsEmpty());
+
+    auto generators = names(conn_->Database()->DefaultSchema()->Generators());
+    if (is(Engine::SQLite))
+        EXPECT_THAT(generators, IsEmpty());
+    else
+        EXPECT_THAT(generators, ElementsAre("child_seq"));
+    EXPECT_EQ(names(conn_->Database()->DefaultSchema()->Generators()).size(),
+              conn_->Database()->ObjectsOfKind(okGenerator).size());
+}
+
+TEST_P(CatalogueTest, IndicesBehindKeysAreListedWhereTheServerHasThem) {
+    createSchema();
+    // every engine keeps an index for a composite primary key
+    EXPECT_GE(table("parent")->Indices()->Count(), 1);
+    auto child = table("child");
+    if (is(Engine::Firebird)) // keys are enforced by indices of their own, foreign keys too
+        EXPECT_EQ(child->Indices()->Count(), 3);
+}
+
+TEST_P(CatalogueTest, QuotedNamesAreFormattedSoThatTheServerFindsThem) {
+    exec("create table \"Mixed Case\" (\"Some Col\" integer, plain integer)");
+    exec("insert into \"Mixed Case\" values (1, 2)");
+    auto schema = conn_->Database()->DefaultSchema();
+    auto t = Supports<IKVL_Table>(IList_ByName(schema->Tables(), "Mixed Case", true));
+    ASSERT_TRUE(t);
+    auto col = Supports<IKVL_Column>(IList_ByName(t->Columns(), "Some Col", true));
+    ASSERT_TRUE(col);
+    EXPECT_EQ(scalar("select " + col->SQLName() + " from " + t->SQLName()), "1");
+    EXPECT_EQ(schema->FormatObjectName(t->SQLName(), "", false), t->SQLName());
+    auto plain = Supports<IKVL_Column>(IList_ByName(t->Columns(), "plain", false));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(
+        scalar("select " + schema->FormatObjectName(plain->Name(), "", false) + " from " + t->SQLName()),
+        "2");
+}
+
+TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByName) {
+    createSchema();
+    auto db = conn_->Database();
+    auto tables = db->ObjectsOfKind(okTable);
+    auto child = IList_ByName(tables, "CHILD", false);
+    ASSERT_TRUE(child);
+    EXPECT_EQ(IList_BySearchName(tables, child->SearchName(), true), child);
+    EXPECT_FALSE(IList_ByName(tables, "child_view", false)); // views are relations, not tables
+    EXPECT_FALSE(IList_ByName(tables, "nothing", false));
+    bool qualified = db->DefaultSchema()->Capability(capSchemas).Supported;
+    EXPECT_EQ(qualified, is(Engine::PostgreSQL));
+    if (qualified) EXPECT_EQ(child->SearchName(), child->OwnerName() + "." + child->Name());
+}
+
+TEST_P(CatalogueTest, RefreshSeesTablesMadeSinceTheFirstRead) {
+    createSchema();
+    auto db = conn_->Database();
+    EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 2u);
+    exec("create table later (id integer)");
+    db->Refresh();
+    EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
+
+// The host data type codes of the types that users meet every day, per engine.
+struct TypeCase {
+    std::string declared;
+    int code;
+    std::string length, precision, scale;
+};
+
+class TypeCodeTest : public CatalogueTest {
+protected:
+    void expectCodes(const std::vector<TypeCase>& cases) {
+        std::string ddl = "create table types (";
+        for (size_t i = 0; i < cases.size(); ++i)
+            ddl += (i ? ", c" : "c") + std::to_string(i) + " " + cases[i].declared;
+        exec(ddl + ")");
+        auto t = table("types");
+        ASSERT_TRUE(t);
+        ASSERT_EQ(t->Columns()->Count(), static_cast<int>(cases.size()));
+        for (size_t i = 0; i < cases.size(); ++i) {
+            auto c = Supports<IKVL_Column>(t->Columns()->Get(static_cast<int>(i)));
+            SCOPED_TRACE(cases[i].declared);
+            EXPECT_EQ(c->DataTypeCode(), cases[i].code);
+            EXPECT_EQ(c->Length(), cases[i].length);
+            EXPECT_EQ(c->Precision(), cases[i].precision);
+            EXPECT_EQ(c->Scale(), cases[i].scale);
+            EXPECT_EQ(c->DataTypeText().empty(), cases[i].declared.empty());
+        }
+    }
+};
+
+TEST_P(TypeCodeTest, DeclaredTypesMapToHostCodes) {
+    switch (engine()) {
+    case Engine::SQLite:
+        expectCodes({{"integer", 17, "", "", ""},
+                     {"bigint", 19, "", "", ""},
+                     {"smallint", 15, "", "", ""},
+                     {"tinyint", 35, "", "", ""},
+                     {"varchar(12)", 37, "12", "", ""},
+                     {"character(3)", 36, "3", "", ""},
+                     {"text", 37, "", "", ""},
+                     {"decimal(9,2)", 13, "", "9", "2"},
+                     {"numeric(12)", 14, "", "12", "0"},
+                     {"real", 24, "", "", ""},
+                     {"double precision", 25, "", "", ""},
+                     {"date", 27, "", "", ""},
+                     {"time", 28, "", "", ""},
+                     {"datetime", 29, "", "", ""},
+                     {"boolean", 1, "", "", ""},
+                     {"blob", 43, "", "", ""},
+                     {"uuid", 3, "", "", ""},
+                     {"", 0, "", "", ""},
+                     {"json", 0, "", "", ""}});
+        break;
+    case Engine::PostgreSQL:
+        exec("create domain short_code as varchar(5)");
+        expectCodes({{"text", 37, "", "", ""},
+                     {"varchar(12)", 37, "12", "", ""},
+                     {"varchar", 37, "", "", ""},
+                     {"char(3)", 36, "3", "", ""},
+                     {"numeric(12,3)", 14, "", "12", "3"},
+                     {"numeric", 14, "", "", ""},
+                     {"integer", 17, "", "", ""},
+                     {"smallint", 15, "", "", ""},
+                     {"bigint", 19, "", "", ""},
+                     {"boolean", 1, "", "", ""},
+                     {"real", 24, "", "", ""},
+                     {"double precision", 25, "", "", ""},
+                     {"date", 27, "", "", ""},
+                     {"time", 28, "", "", ""},
+                     {"timestamp", 29, "", "", ""},
+                     {"timestamptz", 29, "", "", ""},
+                     {"uuid", 3, "", "", ""},
+                     {"bytea", 43, "", "", ""},
+                     {"short_code", 37, "5", "", ""},
+                     {"json", 0, "", "", ""},
+                     {"interval", 0, "", "", ""},
+                     {"integer[]", 0, "", "", ""}});
+        break;
+    case Engine::Firebird:
+        expectCodes({{"varchar(12)", 37, "12", "", ""},
+                     {"char(3)", 36, "3", "", ""},
+                     {"smallint", 15, "", "", ""},
+                     {"integer", 17, "", "", ""},
+                     {"bigint", 19, "", "", ""},
+                     {"numeric(12,3)", 14, "", "12", "3"},
+                     {"decimal(9,2)", 13, "", "9", "2"},
+                     {"numeric(4,0)", 14, "", "4", "0"},
+                     {"float", 24, "", "", ""},
+                     {"double precision", 25, "", "", ""},
+                     {"date", 27, "", "", ""},
+                     {"time", 28, "", "", ""},
+                     {"timestamp", 29, "", "", ""},
+                     {"boolean", 1, "", "", ""},
+                     {"blob sub_type 0", 43, "", "", ""},
+                     {"blob sub_type 1", 37, "", "", ""}});
+        break;
+    }
+}
+
+TEST_P(TypeCodeTest, IdentityColumnsAreMarkedAndTheirSequencesHidden) {
+    if (is(Engine::SQLite)) {
+        exec("create table ids (id integer primary key, v integer)");
+        EXPECT_TRUE(column(table("ids"), "id")->IsIdentity());
+        EXPECT_FALSE(column(table("ids"), "v")->IsIdentity());
+        return;
+    }
+    exec("create table ids (id integer generated by default as identity, v integer)");
+    auto id = column(table("ids"), "id");
+    EXPECT_TRUE(id->IsIdentity());
+    EXPECT_FALSE(id->Computed()); // values may still be given
+    EXPECT_FALSE(column(table("ids"), "v")->IsIdentity());
+    EXPECT_THAT(names(conn_->Database()->DefaultSchema()->Generators()), IsEmpty());
+    if (is(Engine::PostgreSQL)) {
+        exec("create table always (id integer generated always as identity, s serial)");
+        conn_->Database()->Refresh();
+        ASSERT_TRUE(table("always"));
+        EXPECT_TRUE(column(table("always"), "id")->Computed()); // the server refuses values
+        EXPECT_THAT(names(conn_->Database()->DefaultSchema()->Generators()), ElementsAre("always_s_seq"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, TypeCodeTest, AllEngines(), EngineParamName);
+
+} // namespace
+} // namespace kvl::test

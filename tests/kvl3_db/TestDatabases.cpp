@@ -1,0 +1,178 @@
+#include "TestDatabases.h"
+
+#include "kvl3_db/Drivers.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+
+namespace kvl::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// Unique within the machine: tests of one executable run in parallel processes.
+std::string uniqueSuffix() {
+    static std::atomic<int> counter{0};
+    return std::to_string(getpid()) + "_" + std::to_string(++counter);
+}
+
+void registerDrivers() {
+    static bool done = [] {
+        KVL_RegisterStandardDrivers();
+        return true;
+    }();
+    (void)done;
+}
+
+// Lock files of the embedded engine stay in a folder of the tests' own.
+void privateFirebirdLock() {
+    if (!env("FIREBIRD_LOCK").empty()) return;
+    fs::path lock = fs::path(testing::TempDir()) / "kvl_firebird_lock";
+    fs::create_directories(lock);
+    setenv("FIREBIRD_LOCK", lock.c_str(), 0);
+}
+
+} // namespace
+
+std::string EngineName(Engine engine) {
+    switch (engine) {
+    case Engine::SQLite:
+        return "SQLite";
+    case Engine::PostgreSQL:
+        return "PostgreSQL";
+    case Engine::Firebird:
+        return "Firebird";
+    }
+    return "?";
+}
+
+testing::internal::ParamGenerator<Engine> AllEngines() {
+    return testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::Firebird);
+}
+
+std::string EngineParamName(const testing::TestParamInfo<Engine>& info) {
+    return EngineName(info.param);
+}
+
+bool EveryEngineRequired() {
+    return env("CI") == "true";
+}
+
+TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
+    registerDrivers();
+    switch (engine) {
+    case Engine::SQLite:
+        file_ = (fs::path(testing::TempDir()) / ("kvl_db_test_" + uniqueSuffix() + ".sqlite")).string();
+        fs::remove(file_);
+        connectionString_ = "sqlite:" + file_;
+        break;
+    case Engine::PostgreSQL: {
+        std::string base = env("KVL_TEST_PG");
+        if (base.empty()) {
+            unavailable_ = "KVL_TEST_PG is not set";
+            return;
+        }
+        schema_ = "kvl_test_" + uniqueSuffix();
+        KVL_OpenConnection(base)->ExecuteCommand("CUSTOM", "create schema " + schema_);
+        // the test's schema is the session's: the first of its search path
+        connectionString_ =
+            base + (base.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema_;
+        break;
+    }
+    case Engine::Firebird: {
+        std::string base = env("KVL_TEST_FB");
+        if (base.empty()) {
+            unavailable_ = "KVL_TEST_FB is not set";
+            return;
+        }
+        privateFirebirdLock();
+        auto question = base.find('?');
+        std::string location = base.substr(0, question);
+        std::string query = question == std::string::npos ? std::string() : base.substr(question);
+        // "firebird:/path" or "firebird://host:port/path": the file starts at the first single "/"
+        auto pathStart =
+            location.rfind("firebird://", 0) == 0 ? location.find('/', 11) : location.find(':') + 1;
+        std::string prefix = location.substr(0, pathStart);
+        std::string templateFile = location.substr(pathStart);
+        file_ = (fs::path(templateFile).parent_path() / ("kvl_db_test_" + uniqueSuffix() + ".fdb")).string();
+        fs::copy_file(templateFile, file_, fs::copy_options::overwrite_existing);
+        connectionString_ = prefix + file_ + query;
+        break;
+    }
+    }
+}
+
+TTestDatabase::~TTestDatabase() {
+    try {
+        if (!schema_.empty())
+            KVL_OpenConnection(env("KVL_TEST_PG"))
+                ->ExecuteCommand("CUSTOM", "drop schema " + schema_ + " cascade");
+    } catch (...) {
+        // a schema left behind goes with the throwaway cluster
+    }
+    if (!file_.empty()) {
+        std::error_code ignored;
+        fs::remove(file_, ignored);
+    }
+}
+
+std::unique_ptr<TKVL_Connection> TTestDatabase::Open() const {
+    return KVL_OpenConnection(connectionString_);
+}
+
+void EngineTest::SetUp() {
+    db_ = std::make_unique<TTestDatabase>(GetParam());
+    if (!db_->Unavailable().empty()) {
+        if (EveryEngineRequired())
+            FAIL() << EngineName(GetParam()) << " is required here (CI=true): " << db_->Unavailable();
+        GTEST_SKIP() << db_->Unavailable();
+    }
+    conn_ = db_->Open();
+}
+
+void EngineTest::TearDown() {
+    conn_.reset();
+    db_.reset();
+}
+
+void EngineTest::exec(const std::string& sql) {
+    conn_->ExecuteCommand("CUSTOM", sql);
+}
+
+std::string EngineTest::scalar(const std::string& sql) {
+    auto other = db_->Open();
+    auto transaction = KVL_GetTransaction(*other, false);
+    auto query = KVL_GetCursor(*other, sql);
+    query->SetTransaction(transaction.get());
+    transaction->StartTransaction();
+    query->Open();
+    std::string value = query->Eof() ? std::string("<no row>") : query->FieldAsString(0);
+    query->Close();
+    transaction->Commit();
+    return value;
+}
+
+std::string EngineTest::trueLiteral() const {
+    return is(Engine::SQLite) ? "1" : "true";
+}
+
+std::string EngineTest::blobLength(const std::string& column) const {
+    return (is(Engine::SQLite) ? "length(" : "octet_length(") + column + ")";
+}
+
+} // namespace kvl::test
+
+// The Firebird client keeps what it sets up at its first attachment until the process ends.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfbclient.so\n";
+}

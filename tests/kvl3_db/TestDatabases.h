@@ -1,0 +1,60 @@
+#pragma once
+#include "kvl3_db/Ukvl_connection.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace kvl::test {
+
+enum class Engine { SQLite, PostgreSQL, Firebird };
+
+std::string EngineName(Engine engine);
+// For INSTANTIATE_TEST_SUITE_P: every engine, so that each shows under its own test names.
+testing::internal::ParamGenerator<Engine> AllEngines();
+std::string EngineParamName(const testing::TestParamInfo<Engine>& info);
+
+// A fresh, empty database for one test: a file of its own for SQLite and Firebird (a copy of
+// the prepared KVL_TEST_FB file), a schema of its own (made the session's) for PostgreSQL.
+class TTestDatabase {
+public:
+    explicit TTestDatabase(Engine engine);
+    ~TTestDatabase();
+    TTestDatabase(const TTestDatabase&) = delete;
+    TTestDatabase& operator=(const TTestDatabase&) = delete;
+
+    // Empty when the engine is not reachable; Unavailable() then says why.
+    const std::string& ConnectionString() const { return connectionString_; }
+    const std::string& Unavailable() const { return unavailable_; }
+    std::unique_ptr<TKVL_Connection> Open() const;
+
+private:
+    Engine engine_;
+    std::string connectionString_, unavailable_, file_, schema_;
+};
+
+// Whether a missing engine is a failure (CI=true) rather than a skip.
+bool EveryEngineRequired();
+
+// The fixture of the engine matrix: a test database and an open connection to it.
+class EngineTest : public testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    Engine engine() const { return GetParam(); }
+    bool is(Engine e) const { return GetParam() == e; }
+    // Runs SQL at once, outside any transaction of the test.
+    void exec(const std::string& sql);
+    // The first column of the first row of a query, read on a second connection.
+    std::string scalar(const std::string& sql);
+    // The engine's words for a value in SQL.
+    std::string trueLiteral() const;
+    std::string blobLength(const std::string& column) const;
+
+    std::unique_ptr<TTestDatabase> db_;
+    std::unique_ptr<TKVL_Connection> conn_;
+};
+
+} // namespace kvl::test

@@ -1,1 +1,0 @@
-int kvl_db_tests_placeholder;
