@@ -1,6 +1,7 @@
 #include "SqliteCatalogue.h"
 
 #include "../catalogue/Catalogue.h"
+#include "../soci/SociRows.h"
 #include "SqliteDriver.h"
 #include "base/Exceptions.h"
 #include "base/StringList.h"
@@ -39,56 +40,15 @@ TKVL_Capability TKVL_SqliteCatalogue::Capability(int code) const {
     return c;
 }
 
-namespace {
-
-std::string text(const soci::row& r, size_t i) {
-    if (r.get_indicator(i) == soci::i_null) return std::string();
-    switch (r.get_properties(i).get_data_type()) {
-    case soci::dt_integer:
-        return std::to_string(r.get<int>(i));
-    case soci::dt_long_long:
-        return std::to_string(r.get<long long>(i));
-    case soci::dt_double:
-        return std::to_string(r.get<double>(i));
-    case soci::dt_string:
-        return r.get<std::string>(i);
-    default:
-        return std::string();
-    }
-}
-
-long long number(const soci::row& r, size_t i) {
-    int64_t v = 0;
-    TryStrToInt64(text(r, i), v);
-    return v;
-}
-
-template <class F> void eachRow(soci::session& s, const std::string& sql, F f) {
-    soci::rowset<soci::row> rows = s.prepare << sql;
-    for (const auto& r : rows)
-        f(r);
-}
-
-std::string literal(const std::string& name) {
-    std::string out = "'";
-    for (char c : name) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out + "'";
-}
-
-} // namespace
-
 std::vector<TKVL_ObjectName> TKVL_SqliteCatalogue::ReadRelations() {
     std::vector<TKVL_ObjectName> out;
     try {
-        eachRow(session(),
-                "select name, type from sqlite_master where type in ('table', 'view') "
-                "and name not like 'sqlite\\_%' escape '\\' order by rowid",
-                [&](const soci::row& r) {
-                    out.push_back({text(r, 0), std::string(), text(r, 1) == "view"});
-                });
+        KVL_EachRow(session(),
+                    "select name, type from sqlite_master where type in ('table', 'view') "
+                    "and name not like 'sqlite\\_%' escape '\\' order by rowid",
+                    {}, [&](const soci::row& r) {
+                        out.push_back({KVL_RowText(r, 0), std::string(), KVL_RowText(r, 1) == "view"});
+                    });
     } catch (const EKVL_DatabaseError&) {
         throw;
     } catch (const std::exception& e) {
@@ -99,26 +59,26 @@ std::vector<TKVL_ObjectName> TKVL_SqliteCatalogue::ReadRelations() {
 
 TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
     TKVL_TableInfo info;
-    const std::string name = literal(table.Name);
+    const std::string name = KVL_SqlLiteral(table.Name);
     try {
         soci::session& s = session();
         std::map<long long, std::string> keyByPosition;
-        eachRow(s, "pragma table_xinfo(" + name + ")", [&](const soci::row& r) {
+        KVL_EachRow(s, "pragma table_xinfo(" + name + ")", {}, [&](const soci::row& r) {
             // cid, name, type, notnull, dflt_value, pk, hidden
-            long long hidden = number(r, 6);
+            long long hidden = KVL_RowNumber(r, 6);
             if (hidden == 1) return; // a virtual table's hidden column
             TKVL_ColumnInfo c;
-            c.Name = text(r, 1);
-            c.DataTypeText = text(r, 2);
+            c.Name = KVL_RowText(r, 1);
+            c.DataTypeText = KVL_RowText(r, 2);
             TKVL_SqliteType t = KVL_SqliteTypeOf(c.DataTypeText);
             c.DataTypeCode = t.Code;
             c.Length = t.Length;
             c.Precision = t.Precision;
             c.Scale = t.Scale;
-            c.NotNull = number(r, 3) != 0;
-            c.DefaultValue = text(r, 4);
+            c.NotNull = KVL_RowNumber(r, 3) != 0;
+            c.DefaultValue = KVL_RowText(r, 4);
             c.Computed = hidden == 2 || hidden == 3;
-            if (long long pk = number(r, 5); pk > 0) keyByPosition[pk] = c.Name;
+            if (long long pk = KVL_RowNumber(r, 5); pk > 0) keyByPosition[pk] = c.Name;
             info.Columns.push_back(std::move(c));
         });
         for (auto& [pos, col] : keyByPosition)
@@ -132,31 +92,31 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
         if (!info.PrimaryKeyColumns.empty()) info.PrimaryKeyName = "pk_" + table.Name;
 
         std::vector<TKVL_IndexInfo> indices;
-        eachRow(s, "pragma index_list(" + name + ")", [&](const soci::row& r) {
+        KVL_EachRow(s, "pragma index_list(" + name + ")", {}, [&](const soci::row& r) {
             TKVL_IndexInfo idx;
-            idx.Name = text(r, 1);
-            idx.Unique = number(r, 2) != 0;
+            idx.Name = KVL_RowText(r, 1);
+            idx.Unique = KVL_RowNumber(r, 2) != 0;
             indices.push_back(std::move(idx));
         });
         // index_list gives the newest index first; the catalogue lists them in creation order
         for (auto it = indices.rbegin(); it != indices.rend(); ++it) {
-            eachRow(s, "pragma index_info(" + literal(it->Name) + ")",
-                    [&](const soci::row& r) { it->Columns.push_back(text(r, 2)); });
+            KVL_EachRow(s, "pragma index_info(" + KVL_SqlLiteral(it->Name) + ")", {},
+                        [&](const soci::row& r) { it->Columns.push_back(KVL_RowText(r, 2)); });
             info.Indices.push_back(std::move(*it));
         }
 
-        eachRow(s,
-                "select name from sqlite_master where type = 'trigger' and tbl_name = " + name +
-                    " order by rowid",
-                [&](const soci::row& r) { info.Triggers.push_back(text(r, 0)); });
+        KVL_EachRow(s,
+                    "select name from sqlite_master where type = 'trigger' and tbl_name = " + name +
+                        " order by rowid",
+                    {}, [&](const soci::row& r) { info.Triggers.push_back(KVL_RowText(r, 0)); });
 
         std::map<long long, TKVL_ForeignKeyInfo> keys;
-        eachRow(s, "pragma foreign_key_list(" + name + ")", [&](const soci::row& r) {
+        KVL_EachRow(s, "pragma foreign_key_list(" + name + ")", {}, [&](const soci::row& r) {
             // id, seq, table, from, to, on_update, on_delete, match
-            auto& fk = keys[number(r, 0)];
-            fk.ReferencedTable = text(r, 2);
-            fk.Columns.push_back(text(r, 3));
-            fk.ReferencedColumns.push_back(text(r, 4));
+            auto& fk = keys[KVL_RowNumber(r, 0)];
+            fk.ReferencedTable = KVL_RowText(r, 2);
+            fk.Columns.push_back(KVL_RowText(r, 3));
+            fk.ReferencedColumns.push_back(KVL_RowText(r, 4));
         });
         for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
             auto& fk = it->second;
@@ -169,9 +129,11 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
                 // "references t" without columns means t's primary key
                 fk.ReferencedColumns.clear();
                 std::map<long long, std::string> refKey;
-                eachRow(s, "pragma table_info(" + literal(fk.ReferencedTable) + ")", [&](const soci::row& r) {
-                    if (long long pk = number(r, 5); pk > 0) refKey[pk] = text(r, 1);
-                });
+                KVL_EachRow(s, "pragma table_info(" + KVL_SqlLiteral(fk.ReferencedTable) + ")", {},
+                            [&](const soci::row& r) {
+                                if (long long pk = KVL_RowNumber(r, 5); pk > 0)
+                                    refKey[pk] = KVL_RowText(r, 1);
+                            });
                 for (auto& [pos, col] : refKey)
                     fk.ReferencedColumns.push_back(col);
             }
