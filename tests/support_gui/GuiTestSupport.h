@@ -5,8 +5,15 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QString>
 #include <functional>
 #include <memory>
+#include <ostream>
+
+// readable failure messages
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 // Processes events until done() or the timeout; the result of done() at the end.
 inline bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000) {

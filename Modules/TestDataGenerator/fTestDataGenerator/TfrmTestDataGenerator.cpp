@@ -172,7 +172,9 @@ void TfrmTestDataGenerator::tvFillerExpanding(const QModelIndex&) {
     kvl::ScreenWaitCursor();
 }
 
-void TfrmTestDataGenerator::tvFillerExpanded(const QModelIndex&) {
+void TfrmTestDataGenerator::tvFillerExpanded(const QModelIndex& node) {
+    // a hidden or not yet laid out view leaves the reading to us
+    if (FTreeModel->canFetchMore(node)) FTreeModel->fetchMore(node);
     kvl::ScreenNormalCursor();
 }
 
