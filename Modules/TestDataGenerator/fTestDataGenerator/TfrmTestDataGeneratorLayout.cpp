@@ -124,6 +124,7 @@ void TfrmTestDataGenerator::createToolbar() {
     aShuffleOnlyToFill =
         named(shuffleMenu->addAction(QStringLiteral("Tables to Generate Data for")), "aShuffleOnlyToFill");
     aShuffleOnlyToFill->setToolTip(QStringLiteral("Determine Table Order"));
+    aShuffleOnlyToFill->setIcon(shuffle->icon());
     aShuffleAll = named(shuffleMenu->addAction(QStringLiteral("All Tables")), "aShuffleAll");
     aShuffleAll->setToolTip(QStringLiteral("Determine Order For Tables to Fill"));
     aShuffleAllWithOptions =
