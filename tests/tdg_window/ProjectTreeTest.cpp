@@ -4,8 +4,11 @@
 #include "kvl3_lib/UImageList.h"
 #include "kvl3_lib/UScreenCursor.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFont>
 #include <QHeaderView>
+#include <QLabel>
 
 namespace {
 
@@ -126,6 +129,24 @@ TEST_F(WindowOnSqlite, RebuildingTheTreeForgetsTheSelection) {
     EXPECT_EQ(w.SelectedProject(), nullptr);
     ASSERT_EQ(model().rowCount(), 2);
     EXPECT_EQ(text(tableNode("orders"), Model::colName, Model::StaticTextRole), "- don't fill -");
+}
+
+TEST_F(WindowOnSqlite, TheSourceListsOfferEveryTableWithItsCatalogueObject) {
+    open();
+    for (const char* name : {"cbFloatRefTable", "cbIntegerRefTable", "cbTextRefTable", "cbGUIDRefTable"}) {
+        auto* box = control<QComboBox>(name);
+        ASSERT_EQ(box->count(), 2) << name;
+        EXPECT_EQ(box->itemText(0), "customers");
+        EXPECT_EQ(box->itemText(1), "orders");
+        auto object = box->itemData(1).value<kvl::IKVL_Ref>();
+        ASSERT_TRUE(object);
+        EXPECT_EQ(object->Name(), "orders");
+    }
+    EXPECT_EQ(control<QComboBox>("cbFloatRefTable")->view()->minimumWidth(), 300);
+    EXPECT_NE(control<QComboBox>("cbGUIDRefTable")->view()->minimumWidth(), 300);
+    // SQLite has no sequences: the lists stay empty and the labels keep their own caption
+    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->count(), 0);
+    EXPECT_EQ(control<QLabel>("lblIntGenerator")->text(), "Generator");
 }
 
 } // namespace

@@ -18,8 +18,6 @@
 #include <QTabWidget>
 #include <QTreeView>
 
-Q_DECLARE_METATYPE(kvl::IKVL_Ref)
-
 namespace {
 
 bool singleConnection(const kvl::TKVL_Connection& connection) {

@@ -4,6 +4,7 @@
 #include "kvl3_db/Ukvl_catalogue.h"
 #include "kvl3_lib/fQSFConnectionForm.h"
 
+#include <QMetaType>
 #include <QModelIndex>
 #include <memory>
 #include <string>
@@ -27,6 +28,9 @@ class TFillProject;
 class TFillProjects;
 class TFillStructureEngineVEX;
 class TFillerTreeModel;
+
+// The source lists carry the catalogue object of each table.
+Q_DECLARE_METATYPE(kvl::IKVL_Ref)
 
 // The module's window: the tables of the session's schema as a tree of tables and columns, the
 // settings of the selected table and column, the run control and its messages. Every control
