@@ -1,0 +1,187 @@
+#include "support/RecordingEngine.h"
+#include "support_gui/GuiTestSupport.h"
+
+#include "TFillThread.h"
+#include "UTFillConstants.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/Exceptions.h"
+
+#include <QPointer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// The window's side of a threaded run, as the window's handlers and its thread callbacks would
+// see it: every event is logged with the thread it ran on.
+class FillThreadRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine.AddTable("T", {{"A", "Integer", false}});
+        engine.AddTable("U", {{"X", "Integer", true}, {"Name", "Varchar", true, 20}});
+        projects.SetStructureEngine(&engine);
+        projects.CreateStructure();
+        for (int i = 0; i < projects.GetProjectCount(); ++i) {
+            TFillProject& p = *projects.getFillProject(i);
+            p.doFill = true;
+            p.Rows = 250;
+            p.RowsPerTransaction = 100;
+            for (auto& f : p.GetFillFields())
+                f->FillType = fillIncreasing;
+        }
+        installWindowHandlers();
+    }
+
+    void installWindowHandlers() {
+        projects.OnInitTableFill = [this](TFillProject* s, const std::string& table, const std::string& task,
+                                          int i, int rows) {
+            note("Init " + table + " " + task + " " + std::to_string(i) + " " + std::to_string(rows));
+            EXPECT_EQ(s->TableName, table);
+            if (failOnInit) throw kvl::Exception("handler failed");
+        };
+        projects.OnTaskUpdate = [this](TFillProject* s, const std::string& task) {
+            note("Task " + s->TableName + " " + task);
+        };
+        projects.OnFillProgress = [this](TFillProject*, int row, int errors, int, kvl::TDateTime,
+                                         kvl::TDateTime) {
+            int before = engine.Statement.Executions;
+            if (row % 100 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            // the worker stands still while the window handles the event
+            EXPECT_EQ(before, engine.Statement.Executions);
+            note("Progress " + std::to_string(row) + " " + std::to_string(errors));
+        };
+        projects.OnFillFinished = [this](TFillProject* s) { note("Finished " + s->TableName); };
+    }
+
+    void note(const std::string& text) {
+        log.push_back(text);
+        if (QThread::currentThread() != qApp->thread()) offThread.push_back(text);
+    }
+
+    // Starts the thread as the window does and waits for its termination notification.
+    void runThreaded(bool withExceptionHandler = true) {
+        auto* thread = new TFillThread(projects);
+        worker = thread;
+        if (withExceptionHandler)
+            thread->OnException = [this](const std::string& m) { note("Critical Error: " + m); };
+        thread->OnTerminate = [this](QObject* sender) {
+            EXPECT_EQ(sender, worker.data());
+            note("Filling finished");
+            terminated = true;
+        };
+        thread->Resume();
+        ASSERT_TRUE(WaitUntil([this] { return terminated; }));
+        EXPECT_TRUE(WaitUntil([this] { return worker.isNull(); })) << "the thread frees itself";
+    }
+
+    bool contains(const std::string& entry) const {
+        return std::find(log.begin(), log.end(), entry) != log.end();
+    }
+
+    RecordingEngine engine;
+    TFillProjects projects;
+    std::vector<std::string> log;
+    std::vector<std::string> offThread;
+    QPointer<TFillThread> worker;
+    bool terminated = false;
+    bool failOnInit = false;
+};
+
+TEST_F(FillThreadRun, EveryEventRunsOnTheWindowsThreadWhileTheWorkerWaits) {
+    runThreaded();
+    EXPECT_TRUE(offThread.empty()) << offThread.front();
+    EXPECT_EQ(engine.Statement.Executions, 500);
+    EXPECT_TRUE(contains("Init T Preparing 1 250"));
+    EXPECT_TRUE(contains("Progress 100 0"));
+    EXPECT_TRUE(contains("Finished T"));
+    EXPECT_TRUE(contains("Finished U"));
+    EXPECT_EQ(log.back(), "Filling finished");
+}
+
+TEST_F(FillThreadRun, TheNoticesOfInitAndTaskShowTheirOwnTaskTextsInTurn) {
+    runThreaded();
+    auto init = std::find(log.begin(), log.end(), "Init U Preparing 2 250");
+    ASSERT_NE(init, log.end());
+    auto task =
+        std::find_if(init, log.end(), [](const std::string& e) { return e.rfind("Task U ", 0) == 0; });
+    ASSERT_NE(task, log.end());
+    EXPECT_EQ(*task, "Task U Preparing insertion");
+    EXPECT_TRUE(contains("Task U Insertion started [250 rows]"));
+}
+
+TEST_F(FillThreadRun, AfterTheRunTheCollectionReportsToTheWindowDirectlyAgain) {
+    runThreaded();
+    log.clear();
+    projects.doTaskUpdate(projects.getFillProject(0), "direct");
+    projects.doFillFinished(projects.getFillProject(1));
+    EXPECT_EQ(log, (std::vector<std::string>{"Task T direct", "Finished U"}));
+}
+
+TEST_F(FillThreadRun, AHandlerThatRaisesEndsTheRunWithACriticalErrorThenFinished) {
+    failOnInit = true;
+    runThreaded();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0], "Init T Preparing 1 250");
+    EXPECT_EQ(log[log.size() - 2], "Critical Error: Error during project: T\n\rhandler failed");
+    EXPECT_EQ(log.back(), "Filling finished");
+    EXPECT_FALSE(contains("Init U Preparing 2 250")) << "no further table starts";
+    EXPECT_EQ(engine.Statement.Executions, 0);
+
+    // the handlers are the window's again after a failed run too
+    log.clear();
+    failOnInit = false;
+    projects.doInitTableFill(projects.getFillProject(1), "U", "again", 2, 1);
+    EXPECT_EQ(log, std::vector<std::string>{"Init U again 2 1"});
+}
+
+TEST_F(FillThreadRun, WithoutAnExceptionHandlerTheMessageIsDropped) {
+    failOnInit = true;
+    runThreaded(false);
+    EXPECT_EQ(log, (std::vector<std::string>{"Init T Preparing 1 250", "Filling finished"}));
+}
+
+TEST_F(FillThreadRun, AnEventWithoutAWindowHandlerStillCompletes) {
+    projects.OnFillProgress = nullptr;
+    projects.OnTaskUpdate = nullptr;
+    runThreaded();
+    EXPECT_EQ(engine.Statement.Executions, 500);
+    EXPECT_FALSE(contains("Progress 100 0"));
+    EXPECT_TRUE(contains("Finished U"));
+}
+
+TEST_F(FillThreadRun, AStopFromTheWindowEndsTheRunAfterTheCurrentTable) {
+    projects.OnFillProgress = [this](TFillProject*, int row, int, int, kvl::TDateTime, kvl::TDateTime) {
+        note("Progress " + std::to_string(row));
+        if (row == 100) projects.stopInsert();
+    };
+    runThreaded();
+    EXPECT_FALSE(contains("Init U Preparing 2 250"));
+    EXPECT_LT(engine.Statement.Executions, 250);
+    EXPECT_EQ(log.back(), "Filling finished");
+    EXPECT_TRUE(offThread.empty());
+}
+
+TEST_F(FillThreadRun, WordListsAreFilledByTheWindowOnItsThread) {
+    TFillProject& u = *projects.getFillProject(1);
+    u.GetFillFields()[1]->FillType = fillCities;
+    std::vector<TExternalDataKind> asked;
+    projects.OnExternalDataInit = [&](TExternalDataKind kind, kvl::TStringList& target) {
+        asked.push_back(kind);
+        note("External");
+        target.Add("Oslo");
+    };
+    runThreaded();
+    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
+    EXPECT_TRUE(offThread.empty());
+    ASSERT_FALSE(engine.Statement.Rows.empty());
+    EXPECT_EQ(engine.Statement.Rows.back().back().AsString(), "Oslo");
+}
+
+} // namespace
