@@ -8,7 +8,7 @@ build=${KVL_TEST_BUILD:-$here/build-test}
 bash "$here/scripts/install-deps.sh"
 
 if [ -f "$here/scripts/servers.sh" ]; then
-  trap 'bash "$here/scripts/servers.sh" stop || true' EXIT
+  trap 'bash "$here/scripts/servers.sh" stop >/dev/null 2>&1 || true' EXIT
   eval "$(bash "$here/scripts/servers.sh" start)"
 fi
 
