@@ -1,14 +1,20 @@
 #include "Demo.h"
 
 #include "UTFillConstants.h"
+#include "UTFillObject/TBoolBitFillField.h"
+#include "UTFillObject/TDateFillField.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "UTFillObject/TGUIDFillField.h"
 #include "UTFillObject/TIntegerFillField.h"
 #include "UTFillObject/TTextFillField.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
+#include "base/DateTime.h"
 #include "base/StringList.h"
 #include "base/SysUtils.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -93,18 +99,57 @@ void linkForeignKeys(TFillProject& project) {
     }
 }
 
-void setInteger(TCustomFillField& f, bool key) {
-    auto* i = dynamic_cast<TIntegerFillField*>(&f);
-    if (!i) return;
+void setInteger(TIntegerFillField& f, bool key) {
     if (key) {
-        i->FillType = fillIncreasing;
-        i->RangeFrom = 1;
-        i->StaticValue = 1;
+        f.FillType = fillIncreasing;
+        f.RangeFrom = 1;
+        f.StaticValue = 1;
         return;
     }
-    i->FillType = fillRandom;
-    i->RangeFrom = 1;
-    i->RangeTo = f.DataTypeName == "SmallInt" ? 5 : 1000;
+    f.FillType = fillRandom;
+    f.RangeFrom = 1;
+    f.RangeTo = f.DataTypeName == "SmallInt" ? 5 : 1000;
+}
+
+// Fixed bounds rather than "the last ten years": a seed then gives the same dates on any day.
+void setDate(TDateFillField& f) {
+    f.FillType = fillRandom;
+    f.DateFrom = kvl::EncodeDate(2015, 1, 1);
+    f.DateTo = kvl::EncodeDate(2025, 12, 31);
+    f.TimeFrom = 0;
+    f.TimeTo = 86399.0 / 86400.0;
+}
+
+void setText(TTextFillField& f) {
+    if (auto kind = textKinds().find(kvl::LowerCase(f.ColumnName)); kind != textKinds().end()) {
+        f.FillType = kind->second;
+        return;
+    }
+    f.FillType = fillRandomText;
+    int32_t longest = f.Size > 0 ? std::min(f.Size, 20) : 20;
+    f.LengthFrom = std::min(longest, 5);
+    f.LengthTo = longest;
+}
+
+// Every column a user could fill gets a kind by its type; computed and identity columns are
+// left to the server, BLOBs need files of the user's.
+void setColumn(TCustomFillField& f, bool key) {
+    if (f.Column && (f.Column->Computed() || f.Column->IsIdentity())) return;
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
+        setInteger(*i, key);
+    } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
+        r->FillType = fillRandom;
+        r->RangeFrom = 1;
+        r->RangeTo = 1000;
+    } else if (auto* d = dynamic_cast<TDateFillField*>(&f)) {
+        setDate(*d);
+    } else if (auto* t = dynamic_cast<TTextFillField*>(&f)) {
+        setText(*t);
+    } else if (dynamic_cast<TBoolBitFillField*>(&f)) {
+        f.FillType = fillRandom;
+    } else if (dynamic_cast<TGUIDFillField*>(&f)) {
+        f.FillType = fillGUID;
+    }
 }
 
 } // namespace
@@ -117,22 +162,27 @@ void ApplySensibleSettings(TFillProjects& projects) {
         for (auto& f : project->GetFillFields()) {
             bool inKey = f->Column && f->Column->InPrimaryKey();
             bool soleKey = inKey && key && key->Columns()->Count() == 1;
-            std::string name = kvl::LowerCase(f->ColumnName);
-            if (dynamic_cast<TIntegerFillField*>(f.get()))
-                setInteger(*f, soleKey || name == "line_no");
-            else if (auto kind = textKinds().find(name);
-                     kind != textKinds().end() && dynamic_cast<TTextFillField*>(f.get()))
-                f->FillType = kind->second;
-            if (!f->Nullable || inKey) continue;
+            setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no");
+            if (!f->Nullable || inKey || f->FillType == fillNothing) continue;
             f->IncludeNulls = true;
             f->NullPercentage = 5;
         }
         linkForeignKeys(*project);
-        if (project->TableName == "orders")
-            for (auto& f : project->GetFillFields())
-                if (f->ColumnName == "status") {
-                    f->FillType = fillList;
-                    f->ListValues.SetText("new\npaid\nshipped\ncancelled");
-                }
+    }
+}
+
+void ApplyDemoSettings(TFillProjects& projects, int32_t rows) {
+    ApplySensibleSettings(projects);
+    const std::map<std::string, double> share = {{"customers", 0.2}, {"addresses", 0.3},   {"products", 0.05},
+                                                 {"orders", 0.5},    {"order_lines", 1.0}, {"reviews", 0.3}};
+    for (TFillProject* p : projects.Projects) {
+        if (auto s = share.find(p->TableName); s != share.end())
+            p->Rows = std::max(1, static_cast<int32_t>(rows * s->second));
+        if (p->TableName != "orders") continue;
+        for (auto& f : p->GetFillFields())
+            if (f->ColumnName == "status") {
+                f->FillType = fillList;
+                f->ListValues.SetText("new\npaid\nshipped\ncancelled");
+            }
     }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 class TFillProjects;
@@ -9,3 +10,7 @@ void CreateDemoSchema(const std::string& fileName);
 // Settings a user would otherwise click through: keys numbered, foreign keys drawn from the
 // referenced column, columns named like e-mail, first name, city ... filled with those kinds.
 void ApplySensibleSettings(TFillProjects& projects);
+
+// The sensible settings plus what the demo schema's CHECK constraints ask for; rows is the
+// size of the largest table, the others in proportion.
+void ApplyDemoSettings(TFillProjects& projects, int32_t rows);
