@@ -40,16 +40,23 @@ TConsoleRun::TConsoleRun(TFillProjects& projects, const kvl::TKVL_Settings& sett
         lastShown_ = {};
         std::cout << kvl::Format("%s: %d rows", {table, rows}) << (terminal_ ? "" : "\n") << std::flush;
     };
+    // the progress lines already carry the counts of the commits
     projects_.OnTaskUpdate = [this](TFillProject* p, const std::string& task) {
-        if (!terminal_) std::cout << (p ? p->TableName + ": " : std::string()) << task << "\n";
+        if (terminal_ || task.rfind("Committing data", 0) == 0) return;
+        std::cout << (p ? p->TableName + ": " : std::string()) << task << std::endl;
     };
     projects_.OnFillProgress = [this](TFillProject* p, int row, int errors, int rate, kvl::TDateTime,
                                       kvl::TDateTime needed) { progress(p, row, errors, rate, needed); };
     projects_.OnFillFinished = [this](TFillProject* p) {
         if (terminal_) std::cout << "\r\033[K";
+        // a stopped table reports before its counts are stored; the summary has them
+        if (p->StopRequested) {
+            std::cout << p->TableName << ": stopped after the row in progress\n";
+            return;
+        }
         std::cout << kvl::Format("%s: %d inserted, %d failed",
                                  {p->TableName, p->Statistics.RowsInserted, p->Statistics.ErrorCount})
-                  << "\n";
+                  << std::endl;
     };
 }
 
@@ -69,7 +76,7 @@ void TConsoleRun::progress(TFillProject* p, int row, int errors, int rate, kvl::
     if (terminal_)
         std::cout << "\r\033[K" << line << std::flush;
     else
-        std::cout << line << "\n";
+        std::cout << line << std::endl;
 }
 
 bool TConsoleRun::Run() {

@@ -24,16 +24,19 @@ void seed(const TOptions& o) {
         kvl::Randomize();
 }
 
-// Owner-qualified names keep their owner, so that tables of two schemas never share a log.
-std::string logName(const TFillProject& p) {
-    return (p.TableOwner.empty() ? p.TableName : p.TableOwner + "." + p.TableName) + ".log";
+// TABLE.log; the owner joins the name only when two schemas fill a table of that name.
+std::string logName(const TFillProjects& projects, const TFillProject& p) {
+    for (TFillProject* other : projects.Projects)
+        if (other != &p && other->doFill && other->TableName == p.TableName && !p.TableOwner.empty())
+            return p.TableOwner + "." + p.TableName + ".log";
+    return p.TableName + ".log";
 }
 
 void writeLogs(const TFillProjects& projects, const std::string& dir) {
     fs::create_directories(dir);
     for (TFillProject* p : projects.Projects)
         if (p->doFill && !p->Statistics.Log.IsEmpty())
-            p->Statistics.Log.SaveToFile((fs::path(dir) / logName(*p)).string());
+            p->Statistics.Log.SaveToFile((fs::path(dir) / logName(projects, *p)).string());
     std::cout << "Error logs: " << fs::absolute(dir).string() << "\n";
 }
 
