@@ -18,10 +18,30 @@
 #include <filesystem>
 #include <map>
 
-void CreateDemoSchema(const std::string& fileName) {
-    std::filesystem::remove(fileName);
-    auto connection = kvl::KVL_OpenConnection("sqlite:" + fileName);
-    const char* statements[] = {
+namespace {
+
+const char* const kDemoTables[] = {"reviews", "order_lines", "orders", "products", "addresses", "customers"};
+
+// A server database keeps its other tables; only the demo's own are dropped, children first.
+void dropDemoTables(kvl::TKVL_Connection& connection) {
+    for (const char* table : kDemoTables) {
+        try {
+            connection.ExecuteCommand("CUSTOM", std::string("drop table ") + table);
+        } catch (const std::exception&) {
+            // not there yet
+        }
+    }
+}
+
+} // namespace
+
+void CreateDemoSchema(const std::string& connectionString) {
+    bool sqlite = connectionString.rfind("sqlite:", 0) == 0;
+    if (sqlite) std::filesystem::remove(connectionString.substr(7));
+    auto connection = kvl::KVL_OpenConnection(connectionString);
+    if (!sqlite) dropDemoTables(*connection);
+    const std::string timestamp = sqlite ? "datetime" : "timestamp";
+    const std::string statements[] = {
         "create table customers (id integer primary key, first_name varchar(30) not null, "
         "last_name varchar(40) not null, email varchar(80) unique, phone varchar(30), country varchar(60), "
         "born date, credit_limit decimal(10,2) default 0 check (credit_limit >= 0), "
@@ -33,9 +53,11 @@ void CreateDemoSchema(const std::string& fileName) {
         "name varchar(60) not null, price decimal(10,2) not null default 9.99 check (price > 0), "
         "stock integer not null check (stock >= 0))",
         "create table orders (id integer primary key, customer_id integer not null references customers(id), "
-        "address_id integer references addresses(id), ordered_at datetime not null default "
-        "current_timestamp, "
-        "status varchar(12) not null check (status in ('new', 'paid', 'shipped', 'cancelled')))",
+        "address_id integer references addresses(id), ordered_at " +
+            timestamp +
+            " not null default "
+            "current_timestamp, "
+            "status varchar(12) not null check (status in ('new', 'paid', 'shipped', 'cancelled')))",
         "create table order_lines (order_id integer not null references orders(id), line_no integer not "
         "null, "
         "product_id integer not null references products(id), quantity integer not null check (quantity > "
@@ -47,7 +69,7 @@ void CreateDemoSchema(const std::string& fileName) {
         "comment varchar(200))",
         "create index orders_customer on orders(customer_id)",
     };
-    for (const char* sql : statements)
+    for (const std::string& sql : statements)
         connection->ExecuteCommand("CUSTOM", sql);
 }
 

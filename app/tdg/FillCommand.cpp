@@ -110,14 +110,21 @@ int FillCommand(const TOptions& o) {
 }
 
 int DemoCommand(const TOptions& o) {
-    o.Check({{"db", "rows", "seed", "log-dir"}, {}, {}});
+    o.Check({{"db", "connect", "rows", "seed", "log-dir"}, {}, {}});
+    if (o.Has("db") && o.Has("connect")) throw EUsageError("demo takes --db or --connect, not both");
     if (o.Has("seed")) o.Seed();
-    std::string db = o.Text("db", "tdg-demo.sqlite");
     int32_t rows = o.Count("rows", 10000);
-    CreateDemoSchema(db);
-    TSession session("sqlite:" + db);
+    std::string uri = o.Has("connect") ? o.Text("connect") : "sqlite:" + o.Text("db", "tdg-demo.sqlite");
+    std::string shown = HidePassword(uri);
+    try {
+        CreateDemoSchema(uri);
+    } catch (const std::exception& e) {
+        throw EUsageError("cannot create the demo tables in " + shown + ": " + e.what());
+    }
+    TSession session(uri);
     ApplyDemoSettings(session.Projects(), rows);
     session.Projects().ShuffleTables(tsmAll);
-    std::cout << "Filling " << fs::absolute(db).string() << "\n";
+    std::cout << "Filling "
+              << (o.Has("connect") ? shown : fs::absolute(o.Text("db", "tdg-demo.sqlite")).string()) << "\n";
     return runAndReport(session.Projects(), o);
 }

@@ -19,10 +19,12 @@ const char* kUsage =
 Fills the tables of an SQL database with generated rows.
 
 Commands:
-  demo  [--db FILE] [--rows N] [--seed N] [--log-dir DIR]
-        Creates an SQLite demo database of related tables (customers, addresses,
-        products, orders, order lines, reviews), fills it with guessed settings and
-        prints a summary per table.
+  demo  [--db FILE | --connect URI] [--rows N] [--seed N] [--log-dir DIR]
+        Creates an SQLite demo database (default tdg-demo.sqlite) of related tables
+        (customers, addresses, products, orders, order_lines, reviews), fills it with
+        guessed settings (order_lines gets N rows, default 10000, the others fewer) and
+        prints a summary per table. With --connect the six tables are dropped and
+        created anew in that database.
   init  --connect URI -o FILE.tdg [--rows N]
         Reads the schema and writes a project file that fills every table with N rows
         (default 1000) with the settings guessed below, tables in foreign-key order.
