@@ -17,6 +17,6 @@ for (const [kind, make] of Object.entries(kinds)) {
   const start = process.hrtime.bigint();
   for (let i = 0; i < count; i++) sink += make() ? 1 : 0;
   const seconds = Number(process.hrtime.bigint() - start) / 1e9;
-  console.log(`${kind} ${Math.round(count / seconds)}`);
+  console.log(`${kind} ${Math.round(count / seconds)} ${make()}`);
 }
 if (sink < 0) console.log(sink);

@@ -37,7 +37,7 @@ TConsoleRun::TConsoleRun(TFillProjects& projects, const kvl::TKVL_Settings& sett
     };
     projects_.OnInitTableFill = [this](TFillProject*, const std::string& table, const std::string&, int,
                                        int rows) {
-        lastShown_ = {};
+        lastShown_ = std::chrono::steady_clock::now();
         std::cout << kvl::Format("%s: %d rows", {table, rows}) << (terminal_ ? "" : "\n") << std::flush;
     };
     // the progress lines already carry the counts of the commits

@@ -91,8 +91,9 @@ bool ReportCheck(TSession& session) {
         CheckProjects(session.Projects(), [&](const TFillProject& p) { return session.CountRows(p); });
     for (const auto& f : findings)
         std::cout << f.Line() << "\n";
-    int tables = session.Projects().GetProjectToFillCount();
-    if (findings.empty()) std::cout << "Check: no problems in " << tables << " tables to fill.\n";
+    int count = session.Projects().GetProjectToFillCount();
+    std::string tables = std::to_string(count) + (count == 1 ? " table" : " tables");
+    if (findings.empty()) std::cout << "Check: no problems found (" << tables << " to fill).\n";
     return !HasErrors(findings);
 }
 

@@ -1,5 +1,6 @@
 #include "TdgProcess.h"
 #include "kvl3_db/TestDatabases.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -292,6 +293,31 @@ TEST(TdgDemo, FillsTheSixTablesInProportionAndWritesTheirLogs) {
     EXPECT_THAT(r.out, HasSubstr("order_lines"));
     EXPECT_THAT(r.out, HasSubstr("Rows/s"));
     fs::remove(db);
+    fs::remove_all(logs);
+}
+
+TEST(TdgDemo, BuildsTheDemoTablesOnAServerAndFillsThem) {
+    kvl::test::TTestDatabase db(Engine::PostgreSQL);
+    if (!db.Unavailable().empty()) {
+        if (kvl::test::EveryEngineRequired()) FAIL() << "PostgreSQL is required here (CI=true)";
+        GTEST_SKIP() << db.Unavailable();
+    }
+    std::string logs = TempPath("demo_logs", "");
+    for (int run = 0; run < 2; ++run) { // the second run replaces the first one's tables
+        auto r = Tdg(
+            {"demo", "--connect", db.ConnectionString(), "--rows", "100", "--seed", "3", "--log-dir", logs});
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+    }
+    auto conn = db.Open();
+    auto transaction = kvl::KVL_GetTransaction(*conn, false);
+    auto query =
+        kvl::KVL_GetCursor(*conn, "select (select count(*) from order_lines) || '/' || "
+                                  "(select count(*) from orders) || '/' || (select count(*) from customers)");
+    query->SetTransaction(transaction.get());
+    transaction->StartTransaction();
+    query->Open();
+    EXPECT_EQ(query->FieldAsString(0), "100/50/20");
+    transaction->Commit();
     fs::remove_all(logs);
 }
 
