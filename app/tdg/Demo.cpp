@@ -50,13 +50,12 @@ void CreateDemoSchema(const std::string& connectionString) {
         "customers(id), "
         "street varchar(80) not null, city varchar(60) not null, country varchar(60))",
         "create table products (id integer primary key, code varchar(20) not null unique, "
-        "name varchar(60) not null, price decimal(10,2) not null default 9.99 check (price > 0), "
+        "name varchar(60) not null, price decimal(10,2) default 9.99 not null check (price > 0), "
         "stock integer not null check (stock >= 0))",
         "create table orders (id integer primary key, customer_id integer not null references customers(id), "
         "address_id integer references addresses(id), ordered_at " +
             timestamp +
-            " not null default "
-            "current_timestamp, "
+            " default current_timestamp not null, "
             "status varchar(12) not null check (status in ('new', 'paid', 'shipped', 'cancelled')))",
         "create table order_lines (order_id integer not null references orders(id), line_no integer not "
         "null, "
@@ -66,7 +65,7 @@ void CreateDemoSchema(const std::string& connectionString) {
         "create table reviews (id integer primary key, product_id integer not null references products(id), "
         "customer_id integer references customers(id), stars smallint not null check (stars between 1 and "
         "5), "
-        "comment varchar(200))",
+        "remark varchar(200))",
         "create index orders_customer on orders(customer_id)",
     };
     for (const std::string& sql : statements)
@@ -198,11 +197,13 @@ void ApplyDemoSettings(TFillProjects& projects, int32_t rows) {
     const std::map<std::string, double> share = {{"customers", 0.2}, {"addresses", 0.3},   {"products", 0.05},
                                                  {"orders", 0.5},    {"order_lines", 1.0}, {"reviews", 0.3}};
     for (TFillProject* p : projects.Projects) {
-        if (auto s = share.find(p->TableName); s != share.end())
+        // servers that fold names to upper case report ORDERS for orders
+        std::string table = kvl::LowerCase(p->TableName);
+        if (auto s = share.find(table); s != share.end())
             p->Rows = std::max(1, static_cast<int32_t>(rows * s->second));
-        if (p->TableName != "orders") continue;
+        if (table != "orders") continue;
         for (auto& f : p->GetFillFields())
-            if (f->ColumnName == "status") {
+            if (kvl::SameText(f->ColumnName, "status")) {
                 f->FillType = fillList;
                 f->ListValues.SetText("new\npaid\nshipped\ncancelled");
             }
