@@ -1,4 +1,5 @@
 #include "Console.h"
+#include "Options.h"
 
 #include "ExternalData/ExternalDataReader.h"
 #include "UTFillConstants.h"
@@ -86,7 +87,7 @@ bool TConsoleRun::Run() {
     } catch (const std::exception& e) {
         if (terminal_) std::cout << "\r\033[K";
         std::cout << std::flush;
-        std::cerr << "tdg: " << e.what() << "\n";
+        std::cerr << "tdg: " << OneLine(e.what()) << "\n";
         failed_ = true;
     }
     return !failed_;

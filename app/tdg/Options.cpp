@@ -97,3 +97,9 @@ std::vector<std::string> TOptions::List(const std::string& name) const {
     }
     return items;
 }
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n' || c == '\r') c = ' ';
+    return kvl::Trim(text);
+}

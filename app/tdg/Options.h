@@ -20,6 +20,10 @@ class EUsageError : public kvl::Exception {
     using Exception::Exception;
 };
 
+// A message as one line: "Error during project: T" LF CR "message" and the multi-line texts of
+// client libraries read better so, and scripts can take the first line of stderr.
+std::string OneLine(std::string text);
+
 // The command word and its options, checked against what the command accepts.
 class TOptions {
 public:

@@ -83,13 +83,6 @@ const std::map<std::string, TCommand>& commands() {
     return all;
 }
 
-// "Error during project: T" LF CR "message": one line on a terminal reads better.
-std::string oneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\n' || c == '\r') c = ' ';
-    return text;
-}
-
 int run(const std::vector<std::string>& args) {
     TOptions o = TOptions::Parse(args);
     if (o.Help()) {
@@ -116,10 +109,10 @@ int main(int argc, char** argv) {
     try {
         return run(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const EUsageError& e) {
-        std::cerr << "tdg: " << oneLine(e.what()) << "\n";
+        std::cerr << "tdg: " << OneLine(e.what()) << "\n";
         return exitUsage;
     } catch (const std::exception& e) {
-        std::cerr << "tdg: " << oneLine(e.what()) << "\n";
+        std::cerr << "tdg: " << OneLine(e.what()) << "\n";
         return exitFailed;
     }
 }

@@ -188,6 +188,17 @@ TEST_P(TdgCliTest, FillRunsTheCheckFirstAndWritesNothingOnAnError) {
     EXPECT_FALSE(fs::exists(logs_));
 }
 
+TEST_P(TdgCliTest, ATableThatCannotRunEndsTheRunWithStatusOne) {
+    init();
+    auto r = fill({"--only", "codes,child", "--rows", "5", "--no-check"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr("Error during project: child"));
+    EXPECT_EQ(lineCount(r.err), 1) << r.err;
+    EXPECT_EQ(rows("codes"), 5) << "the tables before the failed one keep their rows";
+    EXPECT_EQ(rows("child"), 0);
+    EXPECT_THAT(r.out, HasSubstr("Table "));
+}
+
 TEST_P(TdgCliTest, OrderPutsReferencedTablesFirstAndWritesTheProject) {
     init();
     EditProject(project_, "child", "", {{"SEQUENCE", "1"}});
