@@ -40,6 +40,13 @@ void writeLogs(const TFillProjects& projects, const std::string& dir) {
     std::cout << "Error logs: " << fs::absolute(dir).string() << "\n";
 }
 
+// A table stopped in its row loop ends its log without the summary, and without reactivating
+// what it deactivated.
+bool stoppedMidway(const TFillProject& p) {
+    const auto& log = p.Statistics.Log;
+    return !log.IsEmpty() && log.IndexOf("************* End of Error Section ************") < 0;
+}
+
 int runAndReport(TFillProjects& projects, const TOptions& o) {
     seed(o);
     TConsoleRun run(projects, kvl::TKVL_Settings::FromEnvironment(TDG_DEFAULT_DATA_DIR));
@@ -54,6 +61,9 @@ int runAndReport(TFillProjects& projects, const TOptions& o) {
     writeLogs(projects, o.Text("log-dir", "."));
     if (!stopped) return ok ? exitOk : exitFailed;
     std::cout << "Stopped: the rows inserted above are committed; no further table was started.\n";
+    for (TFillProject* p : projects.Projects)
+        if (p->doFill && stoppedMidway(*p) && (p->DisableIndices || p->DisableTriggers))
+            std::cout << p->TableName << ": its indices and triggers may still be deactivated.\n";
     return exitStopped;
 }
 

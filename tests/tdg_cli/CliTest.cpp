@@ -215,6 +215,7 @@ TEST_P(TdgCliTest, OrderPutsReferencedTablesFirstAndWritesTheProject) {
 
 TEST_P(TdgCliTest, CtrlCStopsAfterTheRowInProgressAndKeepsWhatLanded) {
     init();
+    EditProject(project_, "parent", "", {{"DISABLE_INDICES", "1"}});
     TTdgProcess p({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_, "--only", "parent",
                    "--rows", "10000000", "--no-check"});
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -231,6 +232,7 @@ TEST_P(TdgCliTest, CtrlCStopsAfterTheRowInProgressAndKeepsWhatLanded) {
     EXPECT_LT(landed, 10000000);
     EXPECT_THAT(r.out, testing::ContainsRegex("\nparent +" + std::to_string(landed) + " "));
     EXPECT_TRUE(fs::exists(logs_ + "/parent.log"));
+    EXPECT_THAT(r.out, HasSubstr("parent: its indices and triggers may still be deactivated"));
 }
 
 TEST_P(TdgCliTest, ArgumentErrorsAreOneLineWithStatusTwo) {
