@@ -1,21 +1,47 @@
 #include "Demo.h"
 
 #include "UTFillConstants.h"
+#include "UTFillObject/TBoolBitFillField.h"
+#include "UTFillObject/TDateFillField.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "UTFillObject/TGUIDFillField.h"
 #include "UTFillObject/TIntegerFillField.h"
 #include "UTFillObject/TTextFillField.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
+#include "base/DateTime.h"
 #include "base/StringList.h"
 #include "base/SysUtils.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
-void CreateDemoSchema(const std::string& fileName) {
-    std::filesystem::remove(fileName);
-    auto connection = kvl::KVL_OpenConnection("sqlite:" + fileName);
-    const char* statements[] = {
+namespace {
+
+const char* const kDemoTables[] = {"reviews", "order_lines", "orders", "products", "addresses", "customers"};
+
+// A server database keeps its other tables; only the demo's own are dropped, children first.
+void dropDemoTables(kvl::TKVL_Connection& connection) {
+    for (const char* table : kDemoTables) {
+        try {
+            connection.ExecuteCommand("CUSTOM", std::string("drop table ") + table);
+        } catch (const std::exception&) {
+            // not there yet
+        }
+    }
+}
+
+} // namespace
+
+void CreateDemoSchema(const std::string& connectionString) {
+    bool sqlite = connectionString.rfind("sqlite:", 0) == 0;
+    if (sqlite) std::filesystem::remove(connectionString.substr(7));
+    auto connection = kvl::KVL_OpenConnection(connectionString);
+    if (!sqlite) dropDemoTables(*connection);
+    const std::string timestamp = sqlite ? "datetime" : "timestamp";
+    const std::string statements[] = {
         "create table customers (id integer primary key, first_name varchar(30) not null, "
         "last_name varchar(40) not null, email varchar(80) unique, phone varchar(30), country varchar(60), "
         "born date, credit_limit decimal(10,2) default 0 check (credit_limit >= 0), "
@@ -24,12 +50,13 @@ void CreateDemoSchema(const std::string& fileName) {
         "customers(id), "
         "street varchar(80) not null, city varchar(60) not null, country varchar(60))",
         "create table products (id integer primary key, code varchar(20) not null unique, "
-        "name varchar(60) not null, price decimal(10,2) not null default 9.99 check (price > 0), "
+        "name varchar(60) not null, price decimal(10,2) default 9.99 not null check (price > 0), "
         "stock integer not null check (stock >= 0))",
         "create table orders (id integer primary key, customer_id integer not null references customers(id), "
-        "address_id integer references addresses(id), ordered_at datetime not null default "
-        "current_timestamp, "
-        "status varchar(12) not null check (status in ('new', 'paid', 'shipped', 'cancelled')))",
+        "address_id integer references addresses(id), ordered_at " +
+            timestamp +
+            " default current_timestamp not null, "
+            "status varchar(12) not null check (status in ('new', 'paid', 'shipped', 'cancelled')))",
         "create table order_lines (order_id integer not null references orders(id), line_no integer not "
         "null, "
         "product_id integer not null references products(id), quantity integer not null check (quantity > "
@@ -38,10 +65,10 @@ void CreateDemoSchema(const std::string& fileName) {
         "create table reviews (id integer primary key, product_id integer not null references products(id), "
         "customer_id integer references customers(id), stars smallint not null check (stars between 1 and "
         "5), "
-        "comment varchar(200))",
+        "remark varchar(200))",
         "create index orders_customer on orders(customer_id)",
     };
-    for (const char* sql : statements)
+    for (const std::string& sql : statements)
         connection->ExecuteCommand("CUSTOM", sql);
 }
 
@@ -93,18 +120,57 @@ void linkForeignKeys(TFillProject& project) {
     }
 }
 
-void setInteger(TCustomFillField& f, bool key) {
-    auto* i = dynamic_cast<TIntegerFillField*>(&f);
-    if (!i) return;
+void setInteger(TIntegerFillField& f, bool key) {
     if (key) {
-        i->FillType = fillIncreasing;
-        i->RangeFrom = 1;
-        i->StaticValue = 1;
+        f.FillType = fillIncreasing;
+        f.RangeFrom = 1;
+        f.StaticValue = 1;
         return;
     }
-    i->FillType = fillRandom;
-    i->RangeFrom = 1;
-    i->RangeTo = f.DataTypeName == "SmallInt" ? 5 : 1000;
+    f.FillType = fillRandom;
+    f.RangeFrom = 1;
+    f.RangeTo = f.DataTypeName == "SmallInt" ? 5 : 1000;
+}
+
+// Fixed bounds rather than "the last ten years": a seed then gives the same dates on any day.
+void setDate(TDateFillField& f) {
+    f.FillType = fillRandom;
+    f.DateFrom = kvl::EncodeDate(2015, 1, 1);
+    f.DateTo = kvl::EncodeDate(2025, 12, 31);
+    f.TimeFrom = 0;
+    f.TimeTo = 86399.0 / 86400.0;
+}
+
+void setText(TTextFillField& f) {
+    if (auto kind = textKinds().find(kvl::LowerCase(f.ColumnName)); kind != textKinds().end()) {
+        f.FillType = kind->second;
+        return;
+    }
+    f.FillType = fillRandomText;
+    int32_t longest = f.Size > 0 ? std::min(f.Size, 20) : 20;
+    f.LengthFrom = std::min(longest, 5);
+    f.LengthTo = longest;
+}
+
+// Every column a user could fill gets a kind by its type; computed and identity columns are
+// left to the server, BLOBs need files of the user's.
+void setColumn(TCustomFillField& f, bool key) {
+    if (f.Column && (f.Column->Computed() || f.Column->IsIdentity())) return;
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
+        setInteger(*i, key);
+    } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
+        r->FillType = fillRandom;
+        r->RangeFrom = 1;
+        r->RangeTo = 1000;
+    } else if (auto* d = dynamic_cast<TDateFillField*>(&f)) {
+        setDate(*d);
+    } else if (auto* t = dynamic_cast<TTextFillField*>(&f)) {
+        setText(*t);
+    } else if (dynamic_cast<TBoolBitFillField*>(&f)) {
+        f.FillType = fillRandom;
+    } else if (dynamic_cast<TGUIDFillField*>(&f)) {
+        f.FillType = fillGUID;
+    }
 }
 
 } // namespace
@@ -117,22 +183,29 @@ void ApplySensibleSettings(TFillProjects& projects) {
         for (auto& f : project->GetFillFields()) {
             bool inKey = f->Column && f->Column->InPrimaryKey();
             bool soleKey = inKey && key && key->Columns()->Count() == 1;
-            std::string name = kvl::LowerCase(f->ColumnName);
-            if (dynamic_cast<TIntegerFillField*>(f.get()))
-                setInteger(*f, soleKey || name == "line_no");
-            else if (auto kind = textKinds().find(name);
-                     kind != textKinds().end() && dynamic_cast<TTextFillField*>(f.get()))
-                f->FillType = kind->second;
-            if (!f->Nullable || inKey) continue;
+            setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no");
+            if (!f->Nullable || inKey || f->FillType == fillNothing) continue;
             f->IncludeNulls = true;
             f->NullPercentage = 5;
         }
         linkForeignKeys(*project);
-        if (project->TableName == "orders")
-            for (auto& f : project->GetFillFields())
-                if (f->ColumnName == "status") {
-                    f->FillType = fillList;
-                    f->ListValues.SetText("new\npaid\nshipped\ncancelled");
-                }
+    }
+}
+
+void ApplyDemoSettings(TFillProjects& projects, int32_t rows) {
+    ApplySensibleSettings(projects);
+    const std::map<std::string, double> share = {{"customers", 0.2}, {"addresses", 0.3},   {"products", 0.05},
+                                                 {"orders", 0.5},    {"order_lines", 1.0}, {"reviews", 0.3}};
+    for (TFillProject* p : projects.Projects) {
+        // servers that fold names to upper case report ORDERS for orders
+        std::string table = kvl::LowerCase(p->TableName);
+        if (auto s = share.find(table); s != share.end())
+            p->Rows = std::max(1, static_cast<int32_t>(rows * s->second));
+        if (table != "orders") continue;
+        for (auto& f : p->GetFillFields())
+            if (kvl::SameText(f->ColumnName, "status")) {
+                f->FillType = fillList;
+                f->ListValues.SetText("new\npaid\nshipped\ncancelled");
+            }
     }
 }

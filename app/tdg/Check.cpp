@@ -1,0 +1,188 @@
+#include "Check.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/TBlobFillField.h"
+#include "UTFillObject/TBoolBitFillField.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillObject/TTextFillField.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/Format.h"
+#include "base/StringList.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace fs = std::filesystem;
+
+std::string TFinding::Line() const {
+    std::string where = Column.empty() ? Table : Table + "." + Column;
+    return (Error ? "error: " : "warning: ") + where + ": " + Text;
+}
+
+bool HasErrors(const std::vector<TFinding>& findings) {
+    return std::any_of(findings.begin(), findings.end(), [](const TFinding& f) { return f.Error; });
+}
+
+namespace {
+
+int64_t linesOf(const std::string& fileName) {
+    std::ifstream in(fileName);
+    int64_t n = 0;
+    for (std::string line; std::getline(in, line);)
+        ++n;
+    return n;
+}
+
+// How many different values the settings can give, when that is bounded by a range, a list or
+// a file; nothing when the kind makes its values freely (names, counters, random text).
+std::optional<int64_t> valuePool(TCustomFillField& f) {
+    if (f.FillType == fillFixed) return 1;
+    if (f.FillType == fillList) return f.ListValues.Count();
+    if (dynamic_cast<TBoolBitFillField*>(&f) && f.FillType == fillRandom) return 2;
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f); i && f.FillType == fillRandom)
+        return std::abs(static_cast<int64_t>(i->RangeTo) - i->RangeFrom) + 1;
+    if (auto* t = dynamic_cast<TTextFillField*>(&f); t && f.FillType == fillRandom && fs::exists(t->FileName))
+        return linesOf(t->FileName);
+    return std::nullopt;
+}
+
+// Columns whose values must differ from row to row: a one-column primary key or unique index.
+std::vector<std::string> uniqueColumns(TFillProject& project) {
+    std::vector<std::string> names;
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    if (!table) return names;
+    if (auto key = table->PrimaryKey(); key && key->Columns()->Count() == 1)
+        names.push_back(key->Columns()->Get(0)->Name());
+    if (auto indices = table->Indices())
+        for (const auto& item : *indices) {
+            auto index = kvl::Supports<kvl::IKVL_Index>(item);
+            if (index && index->Unique() && index->ColumnNames().size() == 1)
+                names.push_back(index->ColumnNames()[0]);
+        }
+    return names;
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& n) { return kvl::SameText(n, name); });
+}
+
+class TChecker {
+public:
+    TChecker(TFillProjects& projects, const std::function<int64_t(const TFillProject&)>& rowsOf)
+        : projects_(projects), rowsOf_(rowsOf) {}
+
+    std::vector<TFinding> Run() {
+        for (int i = 0; i < projects_.GetProjectCount(); ++i) {
+            TFillProject* p = projects_.getFillProject(i);
+            if (p->doFill) checkProject(*p, i);
+        }
+        return std::move(findings_);
+    }
+
+private:
+    void add(bool error, const TFillProject& p, const std::string& column, const std::string& text) {
+        findings_.push_back({error, p.TableName, column, text});
+    }
+
+    void checkProject(TFillProject& p, int position) {
+        if (!p.validateProjectNoFill()) {
+            add(true, p, "", "no column is filled");
+            return;
+        }
+        auto unique = uniqueColumns(p);
+        for (auto& f : p.GetFillFields()) {
+            if (f->FillType == fillNothing) {
+                if (!f->Nullable && !f->HasDefault && !(f->Column && f->Column->IsIdentity()))
+                    add(false, p, f->ColumnName, "NOT NULL column left unfilled and without a default");
+                continue;
+            }
+            checkPool(p, *f, contains(unique, f->ColumnName));
+            checkNulls(p, *f);
+            checkFixedLength(p, *f);
+            checkFiles(p, *f);
+            if (f->FillType == fillReferential && !dynamic_cast<TBlobFillField*>(f.get()))
+                checkReference(p, *f, position);
+        }
+    }
+
+    void checkPool(TFillProject& p, TCustomFillField& f, bool unique) {
+        if (!unique || p.Rows <= 1) return;
+        auto pool = valuePool(f);
+        if (!pool || *pool >= p.Rows) return;
+        add(true, p, f.ColumnName,
+            kvl::Format("unique column, but its settings give only %d different values for %d rows",
+                        {static_cast<long long>(*pool), p.Rows}));
+    }
+
+    void checkNulls(TFillProject& p, TCustomFillField& f) {
+        if (f.Nullable || !f.IncludeNulls || f.NullPercentage <= 0) return;
+        add(false, p, f.ColumnName,
+            kvl::Format("NOT NULL column with a NULL share of %d%%; it is filled without NULLs",
+                        {f.NullPercentage}));
+    }
+
+    void checkFixedLength(TFillProject& p, TCustomFillField& f) {
+        auto* t = dynamic_cast<TTextFillField*>(&f);
+        if (!t || f.FillType != fillFixed || f.Size <= 0) return;
+        if (static_cast<int64_t>(t->StaticValue.size()) <= f.Size) return;
+        add(true, p, f.ColumnName,
+            kvl::Format("fixed value of %d characters is longer than the column (%d)",
+                        {static_cast<long long>(t->StaticValue.size()), f.Size}));
+    }
+
+    void checkFiles(TFillProject& p, TCustomFillField& f) {
+        if (auto* t = dynamic_cast<TTextFillField*>(&f);
+            t && f.FillType == fillRandom && !fs::exists(t->FileName))
+            add(true, p, f.ColumnName, "value file \"" + t->FileName + "\" not found");
+        auto* b = dynamic_cast<TBlobFillField*>(&f);
+        if (!b) return;
+        if (f.FillType == fillFixed && !fs::is_regular_file(b->FileName))
+            add(true, p, f.ColumnName, "BLOB file \"" + b->FileName + "\" not found");
+        if (f.FillType == fillRandom && !fs::is_directory(b->Directory))
+            add(true, p, f.ColumnName, "BLOB folder \"" + b->Directory + "\" not found");
+        if (f.FillType == fillList)
+            for (const std::string& path : f.ListValues)
+                if (!fs::is_regular_file(path))
+                    add(true, p, f.ColumnName, "BLOB file \"" + path + "\" not found");
+    }
+
+    void checkReference(TFillProject& p, TCustomFillField& f, int position) {
+        if (f.RefTable.empty() || f.RefColumn.empty()) {
+            add(true, p, f.ColumnName, "takes values from another table, but none is named");
+            return;
+        }
+        TFillProject* source = findProject(f.RefTable, f.RefTableOwner);
+        if (!source) {
+            add(true, p, f.ColumnName, "source table " + f.RefTable + " does not exist");
+            return;
+        }
+        int sourcePosition = projects_.IndexOfProject(source);
+        bool filledBefore = source->doFill && source->Rows > 0 && sourcePosition < position;
+        if (filledBefore || rowsOf_(*source) > 0) return;
+        std::string why =
+            source->doFill && source->Rows > 0 ? "is filled only after it (try tdg order)" : "is not filled";
+        add(true, p, f.ColumnName, "source table " + source->TableName + " is empty and " + why);
+    }
+
+    TFillProject* findProject(const std::string& name, const std::string& owner) const {
+        for (TFillProject* p : projects_.Projects)
+            if (kvl::SameText(p->TableName, name) && (owner.empty() || kvl::SameText(p->TableOwner, owner)))
+                return p;
+        return nullptr;
+    }
+
+    TFillProjects& projects_;
+    const std::function<int64_t(const TFillProject&)>& rowsOf_;
+    std::vector<TFinding> findings_;
+};
+
+} // namespace
+
+std::vector<TFinding> CheckProjects(TFillProjects& projects,
+                                    const std::function<int64_t(const TFillProject&)>& rowsOf) {
+    return TChecker(projects, rowsOf).Run();
+}

@@ -1,0 +1,24 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+class TFillProjects;
+class TFillProject;
+
+// One thing the pre-flight check found, about one column (or a whole table when Column is empty).
+struct TFinding {
+    bool Error = true; // false: a warning, the run goes on as the settings say
+    std::string Table;
+    std::string Column;
+    std::string Text;
+
+    std::string Line() const;
+};
+
+// Looks at the settings of every table to fill before any row is written. rowsOf tells how
+// many rows a table holds now; it is asked only about referenced tables.
+std::vector<TFinding> CheckProjects(TFillProjects& projects,
+                                    const std::function<int64_t(const TFillProject&)>& rowsOf);
+
+bool HasErrors(const std::vector<TFinding>& findings);

@@ -1,0 +1,26 @@
+#pragma once
+#include <atomic>
+#include <thread>
+
+class TFillProjects;
+
+// While alive, Ctrl-C (and SIGTERM) asks the run to stop after the row in progress; a second
+// one ends the process at once. The signals are taken by sigtimedwait on a thread of their
+// own, so that stopInsert is never called from a signal handler.
+class TStopOnSignal {
+public:
+    explicit TStopOnSignal(TFillProjects& projects);
+    ~TStopOnSignal();
+    TStopOnSignal(const TStopOnSignal&) = delete;
+    TStopOnSignal& operator=(const TStopOnSignal&) = delete;
+
+    bool Stopped() const { return stopped_; }
+
+private:
+    void watch();
+
+    TFillProjects& projects_;
+    std::atomic<bool> done_{false};
+    std::atomic<bool> stopped_{false};
+    std::thread watcher_;
+};

@@ -1,0 +1,48 @@
+#pragma once
+#include <sys/types.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tdg::test {
+
+// What one run of the tdg binary left behind.
+struct TResult {
+    int status = -1; // the exit status; 128 + n when a signal n ended it
+    std::string out;
+    std::string err;
+};
+
+// The tdg binary as a child process, its output collected in files of the test's own.
+class TTdgProcess {
+public:
+    explicit TTdgProcess(const std::vector<std::string>& args);
+    ~TTdgProcess();
+    TTdgProcess(const TTdgProcess&) = delete;
+    TTdgProcess& operator=(const TTdgProcess&) = delete;
+
+    void Signal(int signal) const;
+    // The output written so far.
+    std::string Out() const;
+    TResult Wait();
+
+private:
+    pid_t pid_ = -1;
+    std::string outFile_, errFile_;
+};
+
+// Runs tdg to its end.
+TResult Tdg(const std::vector<std::string>& args);
+
+// A file name under the test's temporary folder, unique within the machine.
+std::string TempPath(const std::string& stem, const std::string& extension);
+
+std::string ReadFile(const std::string& fileName);
+
+// Changes attributes of one COLUMN (or, with an empty column, of the TABLE_PROJECT) of a
+// project file, as a user editing it by hand would.
+void EditProject(const std::string& fileName, const std::string& table, const std::string& column,
+                 const std::map<std::string, std::string>& attributes);
+
+} // namespace tdg::test
