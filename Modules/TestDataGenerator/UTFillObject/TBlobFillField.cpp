@@ -33,6 +33,8 @@ std::vector<fs::directory_entry> MatchingEntries(const std::string& dir, const s
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
         if (MatchesFileFilter(it->path().filename().string(), filter)) found.push_back(*it);
+    // A folder that exists but cannot be listed is the user's to fix, not a folder without files.
+    if (ec) throw kvl::EFileError(kvl::Format("Cannot read folder \"%s\": %s", {dir, ec.message()}));
     std::sort(found.begin(), found.end(),
               [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
     return found;
@@ -97,10 +99,17 @@ void TBlobFillField::LoadDirectory() {
         return;
     }
     // The first entry is always looked at; the limit is checked before each further one.
+    std::string unreadable;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (i > 0 && static_cast<int64_t>(Streams.size()) >= limit) break;
-        if (!entries[i].is_directory(ec)) AddFile(dir + entries[i].path().filename().string());
+        if (entries[i].is_directory(ec)) continue;
+        const std::string path = dir + entries[i].path().filename().string();
+        if (!AddFile(path) && unreadable.empty()) unreadable = path;
     }
+    // otherwise every row would fail on an empty choice of contents
+    if (!Streams.empty()) return;
+    if (!unreadable.empty()) throw kvl::EFileError(kvl::Format("Cannot open file \"%s\".", {unreadable}));
+    FillType = fillNothing; // only subfolders matched
 }
 
 void TBlobFillField::LoadList() {

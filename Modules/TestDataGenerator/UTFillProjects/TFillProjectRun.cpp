@@ -62,7 +62,12 @@ public:
             failure = std::current_exception();
         }
         Close();
-        if (failure) std::rethrow_exception(failure);
+        if (failure) {
+            // What reached the database before the failure is what the user has got.
+            stats_.RowsInserted = committed_;
+            stats_.ErrorCount = errors_;
+            std::rethrow_exception(failure);
+        }
         Finish();
     }
 
@@ -128,6 +133,11 @@ private:
     void InsertOne(int rowNumber) {
         try {
             engine_.InsertRow(&project_);
+        } catch (const kvl::EKVL_ConnectionLost& e) {
+            // every further row would fail the same way: the table ends here
+            AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {rowNumber}), e.what());
+            ++errors_;
+            throw;
         } catch (const std::exception& e) {
             AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {rowNumber}), e.what());
             ++errors_;
@@ -156,6 +166,7 @@ private:
         if (perTransaction <= 0 || inserted_ == 0 || inserted_ % perTransaction != 0) return;
         Task(CountText("Committing data [", inserted_, " rows inserted]"));
         engine_.CommitTransaction();
+        committed_ = inserted_;
         engine_.StartTransaction();
     }
 
@@ -163,6 +174,7 @@ private:
     void Close() {
         try {
             engine_.CommitTransaction();
+            committed_ = inserted_;
         } catch (...) {
         }
         Task("Unpreparing...");
@@ -229,6 +241,7 @@ private:
     TFillStructureEngine& engine_;
     TFillStatistics& stats_;
     int inserted_ = 0;
+    int committed_ = 0; // inserted rows whose transaction has been committed
     int errors_ = 0;
     kvl::TDateTime start_ = 0;
 };
