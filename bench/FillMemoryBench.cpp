@@ -124,7 +124,11 @@ int main(int argc, char** argv) {
     for (int64_t rows : counts) {
         std::fflush(stdout);
         const pid_t child = fork();
-        if (child == 0) _exit(fillOnce(path, rows));
+        if (child == 0) {
+            const int code = fillOnce(path, rows);
+            std::fflush(stdout);
+            _exit(code);
+        }
         int childStatus = 0;
         rusage usage{};
         if (child < 0 || wait4(child, &childStatus, 0, &usage) != child) return ExitFailure;
