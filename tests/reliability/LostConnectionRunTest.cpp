@@ -70,6 +70,20 @@ TEST_F(LostConnectionRun, EndsTheTableAtTheFirstLostRowAndCountsOnlyCommittedRow
     EXPECT_FALSE(projects.FillingStarted);
 }
 
+// The commit that meets the dead connection takes its transaction along; the closing commit
+// that follows has nothing to keep and must not count those rows.
+TEST_F(LostConnectionRun, LostCommitPointCountsOnlyTheCommitsBefore) {
+    int commits = 0;
+    engine.FailOn = [&commits](const std::string& call) {
+        if (call == "CommitTransaction" && ++commits >= 2)
+            throw kvl::EKVL_ConnectionLost("server closed the connection unexpectedly");
+    };
+    const std::string message = Run();
+    EXPECT_THAT(message, StartsWith("Error during project: T\n\r"));
+    EXPECT_EQ(projects.getFillProject(0)->Statistics.RowsInserted, 3);
+    EXPECT_EQ(engine.Statement.Executions, 6);
+}
+
 TEST_F(LostConnectionRun, RefusedRowsStillLeaveTheTableToGoOn) {
     engine.Statement.Fail = [](int execution, const std::vector<kvl::TVariant>&) {
         if (execution >= 8 && execution <= 12) throw kvl::EKVL_DatabaseError("duplicate key value");

@@ -70,10 +70,10 @@ protected:
 
     // The fault strikes from inside the run, after a known row: the rows up to the last commit
     // point are safe, the rest of that transaction is lost with the connection.
-    template <typename Fault> void FaultAfterRow(Fault fault) {
-        fill_->Projects.OnFillProgress = [this, fault](TFillProject* project, int row, int, int, TDateTime,
-                                                       TDateTime) {
-            if (project->TableName == table_ && row == FaultAtRow && !struck_) {
+    template <typename Fault> void FaultAfterRow(Fault fault, int faultRow = FaultAtRow) {
+        fill_->Projects.OnFillProgress = [this, fault, faultRow](TFillProject* project, int row, int, int,
+                                                                 TDateTime, TDateTime) {
+            if (project->TableName == table_ && row == faultRow && !struck_) {
                 struck_ = true;
                 fault();
             }
@@ -131,6 +131,18 @@ TEST_F(ServerLossTest, KilledSessionEndsTheRunOnTheTableAndKeepsTheCommittedRows
     ExpectTheRunEndedOnTheTable(message);
     EXPECT_THAT(message, HasSubstr("terminating connection"));
     EXPECT_EQ(Count(table_), CommittedBeforeFault);
+    EXPECT_EQ(Count(next_), 0);
+}
+
+// The progress of a commit row comes before its commit: the commit is what meets the dead
+// connection, and the rows of that transaction are lost with it.
+TEST_F(ServerLossTest, KilledSessionAtACommitPointKeepsTheRowsOfTheCommitsBefore) {
+    FaultAfterRow([] { cluster_->StopImmediately(); }, CommittedBeforeFault);
+    const std::string message = fill_->Run(std::chrono::seconds(60));
+    cluster_->Start();
+    EXPECT_THAT(message, StartsWith("Error during project: " + table_ + "\n\r"));
+    EXPECT_EQ(fill_->Project(table_).Statistics.RowsInserted, CommittedBeforeFault - PerTransaction);
+    EXPECT_EQ(Count(table_), CommittedBeforeFault - PerTransaction);
     EXPECT_EQ(Count(next_), 0);
 }
 

@@ -118,6 +118,7 @@ private:
         Task(CountText("Insertion started [", project_.Rows, " rows]"));
         start_ = Clock();
         engine_.StartTransaction();
+        transactionOpen_ = true;
         for (int64_t row = 1; row <= project_.Rows; ++row) {
             if (project_.StopRequested) return;
             const int rowNumber = static_cast<int>(row);
@@ -165,16 +166,21 @@ private:
         const int perTransaction = project_.RowsPerTransaction;
         if (perTransaction <= 0 || inserted_ == 0 || inserted_ % perTransaction != 0) return;
         Task(CountText("Committing data [", inserted_, " rows inserted]"));
+        transactionOpen_ = false;
         engine_.CommitTransaction();
         committed_ = inserted_;
         engine_.StartTransaction();
+        transactionOpen_ = true;
     }
 
     // Runs after every insert phase, also a failed one; nothing here may hide that failure.
     void Close() {
+        // after a failed commit point there is no transaction left whose rows this would keep
+        const bool open = transactionOpen_;
+        transactionOpen_ = false;
         try {
             engine_.CommitTransaction();
-            committed_ = inserted_;
+            if (open) committed_ = inserted_;
         } catch (...) {
         }
         Task("Unpreparing...");
@@ -242,6 +248,7 @@ private:
     TFillStatistics& stats_;
     int inserted_ = 0;
     int committed_ = 0; // inserted rows whose transaction has been committed
+    bool transactionOpen_ = false;
     int errors_ = 0;
     kvl::TDateTime start_ = 0;
 };
