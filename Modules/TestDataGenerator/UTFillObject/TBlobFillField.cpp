@@ -99,17 +99,10 @@ void TBlobFillField::LoadDirectory() {
         return;
     }
     // The first entry is always looked at; the limit is checked before each further one.
-    std::string unreadable;
     for (size_t i = 0; i < entries.size(); ++i) {
         if (i > 0 && static_cast<int64_t>(Streams.size()) >= limit) break;
-        if (entries[i].is_directory(ec)) continue;
-        const std::string path = dir + entries[i].path().filename().string();
-        if (!AddFile(path) && unreadable.empty()) unreadable = path;
+        if (!entries[i].is_directory(ec)) AddFile(dir + entries[i].path().filename().string());
     }
-    // otherwise every row would fail on an empty choice of contents
-    if (!Streams.empty()) return;
-    if (!unreadable.empty()) throw kvl::EFileError(kvl::Format("Cannot open file \"%s\".", {unreadable}));
-    FillType = fillNothing; // only subfolders matched
 }
 
 void TBlobFillField::LoadList() {
