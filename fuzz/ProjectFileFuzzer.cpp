@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -42,6 +43,14 @@ RecordingEngine& engine() {
 std::string scratch(const char* what) {
     return "/tmp/kvl_project_fuzz_" + std::to_string(getpid()) + "_" + what + ".tdg";
 }
+
+// The scratch files go when the fuzzer ends its runs.
+struct ScratchCleaner {
+    ~ScratchCleaner() {
+        for (const char* what : {"input", "settings", "copy"})
+            std::remove(scratch(what).c_str());
+    }
+} cleaner;
 
 std::string readAll(const std::string& path) {
     std::stringstream s;
