@@ -8,10 +8,15 @@ runs=${FUZZ_RUNS:-200000}
 seconds=${FUZZ_SECONDS:-60}
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C "$build" -j2 mask_fuzzer
+ninja -C "$build" -j2 mask_fuzzer project_fuzzer
 
 # New inputs go to a scratch corpus; the kept seeds in the repository are only read.
-scratch="$build/corpus/mask"
-mkdir -p "$scratch"
-"$build/mask_fuzzer" -runs="$runs" -max_total_time="$seconds" -max_len=512 -timeout=10 -rss_limit_mb=2048 \
-  -print_final_stats=1 "$scratch" "$here/corpus/mask"
+fuzz() {
+  local target=$1 corpus=$2 max_len=$3
+  local scratch="$build/corpus/$corpus"
+  mkdir -p "$scratch"
+  "$build/$target" -runs="$runs" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 "$scratch" "$here/corpus/$corpus"
+}
+fuzz mask_fuzzer mask 512
+fuzz project_fuzzer project 8192

@@ -36,4 +36,10 @@ class EKVL_DatabaseError : public Exception {
     using Exception::Exception;
 };
 
+// The connection to the server is gone (the server stopped, the session was killed, the network
+// failed): no later statement on it can succeed, so whoever loops over statements stops here.
+class EKVL_ConnectionLost : public EKVL_DatabaseError {
+    using EKVL_DatabaseError::EKVL_DatabaseError;
+};
+
 } // namespace kvl

@@ -33,6 +33,8 @@ std::vector<fs::directory_entry> MatchingEntries(const std::string& dir, const s
     std::error_code ec;
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
         if (MatchesFileFilter(it->path().filename().string(), filter)) found.push_back(*it);
+    // A folder that exists but cannot be listed is the user's to fix, not a folder without files.
+    if (ec) throw kvl::EFileError(kvl::Format("Cannot read folder \"%s\": %s", {dir, ec.message()}));
     std::sort(found.begin(), found.end(),
               [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
     return found;

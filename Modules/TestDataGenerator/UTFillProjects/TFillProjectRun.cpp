@@ -62,7 +62,12 @@ public:
             failure = std::current_exception();
         }
         Close();
-        if (failure) std::rethrow_exception(failure);
+        if (failure) {
+            // What reached the database before the failure is what the user has got.
+            stats_.RowsInserted = committed_;
+            stats_.ErrorCount = errors_;
+            std::rethrow_exception(failure);
+        }
         Finish();
     }
 
@@ -113,6 +118,7 @@ private:
         Task(CountText("Insertion started [", project_.Rows, " rows]"));
         start_ = Clock();
         engine_.StartTransaction();
+        transactionOpen_ = true;
         for (int64_t row = 1; row <= project_.Rows; ++row) {
             if (project_.StopRequested) return;
             const int rowNumber = static_cast<int>(row);
@@ -128,6 +134,11 @@ private:
     void InsertOne(int rowNumber) {
         try {
             engine_.InsertRow(&project_);
+        } catch (const kvl::EKVL_ConnectionLost& e) {
+            // every further row would fail the same way: the table ends here
+            AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {rowNumber}), e.what());
+            ++errors_;
+            throw;
         } catch (const std::exception& e) {
             AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {rowNumber}), e.what());
             ++errors_;
@@ -155,14 +166,21 @@ private:
         const int perTransaction = project_.RowsPerTransaction;
         if (perTransaction <= 0 || inserted_ == 0 || inserted_ % perTransaction != 0) return;
         Task(CountText("Committing data [", inserted_, " rows inserted]"));
+        transactionOpen_ = false;
         engine_.CommitTransaction();
+        committed_ = inserted_;
         engine_.StartTransaction();
+        transactionOpen_ = true;
     }
 
     // Runs after every insert phase, also a failed one; nothing here may hide that failure.
     void Close() {
+        // after a failed commit point there is no transaction left whose rows this would keep
+        const bool open = transactionOpen_;
+        transactionOpen_ = false;
         try {
             engine_.CommitTransaction();
+            if (open) committed_ = inserted_;
         } catch (...) {
         }
         Task("Unpreparing...");
@@ -229,6 +247,8 @@ private:
     TFillStructureEngine& engine_;
     TFillStatistics& stats_;
     int inserted_ = 0;
+    int committed_ = 0; // inserted rows whose transaction has been committed
+    bool transactionOpen_ = false;
     int errors_ = 0;
     kvl::TDateTime start_ = 0;
 };

@@ -61,7 +61,7 @@ TKVL_Capability TKVL_FirebirdCatalogue::Capability(int code) const {
 
 std::vector<TKVL_ObjectName> TKVL_FirebirdCatalogue::ReadRelations() {
     std::vector<TKVL_ObjectName> out;
-    each("select trim(rdb$relation_name), iif(rdb$view_blr is null, 0, 1) from rdb$relations "
+    each("select trim(trailing from rdb$relation_name), iif(rdb$view_blr is null, 0, 1) from rdb$relations "
          "where coalesce(rdb$system_flag, 0) = 0 order by rdb$relation_name",
          {}, [&](const soci::row& r) {
              out.push_back({KVL_RowText(r, 0), std::string(), KVL_RowNumber(r, 1) != 0});
@@ -72,7 +72,8 @@ std::vector<TKVL_ObjectName> TKVL_FirebirdCatalogue::ReadRelations() {
 std::vector<TKVL_ObjectName> TKVL_FirebirdCatalogue::ReadGenerators() {
     std::vector<TKVL_ObjectName> out;
     // The server's own generators, those behind identity columns included, carry a system flag.
-    each("select trim(rdb$generator_name) from rdb$generators where coalesce(rdb$system_flag, 0) = 0 "
+    each("select trim(trailing from rdb$generator_name) from rdb$generators where coalesce(rdb$system_flag, "
+         "0) = 0 "
          "order by rdb$generator_name",
          {}, [&](const soci::row& r) {
              out.push_back({KVL_RowText(r, 0), std::string(), false});
@@ -89,7 +90,7 @@ int asInt(const soci::row& r, size_t i) {
 TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
     TKVL_TableInfo info;
     const std::vector<std::string> name{table.Name};
-    each("select trim(rf.rdb$field_name), f.rdb$field_type, coalesce(f.rdb$field_sub_type, 0), "
+    each("select trim(trailing from rf.rdb$field_name), f.rdb$field_type, coalesce(f.rdb$field_sub_type, 0), "
          "coalesce(f.rdb$field_scale, 0), coalesce(f.rdb$field_precision, 0), "
          "coalesce(f.rdb$character_length, 0), f.rdb$field_length, "
          "coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0), "
@@ -118,7 +119,8 @@ TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
              info.Columns.push_back(std::move(c));
          });
 
-    each("select trim(s.rdb$field_name), trim(rc.rdb$constraint_name) from rdb$relation_constraints rc "
+    each("select trim(trailing from s.rdb$field_name), trim(trailing from rc.rdb$constraint_name) from "
+         "rdb$relation_constraints rc "
          "join rdb$index_segments s on s.rdb$index_name = rc.rdb$index_name "
          "where rc.rdb$relation_name = :t and rc.rdb$constraint_type = 'PRIMARY KEY' order by "
          "s.rdb$field_position",
@@ -128,8 +130,9 @@ TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
          });
 
     std::map<std::string, size_t> keyByName;
-    each("select trim(rc.rdb$constraint_name), trim(uq.rdb$relation_name), trim(s.rdb$field_name), "
-         "trim(us.rdb$field_name) from rdb$relation_constraints rc "
+    each("select trim(trailing from rc.rdb$constraint_name), trim(trailing from uq.rdb$relation_name), "
+         "trim(trailing from s.rdb$field_name), "
+         "trim(trailing from us.rdb$field_name) from rdb$relation_constraints rc "
          "join rdb$ref_constraints ref on ref.rdb$constraint_name = rc.rdb$constraint_name "
          "join rdb$relation_constraints uq on uq.rdb$constraint_name = ref.rdb$const_name_uq "
          "join rdb$indices i on i.rdb$index_name = rc.rdb$index_name "
@@ -152,7 +155,8 @@ TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
          });
 
     std::map<std::string, size_t> indexByName;
-    each("select trim(i.rdb$index_name), coalesce(i.rdb$unique_flag, 0), trim(s.rdb$field_name) "
+    each("select trim(trailing from i.rdb$index_name), coalesce(i.rdb$unique_flag, 0), trim(trailing from "
+         "s.rdb$field_name) "
          "from rdb$indices i left join rdb$index_segments s on s.rdb$index_name = i.rdb$index_name "
          "where i.rdb$relation_name = :t order by i.rdb$index_id, s.rdb$field_position",
          name, [&](const soci::row& r) {
@@ -165,7 +169,7 @@ TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
          });
 
     // Check constraints are enforced by triggers of the server's making.
-    each("select trim(t.rdb$trigger_name) from rdb$triggers t where t.rdb$relation_name = :t "
+    each("select trim(trailing from t.rdb$trigger_name) from rdb$triggers t where t.rdb$relation_name = :t "
          "and coalesce(t.rdb$system_flag, 0) = 0 and not exists (select 1 from rdb$check_constraints c "
          "where c.rdb$trigger_name = t.rdb$trigger_name) order by t.rdb$trigger_sequence, t.rdb$trigger_name",
          name, [&](const soci::row& r) { info.Triggers.push_back(KVL_RowText(r, 0)); });

@@ -89,6 +89,14 @@ void asText(XSQLDA* vars) {
         var.sqlscale = 0;
     }
 }
+// The server reads a parameter's NULL flag only when the parameter is described as nullable,
+// and a parameter for a NOT NULL column is not: a NULL would go in as whatever the value buffer
+// held last. Marked nullable, the NULL reaches the server, which refuses it for such a column.
+void honourNulls(XSQLDA* vars) {
+    if (!vars) return;
+    for (short i = 0; i < vars->sqld; ++i)
+        vars->sqlvar[i].sqltype = static_cast<short>(vars->sqlvar[i].sqltype | 1);
+}
 } // namespace
 
 void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
@@ -98,6 +106,7 @@ void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
     // its buffers from this at binding.
     asText(inputOf(statement));
     asText(outputOf(statement));
+    honourNulls(inputOf(statement));
 }
 
 std::string TKVL_FirebirdDriver::CleanMessage(const std::string& message) const {

@@ -126,6 +126,13 @@ std::string takeResults(PGconn* conn) {
     return error;
 }
 
+// A statement that failed because the server went away fails the same way as all that follow.
+[[noreturn]] void failOn(PGconn* conn, const std::string& error) {
+    std::string message = KVL_PostgresCleanMessage(error);
+    if (PQstatus(conn) == CONNECTION_BAD) throw EKVL_ConnectionLost(message);
+    throw EKVL_DatabaseError(message);
+}
+
 class Pipeline {
 public:
     explicit Pipeline(PGconn* conn) : conn_(conn) { entered_ = PQenterPipelineMode(conn) == 1; }
@@ -158,7 +165,7 @@ bool TKVL_PostgresDriver::ExecuteUnderSavepoint(soci::statement& statement,
                                 nullptr, 0) &&
             PQsendQueryParams(conn, "release savepoint kvl_row", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
             PQpipelineSync(conn);
-        if (!sent) throw EKVL_DatabaseError(KVL_PostgresCleanMessage(PQerrorMessage(conn)));
+        if (!sent) failOn(conn, PQerrorMessage(conn));
         for (int command = 0; command < 3; ++command) {
             std::string failure = takeResults(conn);
             if (error.empty()) error = failure;
@@ -167,8 +174,14 @@ bool TKVL_PostgresDriver::ExecuteUnderSavepoint(soci::statement& statement,
             PQclear(sync);
     }
     if (error.empty()) return true;
-    PQclear(PQexec(conn, "rollback to savepoint kvl_row; release savepoint kvl_row"));
-    throw EKVL_DatabaseError(KVL_PostgresCleanMessage(error));
+    if (PQstatus(conn) == CONNECTION_OK)
+        PQclear(PQexec(conn, "rollback to savepoint kvl_row; release savepoint kvl_row"));
+    failOn(conn, error);
+}
+
+bool TKVL_PostgresDriver::ConnectionLost(soci::session& session) const {
+    PGconn* conn = KVL_PostgresHandle(session);
+    return conn && PQstatus(conn) == CONNECTION_BAD;
 }
 
 std::string TKVL_PostgresDriver::CleanMessage(const std::string& message) const {

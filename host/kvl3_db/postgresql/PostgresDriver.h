@@ -17,6 +17,7 @@ public:
     TKVL_SlotKind SlotFor(int fieldType) const override;
     bool ExecuteUnderSavepoint(soci::statement& statement,
                                const std::vector<const char*>& values) const override;
+    bool ConnectionLost(soci::session& session) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;
     std::unique_ptr<TKVL_SociDriver> Clone() const override;

@@ -74,8 +74,11 @@ soci::session& TKVL_SociConnection::Session() {
 }
 
 void TKVL_SociConnection::Fail(const std::exception& e) const {
-    if (auto db = dynamic_cast<const EKVL_DatabaseError*>(&e)) throw *db;
-    throw EKVL_DatabaseError(driver_->CleanMessage(e.what()));
+    if (auto lost = dynamic_cast<const EKVL_ConnectionLost*>(&e)) throw *lost;
+    bool ours = dynamic_cast<const EKVL_DatabaseError*>(&e) != nullptr;
+    std::string message = ours ? std::string(e.what()) : driver_->CleanMessage(e.what());
+    if (session_ && driver_->ConnectionLost(*session_)) throw EKVL_ConnectionLost(message);
+    throw EKVL_DatabaseError(message);
 }
 
 std::unique_ptr<TKVL_Connection> TKVL_SociConnection::Clone() const {

@@ -53,6 +53,8 @@ public:
     }
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
+    // Whether the session can no longer reach its server; asked after a statement failed.
+    virtual bool ConnectionLost(soci::session&) const { return false; }
     // The server's own words, without the client library's decoration.
     virtual std::string CleanMessage(const std::string& message) const { return message; }
     virtual std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const = 0;

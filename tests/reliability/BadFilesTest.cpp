@@ -1,0 +1,234 @@
+// Files of the user's that are damaged, enormous, unreadable or in the wrong encoding: each
+// ends with a message that names the file, and neither the settings in memory nor the
+// database change.
+#include "ExternalData/ExternalDataReader.h"
+#include "FillKit.h"
+#include "TestDatabases.h"
+#include "UTFillConstants.h"
+#include "UTFillObject/TBlobFillField.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillObject/TTextFillField.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace kvl::test {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+
+std::string ReadAll(const std::string& path) {
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+}
+
+class BadFilesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        db_ = std::make_unique<TTestDatabase>(Engine::SQLite);
+        conn_ = db_->Open();
+        conn_->ExecuteCommand("CUSTOM", "create table items (id integer, name varchar(40), picture blob)");
+        fill_ = std::make_unique<TEngineFill>(*conn_);
+        auto& id = fill_->FieldAs<TIntegerFillField>("items", "id", fillIncreasing);
+        id.RangeFrom = 1;
+        id.StaticValue = 1;
+        id.ListValues.Add("0"); // what every preparation puts into an empty list anyway
+        fill_->FieldAs<TTextFillField>("items", "name", fillFixed).StaticValue = "kept";
+        fill_->Rows("items", 10, 5);
+    }
+    void TearDown() override {
+        for (const auto& path : made_)
+            fs::remove_all(path);
+        fill_.reset();
+        conn_.reset();
+        db_.reset();
+    }
+
+    std::string Made(const std::string& name) {
+        made_.push_back(TempPath(name));
+        return made_.back();
+    }
+
+    // The settings of every project, as the project file would keep them.
+    std::string Settings() {
+        const std::string path = Made("snapshot.tdg");
+        fill_->Projects.SaveToFile(path);
+        return ReadAll(path);
+    }
+
+    int Rows() { return CountRows(db_->ConnectionString(), "items"); }
+
+    void ExpectProjectFileRefused(const std::string& content, const std::string& words) {
+        const std::string before = Settings();
+        const std::string path = Made("bad.tdg");
+        WriteAll(path, content);
+        try {
+            fill_->Projects.LoadFromFile(path);
+            ADD_FAILURE() << "a bad project file was taken: " << words;
+        } catch (const Exception& e) {
+            EXPECT_THAT(e.what(), HasSubstr(words));
+        }
+        EXPECT_EQ(Settings(), before);
+        EXPECT_EQ(Rows(), 0);
+    }
+
+    std::unique_ptr<TTestDatabase> db_;
+    std::unique_ptr<TKVL_Connection> conn_;
+    std::unique_ptr<TEngineFill> fill_;
+    std::vector<std::string> made_;
+};
+
+TEST_F(BadFilesTest, ProjectFilesThatAreDamagedBinaryOrHugeChangeNothing) {
+    const std::string good = Made("good.tdg");
+    fill_->Projects.SaveToFile(good);
+    const std::string xml = ReadAll(good);
+    ASSERT_THAT(xml, HasSubstr("items"));
+    // the settings the file would bring, so that a wrongly taken file would show
+    fill_->Project("items").Rows = 77;
+
+    ExpectProjectFileRefused("", "no well-formed XML");
+    for (size_t cut : {size_t{1}, xml.size() / 3, xml.size() - 2})
+        ExpectProjectFileRefused(xml.substr(0, cut), "no well-formed XML");
+
+    std::mt19937 bytes(20261206);
+    std::string binary(64 * 1024, '\0');
+    for (char& c : binary)
+        c = static_cast<char>(bytes());
+    ExpectProjectFileRefused(binary, "no well-formed XML");
+    ExpectProjectFileRefused(xml.substr(0, xml.size() / 2) + binary, "no well-formed XML");
+
+    // Forty megabytes: a root and one table with an endless list of values that is never closed.
+    std::string huge = xml.substr(0, xml.find("<TABLE_PROJECTS>")) + "<TABLE_PROJECTS><TABLE NAME=\"items\">";
+    huge += std::string(40 * 1024 * 1024, 'x');
+    ExpectProjectFileRefused(huge, "no well-formed XML");
+    // Nesting a hundred thousand levels deep, well formed, in the wrong place.
+    std::string deep = "<TEST_DATA_GENERATOR><TABLE_PROJECTS>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<A>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "</A>";
+    deep += "</TABLE_PROJECTS></TEST_DATA_GENERATOR>";
+    ExpectProjectFileRefused(deep, "the attribute \"NAME\" is missing");
+
+    const std::string folder = Made("a-folder.tdg");
+    fs::create_directories(folder);
+    const std::string before = Settings();
+    EXPECT_THROW(fill_->Projects.LoadFromFile(folder), Exception);
+    EXPECT_EQ(Settings(), before);
+}
+
+TEST_F(BadFilesTest, ValueFileInAnotherEncodingEndsTheTableBeforeAnyRow) {
+    const std::string latin1 = Made("latin1.txt");
+    WriteAll(latin1, "Stra\xDF"
+                     "e\r\nK\xF6ln\r\n");
+    const std::string utf16 = Made("utf16.txt");
+    WriteAll(utf16, std::string("\xFF\xFE"
+                                "A\0B\0\r\0\n\0",
+                                10));
+    for (const auto& file : {latin1, utf16}) {
+        SCOPED_TRACE(file);
+        auto& name = fill_->FieldAs<TTextFillField>("items", "name", fillRandom);
+        name.FileName = file;
+        const std::string before = Settings();
+        const std::string message = fill_->Run();
+        EXPECT_THAT(message, HasSubstr("Error during project: items"));
+        EXPECT_THAT(message, HasSubstr("\"name\""));
+        EXPECT_THAT(message, HasSubstr(file));
+        EXPECT_THAT(message, HasSubstr("UTF-8"));
+        EXPECT_EQ(Settings(), before);
+        EXPECT_EQ(Rows(), 0);
+    }
+    // the same words in UTF-8 go in
+    const std::string utf8 = Made("utf8.txt");
+    WriteAll(utf8, "Stra\xC3\x9F"
+                   "e\r\nK\xC3\xB6ln\r\n");
+    fill_->FieldAs<TTextFillField>("items", "name", fillRandom).FileName = utf8;
+    EXPECT_EQ(fill_->Run(), "");
+    EXPECT_EQ(Rows(), 10);
+}
+
+TEST_F(BadFilesTest, BlobFolderWithoutReadPermissionEndsTheTableBeforeAnyRow) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root: permission bits do not stop root from reading the folder";
+    const std::string folder = Made("pictures");
+    fs::create_directories(folder);
+    WriteAll(folder + "/one.png", "PNG");
+    auto& picture = fill_->FieldAs<TBlobFillField>("items", "picture", fillRandom);
+    picture.Directory = folder;
+    for (fs::perms locked : {fs::perms::none, fs::perms::owner_exec}) {
+        fs::permissions(folder, locked);
+        const std::string before = Settings();
+        const std::string message = fill_->Run();
+        fs::permissions(folder, fs::perms::owner_all);
+        EXPECT_THAT(message, HasSubstr("Error during project: items"));
+        EXPECT_THAT(message, HasSubstr("pictures"));
+        EXPECT_EQ(Settings(), before);
+        EXPECT_EQ(picture.FillType, fillRandom);
+        EXPECT_EQ(Rows(), 0);
+    }
+    // A readable folder whose only file cannot be read: every row fails on the empty choice and
+    // is logged, so nothing goes in either.
+    fs::permissions(folder + "/one.png", fs::perms::none);
+    EXPECT_EQ(fill_->Run(), "");
+    EXPECT_EQ(fill_->Project("items").Statistics.ErrorCount, 10);
+    EXPECT_EQ(Rows(), 0);
+}
+
+// The word lists come from the host's archives through the run's handler. A damaged archive or
+// a wrong password must not end the run: the list stays as the handler left it, the table's log
+// says which list failed, and the rows carry the placeholder that makes the failure visible.
+TEST_F(BadFilesTest, DamagedWordListArchivesAreLoggedAndTheRunGoesOn) {
+    const std::string dir = Made("data") + "/";
+    fs::create_directories(dir);
+    const char* dataDir = std::getenv("TDG_DATA_DIR");
+    const std::string shipped = ReadAll(std::string(dataDir ? dataDir : KVL_SOURCE_DATA_DIR) + "Cities.qdz");
+    ASSERT_GT(shipped.size(), 100u);
+    const std::string password(TDG_EXTERNALDATA_PASSWORDS[xdCities]);
+    struct Case {
+        std::string Content, Password;
+    };
+    const Case cases[] = {
+        {shipped.substr(0, shipped.size() / 2), password},
+        {std::string(4096, '\x5a'), password},
+        {shipped, "not the password"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Content.size());
+        WriteAll(dir + "Cities.qdz", c.Content);
+        fill_->Projects.Cities.reset(); // asked for again by the next run
+        std::string handlerError;
+        fill_->Projects.OnExternalDataInit = [&](TExternalDataKind, TStringList& target) {
+            try {
+                tdg::LoadExternalData(dir, "Cities.qdz", "Cities.txt", c.Password, target);
+            } catch (const tdg::EExternalDataError& e) {
+                handlerError = e.what();
+                throw;
+            }
+        };
+        fill_->FieldAs<TTextFillField>("items", "name", fillCities);
+        conn_->ExecuteCommand("CUSTOM", "delete from items");
+        EXPECT_EQ(fill_->Run(), "");
+        EXPECT_THAT(handlerError, HasSubstr("Cities.qdz"));
+        ASSERT_TRUE(fill_->Projects.Cities);
+        EXPECT_EQ(fill_->Projects.Cities->Count(), 0);
+        TFillStatistics& stats = fill_->Project("items").Statistics;
+        EXPECT_THAT(stats.Log.Text(), HasSubstr("Could not load the city repostitory"));
+        EXPECT_EQ(stats.ErrorCount, 0);
+        EXPECT_EQ(Rows(), 10);
+    }
+}
+
+} // namespace
+} // namespace kvl::test
