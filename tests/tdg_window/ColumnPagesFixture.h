@@ -47,7 +47,8 @@ protected:
     }
 
     // Selects a column in the tree as the user does and returns its fill field.
-    template <class Field = TCustomFillField> Field* select(const std::string& table, const std::string& column) {
+    template <class Field = TCustomFillField>
+    Field* select(const std::string& table, const std::string& column) {
         QModelIndex node = expanded(table);
         for (int row = 0; row < model().rowCount(node); ++row) {
             QModelIndex child = model().index(row, 0, node);
