@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -37,10 +38,14 @@ void TfrmTestDataGenerator::createTextPages(const std::vector<QWidget*>& page) {
     edTextFixed = named(new QLineEdit, "edTextFixed");
     (new QFormLayout(page[1]))->addRow(QStringLiteral("Fixed value"), edTextFixed);
 
+    // twelve options share the page with the NULL strip: the rows are kept tight
     auto* options = new QGridLayout(page[2]);
+    options->setContentsMargins(4, 0, 4, 0);
+    options->setVerticalSpacing(1);
+    int row = 0;
     auto option = [&](QRadioButton*& button, const char* name, const char* caption, int code) {
         button = named(new QRadioButton(QString::fromLatin1(caption)), name);
-        options->addWidget(button, options->rowCount(), 0);
+        options->addWidget(button, row++, 0);
         if (code) connect(button, &QRadioButton::clicked, this, [this, code] { rbTextOptionClick(code); });
     };
     option(rbTextRandom, "rbTextRandom", "Random values", 0);
@@ -51,6 +56,7 @@ void TfrmTestDataGenerator::createTextPages(const std::vector<QWidget*>& page) {
     lengths->addWidget(edTextRandom);
     lengths->addWidget(new QLabel(QStringLiteral("to")));
     lengths->addWidget(edTextRandomTo);
+    lengths->addStretch(1);
     options->addLayout(lengths, 0, 1);
     option(rbTextURL, "rbTextURL", "Random URLs", 12);
     option(rbTextEmail, "rbTextEmail", "Random E-mail addresses", 11);
@@ -64,8 +70,8 @@ void TfrmTestDataGenerator::createTextPages(const std::vector<QWidget*>& page) {
     option(rbTextRandomGUID, "rbTextRandomGUID", "Random GUID", 22);
     option(rbTextMasked, "rbTextMasked", "Masked values:", 0);
     edTextMask = named(new QLineEdit, "edTextMask");
-    options->addWidget(edTextMask, options->rowCount() - 1, 1);
-    options->setRowStretch(options->rowCount(), 1);
+    options->addWidget(edTextMask, row - 1, 1);
+    options->setRowStretch(row, 1);
     options->setColumnStretch(1, 1);
 
     edTextFromFile = named(new QLineEdit, "edTextFromFile");
