@@ -11,9 +11,12 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QSpinBox>
+#include <QStyleOptionViewItem>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -202,6 +205,76 @@ TEST_F(ColumnPages, AColumnOutsideAnyKeyIsLinkedByHand) {
     select("kinds", "title");
     EXPECT_EQ(control<QComboBox>("cbTextRefTable")->currentText(), "customers");
     EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentText(), "name");
+}
+
+} // namespace
+
+namespace {
+
+struct TReferencePair {
+    const char* column;
+    const char* source;
+    const char* field;
+};
+
+class ReferencePairs : public ColumnPages, public ::testing::WithParamInterface<TReferencePair> {};
+
+TEST_P(ReferencePairs, EachSourceListFillsItsOwnFieldList) {
+    open();
+    const TReferencePair& pair = GetParam();
+    auto* field = select("kinds", pair.column);
+    choose("cbFillWith", "Referential Link");
+    choose(pair.source, "parts");
+    EXPECT_EQ(field->RefTable, "parts");
+    EXPECT_EQ(entries(pair.field), (QStringList{"a", "b"}));
+    choose(pair.field, "b");
+    EXPECT_EQ(field->RefColumn, "b");
+    EXPECT_TRUE(field->GetReadyForFilling());
+    for (const char* other : {"cbFloatRefField", "cbIntegerRefField", "cbTextRefField", "cbGUIDRefField"})
+        if (std::string(other) != pair.field) {
+            EXPECT_EQ(control<QComboBox>(other)->count(), 0) << other;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllFour, ReferencePairs,
+                         ::testing::Values(TReferencePair{"price", "cbFloatRefTable", "cbFloatRefField"},
+                                           TReferencePair{"qty", "cbIntegerRefTable", "cbIntegerRefField"},
+                                           TReferencePair{"title", "cbTextRefTable", "cbTextRefField"},
+                                           TReferencePair{"token", "cbGUIDRefTable", "cbGUIDRefField"}));
+
+// Whether anything but white is drawn within the columns [left, right) of a list entry.
+bool inked(const QImage& image, int left, int right) {
+    for (int x = left; x < right; ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
+    return false;
+}
+
+QImage drawnEntry(QComboBox* box, int row) {
+    QImage image(200, 18, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 200, 18);
+    option.palette.setColor(QPalette::Text, Qt::black);
+    option.state = QStyle::State_Enabled;
+    box->itemDelegate()->paint(&painter, option, box->model()->index(row, 0));
+    return image;
+}
+
+TEST_F(ColumnPages, SourceAndFieldEntriesAreDrawnWithTheirImageAndText) {
+    open();
+    select("kinds", "title");
+    choose("cbFillWith", "Referential Link");
+    choose("cbTextRefTable", "customers");
+    auto* source = control<QComboBox>("cbTextRefTable");
+    QImage table = drawnEntry(source, source->findText("customers"));
+    EXPECT_TRUE(inked(table, 0, 16)) << "the table image";
+    EXPECT_FALSE(inked(table, 16, 18)) << "the text starts 18 pixels in";
+    EXPECT_TRUE(inked(table, 18, 200));
+    QImage column = drawnEntry(control<QComboBox>("cbTextRefField"), 0);
+    EXPECT_TRUE(inked(column, 0, 16)) << "the column image";
+    EXPECT_TRUE(inked(column, 18, 200));
 }
 
 } // namespace

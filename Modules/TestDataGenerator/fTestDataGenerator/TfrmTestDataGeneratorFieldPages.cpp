@@ -17,6 +17,7 @@
 #include "kvl3_lib/UImageList.h"
 #include "kvl3_lib/UScreenCursor.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -114,9 +115,9 @@ public:
                const QModelIndex& index) const override {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
-        opt.text.clear();
-        opt.icon = QIcon();
-        QStyledItemDelegate::paint(painter, opt, index); // background and selection only
+        const QWidget* widget = option.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget); // background only
         draw_(painter, option, index);
     }
 
