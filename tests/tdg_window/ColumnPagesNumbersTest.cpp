@@ -4,8 +4,10 @@
 #include "UTFillObject/TIntegerFillField.h"
 #include "kvl3_lib/UImageList.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDoubleSpinBox>
+#include <QFocusEvent>
 #include <QListWidget>
 #include <QSpinBox>
 #include <QToolButton>
@@ -124,6 +126,23 @@ TEST_F(ColumnPages, AFloatColumnWritesFractionsAndShowsThemWithoutDecimals) {
     fixed->setValue(1234.5);
     EXPECT_DOUBLE_EQ(static_cast<double>(price->StaticValue), 1234.5);
     EXPECT_EQ(fixed->text(), QLocale().toString(1235.0, 'f', 0)) << "no decimals while not being edited";
+
+    QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
+    QApplication::sendEvent(fixed, &in);
+    QLocale typed;
+    typed.setNumberOptions(QLocale::OmitGroupSeparator);
+    EXPECT_EQ(fixed->text(), typed.toString(1234.5)) << "every decimal while being edited";
+    QApplication::sendEvent(fixed, &out);
+    EXPECT_EQ(fixed->text(), QLocale().toString(1235.0, 'f', 0));
+    EXPECT_DOUBLE_EQ(fixed->value(), 1234.5) << "the rounded text is not read back";
+    EXPECT_DOUBLE_EQ(static_cast<double>(price->StaticValue), 1234.5);
+    QString typedText = typed.toString(-7.125);
+    int pos = 0;
+    EXPECT_EQ(fixed->validate(typedText, pos), QValidator::Acceptable);
+    EXPECT_DOUBLE_EQ(fixed->valueFromText(typedText), -7.125);
+    QString wrong = QStringLiteral("1x");
+    EXPECT_EQ(fixed->validate(wrong, pos), QValidator::Invalid);
+
     control<QDoubleSpinBox>("edFloatRandomFrom")->setValue(-0.25);
     control<QDoubleSpinBox>("edFloatRandomTo")->setValue(2.5);
     EXPECT_DOUBLE_EQ(static_cast<double>(price->RangeFrom), -0.25);

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -178,7 +179,11 @@ TFloatEdit::TFloatEdit(const char* name) {
 }
 
 QString TFloatEdit::textFromValue(double value) const {
-    if (hasFocus()) return locale().toString(value, 'g', 15);
+    if (editing_) {
+        QLocale typed = locale();
+        typed.setNumberOptions(typed.numberOptions() | QLocale::OmitGroupSeparator);
+        return typed.toString(value, 'g', 15);
+    }
     QLocale shown = locale();
     shown.setNumberOptions(shown.numberOptions() & ~QLocale::OmitGroupSeparator);
     return shown.toString(value, 'f', 0);
@@ -202,11 +207,19 @@ QValidator::State TFloatEdit::validate(QString& text, int&) const {
 
 void TFloatEdit::focusInEvent(QFocusEvent* event) {
     QDoubleSpinBox::focusInEvent(event);
-    lineEdit()->setText(textFromValue(value()));
+    editing_ = true;
+    showValue();
 }
 
 void TFloatEdit::focusOutEvent(QFocusEvent* event) {
     QDoubleSpinBox::focusOutEvent(event);
+    editing_ = false;
+    showValue();
+}
+
+void TFloatEdit::showValue() {
+    // the rounded text must not be read back as the value
+    const QSignalBlocker blocker(lineEdit());
     lineEdit()->setText(textFromValue(value()));
 }
 

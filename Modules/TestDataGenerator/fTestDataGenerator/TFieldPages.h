@@ -73,6 +73,10 @@ public:
 protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void showValue();
+    bool editing_ = false;
 };
 
 // A drop-down list that tells before it opens, so that it can fill itself with fresh entries.
