@@ -162,8 +162,12 @@ void TfrmTestDataGenerator::tvFillerChange(const QModelIndex& node) {
     }
     QModelIndex table = FTreeModel->parent(row);
     ShowFillProjectProperties(FTreeModel->ProjectOf(table));
-    ShowFillFieldProperties(FTreeModel->FillFieldOf(row));
     FSelectedNode = table;
+    try {
+        ShowFillFieldProperties(FTreeModel->FillFieldOf(row));
+    } catch (const std::exception& e) {
+        reportError(e);
+    }
 }
 
 void TfrmTestDataGenerator::tvFillerExpanding(const QModelIndex&) {

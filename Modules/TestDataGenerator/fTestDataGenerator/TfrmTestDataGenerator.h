@@ -6,13 +6,23 @@
 
 #include <QMetaType>
 #include <QModelIndex>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDateEdit;
+class QDoubleSpinBox;
 class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPainter;
+class QRadioButton;
+class QStyleOptionViewItem;
+class QTimeEdit;
 class QPlainTextEdit;
 class QSpinBox;
 class QSplitter;
@@ -23,7 +33,14 @@ class QTabWidget;
 class QToolButton;
 class QTreeView;
 class QWidget;
+class TBlobFillField;
+class TBoolBitFillField;
 class TCustomFillField;
+class TDateFillField;
+class TFloatFillField;
+class TGUIDFillField;
+class TIntegerFillField;
+class TTextFillField;
 class TFillProject;
 class TFillProjects;
 class TFillStructureEngineVEX;
@@ -83,6 +100,72 @@ protected:
     void FillProjectsFillFinished(TFillProject* Sender);
     void FillProjectsExternalDataInit(TExternalDataKind DataKind, kvl::TStringList& TargetList);
 
+    // the column settings pages
+    void ShowTextFieldProperties(TTextFillField* Field);
+    void ShowIntegerFieldProperties(TIntegerFillField* Field);
+    void ShowFloatFieldProperties(TFloatFillField* Field);
+    void ShowDateFieldProperties(TDateFillField* Field);
+    void ShowBLOBFieldProperties(TBlobFillField* Field);
+    void ShowGUIDFieldProperties(TGUIDFillField* Field);
+    void ShowBooleanFieldProperties(TBoolBitFillField* Field);
+    void cbFillWithChange();
+    void SetFieldFillType();
+    void edIntegerIncludeNULLsPercentageChange(int value);
+    void cbIntegerIncludeNULLsClick(bool checked);
+    void edIntegerFixedChange();
+    void edIntegerIncStepChange();
+    void edIntegerRandomFromChange();
+    void edIntegerIncStartAtChange();
+    void edIntegerRandomToChange();
+    void cbIntegerGeneratorChange();
+    void cbFloatGeneratorChange();
+    void cbIntegerGeneratorDropDown(QComboBox* Sender);
+    void edFloatFixedChange();
+    void edFloatIncStepChange();
+    void edFloatRandomFromChange();
+    void edFloatIncStartAtChange();
+    void edFloatRandomToChange();
+    void cbFloatRefTableChange(QComboBox* Sender);
+    void cbFloatRefFieldChange(QComboBox* Sender);
+    void cbTextRefTableDrawItem(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const;
+    void cbTextRefFieldDrawItem(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const;
+    void edTextFixedChange();
+    void rbTextRandomClick();
+    void edTextRandomChange();
+    void rbTextMaskedClick();
+    void edTextMaskChange();
+    void rbTextOptionClick(int code);
+    void edTextFromFileFilenameChange();
+    void edTextIncStartAtChange();
+    void edTextIncStepChange();
+    void edTextIncDigitsChange();
+    void cbTextIncIncludeLeadingZeroesClick(bool checked);
+    void edTimestampFixedChange();
+    void edTimestampFixedTimeChange();
+    void edTimestampRandomFromChange();
+    void edTimestampStartAtDateChange();
+    void edTimestampRandomFromTimeChange();
+    void edTimestampStartAtTimeChange();
+    void edTimestampRandomToChange();
+    void edTimestampRandomToTimeChange();
+    void edTimestampIncSecondsChange();
+    void edTimestampIncMinutesChange();
+    void edTimestampIncHoursChange();
+    void edTimestampIncDaysChange();
+    void edBLOBFixedChange();
+    void edBLOBDirectoryChange();
+    void edBLOBFilterChange();
+    void edBLOBMaxFilesChange();
+    void cbBooleanFixedClick(bool checked);
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+
 private:
     // construction of the controls, one area each
     void createLayout();
@@ -98,6 +181,26 @@ private:
     void fillReferenceTableLists();
     bool deactivationSupported() const;
     void refreshSelectedNode();
+    // the column settings pages, one page set per fill-field class
+    void createTextPages(const std::vector<QWidget*>& page);
+    void createIntegerPages(const std::vector<QWidget*>& page);
+    void createFloatPages(const std::vector<QWidget*>& page);
+    void createTimestampPages(const std::vector<QWidget*>& page);
+    void createBLOBPages(const std::vector<QWidget*>& page);
+    void createBooleanPages(const std::vector<QWidget*>& page);
+    void createReferencePair(QWidget* page, QComboBox*& table, const char* tableName, QComboBox*& field,
+                             const char* fieldName);
+    void createGeneratorRow(QWidget* page, QLabel*& label, const char* labelName, QComboBox*& list,
+                            const char* listName);
+    void showClassPage(QWidget* classPage, QStackedWidget* pages, TCustomFillField* Field);
+    void addFillWithEntries(std::initializer_list<const char*> entries, int chosen);
+    void showReference(QComboBox* table, QComboBox* field, TCustomFillField* Field);
+    void linkToForeignKey();
+    void refreshCurrentField();
+    bool editable() const;
+    void reportError(const std::exception& error);
+    void listChanged(QListWidget* list);
+    void deleteSelected(QListWidget* list, const char* question);
 
     std::shared_ptr<kvl::IKVL_Database> FDatabase;
     kvl::TKVL_InterfaceList FSchemaList;
@@ -163,4 +266,72 @@ private:
     QComboBox* cbTextRefField = nullptr;
     QComboBox* cbGUIDRefTable = nullptr;
     QComboBox* cbGUIDRefField = nullptr;
+
+    // the pages of the classes
+    QCheckBox* cbNULLs[7] = {};
+    QSpinBox* edNULLsPercentage[7] = {};
+    QStackedWidget* pcText = nullptr;
+    QStackedWidget* pcInteger = nullptr;
+    QStackedWidget* pcTimestamp = nullptr;
+    QStackedWidget* pcBLOB = nullptr;
+    QStackedWidget* pcGUID = nullptr;
+    QStackedWidget* pcBoolean = nullptr;
+    QWidget* tsText = nullptr;
+    QWidget* tsInteger = nullptr;
+    QWidget* tsFloat = nullptr;
+    QWidget* tsTimestamp = nullptr;
+    QWidget* tsBLOB = nullptr;
+    QWidget* tsGUID = nullptr;
+    QWidget* tsBoolean = nullptr;
+    QSpinBox* edIntegerFixed = nullptr;
+    QSpinBox* edIntegerRandomFrom = nullptr;
+    QSpinBox* edIntegerRandomTo = nullptr;
+    QSpinBox* edIntegerIncStartAt = nullptr;
+    QSpinBox* edIntegerIncStep = nullptr;
+    QListWidget* lbIntegerList = nullptr;
+    QDoubleSpinBox* edFloatFixed = nullptr;
+    QDoubleSpinBox* edFloatRandomFrom = nullptr;
+    QDoubleSpinBox* edFloatRandomTo = nullptr;
+    QDoubleSpinBox* edFloatIncStartAt = nullptr;
+    QDoubleSpinBox* edFloatIncStep = nullptr;
+    QLineEdit* edTextFixed = nullptr;
+    QRadioButton* rbTextRandom = nullptr;
+    QRadioButton* rbTextURL = nullptr;
+    QRadioButton* rbTextEmail = nullptr;
+    QRadioButton* rbTextRandomPhone = nullptr;
+    QRadioButton* rbTextRandomAddresses = nullptr;
+    QRadioButton* rbTextRandomFirstnames = nullptr;
+    QRadioButton* rbTextRandomLastnames = nullptr;
+    QRadioButton* rbTextRandomFullNames = nullptr;
+    QRadioButton* rbTextRandomCities = nullptr;
+    QRadioButton* rbTextRandomCountries = nullptr;
+    QRadioButton* rbTextRandomGUID = nullptr;
+    QRadioButton* rbTextMasked = nullptr;
+    QSpinBox* edTextRandom = nullptr;
+    QSpinBox* edTextRandomTo = nullptr;
+    QLineEdit* edTextMask = nullptr;
+    QLineEdit* edTextFromFile = nullptr;
+    QListWidget* lbStringList = nullptr;
+    QSpinBox* edTextIncStartAt = nullptr;
+    QSpinBox* edTextIncStep = nullptr;
+    QCheckBox* cbTextIncIncludeLeadingZeroes = nullptr;
+    QSpinBox* edTextIncDigits = nullptr;
+    QDateEdit* edTimestampFixed = nullptr;
+    QTimeEdit* edTimestampFixedTime = nullptr;
+    QDateEdit* edTimestampRandomFrom = nullptr;
+    QTimeEdit* edTimestampRandomFromTime = nullptr;
+    QDateEdit* edTimestampRandomTo = nullptr;
+    QTimeEdit* edTimestampRandomToTime = nullptr;
+    QDateEdit* edTimestampStartAtDate = nullptr;
+    QTimeEdit* edTimestampStartAtTime = nullptr;
+    QSpinBox* edTimestampIncSeconds = nullptr;
+    QSpinBox* edTimestampIncMinutes = nullptr;
+    QSpinBox* edTimestampIncHours = nullptr;
+    QSpinBox* edTimestampIncDays = nullptr;
+    QLineEdit* edBLOBFixed = nullptr;
+    QLineEdit* edBLOBDirectory = nullptr;
+    QLineEdit* edBLOBFilter = nullptr;
+    QSpinBox* edBLOBMaxFiles = nullptr;
+    QListWidget* lbBLOBList = nullptr;
+    QCheckBox* cbBooleanFixed = nullptr;
 };
