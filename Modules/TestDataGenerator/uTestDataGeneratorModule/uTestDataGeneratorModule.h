@@ -1,10 +1,10 @@
 #pragma once
 #include "kvl3_lib/IKVL_Module.h"
 
+#include <QAction>
 #include <QPointer>
 #include <memory>
 
-class QAction;
 
 // The module as the host sees it: one command, "Test Data Generator...", on a host toolbar
 // button and in a host menu, enabled while the host has a connection; each use opens a further
