@@ -82,6 +82,7 @@ void TKorvelMainWindow::createToolbar() {
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto* button = new QToolButton(bar);
     button->setObjectName(QStringLiteral("btnTDG"));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->addWidget(button);
 }
 
