@@ -264,3 +264,53 @@ TEST_F(RunControl, WordListsAreReadFromTheArchives) {
 }
 
 } // namespace
+
+namespace {
+
+// --- failures -----------------------------------------------------------------------------
+
+class FailingRun : public RunControl {
+protected:
+    // the table goes away behind the window's back, so its run fails as a whole
+    void dropCustomers() {
+        auto connection = kvl::KVL_OpenConnection("sqlite:" + path.string());
+        connection->ExecuteCommand("CUSTOM", "drop table orders");
+        connection->ExecuteCommand("CUSTOM", "drop table customers");
+    }
+};
+
+TEST_F(FailingRun, ThreadedRunReportsTheErrorThenEnds) {
+    open();
+    mark("customers", 100);
+    dropCustomers();
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    window->btnRunClick(control<QToolButton>("btnRun"));
+    ASSERT_TRUE(waitForRunEnd());
+    auto all = messages();
+    auto critical = std::find_if(all.begin(), all.end(), [](const std::string& line) {
+        return line.rfind("Critical Error: ", 0) == 0;
+    });
+    ASSERT_NE(critical, all.end());
+    EXPECT_EQ(all.back(), "Filling finished");
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
+}
+
+TEST_F(FailingRun, RunOnTheWindowsThreadLeavesTheErrorToTheCallerAndRestoresTheWindow) {
+    open();
+    mark("customers", 100);
+    dropCustomers();
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    EXPECT_THROW(window->btnRunClick(control<QAction>("miFillNonThreaded")), std::exception);
+    EXPECT_FALSE(window->Filling());
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
+    for (const QString& text : boxes.Texts)
+        EXPECT_NE(text, QString("Finished generating test data!"));
+    EXPECT_FALSE(hasMessage("Filling finished"));
+}
+
+} // namespace

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <memory>
 
-
 // The module as the host sees it: one command, "Test Data Generator...", on a host toolbar
 // button and in a host menu, enabled while the host has a connection; each use opens a further
 // window on the current session.
