@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
@@ -97,13 +98,26 @@ void TKorvelMainWindow::OpenSession(const std::string& connectionString) {
     kvl::MM_EnableConnectionSensitiveModules(true);
 }
 
-void TKorvelMainWindow::CloseSession() {
-    if (!connection_) return;
+bool TKorvelMainWindow::closeModuleWindows() {
     for (auto* child : findChildren<QMainWindow*>(Qt::FindDirectChildrenOnly)) {
-        // a module window that refuses to close keeps the session open
-        if (!child->close()) return;
+        if (!child->close()) return false;
+        // the window would go with the next event loop turn; the connection goes now
         delete child;
     }
+    return true;
+}
+
+void TKorvelMainWindow::closeEvent(QCloseEvent* event) {
+    if (closeModuleWindows())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TKorvelMainWindow::CloseSession() {
+    if (!connection_) return;
+    // a module window that refuses to close keeps the session open
+    if (!closeModuleWindows()) return;
     kvl::MM_EnableConnectionSensitiveModules(false);
     kvl::KVL_SetCurrentConnection(nullptr);
     connection_.reset();

@@ -23,7 +23,12 @@ public:
     kvl::TKVL_Connection* Connection() const { return connection_.get(); }
     std::string SessionName() const { return sessionName_; }
 
+protected:
+    // The module windows close first; one that refuses (a run in progress) keeps the shell open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    bool closeModuleWindows();
     void createMenus();
     void createToolbar();
     void connectInteractively();

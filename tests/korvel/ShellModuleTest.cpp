@@ -9,6 +9,7 @@
 #include "kvl3_lib/Umodulemanager.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolButton>
@@ -146,6 +147,35 @@ TEST_F(Shell, PlainNamesAreSqliteFiles) {
     EXPECT_EQ(KorvelConnectionString("demo.db"), "sqlite:demo.db");
     EXPECT_EQ(KorvelConnectionString("postgresql://localhost/db"), "postgresql://localhost/db");
     EXPECT_EQ(KorvelConnectionString("firebird:/tmp/x.fdb?user=SYSDBA"), "firebird:/tmp/x.fdb?user=SYSDBA");
+}
+
+} // namespace
+
+namespace {
+
+// A session window that refuses to close, as the module's window does during a run.
+class BusyWindow : public QMainWindow {
+public:
+    explicit BusyWindow(QWidget* owner) : QMainWindow(owner, Qt::Window) {}
+    bool busy = true;
+
+protected:
+    void closeEvent(QCloseEvent* event) override { busy ? event->ignore() : event->accept(); }
+};
+
+TEST_F(Shell, ABusyWindowKeepsTheSessionAndTheShellOpen) {
+    shell->OpenSession(database.string());
+    shell->show();
+    auto* busy = new BusyWindow(shell.get());
+    busy->show();
+    shell->CloseSession();
+    EXPECT_NE(kvl::KVL_CurrentConnection(), nullptr);
+    EXPECT_FALSE(shell->close());
+    EXPECT_TRUE(shell->isVisible());
+
+    busy->busy = false;
+    EXPECT_TRUE(shell->close());
+    EXPECT_TRUE(shell->findChildren<QMainWindow*>().isEmpty());
 }
 
 } // namespace
