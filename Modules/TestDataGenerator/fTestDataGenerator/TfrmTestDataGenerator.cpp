@@ -47,6 +47,7 @@ TfrmTestDataGenerator::TfrmTestDataGenerator(QWidget* AOwner, kvl::TKVL_Connecti
     FStructureEngine = std::make_unique<TFillStructureEngineVEX>(*Connection, FDatabase, nullptr);
     FFillProjects->SetStructureEngine(FStructureEngine.get());
     connectHandlers();
+    connectRunControl();
     if (singleConnection(*Connection)) FStructureEngine->UseConnection(Connection);
 
     auto schema = GetSchema();

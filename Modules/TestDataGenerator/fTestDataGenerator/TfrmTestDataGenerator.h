@@ -24,6 +24,7 @@ class QRadioButton;
 class QStyleOptionViewItem;
 class QTimeEdit;
 class QPlainTextEdit;
+class QRect;
 class QSpinBox;
 class QSplitter;
 class QStackedWidget;
@@ -73,6 +74,24 @@ public:
     TCustomFillField* CurrentFillField() const { return FCurrentFillField; }
     TFillerTreeModel& TreeModel() const { return *FTreeModel; }
 
+    // run control and the toolbar commands on the whole set of tables
+    void btnRunClick(QObject* Sender);
+    void btnCancelClick();
+    void AddMessage(const std::string& Msg);
+    void EnableControls(bool Enable);
+    void btnLoadClick();
+    void btnSaveClick();
+    // the second halves of load and save, once a file name has been chosen
+    void LoadSettingsFile(const std::string& FileName);
+    void SaveSettingsFile(const std::string& FileName);
+    void aMoveTableUpExecute();
+    void aMoveTableDownExecute();
+    void aShuffleOnlyToFillExecute();
+    void aShuffleAllExecute();
+    void aShuffleAllWithOptionsExecute();
+    bool Filling() const { return FFilling; }
+    const kvl::TStringList& AllMessages() const { return *FAllMessages; }
+
 protected:
     void FormCreate() override;
     void FormDestroy();
@@ -99,6 +118,11 @@ protected:
     void FillProjectsTaskUpdate(TFillProject* Sender, const std::string& task);
     void FillProjectsFillFinished(TFillProject* Sender);
     void FillProjectsExternalDataInit(TExternalDataKind DataKind, kvl::TStringList& TargetList);
+    void ThreadError(const std::string& ExceptionMessage);
+    void ThreadTerminate(QObject* Sender);
+    void tsMessageTabsChange(int NewTab);
+    void sbFillerDrawPanel(QPainter& Canvas, const QRect& Rect);
+    void FormClose(kvl::TCloseAction& Action) override;
 
     // the column settings pages
     void ShowTextFieldProperties(TTextFillField* Field);
@@ -201,6 +225,13 @@ private:
     void reportError(const std::exception& error);
     void listChanged(QListWidget* list);
     void deleteSelected(QListWidget* list, const char* question);
+    void connectRunControl();
+    void runOnWindowThread();
+    void runThreaded();
+    void clearMessages();
+    void setPanelText(int Panel, const std::string& Text);
+    void rebuildTree();
+    void shuffle(TTableShuffleMethod Method);
 
     std::shared_ptr<kvl::IKVL_Database> FDatabase;
     kvl::TKVL_InterfaceList FSchemaList;

@@ -1,0 +1,106 @@
+// The toolbar commands that act on the whole set of tables: the settings file and the order
+// of the tables.
+#include "TFillerTreeModel.h"
+#include "TfrmTestDataGenerator.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "kvl3_lib/UHostSettings.h"
+#include "kvl3_lib/UScreenCursor.h"
+
+#include <QFileDialog>
+#include <QTreeView>
+
+namespace {
+
+const char* const kSettingsFilter = "Test Data Generator Files (*.tdg);;All Files (*.*)";
+
+// The dialogs start in the folder the user last chose a file in.
+std::string chooseFile(QWidget* parent, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent, QString(), QString::fromStdString(kvl::KVL_HostSettings().LAST_USED_FOLDER),
+                       QString::fromLatin1(kSettingsFilter));
+    dialog.setObjectName(mode == QFileDialog::AcceptOpen ? QStringLiteral("odOpen")
+                                                         : QStringLiteral("sdSave"));
+    dialog.setAcceptMode(mode);
+    dialog.setDefaultSuffix(QStringLiteral("tdg"));
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+// Clears a flag also when the scope is left by an exception.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagScope() { flag_ = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+void TfrmTestDataGenerator::btnLoadClick() {
+    std::string name = chooseFile(this, QFileDialog::AcceptOpen);
+    if (!name.empty()) LoadSettingsFile(name);
+}
+
+void TfrmTestDataGenerator::LoadSettingsFile(const std::string& FileName) {
+    kvl::TWaitCursorScope cursor;
+    kvl::KVL_HostSettings().Settings_SaveLastUsedFolder(FileName);
+    TFlagScope updating(FUpdating);
+    FFillProjects->LoadFromFile(FileName);
+    // the check marks come from doFill as the nodes are built again
+    rebuildTree();
+}
+
+void TfrmTestDataGenerator::btnSaveClick() {
+    std::string name = chooseFile(this, QFileDialog::AcceptSave);
+    if (!name.empty()) SaveSettingsFile(name);
+}
+
+void TfrmTestDataGenerator::SaveSettingsFile(const std::string& FileName) {
+    kvl::TWaitCursorScope cursor;
+    FFillProjects->SaveToFile(FileName);
+    kvl::KVL_HostSettings().Settings_SaveLastUsedFolder(FileName);
+}
+
+void TfrmTestDataGenerator::rebuildTree() {
+    FTreeModel->Reset();
+    FSelectedNode = FSelectedProject ? FTreeModel->TableNode(FSelectedProject) : QModelIndex();
+    // the selected table stays selected, so that it can be moved step by step
+    if (FSelectedNode.isValid()) tvFiller->setCurrentIndex(FSelectedNode);
+    tvFiller->viewport()->update();
+}
+
+void TfrmTestDataGenerator::aMoveTableUpExecute() {
+    if (!FSelectedProject || FFillProjects->IndexOfProject(FSelectedProject) <= 0) return;
+    FFillProjects->MoveProjectUp(FSelectedProject);
+    rebuildTree();
+}
+
+void TfrmTestDataGenerator::aMoveTableDownExecute() {
+    if (!FSelectedProject) return;
+    int index = FFillProjects->IndexOfProject(FSelectedProject);
+    if (index < 0 || index >= FFillProjects->GetProjectCount() - 1) return;
+    FFillProjects->MoveProjectDown(FSelectedProject);
+    rebuildTree();
+}
+
+void TfrmTestDataGenerator::shuffle(TTableShuffleMethod Method) {
+    kvl::TWaitCursorScope cursor;
+    FFillProjects->ShuffleTables(Method);
+    rebuildTree();
+}
+
+void TfrmTestDataGenerator::aShuffleOnlyToFillExecute() {
+    shuffle(tsmToFillOnly);
+}
+
+void TfrmTestDataGenerator::aShuffleAllExecute() {
+    shuffle(tsmAll);
+}
+
+void TfrmTestDataGenerator::aShuffleAllWithOptionsExecute() {
+    shuffle(tsmToFillAndWithOptions);
+}

@@ -1,0 +1,316 @@
+#include "RunControlFixture.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace {
+
+const char* const kAborted = "Test Data Generation aborted by user";
+
+// --- starting a run -----------------------------------------------------------------------
+
+TEST_F(RunControl, WithoutMarkedTablesTellsSoAndChangesNothing) {
+    open();
+    BoxAnswers boxes;
+    window->btnRunClick(control<QToolButton>("btnRun"));
+    ASSERT_EQ(boxes.Texts.size(), 1u);
+    EXPECT_EQ(boxes.Texts[0],
+              QString("There are no tables to fill - make sure that you select at least 1 table."));
+    EXPECT_FALSE(window->Filling());
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
+}
+
+TEST_F(RunControl, AnsweringNoOrCancelStartsNothing) {
+    open();
+    mark("customers", 10);
+    for (auto answer : {QMessageBox::No, QMessageBox::Cancel}) {
+        BoxAnswers boxes;
+        boxes.Next(answer);
+        window->btnRunClick(control<QToolButton>("btnRun"));
+        ASSERT_EQ(boxes.Texts.size(), 1u);
+        EXPECT_EQ(boxes.Texts[0], QString("Start the filling process?"));
+        EXPECT_FALSE(window->Filling());
+        EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
+    }
+    EXPECT_EQ(rowCount("customers"), 0);
+}
+
+TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
+    open();
+    mark("customers", 3000, 250);
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    int ticks = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] { ++ticks; });
+    beat.start(1);
+    control<QToolButton>("btnRun")->click();
+
+    // the command returned at once and the run goes on beside the event loop
+    EXPECT_TRUE(window->Filling());
+    EXPECT_FALSE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(control<QWidget>("pnlLeft")->isEnabled());
+    EXPECT_FALSE(control<QWidget>("pnlRight")->isEnabled());
+    EXPECT_TRUE(control<QToolButton>("btnCancel")->isEnabled());
+    EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsMessages"));
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_GT(ticks, 5);
+
+    EXPECT_EQ(rowCount("customers"), 3000);
+    auto all = messages();
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(all.front(), "[customers] Preparing...");
+    EXPECT_EQ(all.back(), "Filling finished");
+    EXPECT_TRUE(hasMessage("Initializing city names..."));
+    EXPECT_TRUE(hasMessage("Finished initializing city names..."));
+    EXPECT_EQ(panel(0), QString("Table: customers"));
+    EXPECT_EQ(panel(4), QString("Errors: 0"));
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
+    auto* tabs = control<QTabBar>("tsMessageTabs");
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(1), QString("customers"));
+    // the text view shows what the list holds
+    EXPECT_EQ(control<QPlainTextEdit>("memMessages")->document()->blockCount(), static_cast<int>(all.size()));
+}
+
+TEST_F(RunControl, CancellingMidTableStopsTheRunAndTheRunsNoticesFollow) {
+    open();
+    mark("customers", 1000000, 1000);
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    control<QToolButton>("btnRun")->click();
+    ASSERT_TRUE(WaitUntil([this] { return panel(2).endsWith("/s"); }));
+
+    boxes.Next(QMessageBox::Yes);
+    control<QToolButton>("btnCancel")->click();
+    EXPECT_EQ(boxes.Texts.back().toStdString(),
+              "This will cancel the data generation process. Any de-activated indices or\n\r"
+              "triggers will not be re-activated. Are you sure you want to cancel?");
+    ASSERT_EQ(messages().back(), kAborted);
+    size_t abortedAt = messages().size() - 1;
+    ASSERT_TRUE(waitForRunEnd());
+
+    auto all = messages();
+    ASSERT_GT(all.size(), abortedAt + 2);
+    EXPECT_EQ(all[abortedAt + 1].rfind("[customers] ", 0), 0u) << all[abortedAt + 1];
+    EXPECT_EQ(all.back(), "Filling finished");
+    int rows = rowCount("customers");
+    EXPECT_GT(rows, 0);
+    EXPECT_LT(rows, 1000000);
+}
+
+TEST_F(RunControl, CancelAnsweredNoLetsTheRunGoOn) {
+    open();
+    mark("customers", 4000, 500);
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    control<QToolButton>("btnRun")->click();
+    boxes.Next(QMessageBox::No);
+    window->btnCancelClick();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_FALSE(hasMessage(kAborted));
+    EXPECT_EQ(rowCount("customers"), 4000);
+}
+
+TEST_F(RunControl, ClosingDuringARunIsRefused) {
+    open();
+    window->show();
+    mark("customers", 1000000, 1000);
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    control<QToolButton>("btnRun")->click();
+
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(boxes.Texts.back(), QString("Cannot close - test data generation in progress."));
+    ASSERT_FALSE(window.isNull());
+    EXPECT_TRUE(window->isVisible());
+
+    boxes.Next(QMessageBox::Yes);
+    window->btnCancelClick();
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(WaitUntil([this] { return window.isNull(); }));
+}
+
+TEST_F(RunControl, RunOnTheWindowsThreadEndsWithABoxInsteadOfALine) {
+    open();
+    mark("customers", 500, 100);
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    boxes.Next(QMessageBox::Ok);
+    control<QAction>("miFillNonThreaded")->trigger();
+    ASSERT_EQ(boxes.Texts.size(), 2u);
+    EXPECT_EQ(boxes.Texts[1], QString("Finished generating test data!"));
+    EXPECT_FALSE(window->Filling());
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(hasMessage("Filling finished"));
+    EXPECT_EQ(messages().back(), "[customers] All done!");
+    EXPECT_EQ(rowCount("customers"), 500);
+}
+
+TEST_F(RunControl, SingleConnectionCaseRunsOnTheWindowsThread) {
+    open(1, "0");
+    mark("customers", 50, 10);
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    window->btnRunClick(control<QToolButton>("btnRun"));
+    // the command returns only after the run
+    EXPECT_FALSE(window->Filling());
+    EXPECT_EQ(boxes.Texts.back(), QString("Finished generating test data!"));
+    EXPECT_EQ(rowCount("customers"), 50);
+}
+
+TEST_F(RunControl, ASecondRunStartsWithEmptyMessagesAndTabs) {
+    open();
+    mark("customers", 20, 10);
+    mark("orders", 20, 10);
+    for (int run = 0; run < 2; ++run) {
+        BoxAnswers boxes;
+        boxes.Next(QMessageBox::Yes);
+        window->btnRunClick(control<QToolButton>("btnRun"));
+        ASSERT_TRUE(waitForRunEnd());
+        auto* tabs = control<QTabBar>("tsMessageTabs");
+        ASSERT_EQ(tabs->count(), 3);
+        if (run == 0) tabs->setCurrentIndex(1);
+    }
+    auto all = messages();
+    EXPECT_EQ(std::count(all.begin(), all.end(), "Filling finished"), 1);
+    EXPECT_EQ(control<QTabBar>("tsMessageTabs")->currentIndex(), 0);
+}
+
+// --- the message view ---------------------------------------------------------------------
+
+TEST_F(RunControl, MessagesAreTrimmedAndSplitIntoLines) {
+    open();
+    window->AddMessage("  \t first\r\nsecond\nthird \r\n");
+    window->AddMessage(" \r\n\t ");
+    EXPECT_EQ(messages(), (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(control<QPlainTextEdit>("memMessages")->toPlainText(), QString("first\nsecond\nthird"));
+}
+
+TEST_F(RunControl, ATableTabShowsTheTablesLogAndHidesNewMessages) {
+    open();
+    TFillProject& customers = project("customers");
+    customers.Statistics.Log.Add("row 7 failed");
+    window->AddMessage("before");
+    window->FillProjects().OnFillFinished(&customers);
+    auto* tabs = control<QTabBar>("tsMessageTabs");
+    auto* view = control<QPlainTextEdit>("memMessages");
+    ASSERT_EQ(tabs->count(), 2);
+    tabs->setCurrentIndex(1);
+    EXPECT_EQ(view->toPlainText(), QString("row 7 failed"));
+    window->AddMessage("while away");
+    EXPECT_EQ(view->toPlainText(), QString("row 7 failed"));
+    tabs->setCurrentIndex(0);
+    EXPECT_EQ(view->toPlainText(), QString("before\nwhile away"));
+}
+
+// --- status bar ---------------------------------------------------------------------------
+
+TEST_F(RunControl, ProgressShowsRateTimeLeftAndErrors) {
+    open();
+    TFillProjects& projects = window->FillProjects();
+    TFillProject& customers = project("customers");
+    projects.OnInitTableFill(&customers, "customers", "", 0, 300);
+    projects.OnFillProgress(&customers, 0, 0, 0, 0, 0);
+    EXPECT_EQ(panel(2), QString());
+    EXPECT_EQ(panel(3), QString("Starting..."));
+    EXPECT_EQ(panel(4), QString());
+    // two days, 1 h 2 min 3 s: the days are not shown
+    kvl::TDateTime left = 2 + (3600 + 120 + 3) / 86400.0;
+    projects.OnFillProgress(&customers, 150, 4, 37, 0, left);
+    EXPECT_EQ(panel(0), QString("Table: customers"));
+    EXPECT_EQ(panel(2), QString("37/s"));
+    EXPECT_EQ(panel(3), QString("Est. time left: 01:02:03"));
+    EXPECT_EQ(panel(4), QString("Errors: 4"));
+    projects.OnTaskUpdate(&customers, "Committing...");
+    EXPECT_EQ(panel(5), QString("Committing..."));
+    EXPECT_EQ(messages().back(), "[customers] Committing...");
+}
+
+TEST_F(RunControl, ProgressBarIsNavyUpToTheCurrentRow) {
+    open();
+    window->show();
+    auto* bar = control<QLabel>("sbFillerPanel1");
+    auto navyAt = [bar](double share) {
+        QImage image = bar->grab().toImage();
+        QRect inside = bar->contentsRect();
+        int x = inside.left() + static_cast<int>(share * inside.width());
+        return image.pixelColor(x, inside.top() + inside.height() - 2) == QColor(0, 0, 128);
+    };
+    EXPECT_FALSE(navyAt(0.1)) << "nothing is drawn before a table starts";
+    TFillProject& customers = project("customers");
+    window->FillProjects().OnInitTableFill(&customers, "customers", "", 0, 1000);
+    window->FillProjects().OnFillProgress(&customers, 500, 0, 1, 0, 0);
+    EXPECT_TRUE(navyAt(0.1));
+    EXPECT_TRUE(navyAt(0.4));
+    EXPECT_FALSE(navyAt(0.6));
+    EXPECT_FALSE(navyAt(0.9));
+}
+
+TEST_F(RunControl, WordListsAreReadFromTheArchives) {
+    open();
+    kvl::TStringList cities;
+    window->FillProjects().OnExternalDataInit(xdCities, cities);
+    EXPECT_GT(cities.Count(), 100);
+    EXPECT_EQ(messages(), (std::vector<std::string>{"Initializing city names...",
+                                                    "Finished initializing city names..."}));
+}
+
+} // namespace
+
+namespace {
+
+// --- failures -----------------------------------------------------------------------------
+
+class FailingRun : public RunControl {
+protected:
+    // the table goes away behind the window's back, so its run fails as a whole
+    void dropCustomers() {
+        auto connection = kvl::KVL_OpenConnection("sqlite:" + path.string());
+        connection->ExecuteCommand("CUSTOM", "drop table orders");
+        connection->ExecuteCommand("CUSTOM", "drop table customers");
+    }
+};
+
+TEST_F(FailingRun, ThreadedRunReportsTheErrorThenEnds) {
+    open();
+    mark("customers", 100);
+    dropCustomers();
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    window->btnRunClick(control<QToolButton>("btnRun"));
+    ASSERT_TRUE(waitForRunEnd());
+    auto all = messages();
+    auto critical = std::find_if(all.begin(), all.end(), [](const std::string& line) {
+        return line.rfind("Critical Error: ", 0) == 0;
+    });
+    ASSERT_NE(critical, all.end());
+    EXPECT_EQ(all.back(), "Filling finished");
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
+}
+
+TEST_F(FailingRun, RunOnTheWindowsThreadLeavesTheErrorToTheCallerAndRestoresTheWindow) {
+    open();
+    mark("customers", 100);
+    dropCustomers();
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    EXPECT_THROW(window->btnRunClick(control<QAction>("miFillNonThreaded")), std::exception);
+    EXPECT_FALSE(window->Filling());
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
+    for (const QString& text : boxes.Texts)
+        EXPECT_NE(text, QString("Finished generating test data!"));
+    EXPECT_FALSE(hasMessage("Filling finished"));
+}
+
+} // namespace
