@@ -10,7 +10,7 @@ namespace kvl {
 
 namespace {
 
-struct Spec {
+struct Placeholder {
     int index = -1;
     bool left = false;
     int width = -1;
@@ -29,30 +29,30 @@ int readNumber(std::string_view fmt, size_t& i) {
     return n;
 }
 
-Spec parseSpec(std::string_view fmt, size_t& i) {
-    Spec spec;
+Placeholder parsePlaceholder(std::string_view fmt, size_t& i) {
+    Placeholder ph;
     size_t start = i;
     if (i < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[i]))) {
         int n = readNumber(fmt, i);
         if (i < fmt.size() && fmt[i] == ':') {
-            spec.index = n;
+            ph.index = n;
             ++i;
         } else {
             i = start;
         }
     }
     if (i < fmt.size() && fmt[i] == '-') {
-        spec.left = true;
+        ph.left = true;
         ++i;
     }
-    if (i < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[i]))) spec.width = readNumber(fmt, i);
+    if (i < fmt.size() && std::isdigit(static_cast<unsigned char>(fmt[i]))) ph.width = readNumber(fmt, i);
     if (i < fmt.size() && fmt[i] == '.') {
         ++i;
-        spec.precision = readNumber(fmt, i);
+        ph.precision = readNumber(fmt, i);
     }
     if (i >= fmt.size()) formatError(fmt);
-    spec.type = static_cast<char>(std::tolower(static_cast<unsigned char>(fmt[i++])));
-    return spec;
+    ph.type = static_cast<char>(std::tolower(static_cast<unsigned char>(fmt[i++])));
+    return ph;
 }
 
 std::string withThousands(const std::string& digits) {
@@ -69,15 +69,15 @@ std::string withThousands(const std::string& digits) {
     return out;
 }
 
-std::string render(const Spec& spec, const FormatArg& arg, std::string_view fmt) {
+std::string render(const Placeholder& ph, const FormatArg& arg, std::string_view fmt) {
     const auto& v = arg.value();
     char buf[512];
-    switch (spec.type) {
+    switch (ph.type) {
     case 's': {
         const auto* s = std::get_if<std::string>(&v);
         if (!s) formatError(fmt);
-        if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < s->size())
-            return s->substr(0, static_cast<size_t>(spec.precision));
+        if (ph.precision >= 0 && static_cast<size_t>(ph.precision) < s->size())
+            return s->substr(0, static_cast<size_t>(ph.precision));
         return *s;
     }
     case 'd':
@@ -85,16 +85,16 @@ std::string render(const Spec& spec, const FormatArg& arg, std::string_view fmt)
     case 'x': {
         const auto* n = std::get_if<int64_t>(&v);
         if (!n) formatError(fmt);
-        if (spec.type == 'd')
+        if (ph.type == 'd')
             std::snprintf(buf, sizeof buf, "%lld", static_cast<long long>(*n));
-        else if (spec.type == 'u')
+        else if (ph.type == 'u')
             std::snprintf(buf, sizeof buf, "%llu",
                           static_cast<unsigned long long>(*n < 0 ? static_cast<uint32_t>(*n) : *n));
         else
             std::snprintf(buf, sizeof buf, "%llX", static_cast<unsigned long long>(*n));
         std::string s = buf;
-        if (spec.precision > 0 && s.size() < static_cast<size_t>(spec.precision))
-            s.insert(s[0] == '-' ? 1 : 0, static_cast<size_t>(spec.precision) - s.size(), '0');
+        if (ph.precision > 0 && s.size() < static_cast<size_t>(ph.precision))
+            s.insert(s[0] == '-' ? 1 : 0, static_cast<size_t>(ph.precision) - s.size(), '0');
         return s;
     }
     case 'f':
@@ -108,10 +108,10 @@ std::string render(const Spec& spec, const FormatArg& arg, std::string_view fmt)
             d = static_cast<double>(*n);
         else
             formatError(fmt);
-        int prec = spec.precision >= 0 ? spec.precision : (spec.type == 'g' ? 15 : 2);
-        const char* f = spec.type == 'e' ? "%.*E" : (spec.type == 'g' ? "%.*G" : "%.*f");
+        int prec = ph.precision >= 0 ? ph.precision : (ph.type == 'g' ? 15 : 2);
+        const char* f = ph.type == 'e' ? "%.*E" : (ph.type == 'g' ? "%.*G" : "%.*f");
         std::snprintf(buf, sizeof buf, f, prec, d);
-        return spec.type == 'n' ? withThousands(buf) : std::string(buf);
+        return ph.type == 'n' ? withThousands(buf) : std::string(buf);
     }
     default:
         formatError(fmt);
@@ -139,14 +139,14 @@ std::string Format(std::string_view fmt, std::initializer_list<FormatArg> args) 
             ++i;
             continue;
         }
-        Spec spec = parseSpec(fmt, i);
-        size_t index = spec.index >= 0 ? static_cast<size_t>(spec.index) : next;
+        Placeholder ph = parsePlaceholder(fmt, i);
+        size_t index = ph.index >= 0 ? static_cast<size_t>(ph.index) : next;
         if (index >= list.size()) formatError(fmt);
         next = index + 1;
-        std::string piece = render(spec, *list[index], fmt);
-        if (spec.width > 0 && piece.size() < static_cast<size_t>(spec.width)) {
-            std::string pad(static_cast<size_t>(spec.width) - piece.size(), ' ');
-            piece = spec.left ? piece + pad : pad + piece;
+        std::string piece = render(ph, *list[index], fmt);
+        if (ph.width > 0 && piece.size() < static_cast<size_t>(ph.width)) {
+            std::string pad(static_cast<size_t>(ph.width) - piece.size(), ' ');
+            piece = ph.left ? piece + pad : pad + piece;
         }
         out += piece;
     }
