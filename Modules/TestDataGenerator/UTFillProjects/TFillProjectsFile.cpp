@@ -14,6 +14,7 @@
 
 #include <pugixml.hpp>
 
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -251,6 +252,10 @@ void TFillProjects::SaveToFile(const std::string& FileName) {
 }
 
 void TFillProjects::LoadFromFile(const std::string& FileName) {
+    // a folder or a device reads as a file of absurd size; only a regular file is a project file
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(FileName, ignored))
+        throw kvl::EFileError(kvl::Format("Cannot open file \"%s\".", {FileName}));
     pugi::xml_document doc;
     pugi::xml_parse_result parsed = doc.load_file(FileName.c_str(), pugi::parse_default | pugi::parse_eol);
     if (parsed.status == pugi::status_file_not_found || parsed.status == pugi::status_io_error)
