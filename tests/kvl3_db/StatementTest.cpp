@@ -255,6 +255,70 @@ TEST_P(StatementTest, AFailedRowCostsThatRowOnlyAndTheCommitStillLands) {
     }
 }
 
+// Whatever the engine does to keep a failure to its own row, the rest of the transaction's work
+// lands: rows of other statements, of a statement freed before the failure, a command run inside
+// the transaction, and rows before and after several failures in a row.
+TEST_P(StatementTest, FailedRowsLeaveTheRestOfTheTransactionsWorkInPlace) {
+    exec("create table a (id integer not null primary key)");
+    exec("create table b (id integer not null primary key)");
+    prepare("insert into a (id) values (:P0)");
+    statement_->SetParamType(0, ftInteger);
+    auto intoB = KVL_GetStatement(*conn_, "insert into b (id) values (:P0)");
+    intoB->SetTransaction(transaction_.get());
+    intoB->Prepare();
+    intoB->SetParamType(0, ftInteger);
+    auto insertB = [&](int id) {
+        intoB->SetParamValue(0, TVariant(id));
+        intoB->Execute();
+    };
+
+    transaction_->StartTransaction();
+    for (int id = 1; id <= 600; ++id) // more than one exchange's worth of rows to send again
+        insertKey(id);
+    insertB(1);
+    errorOf([&] { insertKey(5); });
+    insertKey(601);
+    errorOf([&] { insertKey(601); });
+    errorOf([&] { insertB(1); });
+    insertB(4);
+    transaction_->Commit();
+    EXPECT_EQ(scalar("select count(*) from a"), "601");
+    EXPECT_EQ(scalar("select count(*) from b"), "2");
+
+    // a transaction that starts with a failure keeps its good rows
+    transaction_->StartTransaction();
+    errorOf([&] { insertKey(1); });
+    insertKey(602);
+    transaction_->Commit();
+    transaction_->StartTransaction();
+    insertKey(603);
+    transaction_->Commit();
+
+    transaction_->StartTransaction();
+    exec("insert into b (id) values (2)");
+    {
+        auto freed = KVL_GetStatement(*conn_, "insert into b (id) values (:P0)");
+        freed->SetTransaction(transaction_.get());
+        freed->Prepare();
+        freed->SetParamType(0, ftInteger);
+        freed->SetParamValue(0, TVariant(3));
+        freed->Execute();
+    }
+    insertKey(604);
+    errorOf([&] { insertKey(604); });
+    insertKey(605);
+    transaction_->Commit();
+    EXPECT_EQ(scalar("select count(*) from a"), "605");
+    EXPECT_EQ(scalar("select count(*) from b"), "4");
+
+    transaction_->StartTransaction();
+    insertKey(606);
+    errorOf([&] { insertKey(606); });
+    insertKey(607);
+    transaction_->Rollback();
+    EXPECT_EQ(scalar("select max(id) from a"), "605");
+}
+
 TEST_P(StatementTest, AFailedCommandGivesTheServersWordsOnly) {
     std::string message = errorOf([&] { exec("selec 1"); });
     EXPECT_THAT(message, Not(HasSubstr("while preparing")));

@@ -3,6 +3,7 @@
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
 #include "PostgresCatalogue.h"
+#include "PostgresRowIsolation.h"
 #include "base/Exceptions.h"
 #include "base/StringList.h"
 #include "base/SysUtils.h"
@@ -72,25 +73,12 @@ std::string KVL_PostgresConnectString(const std::string& uri) {
 }
 
 namespace {
-void ignoreNotice(void*, const char*) {}
-} // namespace
 
-namespace {
+void ignoreNotice(void*, const char*) {}
 
 // The backends' type information is not exported, so these casts cannot be checked at run time.
 __attribute__((no_sanitize("vptr"))) PGconn* connectionOf(soci::details::session_backend* backend) {
     return static_cast<soci::postgresql_session_backend*>(backend)->conn_;
-}
-
-struct Prepared {
-    PGconn* conn = nullptr;
-    const char* name = nullptr;
-};
-
-__attribute__((no_sanitize("vptr"))) Prepared preparedOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::postgresql_statement_backend*>(statement.get_backend());
-    if (!backend || backend->statementName_.empty()) return {};
-    return {backend->session_.conn_, backend->statementName_.c_str()};
 }
 
 } // namespace
@@ -113,70 +101,8 @@ TKVL_SlotKind TKVL_PostgresDriver::SlotFor(int fieldType) const {
     return TKVL_SociDriver::SlotFor(fieldType);
 }
 
-namespace {
-
-// Reads the results of one command of a pipeline; gives the error text when it failed.
-std::string takeResults(PGconn* conn) {
-    std::string error;
-    while (PGresult* result = PQgetResult(conn)) {
-        ExecStatusType status = PQresultStatus(result);
-        if (status == PGRES_FATAL_ERROR && error.empty()) error = PQresultErrorMessage(result);
-        PQclear(result);
-    }
-    return error;
-}
-
-// A statement that failed because the server went away fails the same way as all that follow.
-[[noreturn]] void failOn(PGconn* conn, const std::string& error) {
-    std::string message = KVL_PostgresCleanMessage(error);
-    if (PQstatus(conn) == CONNECTION_BAD) throw EKVL_ConnectionLost(message);
-    throw EKVL_DatabaseError(message);
-}
-
-class Pipeline {
-public:
-    explicit Pipeline(PGconn* conn) : conn_(conn) { entered_ = PQenterPipelineMode(conn) == 1; }
-    ~Pipeline() {
-        if (entered_) PQexitPipelineMode(conn_);
-    }
-    bool Entered() const { return entered_; }
-
-private:
-    PGconn* conn_;
-    bool entered_;
-};
-
-} // namespace
-
-bool TKVL_PostgresDriver::ExecuteUnderSavepoint(soci::statement& statement,
-                                                const std::vector<const char*>& values) const {
-    // Three commands in one exchange: a failed row then costs the row only, and a good row
-    // costs no more waiting for the server than without the savepoint.
-    Prepared prepared = preparedOf(statement);
-    if (!prepared.conn) return false;
-    PGconn* conn = prepared.conn;
-    std::string error;
-    {
-        Pipeline pipeline(conn);
-        if (!pipeline.Entered()) return false;
-        bool sent =
-            PQsendQueryParams(conn, "savepoint kvl_row", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
-            PQsendQueryPrepared(conn, prepared.name, static_cast<int>(values.size()), values.data(), nullptr,
-                                nullptr, 0) &&
-            PQsendQueryParams(conn, "release savepoint kvl_row", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
-            PQpipelineSync(conn);
-        if (!sent) failOn(conn, PQerrorMessage(conn));
-        for (int command = 0; command < 3; ++command) {
-            std::string failure = takeResults(conn);
-            if (error.empty()) error = failure;
-        }
-        if (PGresult* sync = PQgetResult(conn)) // the pipeline's end
-            PQclear(sync);
-    }
-    if (error.empty()) return true;
-    if (PQstatus(conn) == CONNECTION_OK)
-        PQclear(PQexec(conn, "rollback to savepoint kvl_row; release savepoint kvl_row"));
-    failOn(conn, error);
+std::unique_ptr<TKVL_RowIsolation> TKVL_PostgresDriver::CreateRowIsolation() const {
+    return std::make_unique<TKVL_PostgresRowIsolation>();
 }
 
 bool TKVL_PostgresDriver::ConnectionLost(soci::session& session) const {

@@ -15,8 +15,7 @@ public:
     std::string SociConnectString() const override;
     void AfterConnect(soci::session& session) const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
-    bool ExecuteUnderSavepoint(soci::statement& statement,
-                               const std::vector<const char*>& values) const override;
+    std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const override;
     bool ConnectionLost(soci::session& session) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;

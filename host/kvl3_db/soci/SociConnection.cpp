@@ -25,6 +25,7 @@ void TKVL_SociConnection::Connect() {
     try {
         auto s = std::make_unique<soci::session>(driver_->Backend(), driver_->SociConnectString());
         driver_->AfterConnect(*s);
+        isolation_ = driver_->CreateRowIsolation();
         session_ = std::move(s);
     } catch (const std::exception& e) {
         Fail(e);
@@ -41,6 +42,7 @@ void TKVL_SociConnection::Disconnect() {
         }
     }
     auto s = std::move(session_);
+    isolation_.reset();
     if (inTransaction_) {
         inTransaction_ = false;
         try {
@@ -53,6 +55,7 @@ void TKVL_SociConnection::Disconnect() {
 }
 
 void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std::string& sql) {
+    if (inTransaction_ && isolation_) isolation_->Unreplayable();
     try {
         Session() << sql;
         AfterWorkOutsideTransaction();
@@ -61,6 +64,11 @@ void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std:
     } catch (const std::exception& e) {
         Fail(e);
     }
+}
+
+void TKVL_SociConnection::SetInTransaction(bool value) {
+    inTransaction_ = value;
+    if (isolation_) isolation_->TransactionBoundary();
 }
 
 void TKVL_SociConnection::AfterWorkOutsideTransaction() {

@@ -33,7 +33,11 @@ public:
     soci::session& Session(); // connects on demand
     const TKVL_SociDriver& Driver() const { return *driver_; }
     bool InTransaction() const { return inTransaction_; }
-    void SetInTransaction(bool value) { inTransaction_ = value; }
+    // Called as a transaction begins or ends.
+    void SetInTransaction(bool value);
+    // What keeps a failed statement of the open transaction to itself; nil where the driver
+    // needs nothing of the kind or the session is closed.
+    TKVL_RowIsolation* Isolation() const { return isolation_.get(); }
     bool AutoStartTransaction() const { return autoStart_; }
     void SetAutoStartTransaction(bool value) { autoStart_ = value; }
     // Ends the work of a statement that ran without a transaction of ours, where the client
@@ -48,6 +52,7 @@ public:
 private:
     std::unique_ptr<TKVL_SociDriver> driver_;
     std::unique_ptr<soci::session> session_;
+    std::unique_ptr<TKVL_RowIsolation> isolation_;
     std::shared_ptr<IKVL_Database> database_;
     bool inTransaction_ = false;
     bool autoStart_ = false;

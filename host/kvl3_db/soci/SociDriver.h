@@ -1,5 +1,6 @@
 #pragma once
 #include "../catalogue/CatalogueSource.h"
+#include "SociRowIsolation.h"
 
 #include <memory>
 #include <string>
@@ -45,12 +46,9 @@ public:
     virtual std::string ModeText() const { return "1"; }
     virtual void AfterConnect(soci::session&) const {}
     virtual TKVL_SlotKind SlotFor(int fieldType) const;
-    // Runs a prepared statement without result under a savepoint of its own, in one exchange with
-    // the server, with the parameters as texts (nil for NULL). False when the driver has no such
-    // way; the caller then sets the savepoints through the client library.
-    virtual bool ExecuteUnderSavepoint(soci::statement&, const std::vector<const char*>&) const {
-        return false;
-    }
+    // Where a failed statement aborts the transaction: what keeps one failure to its own statement
+    // for a session. Without it, savepoints are set through the client library.
+    virtual std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const { return nullptr; }
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
     // Whether the session can no longer reach its server; asked after a statement failed.

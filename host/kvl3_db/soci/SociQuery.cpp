@@ -79,6 +79,7 @@ void TKVL_SociQuery::ensurePrepared(bool forQuery) {
 void TKVL_SociQuery::Unprepare() {
     Close();
     if (statement_) {
+        if (TKVL_RowIsolation* isolation = connection_.Isolation()) isolation->Forget(*statement_);
         auto st = std::move(statement_);
         st->clean_up();
     }
@@ -239,10 +240,15 @@ void TKVL_SociQuery::run() {
     };
     if (connection_.AutoStartTransaction() && !connection_.InTransaction() && transaction_)
         transaction_->StartTransaction();
+    TKVL_RowIsolation* isolation = connection_.InTransaction() ? connection_.Isolation() : nullptr;
     bool guarded =
         connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
     try {
-        if (!guarded || forQuery_ || !runUnderSavepoint()) runThroughClient(guarded);
+        if (!isolation || forQuery_ || !runIsolated(*isolation)) {
+            // a change the isolation did not see could not be replayed
+            if (isolation && !forQuery_) isolation->Unreplayable();
+            runThroughClient(guarded);
+        }
     } catch (...) {
         restore();
         throw;
@@ -250,7 +256,7 @@ void TKVL_SociQuery::run() {
     restore();
 }
 
-bool TKVL_SociQuery::runUnderSavepoint() {
+bool TKVL_SociQuery::runIsolated(TKVL_RowIsolation& isolation) {
     values_.resize(slots_.size());
     for (size_t i = 0; i < slots_.size(); ++i) {
         Slot& s = slots_[i];
@@ -270,7 +276,7 @@ bool TKVL_SociQuery::runUnderSavepoint() {
         }
         values_[i] = s.text.c_str();
     }
-    if (!connection_.Driver().ExecuteUnderSavepoint(*statement_, values_)) return false;
+    if (!isolation.Execute(*statement_, values_)) return false;
     eof_ = true;
     return true;
 }

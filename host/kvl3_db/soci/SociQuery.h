@@ -71,7 +71,7 @@ private:
     void ensurePrepared(bool forQuery);
     void bind();
     void run();
-    bool runUnderSavepoint();
+    bool runIsolated(TKVL_RowIsolation& isolation);
     void runThroughClient(bool guarded);
     void storeValue(Slot& s, const TVariant& value);
     int fieldIndex(const std::string& name) const;
