@@ -5,7 +5,8 @@
 #   scripts/servers.sh stop              stops what start started and removes its files
 #
 # Installs nothing. PostgreSQL 15 runs as a private cluster in a temporary folder, owned by the
-# user postgres; Firebird runs embedded on a database file, so there is no Firebird server.
+# user postgres; Firebird runs embedded on a database file, so there is no Firebird server here.
+# The tests that kill a server start private PostgreSQL and Firebird servers of their own.
 # KVL_SERVERS_DIR (default /tmp/kvl_servers) and KVL_PG_PORT (default 54329) may be set.
 set -euo pipefail
 

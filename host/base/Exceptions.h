@@ -37,7 +37,8 @@ class EKVL_DatabaseError : public Exception {
 };
 
 // The connection to the server is gone (the server stopped, the session was killed, the network
-// failed): no later statement on it can succeed, so whoever loops over statements stops here.
+// failed), or the work of its open transaction could not be kept: no later statement on it can
+// make up for that, so whoever loops over statements stops here.
 class EKVL_ConnectionLost : public EKVL_DatabaseError {
     using EKVL_DatabaseError::EKVL_DatabaseError;
 };

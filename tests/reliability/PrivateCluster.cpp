@@ -1,6 +1,7 @@
 #include "PrivateCluster.h"
 
 #include "base/Exceptions.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -16,10 +17,11 @@ namespace kvl::test {
 
 namespace fs = std::filesystem;
 
-namespace {
+int RunCommand(const std::string& command) {
+    return std::system(command.c_str());
+}
 
-// A port nobody listens on now; the server takes it a moment later.
-int freeLoopbackPort() {
+int FreeLoopbackPort() {
     int s = socket(AF_INET, SOCK_STREAM, 0);
     if (s < 0) return 0;
     sockaddr_in address{};
@@ -34,7 +36,7 @@ int freeLoopbackPort() {
     return port;
 }
 
-std::string randomHex(int bytes) {
+std::string RandomHex(int bytes) {
     std::random_device device;
     std::string out;
     for (int i = 0; i < bytes; ++i) {
@@ -45,8 +47,6 @@ std::string randomHex(int bytes) {
     }
     return out;
 }
-
-} // namespace
 
 TPrivateCluster::TPrivateCluster() {
     const char* bin = std::getenv("KVL_PG_BIN");
@@ -62,21 +62,21 @@ TPrivateCluster::TPrivateCluster() {
     }
     dir_ = pattern;
     fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-    password_ = randomHex(12);
+    password_ = RandomHex(12);
     const std::string pwfile = dir_ + "/pwfile";
     std::ofstream(pwfile) << password_ << "\n";
-    if (geteuid() == 0 && run("chown -R postgres " + dir_) != 0) {
+    if (geteuid() == 0 && RunCommand("chown -R postgres " + dir_) != 0) {
         unavailable_ = "cannot hand " + dir_ + " to the user postgres";
         return;
     }
-    if (run(asOwner(bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
-                    " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >" + dir_ +
-                    "/initdb.log 2>&1")) != 0) {
+    if (RunCommand(asOwner(bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
+                           " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >" + dir_ +
+                           "/initdb.log 2>&1")) != 0) {
         unavailable_ = "initdb failed, see " + dir_ + "/initdb.log";
         return;
     }
     fs::remove(pwfile);
-    port_ = freeLoopbackPort();
+    port_ = FreeLoopbackPort();
     try {
         Start();
     } catch (const std::exception& e) {
@@ -87,14 +87,21 @@ TPrivateCluster::TPrivateCluster() {
 TPrivateCluster::~TPrivateCluster() {
     if (dir_.empty()) return;
     if (fs::exists(dir_ + "/data/postmaster.pid"))
-        run(asOwner(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w stop >/dev/null 2>&1"));
+        RunCommand(asOwner(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w stop >/dev/null 2>&1"));
     std::error_code ignored;
     fs::remove_all(dir_, ignored);
 }
 
-std::string TPrivateCluster::Uri(const std::string& applicationName) const {
+std::string TPrivateCluster::Uri(const std::string& clientName) const {
     return "postgresql://postgres:" + password_ + "@127.0.0.1:" + std::to_string(port_) +
-           "/postgres?application_name=" + applicationName + "&connect_timeout=10";
+           "/postgres?application_name=" + clientName + "&connect_timeout=10";
+}
+
+void TPrivateCluster::KillSessions(const std::string& clientName) {
+    auto killer = KVL_OpenConnection(Uri("kvl_killer"));
+    killer->ExecuteCommand("CUSTOM", "select pg_terminate_backend(pid) from pg_stat_activity "
+                                     "where application_name = '" +
+                                         clientName + "'");
 }
 
 void TPrivateCluster::Start() {
@@ -102,18 +109,14 @@ void TPrivateCluster::Start() {
     // keeps them; fsync stays off, as no machine crash is simulated.
     const std::string options = "-k " + dir_ + " -p " + std::to_string(port_) +
                                 " -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=on";
-    if (run(asOwner(bin_ + "/pg_ctl -D " + dir_ + "/data -l " + dir_ + "/log -w -t 30 -o '" + options +
-                    "' start >/dev/null")) != 0)
+    if (RunCommand(asOwner(bin_ + "/pg_ctl -D " + dir_ + "/data -l " + dir_ + "/log -w -t 30 -o '" + options +
+                           "' start >/dev/null")) != 0)
         throw Exception("the private PostgreSQL cluster did not start, see " + dir_ + "/log");
 }
 
 void TPrivateCluster::StopImmediately() {
-    if (run(asOwner(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w -t 30 stop >/dev/null")) != 0)
+    if (RunCommand(asOwner(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w -t 30 stop >/dev/null")) != 0)
         throw Exception("the private PostgreSQL cluster did not stop");
-}
-
-int TPrivateCluster::run(const std::string& command) const {
-    return std::system(command.c_str());
 }
 
 std::string TPrivateCluster::asOwner(const std::string& command) const {

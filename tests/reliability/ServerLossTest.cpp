@@ -1,12 +1,14 @@
-// A PostgreSQL server that goes away in the middle of a fill: the run must end on that table
-// with its name in the message, keep the count of what was committed, keep the log, and neither
-// crash nor wait forever.
+// A database server that goes away in the middle of a fill: the run must end on that table with
+// its name in the message, keep the count of what was committed, keep the log, and neither crash
+// nor wait forever.
 #include "FillKit.h"
 #include "PrivateCluster.h"
+#include "PrivateFirebird.h"
 #include "TestDatabases.h"
 #include "UTFillConstants.h"
 #include "UTFillObject/TIntegerFillField.h"
 #include "UTFillObject/TTextFillField.h"
+#include "base/SysUtils.h"
 #include "kvl3_db/Drivers.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
@@ -14,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 
 namespace kvl::test {
@@ -26,39 +30,46 @@ constexpr int FaultAtRow = 250;
 constexpr int PerTransaction = 100;
 constexpr int CommittedBeforeFault = 200;
 
-class ServerLossTest : public testing::Test {
+class ServerLossTest : public testing::TestWithParam<std::string> {
 protected:
-    static void SetUpTestSuite() {
-        KVL_RegisterStandardDrivers();
-        // The shared server's presence says that this machine is meant to run PostgreSQL tests.
-        if (!std::getenv("KVL_TEST_PG")) return;
-        cluster_ = new TPrivateCluster();
-    }
-    static void TearDownTestSuite() {
-        delete cluster_;
-        cluster_ = nullptr;
+    static void SetUpTestSuite() { KVL_RegisterStandardDrivers(); }
+    static void TearDownTestSuite() { servers_.clear(); }
+
+    // Started once per process, and only for the engine asked for: ctest runs each test alone.
+    static TPrivateServer* ServerFor(const std::string& name) {
+        auto& server = servers_[name];
+        // The shared servers' presence says that this machine is meant to run these engines' tests.
+        if (!server && name == "PostgreSQL" && std::getenv("KVL_TEST_PG"))
+            server = std::make_unique<TPrivateCluster>();
+        if (!server && name == "Firebird" && std::getenv("KVL_TEST_FB"))
+            server = std::make_unique<TPrivateFirebird>();
+        return server.get();
     }
 
     void SetUp() override {
-        std::string missing = !cluster_ ? "KVL_TEST_PG is not set" : cluster_->Unavailable();
+        TPrivateServer* server = ServerFor(GetParam());
+        std::string missing =
+            !server ? "its shared test server is not set (KVL_TEST_PG, KVL_TEST_FB)" : server->Unavailable();
         if (!missing.empty()) {
-            if (EveryEngineRequired()) FAIL() << "PostgreSQL is required here (CI=true): " << missing;
+            if (EveryEngineRequired()) FAIL() << GetParam() << " is required here (CI=true): " << missing;
             GTEST_SKIP() << missing;
         }
-        table_ = "loss_" + std::to_string(++tables_);
-        next_ = table_ + "_after";
-        auto setup = KVL_OpenConnection(cluster_->Uri("kvl_setup"));
+        server_ = server;
+        table_ = server_->Identifier("loss_" + std::to_string(++tables_));
+        next_ = server_->Identifier("loss_" + std::to_string(tables_) + "_after");
+        auto setup = KVL_OpenConnection(server_->Uri("kvl_setup"));
         setup->ExecuteCommand("CUSTOM",
                               "create table " + table_ + " (id integer primary key, name varchar(20))");
         setup->ExecuteCommand("CUSTOM", "create table " + next_ + " (id integer)");
-        victim_ = KVL_OpenConnection(cluster_->Uri(Victim()));
+        victim_ = KVL_OpenConnection(server_->Uri(Victim()));
         fill_ = std::make_unique<TEngineFill>(*victim_);
-        auto& id = fill_->FieldAs<TIntegerFillField>(table_, "id", fillIncreasing);
+        auto& id = fill_->FieldAs<TIntegerFillField>(table_, server_->Identifier("id"), fillIncreasing);
         id.RangeFrom = 1;
         id.StaticValue = 1;
-        fill_->FieldAs<TTextFillField>(table_, "name", fillFixed).StaticValue = "before the fault";
+        fill_->FieldAs<TTextFillField>(table_, server_->Identifier("name"), fillFixed).StaticValue =
+            "before the fault";
         fill_->Rows(table_, 100000, PerTransaction);
-        fill_->FieldAs<TIntegerFillField>(next_, "id", fillFixed).StaticValue = 7;
+        fill_->FieldAs<TIntegerFillField>(next_, server_->Identifier("id"), fillFixed).StaticValue = 7;
         fill_->Rows(next_, 10, 10);
     }
     void TearDown() override {
@@ -66,7 +77,7 @@ protected:
         victim_.reset();
     }
 
-    std::string Victim() const { return "kvl_victim_" + table_; }
+    std::string Victim() const { return "kvl_victim_" + LowerCase(table_); }
 
     // The fault strikes from inside the run, after a known row: the rows up to the last commit
     // point are safe, the rest of that transaction is lost with the connection.
@@ -80,7 +91,7 @@ protected:
         };
     }
 
-    int Count(const std::string& table) { return CountRows(cluster_->Uri("kvl_probe"), table); }
+    int Count(const std::string& table) { return CountRows(server_->Uri("kvl_probe"), table); }
 
     void ExpectTheRunEndedOnTheTable(const std::string& message) {
         EXPECT_TRUE(struck_);
@@ -100,51 +111,52 @@ protected:
         std::remove(path.c_str());
     }
 
-    static TPrivateCluster* cluster_;
+    static std::map<std::string, std::unique_ptr<TPrivateServer>> servers_;
     static int tables_;
+    TPrivateServer* server_ = nullptr;
     std::string table_, next_;
     std::unique_ptr<TKVL_Connection> victim_;
     std::unique_ptr<TEngineFill> fill_;
     bool struck_ = false;
 };
 
-TPrivateCluster* ServerLossTest::cluster_ = nullptr;
+std::map<std::string, std::unique_ptr<TPrivateServer>> ServerLossTest::servers_;
 int ServerLossTest::tables_ = 0;
 
-TEST_F(ServerLossTest, ImmediateShutdownEndsTheRunOnTheTableAndKeepsTheCommittedRows) {
-    FaultAfterRow([] { cluster_->StopImmediately(); });
+TEST_P(ServerLossTest, ImmediateShutdownEndsTheRunOnTheTableAndKeepsTheCommittedRows) {
+    FaultAfterRow([this] { server_->StopImmediately(); });
     const std::string message = fill_->Run(std::chrono::seconds(60));
     ExpectTheRunEndedOnTheTable(message);
-    cluster_->Start();
+    server_->Start();
     EXPECT_EQ(Count(table_), CommittedBeforeFault);
     EXPECT_EQ(Count(next_), 0) << "a table after the lost one was filled";
 }
 
-TEST_F(ServerLossTest, KilledSessionEndsTheRunOnTheTableAndKeepsTheCommittedRows) {
-    FaultAfterRow([this] {
-        auto killer = KVL_OpenConnection(cluster_->Uri("kvl_killer"));
-        killer->ExecuteCommand("CUSTOM", "select pg_terminate_backend(pid) from pg_stat_activity "
-                                         "where application_name = '" +
-                                             Victim() + "'");
-    });
+TEST_P(ServerLossTest, KilledSessionEndsTheRunOnTheTableAndKeepsTheCommittedRows) {
+    FaultAfterRow([this] { server_->KillSessions(Victim()); });
     const std::string message = fill_->Run(std::chrono::seconds(60));
     ExpectTheRunEndedOnTheTable(message);
-    EXPECT_THAT(message, HasSubstr("terminating connection"));
+    // the server's own words say what happened
+    EXPECT_THAT(message,
+                HasSubstr(GetParam() == "Firebird" ? "connection shutdown" : "terminating connection"));
     EXPECT_EQ(Count(table_), CommittedBeforeFault);
     EXPECT_EQ(Count(next_), 0);
 }
 
 // The progress of a commit row comes before its commit: the commit is what meets the dead
 // connection, and the rows of that transaction are lost with it.
-TEST_F(ServerLossTest, KilledSessionAtACommitPointKeepsTheRowsOfTheCommitsBefore) {
-    FaultAfterRow([] { cluster_->StopImmediately(); }, CommittedBeforeFault);
+TEST_P(ServerLossTest, ServerLostAtACommitPointKeepsTheRowsOfTheCommitsBefore) {
+    FaultAfterRow([this] { server_->StopImmediately(); }, CommittedBeforeFault);
     const std::string message = fill_->Run(std::chrono::seconds(60));
-    cluster_->Start();
+    server_->Start();
     EXPECT_THAT(message, StartsWith("Error during project: " + table_ + "\n\r"));
     EXPECT_EQ(fill_->Project(table_).Statistics.RowsInserted, CommittedBeforeFault - PerTransaction);
     EXPECT_EQ(Count(table_), CommittedBeforeFault - PerTransaction);
     EXPECT_EQ(Count(next_), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, ServerLossTest, testing::Values("PostgreSQL", "Firebird"),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 
 } // namespace
 } // namespace kvl::test

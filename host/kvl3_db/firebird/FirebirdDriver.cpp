@@ -109,6 +109,58 @@ void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
     honourNulls(inputOf(statement));
 }
 
+namespace {
+__attribute__((no_sanitize("vptr"))) soci::firebird_session_backend* sessionOf(soci::session& session) {
+    soci::details::session_backend* backend = session.get_backend();
+    if (!backend || backend->get_backend_name() != "firebird") return nullptr;
+    return static_cast<soci::firebird_session_backend*>(backend);
+}
+
+// The backend keeps its transaction handle to itself. An explicit instantiation may name a
+// private member, and this one hands it out, so that a session of a lost server can be closed
+// without the client library trying to commit on it.
+using TransactionMember = isc_tr_handle soci::firebird_session_backend::*;
+TransactionMember transactionMember();
+template <TransactionMember Member> struct TransactionAccess {
+    friend TransactionMember transactionMember() { return Member; }
+};
+template struct TransactionAccess<&soci::firebird_session_backend::trhp_>;
+
+__attribute__((no_sanitize("vptr"))) isc_stmt_handle* handleOf(soci::statement& statement) {
+    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
+    return backend ? &backend->stmtp_ : nullptr;
+}
+} // namespace
+
+void TKVL_FirebirdDriver::Abandon(soci::statement& statement) const {
+    isc_stmt_handle* handle = handleOf(statement);
+    if (!handle || !*handle) return;
+    ISC_STATUS_ARRAY status{};
+    isc_dsql_free_statement(status, handle, DSQL_drop);
+    *handle = 0;
+}
+
+void TKVL_FirebirdDriver::Abandon(soci::session& session) const {
+    soci::firebird_session_backend* backend = sessionOf(session);
+    if (!backend) return;
+    isc_tr_handle& transaction = backend->*transactionMember();
+    ISC_STATUS_ARRAY status{};
+    if (transaction) isc_rollback_transaction(status, &transaction);
+    transaction = 0;
+}
+
+bool TKVL_FirebirdDriver::ConnectionLost(soci::session& session) const {
+    // Asked after a statement failed: a server that still answers a question about the database
+    // still holds the attachment, whatever the statement's error was.
+    soci::firebird_session_backend* backend = sessionOf(session);
+    if (!backend) return false;
+    ISC_STATUS_ARRAY status{};
+    const char request[] = {isc_info_ods_version, isc_info_end};
+    char answer[32];
+    isc_database_info(status, &backend->dbhp_, sizeof request, request, sizeof answer, answer);
+    return status[0] == 1 && status[1] != 0;
+}
+
 std::string TKVL_FirebirdDriver::CleanMessage(const std::string& message) const {
     return KVL_FirebirdCleanMessage(message);
 }

@@ -19,6 +19,9 @@ public:
     std::string SociConnectString() const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
     void AfterPrepare(soci::statement& statement) const override;
+    void Abandon(soci::statement& statement) const override;
+    void Abandon(soci::session& session) const override;
+    bool ConnectionLost(soci::session& session) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;
     std::unique_ptr<TKVL_SociDriver> Clone() const override;

@@ -51,6 +51,7 @@ void TKVL_SociConnection::Disconnect() {
             // the session is closed below either way
         }
     }
+    if (driver_->ConnectionLost(*s)) driver_->Abandon(*s);
     s->close();
 }
 

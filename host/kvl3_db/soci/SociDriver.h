@@ -51,6 +51,10 @@ public:
     virtual std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const { return nullptr; }
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
+    // Let go of a statement or session whose server is gone, so that freeing it asks the server
+    // nothing: the client library's complaint would come from a destructor.
+    virtual void Abandon(soci::statement&) const {}
+    virtual void Abandon(soci::session&) const {}
     // Whether the session can no longer reach its server; asked after a statement failed.
     virtual bool ConnectionLost(soci::session&) const { return false; }
     // The server's own words, without the client library's decoration.

@@ -81,7 +81,13 @@ void TKVL_SociQuery::Unprepare() {
     if (statement_) {
         if (TKVL_RowIsolation* isolation = connection_.Isolation()) isolation->Forget(*statement_);
         auto st = std::move(statement_);
-        st->clean_up();
+        try {
+            st->clean_up();
+        } catch (...) {
+            // a statement of a server that is gone: freed without it, nothing to save
+            connection_.Driver().Abandon(*st);
+            st->clean_up();
+        }
     }
     slots_.clear();
     row_.reset();
