@@ -196,6 +196,7 @@ void postgres(const char* pg) {
         run.push_back(runFill(pg, "bench_run"));
         copy.push_back(pgCopy(pg));
     }
+    dropTables(pg, {"bench_run", "bench_libpq", "bench_copy"}); // the test database stays as it was
     double base = median(plain);
     std::printf("PostgreSQL, %d rows of %d integer columns, median of %d\n", Rows, Columns, Rounds);
     report("plain libpq prepared loop", base, base);
@@ -210,6 +211,7 @@ void firebird(const char* fb) {
         plain.push_back(firebirdPlainLoop(fb));
         run.push_back(runFill(fb, "BENCH_RUN"));
     }
+    dropTables(fb, {"BENCH_RUN", "BENCH_PLAIN"});
     double base = median(plain);
     std::printf("Firebird, %d rows of %d integer columns, median of %d\n", Rows, Columns, Rounds);
     report("plain loop through the client", base, base);

@@ -37,8 +37,21 @@ const soci::backend_factory& TKVL_PostgresDriver::Backend() const {
     return *soci::factory_postgresql();
 }
 
+namespace {
+// A server that stops answering, or a host that is gone, ends the session within about a minute
+// instead of leaving a fill waiting for ever; what the user gives is kept.
+const std::pair<const char*, const char*> WatchDefaults[] = {
+    {"connect_timeout", "15"}, {"keepalives_idle", "30"},     {"keepalives_interval", "10"},
+    {"keepalives_count", "3"}, {"tcp_user_timeout", "60000"},
+};
+} // namespace
+
 std::string TKVL_PostgresDriver::SociConnectString() const {
-    return KVL_PostgresConnectString(ConnectionString());
+    std::string out = KVL_PostgresConnectString(ConnectionString());
+    for (const auto& [key, value] : WatchDefaults)
+        if (out.find(std::string(key) + "=") == std::string::npos)
+            out += std::string(out.empty() ? "" : " ") + key + "='" + value + "'";
+    return out;
 }
 
 namespace {
