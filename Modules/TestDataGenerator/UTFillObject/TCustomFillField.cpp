@@ -1,5 +1,6 @@
 #include "TCustomFillField.h"
 
+#include "EFillError.h"
 #include "TBlobFillField.h"
 #include "TBoolBitFillField.h"
 #include "TDateFillField.h"
@@ -53,6 +54,33 @@ int TCustomFillField::GetFieldDatatype() const {
 
 const std::string& TCustomFillField::RandomEntry(const kvl::TStringList& list) {
     return list.Get(kvl::Random(list.Count()));
+}
+
+std::string TCustomFillField::FirstGenerator() const {
+    if (Project && Project->Generators && Project->Generators->Count() > 0)
+        return Project->Generators->Get(0);
+    return std::string();
+}
+
+namespace {
+void keepConvertible(kvl::TStringList& list, bool (*converts)(const std::string&)) {
+    for (int i = 0; i < list.Count();) {
+        if (converts(list[i]))
+            ++i;
+        else
+            list.Delete(i);
+    }
+}
+} // namespace
+
+void TCustomFillField::PrepareNumberLists(bool (*converts)(const std::string&)) {
+    if (ListValues.IsEmpty())
+        ListValues.Add("0");
+    else
+        keepConvertible(ListValues, converts);
+    keepConvertible(RefValues, converts);
+    if (RefValues.IsEmpty() && FillType == fillReferential)
+        throw EFillNoReferentialValuesError(RefTable, RefColumn);
 }
 
 std::unique_ptr<TCustomFillField> CreateFillField(const KFillRecord& rec) {

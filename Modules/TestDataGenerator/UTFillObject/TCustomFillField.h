@@ -47,6 +47,11 @@ public:
 protected:
     // A random entry of a list; an empty list fails with the list's index error.
     static const std::string& RandomEntry(const kvl::TStringList& list);
+    // The first generator of the table's server, the default of a number column.
+    std::string FirstGenerator() const;
+    // At preparation, a number column's lists keep the entries that convert, an empty value
+    // list gains "0", and referential values without a convertible entry are an error.
+    void PrepareNumberLists(bool (*converts)(const std::string&));
 };
 
 using TFillFieldList = std::vector<std::unique_ptr<TCustomFillField>>;

@@ -15,8 +15,7 @@ constexpr long double Widening = 0.01L;
 } // namespace
 
 TFloatFillField::TFloatFillField(const KFillRecord& rec) : TCustomFillField(rec) {
-    if (Project && Project->Generators && Project->Generators->Count() > 0)
-        GeneratorName = Project->Generators->Get(0);
+    GeneratorName = FirstGenerator();
 }
 
 bool TFloatFillField::GetReadyForFilling() const {
@@ -34,26 +33,17 @@ bool TFloatFillField::GetReadyForFilling() const {
     }
 }
 
-void DeleteNonFloatEntries(kvl::TStringList& list) {
+namespace {
+bool isFloat(const std::string& text) {
     double v = 0;
-    for (int i = 0; i < list.Count();) {
-        if (kvl::TryStrToFloat(list[i], v))
-            ++i;
-        else
-            list.Delete(i);
-    }
+    return kvl::TryStrToFloat(text, v);
 }
+} // namespace
 
 void TFloatFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
     Counter = RangeFrom;
-    if (ListValues.IsEmpty())
-        ListValues.Add("0");
-    else
-        DeleteNonFloatEntries(ListValues);
-    DeleteNonFloatEntries(RefValues);
-    if (RefValues.IsEmpty() && FillType == fillReferential)
-        throw EFillNoReferentialValuesError(RefTable, RefColumn);
+    PrepareNumberLists(isFloat);
     if (FillType != fillRandom) return;
     if (RangeFrom > RangeTo) std::swap(RangeFrom, RangeTo);
     DrawLow = RangeFrom < 0 ? RangeFrom - Widening : RangeFrom;

@@ -21,6 +21,3 @@ public:
     long double DrawLow = 0;
     long double DrawHigh = 0;
 };
-
-// Deletes the entries that are no real number in the user's convention, keeping the order.
-void DeleteNonFloatEntries(kvl::TStringList& list);

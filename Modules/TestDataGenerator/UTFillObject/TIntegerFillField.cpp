@@ -12,8 +12,7 @@
 #include <utility>
 
 TIntegerFillField::TIntegerFillField(const KFillRecord& rec) : TCustomFillField(rec) {
-    if (Project && Project->Generators && Project->Generators->Count() > 0)
-        GeneratorName = Project->Generators->Get(0);
+    GeneratorName = FirstGenerator();
 }
 
 bool TIntegerFillField::GetReadyForFilling() const {
@@ -33,26 +32,17 @@ bool TIntegerFillField::GetReadyForFilling() const {
     }
 }
 
-void DeleteNonIntegerEntries(kvl::TStringList& list) {
+namespace {
+bool isInteger(const std::string& text) {
     int32_t v = 0;
-    for (int i = 0; i < list.Count();) {
-        if (kvl::TryStrToInt(list[i], v))
-            ++i;
-        else
-            list.Delete(i);
-    }
+    return kvl::TryStrToInt(text, v);
 }
+} // namespace
 
 void TIntegerFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
     Counter = RangeFrom;
-    if (ListValues.IsEmpty())
-        ListValues.Add("0");
-    else
-        DeleteNonIntegerEntries(ListValues);
-    DeleteNonIntegerEntries(RefValues);
-    if (RefValues.IsEmpty() && FillType == fillReferential)
-        throw EFillNoReferentialValuesError(RefTable, RefColumn);
+    PrepareNumberLists(isInteger);
     if (FillType == fillRandom) {
         if (RangeTo < RangeFrom) std::swap(RangeFrom, RangeTo);
         DrawLow = RangeFrom < 0 ? int64_t{RangeFrom} - 1 : RangeFrom;

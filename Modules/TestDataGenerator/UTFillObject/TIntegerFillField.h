@@ -22,6 +22,3 @@ public:
     int64_t DrawHigh = 0;
     int32_t StaticValue = 0; // the fixed value; the step of increasing values
 };
-
-// Deletes the entries that are no optionally signed 32-bit integer, keeping the order.
-void DeleteNonIntegerEntries(kvl::TStringList& list);
