@@ -5,6 +5,7 @@
 #include "UTFillObject/TBoolBitFillField.h"
 #include "UTFillObject/TIntegerFillField.h"
 #include "UTFillObject/TTextFillField.h"
+#include "UTFillProjects/Events.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
 #include "base/Format.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -70,10 +72,34 @@ bool contains(const std::vector<std::string>& names, const std::string& name) {
                        [&](const std::string& n) { return kvl::SameText(n, name); });
 }
 
+// The word lists that a text column's fill type draws from.
+std::vector<TExternalDataKind> wordListsOf(const TCustomFillField& f) {
+    if (!dynamic_cast<const TTextFillField*>(&f)) return {};
+    switch (f.FillType) {
+    case fillAddresses:
+        return {xdStreets};
+    case fillCities:
+        return {xdCities};
+    case fillCountries:
+        return {xdCountries};
+    case fillGenerator:
+        return {xdFirstNames};
+    case fillFullNames:
+        return {xdFirstNames, xdLastNames};
+    case fillLastNames:
+    case fillEmail:
+    case fillURL:
+        return {xdLastNames};
+    default:
+        return {};
+    }
+}
+
 class TChecker {
 public:
-    TChecker(TFillProjects& projects, const std::function<int64_t(const TFillProject&)>& rowsOf)
-        : projects_(projects), rowsOf_(rowsOf) {}
+    TChecker(TFillProjects& projects, const std::function<int64_t(const TFillProject&)>& rowsOf,
+             std::string dataDir)
+        : projects_(projects), rowsOf_(rowsOf), dataDir_(std::move(dataDir)) {}
 
     std::vector<TFinding> Run() {
         for (int i = 0; i < projects_.GetProjectCount(); ++i) {
@@ -104,6 +130,7 @@ private:
             checkNulls(p, *f);
             checkFixedLength(p, *f);
             checkFiles(p, *f);
+            checkWordLists(p, *f);
             if (f->FillType == fillReferential && !dynamic_cast<TBlobFillField*>(f.get()))
                 checkReference(p, *f, position);
         }
@@ -150,6 +177,18 @@ private:
                     add(true, p, f.ColumnName, "BLOB file \"" + path + "\" not found");
     }
 
+    // A list that cannot be read does not stop the run, but every row gets a placeholder.
+    void checkWordLists(TFillProject& p, TCustomFillField& f) {
+        for (TExternalDataKind kind : wordListsOf(f)) {
+            const std::string archive(TDG_EXTERNALDATA_FILENAMES[static_cast<size_t>(kind)]);
+            if (fs::is_regular_file(dataDir_ + archive)) continue;
+            add(false, p, f.ColumnName,
+                kvl::Format(
+                    "word list \"%s\" not found in \"%s\" (TDG_DATA_DIR); the column gets placeholder texts",
+                    {archive, dataDir_}));
+        }
+    }
+
     void checkReference(TFillProject& p, TCustomFillField& f, int position) {
         if (f.RefTable.empty() || f.RefColumn.empty()) {
             add(true, p, f.ColumnName, "takes values from another table, but none is named");
@@ -177,12 +216,14 @@ private:
 
     TFillProjects& projects_;
     const std::function<int64_t(const TFillProject&)>& rowsOf_;
+    std::string dataDir_;
     std::vector<TFinding> findings_;
 };
 
 } // namespace
 
 std::vector<TFinding> CheckProjects(TFillProjects& projects,
-                                    const std::function<int64_t(const TFillProject&)>& rowsOf) {
-    return TChecker(projects, rowsOf).Run();
+                                    const std::function<int64_t(const TFillProject&)>& rowsOf,
+                                    const std::string& dataDir) {
+    return TChecker(projects, rowsOf, dataDir).Run();
 }

@@ -17,8 +17,10 @@ struct TFinding {
 };
 
 // Looks at the settings of every table to fill before any row is written. rowsOf tells how
-// many rows a table holds now; it is asked only about referenced tables.
+// many rows a table holds now; it is asked only about referenced tables. dataDir is the folder
+// of the word-list archives, ending in a path delimiter.
 std::vector<TFinding> CheckProjects(TFillProjects& projects,
-                                    const std::function<int64_t(const TFillProject&)>& rowsOf);
+                                    const std::function<int64_t(const TFillProject&)>& rowsOf,
+                                    const std::string& dataDir);
 
 bool HasErrors(const std::vector<TFinding>& findings);

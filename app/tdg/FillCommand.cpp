@@ -97,8 +97,9 @@ void OpenProject(TSession& session, const TOptions& o) {
 
 // Prints the findings; true when none is an error.
 bool ReportCheck(TSession& session) {
-    auto findings =
-        CheckProjects(session.Projects(), [&](const TFillProject& p) { return session.CountRows(p); });
+    auto findings = CheckProjects(
+        session.Projects(), [&](const TFillProject& p) { return session.CountRows(p); },
+        kvl::TKVL_Settings::FromEnvironment(TDG_DEFAULT_DATA_DIR).TDG_DATA_DIR);
     for (const auto& f : findings)
         std::cout << f.Line() << "\n";
     int count = session.Projects().GetProjectToFillCount();

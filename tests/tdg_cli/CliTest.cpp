@@ -168,6 +168,23 @@ TEST_P(TdgCliTest, CheckWarnsOfANullShareOnANotNullColumnWithoutFailing) {
     EXPECT_THAT(r.out, HasSubstr("warning: parent.name: NOT NULL column with a NULL share of 20%"));
 }
 
+TEST_P(TdgCliTest, CheckWarnsOfWordListsMissingFromTheDataFolder) {
+    init(); // parent.email: e-mail addresses, made from last names
+    auto r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "parent"});
+    EXPECT_THAT(r.out, Not(HasSubstr("word list"))) << "the shipped archives are all there";
+    const std::string empty = TempPath("no_archives", "") + "/";
+    std::filesystem::create_directories(empty);
+    const char* shipped = std::getenv("TDG_DATA_DIR");
+    const std::string restore = shipped ? shipped : "";
+    setenv("TDG_DATA_DIR", empty.c_str(), 1);
+    r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "parent"});
+    setenv("TDG_DATA_DIR", restore.c_str(), 1);
+    std::filesystem::remove_all(empty);
+    EXPECT_EQ(r.status, 0) << "a missing list is no reason to refuse the run";
+    EXPECT_THAT(r.out, HasSubstr("warning: parent.email: word list \"Lastnames.qdz\" not found in \"" +
+                                 empty + "\" (TDG_DATA_DIR); the column gets placeholder texts"));
+}
+
 TEST_P(TdgCliTest, CheckFindsAnEmptySourceTableThatIsNotFilledFirst) {
     init();
     auto r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "child"});
@@ -190,7 +207,8 @@ TEST_P(TdgCliTest, FillRunsTheCheckFirstAndWritesNothingOnAnError) {
 
 TEST_P(TdgCliTest, ATableThatCannotRunEndsTheRunWithStatusOne) {
     init();
-    auto r = fill({"--only", "codes,child", "--rows", "5", "--no-check"});
+    // a seed whose five random codes differ, so that every row of codes lands
+    auto r = fill({"--only", "codes,child", "--rows", "5", "--no-check", "--seed", "7"});
     EXPECT_EQ(r.status, 1);
     EXPECT_THAT(r.err, HasSubstr("Error during project: child"));
     EXPECT_EQ(lineCount(r.err), 1) << r.err;
