@@ -70,16 +70,35 @@ start_pg() {
     fi
 }
 
+# The embedded engine's own configuration: in SuperClassic mode several processes (a test and
+# the tdg it starts) may open one database file at a time, sharing the lock folder.
+fb_root() {
+    local root="$DIR/firebird/root"
+    mkdir -p "$root"
+    for f in fbintl.conf plugins.conf databases.conf; do
+        [ -f "$root/$f" ] || cp "/etc/firebird/3.0/$f" "$root/$f"
+    done
+    echo "ServerMode = SuperClassic" >"$root/firebird.conf"
+    # a security database of its own: the system's one may be open in another mode elsewhere
+    if [ -r /var/lib/firebird/3.0/system/security3.fdb ]; then
+        [ -f "$root/security3.fdb" ] || cp /var/lib/firebird/3.0/system/security3.fdb "$root/security3.fdb"
+        echo "SecurityDatabase = $root/security3.fdb" >>"$root/firebird.conf"
+    fi
+    echo "$root"
+}
+
 start_fb() {
     local pw="$1"
     mkdir -p "$DIR/firebird/lock"
-    [ -f "$FB_FILE" ] && return 0
-    if ! command -v isql-fb >/dev/null; then
+    if ! command -v isql-fb >/dev/null || [ ! -d /etc/firebird/3.0 ]; then
         say "no isql-fb: Firebird tools are missing"
         return 1
     fi
+    FB_ROOT="$(fb_root)"
+    [ -f "$FB_FILE" ] && return 0
     printf "CREATE DATABASE '%s' USER 'SYSDBA' PASSWORD '%s';\n" "$FB_FILE" "$pw" >"$DIR/firebird/create.sql"
-    FIREBIRD_LOCK="$DIR/firebird/lock" isql-fb -q -i "$DIR/firebird/create.sql" >"$DIR/firebird/create.log" 2>&1
+    FIREBIRD="$FB_ROOT" FIREBIRD_LOCK="$DIR/firebird/lock" isql-fb -q -i "$DIR/firebird/create.sql" \
+        >"$DIR/firebird/create.log" 2>&1
 }
 
 start() {
@@ -93,6 +112,7 @@ start() {
         say "PostgreSQL not started"
     fi
     if start_fb "$pw"; then
+        echo "export FIREBIRD='$FB_ROOT'"
         echo "export FIREBIRD_LOCK='$DIR/firebird/lock'"
         echo "export KVL_TEST_FB='firebird:$FB_FILE?user=SYSDBA&password=$pw'"
     else
@@ -105,7 +125,7 @@ stop() {
         as_postgres "$PG_BIN/pg_ctl" -D "$DIR/pg/data" -m fast -w stop >/dev/null
     fi
     rm -rf "$DIR"
-    echo "unset KVL_TEST_PG KVL_TEST_FB FIREBIRD_LOCK"
+    echo "unset KVL_TEST_PG KVL_TEST_FB FIREBIRD FIREBIRD_LOCK"
 }
 
 case "${1:-}" in

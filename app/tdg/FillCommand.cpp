@@ -112,6 +112,7 @@ int FillCommand(const TOptions& o) {
     o.Check(
         {{"connect", "project", "only", "rows", "seed", "log-dir"}, {"no-check"}, {"connect", "project"}});
     if (o.Has("seed")) o.Seed();
+    TStopOnSignal::HoldSignals();
     TSession session(o.Text("connect"));
     OpenProject(session, o);
     if (!o.Has("no-check") && !ReportCheck(session)) {
@@ -133,6 +134,7 @@ int DemoCommand(const TOptions& o) {
     } catch (const std::exception& e) {
         throw EUsageError("cannot create the demo tables in " + shown + ": " + e.what());
     }
+    TStopOnSignal::HoldSignals();
     TSession session(uri);
     ApplyDemoSettings(session.Projects(), rows);
     session.Projects().ShuffleTables(tsmAll);

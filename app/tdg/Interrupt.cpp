@@ -21,11 +21,15 @@ sigset_t stopSignals() {
 
 } // namespace
 
+void TStopOnSignal::HoldSignals() {
+    sigset_t set = stopSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
 TStopOnSignal::TStopOnSignal(TFillProjects& projects) : projects_(projects) {
     // blocked before the watcher starts, so that it inherits the mask and only sigtimedwait
     // ever sees the signals
-    sigset_t set = stopSignals();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    HoldSignals();
     watcher_ = std::thread([this] { watch(); });
 }
 

@@ -15,6 +15,10 @@ public:
     TStopOnSignal& operator=(const TStopOnSignal&) = delete;
 
     bool Stopped() const { return stopped_; }
+    // Blocks the signals in the calling thread. Called before the first connection, so that the
+    // threads that client libraries start inherit the mask and the signals wait for the watcher
+    // instead of reaching a handler of the library's.
+    static void HoldSignals();
 
 private:
     void watch();

@@ -67,7 +67,8 @@ void TPrivateFirebird::configure() {
     for (const char* file : {"fbintl.conf", "plugins.conf"})
         fs::copy_file(fs::path(SystemConfig) / file, fs::path(dir_) / file);
     std::ofstream(dir_ + "/firebird.conf")
-        << "RemoteServicePort = " << port_ << "\nRemoteBindAddress = 127.0.0.1\nServerMode = Super\n";
+        << "RemoteServicePort = " << port_ << "\nRemoteBindAddress = 127.0.0.1\nServerMode = Super\n"
+        << "SecurityDatabase = " << dir_ << "/security3.fdb\n";
     std::ofstream(dir_ + "/databases.conf") << "security.db = " << dir_ << "/security3.fdb\n";
     fs::copy_file(SystemSecurity, dir_ + "/security3.fdb");
     // Embedded, before the server runs: the security database and the test database get their

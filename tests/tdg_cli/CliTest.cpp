@@ -25,16 +25,19 @@ int lineCount(const std::string& text) {
     return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-// Two related tables and one with a unique column, in SQL that both engines take.
+// Two related tables and one with a unique column, in SQL that every engine takes. The names are
+// quoted, so that Firebird keeps them in lower case as the others do.
 class TdgCliTest : public kvl::test::EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        exec("create table parent (id integer primary key, name varchar(40) not null, email varchar(80))");
-        exec("create table child (id integer primary key, parent_id integer not null references parent(id), "
-             "qty integer not null)");
-        exec("create table codes (id integer primary key, code integer not null unique, note varchar(5))");
+        exec("create table \"parent\" (\"id\" integer primary key, \"name\" varchar(40) not null, "
+             "\"email\" varchar(80))");
+        exec("create table \"child\" (\"id\" integer primary key, \"parent_id\" integer not null "
+             "references \"parent\"(\"id\"), \"qty\" integer not null)");
+        exec("create table \"codes\" (\"id\" integer primary key, \"code\" integer not null unique, "
+             "\"note\" varchar(5))");
         uri_ = db_->ConnectionString();
         project_ = TempPath("project", ".tdg");
         logs_ = TempPath("logs", "");
@@ -57,17 +60,21 @@ protected:
         args.insert(args.end(), more.begin(), more.end());
         return Tdg(args);
     }
-    int rows(const std::string& table) { return std::stoi(scalar("select count(*) from " + table)); }
+    int rows(const std::string& table) { return std::stoi(scalar("select count(*) from \"" + table + "\"")); }
     // Every value of the parent table, in key order, as one text.
     std::string parentValues() {
-        std::string row = "cast(id as varchar(12)) || name || coalesce(email, '-')";
-        return is(Engine::SQLite) ? scalar("select group_concat(v, ',') from (select " + row +
-                                           " as v from parent order by id)")
-                                  : scalar("select string_agg(" + row + ", ',' order by id) from parent");
+        std::string row = "cast(\"id\" as varchar(12)) || \"name\" || coalesce(\"email\", '-')";
+        if (is(Engine::SQLite))
+            return scalar("select group_concat(v, ',') from (select " + row +
+                          " as v from \"parent\" order by \"id\")");
+        if (is(Engine::Firebird))
+            return scalar("select list(v, ',') from (select " + row +
+                          " as v from \"parent\" order by \"id\")");
+        return scalar("select string_agg(" + row + ", ',' order by \"id\") from \"parent\"");
     }
     void emptyTables() {
-        exec("delete from child");
-        exec("delete from parent");
+        exec("delete from \"child\"");
+        exec("delete from \"parent\"");
     }
 
     std::string uri_, project_, logs_;
@@ -91,7 +98,9 @@ TEST_P(TdgCliTest, FillInsertsTheRowsAndWritesOneLogPerTable) {
     EXPECT_EQ(rows("parent"), 50);
     EXPECT_EQ(rows("child"), 50);
     EXPECT_EQ(rows("codes"), 0);
-    EXPECT_EQ(scalar("select count(*) from child where parent_id not in (select id from parent)"), "0");
+    EXPECT_EQ(
+        scalar("select count(*) from \"child\" where \"parent_id\" not in (select \"id\" from \"parent\")"),
+        "0");
     EXPECT_THAT(ReadFile(logs_ + "/parent.log"), HasSubstr("Rows inserted: 50"));
     EXPECT_THAT(ReadFile(logs_ + "/child.log"), HasSubstr("Errors encountered: 0"));
     EXPECT_FALSE(fs::exists(logs_ + "/codes.log"));
@@ -190,7 +199,7 @@ TEST_P(TdgCliTest, CheckFindsAnEmptySourceTableThatIsNotFilledFirst) {
     auto r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "child"});
     EXPECT_EQ(r.status, 1);
     EXPECT_THAT(r.out, HasSubstr("error: child.parent_id: source table parent is empty and is not filled"));
-    exec("insert into parent (id, name) values (1, 'one')");
+    exec("insert into \"parent\" (\"id\", \"name\") values (1, 'one')");
     r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "child"});
     EXPECT_EQ(r.status, 0) << r.out;
 }
@@ -278,7 +287,8 @@ TEST_P(TdgCliTest, ArgumentErrorsAreOneLineWithStatusTwo) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TdgCliTest, testing::Values(Engine::SQLite, Engine::PostgreSQL),
+INSTANTIATE_TEST_SUITE_P(Engines, TdgCliTest,
+                         testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::Firebird),
                          kvl::test::EngineParamName);
 
 TEST(TdgConnection, BadConnectionsAreOneLineWithStatusTwo) {

@@ -11,6 +11,8 @@
 #include <soci/firebird/soci-firebird.h>
 #include <soci/soci.h>
 
+#include <mutex>
+
 namespace kvl {
 
 TKVL_FirebirdDriver::TKVL_FirebirdDriver(std::string connectionString)
@@ -36,7 +38,21 @@ bool TKVL_FirebirdDriver::HasFeature(Feature feature) const {
     return feature == Sequences || feature == OpenEndedWork;
 }
 
+namespace {
+// The client library answers SIGINT and SIGTERM by shutting every attachment down, in the middle
+// of whatever the program was doing. The program has its own answer to a signal (a run stops
+// after the row in progress and commits what it has), so the library's is declined.
+int declineSignalShutdown(const int reason, const int, void*) {
+    return reason == fb_shutrsn_signal ? 1 : 0;
+}
+} // namespace
+
 const soci::backend_factory& TKVL_FirebirdDriver::Backend() const {
+    static std::once_flag registered;
+    std::call_once(registered, [] {
+        ISC_STATUS_ARRAY status{};
+        fb_shutdown_callback(status, declineSignalShutdown, fb_shut_confirmation, nullptr);
+    });
     return *soci::factory_firebird();
 }
 
