@@ -53,7 +53,7 @@ void writeSettings(const std::string& db, const std::string& file) {
     TFillProjects projects;
     projects.SetStructureEngine(&engine);
     projects.CreateStructure();
-    ApplySensibleSettings(projects);
+    ApplyDemoSettings(projects, 60000); // the orders' status takes only the values its CHECK allows
     for (TFillProject* p : projects.Projects) {
         p->doFill = p->TableName == "customers" || p->TableName == "addresses" || p->TableName == "orders";
         p->Rows = p->TableName == "orders" ? 60000 : 20000;
@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
     auto folder = std::filesystem::temp_directory_path();
     auto db = (folder / "korvel_shot_demo.db").string();
     auto settings = (folder / "korvel_shot_demo.tdg").string();
-    CreateDemoSchema(db);
+    CreateDemoSchema("sqlite:" + db);
     writeSettings(db, settings);
 
     TKorvelMainWindow shell;

@@ -16,7 +16,7 @@ namespace {
 
 std::string demoDatabase() {
     auto file = std::filesystem::temp_directory_path() / "korvel_demo.db";
-    if (!std::filesystem::exists(file)) CreateDemoSchema(file.string());
+    if (!std::filesystem::exists(file)) CreateDemoSchema("sqlite:" + file.string());
     return file.string();
 }
 

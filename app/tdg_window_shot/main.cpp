@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
     }
     const std::string& db = options.db;
     kvl::KVL_RegisterStandardDrivers();
-    CreateDemoSchema(db);
+    CreateDemoSchema("sqlite:" + db);
     auto connection = kvl::KVL_OpenConnection("sqlite:" + db);
     kvl::MM_GetCurrentSessionName = [] { return std::string("demo.db"); };
 

@@ -142,14 +142,17 @@ void TfrmTestDataGenerator::createToolbar() {
 void TfrmTestDataGenerator::createStatusBar() {
     sbFiller = named(new QStatusBar(this), "sbFiller");
     setStatusBar(sbFiller);
-    static const int widths[6] = {140, 150, 50, 120, 80, 50};
+    // Wide enough for the longest usual text ("Est. time left: 00:00:00", a six-digit rate), so
+    // that the panels keep still while a run counts; a longer text widens its panel, and the
+    // last panel, the current step, takes the rest of the bar.
+    static const int widths[6] = {140, 150, 80, 165, 90, 120};
     for (int i = 0; i < 6; ++i) {
         auto* panel = new QLabel(sbFiller);
         panel->setObjectName(QStringLiteral("sbFillerPanel%1").arg(i));
-        panel->setFixedWidth(widths[i]);
+        panel->setMinimumWidth(widths[i]);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        sbFiller->addWidget(panel);
+        sbFiller->addWidget(panel, i == 5 ? 1 : 0);
         sbFillerPanels[i] = panel;
     }
 }
