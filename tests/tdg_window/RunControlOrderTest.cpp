@@ -32,6 +32,16 @@ TEST_F(RunControl, TablesMoveUpAndDownButNotPastTheEnds) {
     EXPECT_EQ(treeOrder(model()), (Names{"customers", "orders"}));
 }
 
+TEST_F(RunControl, MovingATableKeepsTheOpenedTablesOpen) {
+    open();
+    expanded("customers");
+    tree().setCurrentIndex(tableNode("orders"));
+    window->aMoveTableUpExecute();
+    EXPECT_TRUE(tree().isExpanded(tableNode("customers")));
+    EXPECT_FALSE(tree().isExpanded(tableNode("orders")));
+    EXPECT_EQ(tree().currentIndex(), tableNode("orders"));
+}
+
 TEST_F(RunControl, OrderingPutsReferencedTablesFirstAndKeepsTheMarks) {
     open();
     tree().setCurrentIndex(tableNode("orders"));

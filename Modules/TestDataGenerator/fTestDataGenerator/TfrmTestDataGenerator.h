@@ -6,6 +6,7 @@
 
 #include <QMetaType>
 #include <QModelIndex>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -230,7 +231,8 @@ private:
     void runThreaded();
     void clearMessages();
     void setPanelText(int Panel, const std::string& Text);
-    void rebuildTree();
+    // Builds the nodes again after change reorders or reloads the tables.
+    void rebuildTree(const std::function<void()>& change);
     void shuffle(TTableShuffleMethod Method);
 
     std::shared_ptr<kvl::IKVL_Database> FDatabase;

@@ -8,6 +8,8 @@
 
 #include <QFileDialog>
 #include <QTreeView>
+#include <functional>
+#include <vector>
 
 namespace {
 
@@ -49,9 +51,8 @@ void TfrmTestDataGenerator::LoadSettingsFile(const std::string& FileName) {
     kvl::TWaitCursorScope cursor;
     kvl::KVL_HostSettings().Settings_SaveLastUsedFolder(FileName);
     TFlagScope updating(FUpdating);
-    FFillProjects->LoadFromFile(FileName);
     // the check marks come from doFill as the nodes are built again
-    rebuildTree();
+    rebuildTree([&] { FFillProjects->LoadFromFile(FileName); });
 }
 
 void TfrmTestDataGenerator::btnSaveClick() {
@@ -65,8 +66,15 @@ void TfrmTestDataGenerator::SaveSettingsFile(const std::string& FileName) {
     kvl::KVL_HostSettings().Settings_SaveLastUsedFolder(FileName);
 }
 
-void TfrmTestDataGenerator::rebuildTree() {
+void TfrmTestDataGenerator::rebuildTree(const std::function<void()>& change) {
+    // the tables the user had opened stay open wherever the change moves them
+    std::vector<TFillProject*> open;
+    for (TFillProject* p : FFillProjects->Projects)
+        if (tvFiller->isExpanded(FTreeModel->TableNode(p))) open.push_back(p);
+    change();
     FTreeModel->Reset();
+    for (TFillProject* p : open)
+        tvFiller->expand(FTreeModel->TableNode(p));
     FSelectedNode = FSelectedProject ? FTreeModel->TableNode(FSelectedProject) : QModelIndex();
     // the selected table stays selected, so that it can be moved step by step
     if (FSelectedNode.isValid()) tvFiller->setCurrentIndex(FSelectedNode);
@@ -75,22 +83,19 @@ void TfrmTestDataGenerator::rebuildTree() {
 
 void TfrmTestDataGenerator::aMoveTableUpExecute() {
     if (!FSelectedProject || FFillProjects->IndexOfProject(FSelectedProject) <= 0) return;
-    FFillProjects->MoveProjectUp(FSelectedProject);
-    rebuildTree();
+    rebuildTree([this] { FFillProjects->MoveProjectUp(FSelectedProject); });
 }
 
 void TfrmTestDataGenerator::aMoveTableDownExecute() {
     if (!FSelectedProject) return;
     int index = FFillProjects->IndexOfProject(FSelectedProject);
     if (index < 0 || index >= FFillProjects->GetProjectCount() - 1) return;
-    FFillProjects->MoveProjectDown(FSelectedProject);
-    rebuildTree();
+    rebuildTree([this] { FFillProjects->MoveProjectDown(FSelectedProject); });
 }
 
 void TfrmTestDataGenerator::shuffle(TTableShuffleMethod Method) {
     kvl::TWaitCursorScope cursor;
-    FFillProjects->ShuffleTables(Method);
-    rebuildTree();
+    rebuildTree([&] { FFillProjects->ShuffleTables(Method); });
 }
 
 void TfrmTestDataGenerator::aShuffleOnlyToFillExecute() {
