@@ -20,6 +20,7 @@ if [ -x "$here/fuzz/run.sh" ] || [ -f "$here/fuzz/run.sh" ]; then
 fi
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 cd "$build"
