@@ -28,6 +28,15 @@ enum class TKVL_SlotKind {
     HexText, // binary data as the "\\x..." hex text of PostgreSQL's bytea
 };
 
+// A parameter's value as a statement's slot holds it, for drivers that bind it themselves.
+struct TKVL_SlotValue {
+    TKVL_SlotKind Kind = TKVL_SlotKind::Text;
+    bool Null = true;
+    long long Integer = 0;
+    double Real = 0;
+    const std::string* Text = nullptr; // texts and binary data
+};
+
 // One database engine: how to open it, what it can do, how it names things.
 class TKVL_SociDriver {
 public:
@@ -49,6 +58,10 @@ public:
     // Where a failed statement aborts the transaction: what keeps one failure to its own statement
     // for a session. Without it, savepoints are set through the client library.
     virtual std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const { return nullptr; }
+    // Runs a prepared statement without result, binding the values itself in place of the client
+    // library's exchange, which costs more than the row's own work on an embedded engine. False
+    // when the driver has no such way or the statement does not suit it.
+    virtual bool ExecuteBound(soci::statement&, const std::vector<TKVL_SlotValue>&) const { return false; }
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
     // Let go of a statement or session whose server is gone, so that freeing it asks the server

@@ -250,7 +250,11 @@ void TKVL_SociQuery::run() {
     bool guarded =
         connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
     try {
-        if (!isolation || forQuery_ || !runIsolated(*isolation)) {
+        if (isolation && !forQuery_ && runIsolated(*isolation)) {
+            // done, and written down
+        } else if (!isolation && !forQuery_ && runBound()) {
+            if (!connection_.InTransaction()) connection_.AfterWorkOutsideTransaction();
+        } else {
             // a change the isolation did not see could not be replayed
             if (isolation && !forQuery_) isolation->Unreplayable();
             runThroughClient(guarded);
@@ -283,6 +287,26 @@ bool TKVL_SociQuery::runIsolated(TKVL_RowIsolation& isolation) {
         values_[i] = s.text.c_str();
     }
     if (!isolation.Execute(*statement_, values_)) return false;
+    eof_ = true;
+    return true;
+}
+
+bool TKVL_SociQuery::runBound() {
+    boundValues_.resize(slots_.size());
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        const Slot& s = slots_[i];
+        TKVL_SlotValue& v = boundValues_[i];
+        v.Kind = s.kind;
+        v.Null = s.indicator != soci::i_ok;
+        v.Integer = s.integer;
+        v.Real = s.real;
+        v.Text = s.kind == TKVL_SlotKind::TmValue ? nullptr : &s.text;
+    }
+    try {
+        if (!connection_.Driver().ExecuteBound(*statement_, boundValues_)) return false;
+    } catch (const std::exception& e) {
+        connection_.Fail(e);
+    }
     eof_ = true;
     return true;
 }

@@ -72,6 +72,7 @@ private:
     void bind();
     void run();
     bool runIsolated(TKVL_RowIsolation& isolation);
+    bool runBound();
     void runThroughClient(bool guarded);
     void storeValue(Slot& s, const TVariant& value);
     int fieldIndex(const std::string& name) const;
@@ -79,7 +80,8 @@ private:
     TKVL_SociConnection& connection_;
     TKVL_Transaction* transaction_ = nullptr;
     std::vector<Slot> slots_;
-    std::vector<const char*> values_; // the slots as texts, for drivers that send them natively
+    std::vector<const char*> values_;         // the slots as texts, for drivers that send them natively
+    std::vector<TKVL_SlotValue> boundValues_; // the slots, for drivers that bind them themselves
     std::unique_ptr<soci::statement> statement_;
     std::unique_ptr<soci::row> row_;
     std::string preparedText_;
