@@ -11,6 +11,8 @@
 #include <soci/firebird/soci-firebird.h>
 #include <soci/soci.h>
 
+#include <algorithm>
+#include <iterator>
 #include <mutex>
 
 namespace kvl {
@@ -133,7 +135,7 @@ __attribute__((no_sanitize("vptr"))) soci::firebird_session_backend* sessionOf(s
 }
 
 // The backend keeps its transaction handle to itself. An explicit instantiation may name a
-// private member, and this one hands it out, so that a session of a lost server can be closed
+// private member, and this one hands it out, so that a session of a lost server can be let go
 // without the client library trying to commit on it.
 using TransactionMember = isc_tr_handle soci::firebird_session_backend::*;
 TransactionMember transactionMember();
@@ -149,32 +151,50 @@ __attribute__((no_sanitize("vptr"))) isc_stmt_handle* handleOf(soci::statement& 
 } // namespace
 
 void TKVL_FirebirdDriver::Abandon(soci::statement& statement) const {
-    isc_stmt_handle* handle = handleOf(statement);
-    if (!handle || !*handle) return;
-    ISC_STATUS_ARRAY status{};
-    isc_dsql_free_statement(status, handle, DSQL_drop);
-    *handle = 0;
+    if (isc_stmt_handle* handle = handleOf(statement)) *handle = 0;
 }
 
 void TKVL_FirebirdDriver::Abandon(soci::session& session) const {
-    soci::firebird_session_backend* backend = sessionOf(session);
-    if (!backend) return;
-    isc_tr_handle& transaction = backend->*transactionMember();
-    ISC_STATUS_ARRAY status{};
-    if (transaction) isc_rollback_transaction(status, &transaction);
-    transaction = 0;
+    // the server rolls back what it still holds when the attachment ends
+    if (soci::firebird_session_backend* backend = sessionOf(session)) backend->*transactionMember() = 0;
 }
 
-bool TKVL_FirebirdDriver::ConnectionLost(soci::session& session) const {
-    // Asked after a statement failed: a server that still answers a question about the database
-    // still holds the attachment, whatever the statement's error was.
-    soci::firebird_session_backend* backend = sessionOf(session);
-    if (!backend) return false;
-    ISC_STATUS_ARRAY status{};
-    const char request[] = {isc_info_ods_version, isc_info_end};
-    char answer[32];
-    isc_database_info(status, &backend->dbhp_, sizeof request, request, sizeof answer, answer);
-    return status[0] == 1 && status[1] != 0;
+void TKVL_FirebirdDriver::CloseLost(std::unique_ptr<soci::session> session) const {
+    // Detaching asks the server, and a server that shut the attachment down may never answer:
+    // the session is kept, unused, to the end of the process.
+    static auto* kept = new std::vector<std::unique_ptr<soci::session>>;
+    kept->push_back(std::move(session));
+}
+
+namespace {
+// The codes of a status vector that say the attachment is gone: shut down by the server or an
+// administrator, or the network between them failed.
+bool saysLost(const std::vector<ISC_STATUS>& status) {
+    static const ISC_STATUS lost[] = {isc_att_shutdown,      isc_shutdown,     isc_conn_lost,
+                                      isc_network_error,     isc_net_read_err, isc_net_write_err,
+                                      isc_lost_db_connection};
+    for (size_t i = 0; i + 1 < status.size() && status[i] != isc_arg_end;) {
+        const ISC_STATUS kind = status[i];
+        if (kind == isc_arg_gds &&
+            std::find(std::begin(lost), std::end(lost), status[i + 1]) != std::end(lost))
+            return true;
+        i += kind == isc_arg_cstring ? 3 : 2;
+    }
+    return false;
+}
+} // namespace
+
+void TKVL_FirebirdDriver::AfterConnect(soci::session&) const {
+    lost_ = false;
+}
+
+bool TKVL_FirebirdDriver::ConnectionLost(soci::session&, const std::exception* failure) const {
+    // Told by the failure's own codes: a shut down attachment may leave a question to the server
+    // unanswered for ever.
+    if (auto* error = dynamic_cast<const soci::firebird_soci_error*>(failure);
+        error && saysLost(error->status_))
+        lost_ = true;
+    return lost_;
 }
 
 std::string TKVL_FirebirdDriver::CleanMessage(const std::string& message) const {

@@ -18,10 +18,12 @@ public:
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
+    void AfterConnect(soci::session& session) const override;
     void AfterPrepare(soci::statement& statement) const override;
     void Abandon(soci::statement& statement) const override;
     void Abandon(soci::session& session) const override;
-    bool ConnectionLost(soci::session& session) const override;
+    void CloseLost(std::unique_ptr<soci::session> session) const override;
+    bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;
     std::unique_ptr<TKVL_SociDriver> Clone() const override;
@@ -31,6 +33,7 @@ public:
 
 private:
     std::string host_, port_, path_;
+    mutable bool lost_ = false; // a failure of this connection said that its attachment is gone
     std::map<std::string, std::string> options_;
 };
 

@@ -118,7 +118,7 @@ std::unique_ptr<TKVL_RowIsolation> TKVL_PostgresDriver::CreateRowIsolation() con
     return std::make_unique<TKVL_PostgresRowIsolation>();
 }
 
-bool TKVL_PostgresDriver::ConnectionLost(soci::session& session) const {
+bool TKVL_PostgresDriver::ConnectionLost(soci::session& session, const std::exception*) const {
     PGconn* conn = KVL_PostgresHandle(session);
     return conn && PQstatus(conn) == CONNECTION_BAD;
 }

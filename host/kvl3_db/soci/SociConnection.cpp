@@ -43,15 +43,26 @@ void TKVL_SociConnection::Disconnect() {
     }
     auto s = std::move(session_);
     isolation_.reset();
+    if (lost_) {
+        lost_ = false;
+        inTransaction_ = false;
+        driver_->Abandon(*s);
+        driver_->CloseLost(std::move(s));
+        return;
+    }
+    bool failed = false;
     if (inTransaction_) {
         inTransaction_ = false;
         try {
             s->rollback();
-        } catch (...) {
+        } catch (const std::exception& e) {
             // the session is closed below either way
+            failed = true;
+            driver_->ConnectionLost(*s, &e);
         }
     }
-    if (driver_->ConnectionLost(*s)) driver_->Abandon(*s);
+    // a session that could not even roll back would fail again, in the client library's destructor
+    if (failed || driver_->ConnectionLost(*s)) driver_->Abandon(*s);
     s->close();
 }
 
@@ -78,15 +89,22 @@ void TKVL_SociConnection::AfterWorkOutsideTransaction() {
 }
 
 soci::session& TKVL_SociConnection::Session() {
+    if (lost_) throw EKVL_ConnectionLost("The connection to the server was lost.");
     if (!session_) Connect();
     return *session_;
 }
 
 void TKVL_SociConnection::Fail(const std::exception& e) const {
-    if (auto lost = dynamic_cast<const EKVL_ConnectionLost*>(&e)) throw *lost;
+    if (auto lost = dynamic_cast<const EKVL_ConnectionLost*>(&e)) {
+        MarkLost();
+        throw *lost;
+    }
     bool ours = dynamic_cast<const EKVL_DatabaseError*>(&e) != nullptr;
     std::string message = ours ? std::string(e.what()) : driver_->CleanMessage(e.what());
-    if (session_ && driver_->ConnectionLost(*session_)) throw EKVL_ConnectionLost(message);
+    if (session_ && driver_->ConnectionLost(*session_, &e)) {
+        MarkLost();
+        throw EKVL_ConnectionLost(message);
+    }
     throw EKVL_DatabaseError(message);
 }
 
@@ -105,6 +123,10 @@ std::unique_ptr<TKVL_Query> TKVL_SociConnection::NewQuery() {
 std::shared_ptr<IKVL_Database> TKVL_SociConnection::Database() {
     if (!database_) database_ = KVL_CreateCatalogue(driver_->CreateCatalogueSource());
     return database_;
+}
+
+void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::session> session) const {
+    session->close();
 }
 
 TKVL_SlotKind TKVL_SociDriver::SlotFor(int fieldType) const {

@@ -45,6 +45,10 @@ public:
     void AfterWorkOutsideTransaction();
     // Raises the database error that a client library exception stands for.
     [[noreturn]] void Fail(const std::exception& e) const;
+    // After the server was found gone, nothing more is asked of it: every later request fails at
+    // once, and the session is let go without a goodbye.
+    void MarkLost() const { lost_ = true; }
+    bool Lost() const { return lost_; }
     // Statements are finalised before their session closes, or the server keeps it open.
     void Register(TKVL_Query* query) { queries_.insert(query); }
     void Unregister(TKVL_Query* query) { queries_.erase(query); }
@@ -56,6 +60,7 @@ private:
     std::shared_ptr<IKVL_Database> database_;
     bool inTransaction_ = false;
     bool autoStart_ = false;
+    mutable bool lost_ = false;
     std::set<TKVL_Query*> queries_;
 };
 

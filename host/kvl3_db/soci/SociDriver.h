@@ -2,6 +2,7 @@
 #include "../catalogue/CatalogueSource.h"
 #include "SociRowIsolation.h"
 
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,11 +66,19 @@ public:
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
     // Let go of a statement or session whose server is gone, so that freeing it asks the server
-    // nothing: the client library's complaint would come from a destructor.
+    // nothing: the client library's complaint would come from a destructor, and a server that
+    // shut a session down may never answer at all.
     virtual void Abandon(soci::statement&) const {}
     virtual void Abandon(soci::session&) const {}
-    // Whether the session can no longer reach its server; asked after a statement failed.
-    virtual bool ConnectionLost(soci::session&) const { return false; }
+    // Closes a session whose server is gone.
+    virtual void CloseLost(std::unique_ptr<soci::session> session) const;
+    // Whether the session can no longer reach its server: asked after a statement failed, with
+    // the client library's exception, and before the session is closed. It must not ask the
+    // server, which may never answer.
+    virtual bool ConnectionLost(soci::session&, const std::exception* failure = nullptr) const {
+        (void)failure;
+        return false;
+    }
     // The server's own words, without the client library's decoration.
     virtual std::string CleanMessage(const std::string& message) const { return message; }
     virtual std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const = 0;

@@ -81,6 +81,7 @@ void TKVL_SociQuery::Unprepare() {
     if (statement_) {
         if (TKVL_RowIsolation* isolation = connection_.Isolation()) isolation->Forget(*statement_);
         auto st = std::move(statement_);
+        if (connection_.Lost()) connection_.Driver().Abandon(*st);
         try {
             st->clean_up();
         } catch (...) {
@@ -249,6 +250,7 @@ void TKVL_SociQuery::run() {
     TKVL_RowIsolation* isolation = connection_.InTransaction() ? connection_.Isolation() : nullptr;
     bool guarded =
         connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
+    if (connection_.Lost()) throw EKVL_ConnectionLost("The connection to the server was lost.");
     try {
         if (isolation && !forQuery_ && runIsolated(*isolation)) {
             // done, and written down
@@ -259,6 +261,10 @@ void TKVL_SociQuery::run() {
             if (isolation && !forQuery_) isolation->Unreplayable();
             runThroughClient(guarded);
         }
+    } catch (const EKVL_ConnectionLost&) {
+        connection_.MarkLost();
+        restore();
+        throw;
     } catch (...) {
         restore();
         throw;
