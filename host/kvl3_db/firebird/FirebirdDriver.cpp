@@ -184,17 +184,11 @@ bool saysLost(const std::vector<ISC_STATUS>& status) {
 }
 } // namespace
 
-void TKVL_FirebirdDriver::AfterConnect(soci::session&) const {
-    lost_ = false;
-}
-
 bool TKVL_FirebirdDriver::ConnectionLost(soci::session&, const std::exception* failure) const {
     // Told by the failure's own codes: a shut down attachment may leave a question to the server
     // unanswered for ever.
-    if (auto* error = dynamic_cast<const soci::firebird_soci_error*>(failure);
-        error && saysLost(error->status_))
-        lost_ = true;
-    return lost_;
+    auto* error = dynamic_cast<const soci::firebird_soci_error*>(failure);
+    return error && saysLost(error->status_);
 }
 
 std::string TKVL_FirebirdDriver::CleanMessage(const std::string& message) const {

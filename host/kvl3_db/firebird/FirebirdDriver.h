@@ -18,7 +18,6 @@ public:
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
-    void AfterConnect(soci::session& session) const override;
     void AfterPrepare(soci::statement& statement) const override;
     void Abandon(soci::statement& statement) const override;
     void Abandon(soci::session& session) const override;
@@ -33,7 +32,6 @@ public:
 
 private:
     std::string host_, port_, path_;
-    mutable bool lost_ = false; // a failure of this connection said that its attachment is gone
     std::map<std::string, std::string> options_;
 };
 

@@ -51,8 +51,6 @@ public:
     void Forget(soci::statement& statement) override;
     void TransactionBoundary() override;
 
-    bool Guarded() const { return guarded_; }
-
 private:
     void executeGuarded(PGconn* conn, const char* name, const std::vector<const char*>& values);
     void restore(PGconn* conn);

@@ -55,10 +55,9 @@ void TKVL_SociConnection::Disconnect() {
         inTransaction_ = false;
         try {
             s->rollback();
-        } catch (const std::exception& e) {
+        } catch (...) {
             // the session is closed below either way
             failed = true;
-            driver_->ConnectionLost(*s, &e);
         }
     }
     // a session that could not even roll back would fail again, in the client library's destructor
@@ -88,8 +87,12 @@ void TKVL_SociConnection::AfterWorkOutsideTransaction() {
         session_->commit();
 }
 
-soci::session& TKVL_SociConnection::Session() {
+void TKVL_SociConnection::ThrowIfLost() const {
     if (lost_) throw EKVL_ConnectionLost("The connection to the server was lost.");
+}
+
+soci::session& TKVL_SociConnection::Session() {
+    ThrowIfLost();
     if (!session_) Connect();
     return *session_;
 }

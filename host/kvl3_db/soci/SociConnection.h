@@ -49,6 +49,7 @@ public:
     // once, and the session is let go without a goodbye.
     void MarkLost() const { lost_ = true; }
     bool Lost() const { return lost_; }
+    void ThrowIfLost() const;
     // Statements are finalised before their session closes, or the server keeps it open.
     void Register(TKVL_Query* query) { queries_.insert(query); }
     void Unregister(TKVL_Query* query) { queries_.erase(query); }

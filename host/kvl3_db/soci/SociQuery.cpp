@@ -234,6 +234,9 @@ void TKVL_SociQuery::bind() {
 }
 
 void TKVL_SociQuery::run() {
+    connection_.ThrowIfLost();
+    if (connection_.AutoStartTransaction() && !connection_.InTransaction() && transaction_)
+        transaction_->StartTransaction();
     // Hex text for binary data is made at execution, so the slot keeps the raw bytes.
     std::vector<std::pair<Slot*, std::string>> raw;
     for (auto& s : slots_)
@@ -245,12 +248,9 @@ void TKVL_SociQuery::run() {
         for (auto& [s, text] : raw)
             s->text = std::move(text);
     };
-    if (connection_.AutoStartTransaction() && !connection_.InTransaction() && transaction_)
-        transaction_->StartTransaction();
     TKVL_RowIsolation* isolation = connection_.InTransaction() ? connection_.Isolation() : nullptr;
     bool guarded =
         connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
-    if (connection_.Lost()) throw EKVL_ConnectionLost("The connection to the server was lost.");
     try {
         if (isolation && !forQuery_ && runIsolated(*isolation)) {
             // done, and written down
