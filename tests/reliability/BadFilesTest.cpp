@@ -16,19 +16,12 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 
 namespace kvl::test {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
-
-std::string ReadAll(const std::string& path) {
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
 
 void WriteAll(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;

@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <future>
+#include <sstream>
 #include <thread>
 #include <unistd.h>
 
@@ -87,6 +89,12 @@ int CountRows(const std::string& connectionString, const std::string& table) {
 
 std::string TempPath(const std::string& name) {
     return (std::filesystem::path(testing::TempDir()) / (std::to_string(getpid()) + "_" + name)).string();
+}
+
+std::string ReadAll(const std::string& path) {
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
 }
 
 } // namespace kvl::test

@@ -41,4 +41,7 @@ int CountRows(const std::string& connectionString, const std::string& table);
 // A fresh file name in the tests' temporary folder.
 std::string TempPath(const std::string& name);
 
+// The whole content of a file; empty when it cannot be read.
+std::string ReadAll(const std::string& path);
+
 } // namespace kvl::test

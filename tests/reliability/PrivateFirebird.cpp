@@ -1,5 +1,7 @@
 #include "PrivateFirebird.h"
 
+#include "FillKit.h"
+
 #include "base/Exceptions.h"
 #include "base/SysUtils.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
@@ -16,7 +18,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 namespace kvl::test {
@@ -27,12 +28,6 @@ namespace {
 const char* const ServerProgram = "/usr/sbin/firebird";
 const char* const SystemConfig = "/etc/firebird/3.0";
 const char* const SystemSecurity = "/var/lib/firebird/3.0/system/security3.fdb";
-
-// The folder goes with the object, so what went wrong is kept in the message.
-std::string readAll(const std::string& path) {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 } // namespace
 
 TPrivateFirebird::TPrivateFirebird() {
@@ -79,7 +74,8 @@ void TPrivateFirebird::configure() {
     const std::string env = "FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock ";
     if (RunCommand(env + "isql-fb -q -user SYSDBA " + dir_ + "/security3.fdb -i " + dir_ + "/setup.sql >" +
                    dir_ + "/setup.log 2>&1") != 0)
-        throw Exception("the private Firebird server could not be set up: " + readAll(dir_ + "/setup.log"));
+        // the folder goes with the object, so what went wrong is kept in the message
+        throw Exception("the private Firebird server could not be set up: " + ReadAll(dir_ + "/setup.log"));
 }
 
 std::string TPrivateFirebird::Uri(const std::string&) const {
@@ -119,7 +115,7 @@ void TPrivateFirebird::Start() {
     while (!listening()) {
         if (std::chrono::steady_clock::now() > until || waitpid(pid_, nullptr, WNOHANG) == pid_) {
             pid_ = 0;
-            throw Exception("the private Firebird server did not start: " + readAll(log));
+            throw Exception("the private Firebird server did not start: " + ReadAll(log));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -85,6 +85,12 @@ protected:
         return std::find(all.begin(), all.end(), text) != all.end();
     }
 
+    bool hasMessageStarting(const std::string& prefix) const {
+        auto all = messages();
+        return std::any_of(all.begin(), all.end(),
+                           [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+    }
+
     bool waitForRunEnd(int timeoutMs = 30000) const {
         return WaitUntil([this] { return !window->Filling(); }, timeoutMs);
     }
