@@ -1,0 +1,170 @@
+#!/usr/bin/env python3
+"""Counts how many small faults the tests catch.
+
+Applies a fixed, seeded set of faults to the core and host sources, one at a time (a flipped
+comparison, a number shifted by one, a dropped statement, two arguments swapped), rebuilds the
+non-window test executables, runs them and restores the source. A fault is caught when a test
+fails or the run times out; a fault that does not build is left out of the count.
+
+    python3 scripts/mutate.py --build build --count 40 --seed 1
+    python3 scripts/mutate.py --list --count 40 --seed 1
+
+Run it with the test servers up (scripts/servers.sh) so that the database tests run on every
+engine; the kill rate goes to standard output and, with --report, into a file.
+"""
+import argparse
+import pathlib
+import random
+import re
+import subprocess
+import sys
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+SOURCES = ["Modules/TestDataGenerator", "host/base", "host/kvl3_db"]
+# The window and its Qt helpers are tested through another executable; they stay out.
+SKIP = ("fTestDataGenerator", "uTestDataGeneratorModule", "kvl3_lib")
+TESTS = ["kvl3_base_tests", "kvl3_db_tests", "tdg_core_tests", "tdg_cli_tests", "reliability_tests"]
+
+FLIPS = {"<=": ">", ">=": "<", "==": "!=", "!=": "==", "<": ">=", ">": "<=", "&&": "||", "||": "&&"}
+COMPARISON = re.compile(r"(?<![<>=!&|-])(<=|>=|==|!=|&&|\|\||<|>)(?![<>=&|])")
+NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.])")
+CALL2 = re.compile(r"\b(\w+)\(([^(),]+), ([^(),]+)\)")
+STATEMENT = re.compile(r"^\s+[\w:.>-]+(\(.*\))?( [-+*/]?= .*)?;\s*$")
+
+
+class Fault:
+    def __init__(self, path, line, kind, before, after):
+        self.path, self.line, self.kind, self.before, self.after = path, line, kind, before, after
+
+    def __str__(self):
+        return f"{self.path}:{self.line + 1} {self.kind}: {self.before.strip()}  =>  {self.after.strip()}"
+
+
+def code_lines(text):
+    """Lines worth changing: not comments, includes, declarations of templates or blank."""
+    for number, line in enumerate(text.splitlines()):
+        stripped = line.strip()
+        if not stripped or stripped.startswith(("//", "#", "*", "/*", "template", "static_assert")):
+            continue
+        yield number, line
+
+
+def faults_in(path):
+    rel = str(path.relative_to(ROOT))
+    found = []
+    previous = ""
+    for number, line in code_lines(path.read_text(encoding="utf-8")):
+        # a line that continues the one before is no statement of its own
+        continues = not previous.rstrip().endswith((";", "{", "}", ":"))
+        previous = line
+        if re.search(r"\b(if|while|return|for)\b", line):
+            for m in COMPARISON.finditer(line):
+                op = m.group(1)
+                # template brackets and stream operators are no comparisons
+                if op in "<>" and re.search(r"\w<\w|>\(|>::|<<|>>", line):
+                    continue
+                found.append(Fault(rel, number, "flip", line, line[: m.start()] + FLIPS[op] + line[m.end():]))
+        for m in NUMBER.finditer(line):
+            if '"' in line[: m.start()] and line[: m.start()].count('"') % 2:
+                continue
+            shifted = str(int(m.group(1)) + 1)
+            found.append(Fault(rel, number, "shift", line, line[: m.start()] + shifted + line[m.end():]))
+        m = CALL2.search(line)
+        if m and m.group(1) not in ("if", "while", "for", "switch", "sizeof") and '"' not in line:
+            swapped = f"{m.group(1)}({m.group(3)}, {m.group(2)})"
+            found.append(Fault(rel, number, "swap", line, line[: m.start()] + swapped + line[m.end():]))
+        if not continues and STATEMENT.match(line) and not re.search(r"\b(return|break|continue|throw|case|default)\b", line):
+            found.append(Fault(rel, number, "drop", line, re.match(r"^\s*", line).group(0) + ";"))
+    return found
+
+
+def all_faults():
+    faults = []
+    for folder in SOURCES:
+        for path in sorted((ROOT / folder).rglob("*.cpp")):
+            if any(part in SKIP for part in path.parts):
+                continue
+            faults.extend(faults_in(path))
+    return faults
+
+
+def choose(count, seed):
+    faults = all_faults()
+    random.Random(seed).shuffle(faults)
+    return faults[:count]
+
+
+def apply(fault):
+    path = ROOT / fault.path
+    original = path.read_text(encoding="utf-8")
+    lines = original.splitlines(keepends=True)
+    ending = "\n" if lines[fault.line].endswith("\n") else ""
+    lines[fault.line] = fault.after + ending
+    path.write_text("".join(lines), encoding="utf-8")
+    return original
+
+
+def run(cmd, timeout, cwd):
+    try:
+        return subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+    except subprocess.TimeoutExpired:
+        return "timeout"
+
+
+def caught(build, timeout):
+    if run(["ninja", "-C", str(build)] + TESTS, 1800, ROOT) != 0:
+        return "no build"
+    for test in TESTS:
+        # a test executable stops at its first failure: one is enough to catch the fault
+        status = run([str(build / "tests" / test), "--gtest_brief=1", "--gtest_fail_fast"], timeout,
+                     build / "tests")
+        if status != 0:
+            return f"{test} ({status})"
+    return None
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build", default="build", help="a configured build folder")
+    parser.add_argument("--count", type=int, default=40)
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--timeout", type=int, default=600, help="seconds one test executable may take")
+    parser.add_argument("--list", action="store_true", help="print the faults and change nothing")
+    parser.add_argument("--report", help="a file for the results")
+    args = parser.parse_args()
+
+    faults = choose(args.count, args.seed)
+    if args.list:
+        for fault in faults:
+            print(fault)
+        return 0
+    build = (ROOT / args.build).resolve()
+    if caught(build, args.timeout) is not None:
+        print("the tests fail without any fault; fix them first", file=sys.stderr)
+        return 2
+    lines, killed, built = [], 0, 0
+    for index, fault in enumerate(faults, 1):
+        started = time.time()
+        original = apply(fault)
+        try:
+            by = caught(build, args.timeout)
+        finally:
+            (ROOT / fault.path).write_text(original, encoding="utf-8")
+        built += by != "no build"
+        killed += by is not None and by != "no build"
+        verdict = by if by == "no build" else ("caught by " + by if by else "SURVIVED")
+        line = f"{index:3}/{len(faults)} {verdict} ({time.time() - started:.0f} s)  {fault}"
+        print(line, flush=True)
+        lines.append(line)
+    run(["ninja", "-C", str(build)] + TESTS, 1800, ROOT)
+    summary = f"kill rate: {killed} of {built} faults that build caught ({100.0 * killed / max(1, built):.1f} %)"
+    print(summary)
+    if args.report:
+        pathlib.Path(args.report).write_text("\n".join(lines + [summary]) + "\n", encoding="utf-8")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
