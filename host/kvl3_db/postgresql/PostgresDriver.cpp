@@ -1,5 +1,7 @@
 #include "PostgresDriver.h"
 
+#include "../DataTypeCode.h"
+#include "../FieldType.h"
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
 #include "PostgresCatalogue.h"
@@ -110,7 +112,7 @@ void TKVL_PostgresDriver::AfterConnect(soci::session& session) const {
 
 TKVL_SlotKind TKVL_PostgresDriver::SlotFor(int fieldType) const {
     // Large objects are not what a bytea column holds: binary data goes as the hex text input form.
-    if (fieldType == 15) return TKVL_SlotKind::HexText;
+    if (fieldType == ftBlob) return TKVL_SlotKind::HexText;
     return TKVL_SociDriver::SlotFor(fieldType);
 }
 
@@ -170,12 +172,12 @@ std::unique_ptr<TKVL_SociDriver> TKVL_PostgresDriver::Clone() const {
 TKVL_PostgresType KVL_PostgresTypeOf(const std::string& typeName, int typeModifier) {
     TKVL_PostgresType t;
     if (typeName == "text") {
-        t.Code = 37;
+        t.Code = dtVarchar;
     } else if (typeName == "varchar" || typeName == "bpchar") {
-        t.Code = typeName == "varchar" ? 37 : 36;
+        t.Code = typeName == "varchar" ? dtVarchar : dtChar;
         if (typeModifier >= 4) t.Length = std::to_string(typeModifier - 4);
     } else if (typeName == "numeric") {
-        t.Code = 14;
+        t.Code = dtNumeric;
         if (typeModifier >= 4) {
             int packed = typeModifier - 4;
             t.Precision = std::to_string((packed >> 16) & 0xffff);
@@ -185,10 +187,18 @@ TKVL_PostgresType KVL_PostgresTypeOf(const std::string& typeName, int typeModifi
             t.Scale = std::to_string(scale);
         }
     } else {
-        static const std::pair<const char*, int> codes[] = {
-            {"bool", 1},  {"uuid", 3},       {"int2", 15},        {"int4", 17},
-            {"int8", 19}, {"float4", 24},    {"float8", 25},      {"date", 27},
-            {"time", 28}, {"timestamp", 29}, {"timestamptz", 29}, {"bytea", 43}};
+        static const std::pair<const char*, TKVL_DataTypeCode> codes[] = {{"bool", dtBoolean},
+                                                                          {"uuid", dtGuid},
+                                                                          {"int2", dtSmallInt},
+                                                                          {"int4", dtInteger},
+                                                                          {"int8", dtBigInt},
+                                                                          {"float4", dtFloat},
+                                                                          {"float8", dtDoublePrecision},
+                                                                          {"date", dtDate},
+                                                                          {"time", dtTime},
+                                                                          {"timestamp", dtTimestamp},
+                                                                          {"timestamptz", dtTimestamp},
+                                                                          {"bytea", dtBlob}};
         for (const auto& [name, code] : codes)
             if (typeName == name) t.Code = code;
     }

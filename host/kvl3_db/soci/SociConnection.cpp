@@ -1,5 +1,6 @@
 #include "SociConnection.h"
 
+#include "../FieldType.h"
 #include "../catalogue/Catalogue.h"
 #include "SociQuery.h"
 #include "SociTransaction.h"
@@ -134,21 +135,21 @@ void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::session> session) const {
 
 TKVL_SlotKind TKVL_SociDriver::SlotFor(int fieldType) const {
     switch (fieldType) {
-    case 2:  // ftSmallint
-    case 3:  // ftInteger
-    case 4:  // ftWord
-    case 5:  // ftBoolean
-    case 25: // ftLargeint
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftBoolean:
+    case ftLargeint:
         return TKVL_SlotKind::Integer;
-    case 6:
+    case ftFloat:
         return TKVL_SlotKind::Real;
-    case 9:
+    case ftDate:
         return TKVL_SlotKind::DateText;
-    case 10:
+    case ftTime:
         return TKVL_SlotKind::TimeText;
-    case 11:
+    case ftDateTime:
         return TKVL_SlotKind::DateTimeText;
-    case 15:
+    case ftBlob:
         return TKVL_SlotKind::Blob;
     default:
         return TKVL_SlotKind::Text;

@@ -1,5 +1,6 @@
 #include "SqliteDriver.h"
 
+#include "../DataTypeCode.h"
 #include "../ServerKind.h"
 #include "SqliteCatalogue.h"
 #include "base/SysUtils.h"
@@ -137,42 +138,42 @@ TKVL_SqliteType KVL_SqliteTypeOf(const std::string& declaredType) {
     std::string u = UpperCase(declaredType);
     readSize(declaredType, t);
     if (has(u, "BOOL") || u == "BIT")
-        t.Code = 1;
+        t.Code = dtBoolean;
     else if (has(u, "UUID") || has(u, "GUID") || has(u, "UNIQUEIDENTIFIER"))
-        t.Code = 3;
+        t.Code = dtGuid;
     else if (has(u, "BIGINT") || has(u, "BIG INT") || has(u, "INT8"))
-        t.Code = 19;
+        t.Code = dtBigInt;
     else if (has(u, "TINYINT"))
-        t.Code = 35;
+        t.Code = dtTinyInt;
     else if (has(u, "SMALLINT") || has(u, "INT2"))
-        t.Code = 15;
+        t.Code = dtSmallInt;
     else if (has(u, "INT"))
-        t.Code = 17;
+        t.Code = dtInteger;
     else if (has(u, "DECIMAL"))
-        t.Code = 13;
+        t.Code = dtDecimal;
     else if (has(u, "NUMERIC"))
-        t.Code = 14;
+        t.Code = dtNumeric;
     else if (has(u, "DOUBLE"))
-        t.Code = 25;
+        t.Code = dtDoublePrecision;
     else if (has(u, "REAL") || has(u, "FLOAT"))
-        t.Code = 24;
+        t.Code = dtFloat;
     else if (has(u, "DATETIME") || has(u, "TIMESTAMP"))
-        t.Code = 29;
+        t.Code = dtTimestamp;
     else if (has(u, "DATE"))
-        t.Code = 27;
+        t.Code = dtDate;
     else if (has(u, "TIME"))
-        t.Code = 28;
+        t.Code = dtTime;
     else if (has(u, "VARCHAR") || has(u, "VARYING") || has(u, "TEXT") || has(u, "CLOB"))
-        t.Code = 37;
+        t.Code = dtVarchar;
     else if (has(u, "CHAR"))
-        t.Code = 36;
+        t.Code = dtChar;
     else if (has(u, "BLOB") || has(u, "BINARY"))
-        t.Code = 43;
-    if (t.Code != 13 && t.Code != 14) {
+        t.Code = dtBlob;
+    if (t.Code != dtDecimal && t.Code != dtNumeric) {
         t.Precision.clear();
         t.Scale.clear();
     }
-    if (t.Code != 36 && t.Code != 37) t.Length.clear();
+    if (t.Code != dtChar && t.Code != dtVarchar) t.Length.clear();
     return t;
 }
 
