@@ -37,9 +37,18 @@ int TKVL_FirebirdDriver::ServerKind() const {
     return Embedded() ? skFirebirdEmbedded : skFirebird;
 }
 
-bool TKVL_FirebirdDriver::HasFeature(Feature feature) const {
-    // A failed statement undoes only itself: no savepoint of ours is needed.
-    return feature == Sequences || feature == OpenEndedWork;
+bool TKVL_FirebirdDriver::HasFeature(TKVL_DriverFeature feature) const {
+    switch (feature) {
+    case Sequences:
+    case SequenceExpression: // Gen_ID(name, 1)
+    case IndexSwitching:     // ALTER INDEX name INACTIVE
+    case TriggerSwitching:   // ALTER TRIGGER name INACTIVE
+    case OpenEndedWork:
+        return true;
+    default:
+        // a failed statement undoes only itself: no savepoint of ours is needed
+        return false;
+    }
 }
 
 namespace {

@@ -14,7 +14,7 @@ public:
     explicit TKVL_FirebirdDriver(std::string connectionString);
 
     int ServerKind() const override;
-    bool HasFeature(Feature feature) const override;
+    bool HasFeature(TKVL_DriverFeature feature) const override;
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;

@@ -24,11 +24,13 @@ int TKVL_PostgresDriver::ServerKind() const {
     return skPostgreSQL;
 }
 
-bool TKVL_PostgresDriver::HasFeature(Feature feature) const {
+bool TKVL_PostgresDriver::HasFeature(TKVL_DriverFeature feature) const {
     switch (feature) {
     case RowSavepoint: // one failed statement aborts the whole transaction otherwise
     case Sequences:
+    case SequenceExpression: // nextval('name')
     case NamedSchemas:
+    case DeferrableConstraints:
         return true;
     default:
         return false;

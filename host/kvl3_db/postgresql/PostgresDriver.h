@@ -10,7 +10,7 @@ public:
     explicit TKVL_PostgresDriver(std::string connectionString);
 
     int ServerKind() const override;
-    bool HasFeature(Feature feature) const override;
+    bool HasFeature(TKVL_DriverFeature feature) const override;
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     void AfterConnect(soci::session& session) const override;

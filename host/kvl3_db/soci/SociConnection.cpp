@@ -84,7 +84,7 @@ void TKVL_SociConnection::SetInTransaction(bool value) {
 }
 
 void TKVL_SociConnection::AfterWorkOutsideTransaction() {
-    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_SociDriver::OpenEndedWork))
+    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_DriverFeature::OpenEndedWork))
         session_->commit();
 }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "../Ukvl_connection.h"
 #include "../catalogue/CatalogueSource.h"
 #include "SociRowIsolation.h"
 
@@ -41,16 +42,11 @@ struct TKVL_SlotValue {
 // One database engine: how to open it, what it can do, how it names things.
 class TKVL_SociDriver {
 public:
-    enum Feature {
-        RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
-        Sequences,     // the server has generators or sequences
-        NamedSchemas,  // objects live in named schemas
-        OpenEndedWork, // work outside a transaction stays in one the client opened until committed
-    };
+    using enum TKVL_DriverFeature;
 
     virtual ~TKVL_SociDriver() = default;
     virtual int ServerKind() const = 0;
-    virtual bool HasFeature(Feature feature) const = 0;
+    virtual bool HasFeature(TKVL_DriverFeature feature) const = 0;
     virtual const soci::backend_factory& Backend() const = 0;
     virtual std::string SociConnectString() const = 0;
     virtual std::string ModeText() const { return "1"; }

@@ -250,7 +250,7 @@ void TKVL_SociQuery::run() {
     };
     TKVL_RowIsolation* isolation = connection_.InTransaction() ? connection_.Isolation() : nullptr;
     bool guarded =
-        connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
+        connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_DriverFeature::RowSavepoint);
     try {
         if (isolation && !forQuery_ && runIsolated(*isolation)) {
             // done, and written down

@@ -23,8 +23,9 @@ int TKVL_SqliteDriver::ServerKind() const {
     return skSQLite;
 }
 
-bool TKVL_SqliteDriver::HasFeature(Feature) const {
-    return false;
+bool TKVL_SqliteDriver::HasFeature(TKVL_DriverFeature feature) const {
+    // foreign keys declared DEFERRABLE INITIALLY DEFERRED wait for the commit
+    return feature == TKVL_DriverFeature::DeferrableConstraints;
 }
 
 const soci::backend_factory& TKVL_SqliteDriver::Backend() const {
