@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <iterator>
 #include <mutex>
+#include <vector>
 
 namespace kvl {
 
@@ -139,42 +140,20 @@ void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
 }
 
 namespace {
-__attribute__((no_sanitize("vptr"))) soci::firebird_session_backend* sessionOf(soci::session& session) {
-    soci::details::session_backend* backend = session.get_backend();
-    if (!backend || backend->get_backend_name() != "firebird") return nullptr;
-    return static_cast<soci::firebird_session_backend*>(backend);
-}
-
-// The backend keeps its transaction handle to itself. An explicit instantiation may name a
-// private member, and this one hands it out, so that a session of a lost server can be let go
-// without the client library trying to commit on it.
-using TransactionMember = isc_tr_handle soci::firebird_session_backend::*;
-TransactionMember transactionMember();
-template <TransactionMember Member> struct TransactionAccess {
-    friend TransactionMember transactionMember() { return Member; }
-};
-template struct TransactionAccess<&soci::firebird_session_backend::trhp_>;
-
-__attribute__((no_sanitize("vptr"))) isc_stmt_handle* handleOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
-    return backend ? &backend->stmtp_ : nullptr;
+// What is let go of is kept, unused, to the end of the process: freeing a statement or detaching
+// asks the server, and a server that shut the attachment down may never answer.
+template <class T> void keep(std::unique_ptr<T> object) {
+    static auto* kept = new std::vector<std::unique_ptr<T>>;
+    kept->push_back(std::move(object));
 }
 } // namespace
 
-void TKVL_FirebirdDriver::Abandon(soci::statement& statement) const {
-    if (isc_stmt_handle* handle = handleOf(statement)) *handle = 0;
-}
-
-void TKVL_FirebirdDriver::Abandon(soci::session& session) const {
-    // the server rolls back what it still holds when the attachment ends
-    if (soci::firebird_session_backend* backend = sessionOf(session)) backend->*transactionMember() = 0;
+void TKVL_FirebirdDriver::CloseLost(std::unique_ptr<soci::statement> statement) const {
+    keep(std::move(statement));
 }
 
 void TKVL_FirebirdDriver::CloseLost(std::unique_ptr<soci::session> session) const {
-    // Detaching asks the server, and a server that shut the attachment down may never answer:
-    // the session is kept, unused, to the end of the process.
-    static auto* kept = new std::vector<std::unique_ptr<soci::session>>;
-    kept->push_back(std::move(session));
+    keep(std::move(session));
 }
 
 namespace {

@@ -19,8 +19,7 @@ public:
     std::string SociConnectString() const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
     void AfterPrepare(soci::statement& statement) const override;
-    void Abandon(soci::statement& statement) const override;
-    void Abandon(soci::session& session) const override;
+    void CloseLost(std::unique_ptr<soci::statement> statement) const override;
     void CloseLost(std::unique_ptr<soci::session> session) const override;
     bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;
     std::string CleanMessage(const std::string& message) const override;

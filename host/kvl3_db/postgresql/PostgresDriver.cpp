@@ -6,6 +6,7 @@
 #include "../soci/SociRows.h"
 #include "PostgresCatalogue.h"
 #include "PostgresRowIsolation.h"
+#include "PostgresStatement.h"
 #include "base/Exceptions.h"
 #include "base/StringList.h"
 #include "base/SysUtils.h"
@@ -120,6 +121,11 @@ TKVL_SlotKind TKVL_PostgresDriver::SlotFor(int fieldType) const {
 
 std::unique_ptr<TKVL_RowIsolation> TKVL_PostgresDriver::CreateRowIsolation() const {
     return std::make_unique<TKVL_PostgresRowIsolation>();
+}
+
+std::unique_ptr<TKVL_DirectStatement> TKVL_PostgresDriver::PrepareDirect(soci::session& session,
+                                                                         const std::string& sql) const {
+    return KVL_PostgresPrepare(session, sql);
 }
 
 bool TKVL_PostgresDriver::ConnectionLost(soci::session& session, const std::exception*) const {

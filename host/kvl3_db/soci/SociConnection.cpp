@@ -2,6 +2,7 @@
 
 #include "../FieldType.h"
 #include "../catalogue/Catalogue.h"
+#include "DirectStatement.h"
 #include "SociQuery.h"
 #include "SociTransaction.h"
 #include "base/Exceptions.h"
@@ -47,7 +48,6 @@ void TKVL_SociConnection::Disconnect() {
     if (lost_) {
         lost_ = false;
         inTransaction_ = false;
-        driver_->Abandon(*s);
         driver_->CloseLost(std::move(s));
         return;
     }
@@ -62,7 +62,10 @@ void TKVL_SociConnection::Disconnect() {
         }
     }
     // a session that could not even roll back would fail again, in the client library's destructor
-    if (failed || driver_->ConnectionLost(*s)) driver_->Abandon(*s);
+    if (failed || driver_->ConnectionLost(*s)) {
+        driver_->CloseLost(std::move(s));
+        return;
+    }
     s->close();
 }
 
@@ -127,6 +130,19 @@ std::unique_ptr<TKVL_Query> TKVL_SociConnection::NewQuery() {
 std::shared_ptr<IKVL_Database> TKVL_SociConnection::Database() {
     if (!database_) database_ = KVL_CreateCatalogue(driver_->CreateCatalogueSource());
     return database_;
+}
+
+std::unique_ptr<TKVL_DirectStatement> TKVL_SociDriver::PrepareDirect(soci::session&,
+                                                                     const std::string&) const {
+    return nullptr;
+}
+
+void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::statement> statement) const {
+    try {
+        statement->clean_up();
+    } catch (...) {
+        // the server is gone, and the statement with it
+    }
 }
 
 void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::session> session) const {

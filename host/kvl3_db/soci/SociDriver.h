@@ -16,6 +16,8 @@ struct backend_factory;
 
 namespace kvl {
 
+class TKVL_DirectStatement;
+
 // How a parameter of a given field type travels to the server.
 enum class TKVL_SlotKind {
     Integer,
@@ -55,18 +57,17 @@ public:
     // Where a failed statement aborts the transaction: what keeps one failure to its own statement
     // for a session. Without it, savepoints are set through the client library.
     virtual std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const { return nullptr; }
-    // Runs a prepared statement without result, binding the values itself in place of the client
-    // library's exchange, which costs more than the row's own work on an embedded engine. False
-    // when the driver has no such way or the statement does not suit it.
-    virtual bool ExecuteBound(soci::statement&, const std::vector<TKVL_SlotValue>&) const { return false; }
+    // Prepares the text as a statement of the driver's own on the engine's handle of the session,
+    // for rows that the client library's exchange would cost more than their own work, or that
+    // must be known by name. Nil when the driver has no such way.
+    virtual std::unique_ptr<TKVL_DirectStatement> PrepareDirect(soci::session& session,
+                                                                const std::string& sql) const;
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
-    // Let go of a statement or session whose server is gone, so that freeing it asks the server
-    // nothing: the client library's complaint would come from a destructor, and a server that
-    // shut a session down may never answer at all.
-    virtual void Abandon(soci::statement&) const {}
-    virtual void Abandon(soci::session&) const {}
-    // Closes a session whose server is gone.
+    // Let go of a statement or session whose server is gone or refused to end it: the client
+    // library's complaint would come from a destructor, and a server that shut a session down
+    // may never answer at all.
+    virtual void CloseLost(std::unique_ptr<soci::statement> statement) const;
     virtual void CloseLost(std::unique_ptr<soci::session> session) const;
     // Whether the session can no longer reach its server: asked after a statement failed, with
     // the client library's exception, and before the session is closed. It must not ask the

@@ -3,6 +3,7 @@
 #include "../DataTypeCode.h"
 #include "../ServerKind.h"
 #include "SqliteCatalogue.h"
+#include "SqliteStatement.h"
 #include "base/SysUtils.h"
 
 #include "base/Exceptions.h"
@@ -41,56 +42,9 @@ void TKVL_SqliteDriver::AfterConnect(soci::session& session) const {
     session << "pragma foreign_keys = on";
 }
 
-namespace {
-
-// The backend declares the library's interface in a namespace of its own.
-using namespace ::sqlite_api;
-
-// The backend's type information is not exported, so this cast cannot be checked at run time.
-__attribute__((no_sanitize("vptr"))) sqlite3_stmt* handleOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::sqlite3_statement_backend*>(statement.get_backend());
-    return backend ? backend->stmt_ : nullptr;
-}
-
-int bindOne(sqlite3_stmt* stmt, int position, const TKVL_SlotValue& v) {
-    if (v.Null) return sqlite3_bind_null(stmt, position);
-    switch (v.Kind) {
-    case TKVL_SlotKind::Integer:
-        return sqlite3_bind_int64(stmt, position, v.Integer);
-    case TKVL_SlotKind::Real:
-        return sqlite3_bind_double(stmt, position, v.Real);
-    case TKVL_SlotKind::Blob:
-        return sqlite3_bind_blob64(stmt, position, v.Text->data(), v.Text->size(), SQLITE_STATIC);
-    default:
-        return sqlite3_bind_text64(stmt, position, v.Text->data(), v.Text->size(), SQLITE_STATIC,
-                                   SQLITE_UTF8);
-    }
-}
-
-} // namespace
-
-bool TKVL_SqliteDriver::ExecuteBound(soci::statement& statement,
-                                     const std::vector<TKVL_SlotValue>& values) const {
-    sqlite3_stmt* stmt = handleOf(statement);
-    // one parameter per slot, in order: what the statement's text gives when no name repeats
-    if (!stmt || sqlite3_bind_parameter_count(stmt) != static_cast<int>(values.size())) return false;
-    for (const TKVL_SlotValue& v : values)
-        if (!v.Null && v.Kind != TKVL_SlotKind::Integer && v.Kind != TKVL_SlotKind::Real && !v.Text)
-            return false;
-    // the client library's own way may have left the statement stepped
-    if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (bindOne(stmt, static_cast<int>(i + 1), values[i]) != SQLITE_OK)
-            throw EKVL_DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt)));
-    }
-    const int rc = sqlite3_step(stmt);
-    // the message goes with the reset; the texts stay bound until the next row binds its own,
-    // and nothing reads them before
-    std::string error =
-        rc == SQLITE_DONE || rc == SQLITE_ROW ? std::string() : sqlite3_errmsg(sqlite3_db_handle(stmt));
-    sqlite3_reset(stmt);
-    if (!error.empty()) throw EKVL_DatabaseError(error);
-    return true;
+std::unique_ptr<TKVL_DirectStatement> TKVL_SqliteDriver::PrepareDirect(soci::session& session,
+                                                                       const std::string& sql) const {
+    return KVL_SqlitePrepare(session, sql);
 }
 
 std::string TKVL_SqliteDriver::CleanMessage(const std::string& message) const {
