@@ -8,10 +8,9 @@ namespace {
 bool isNameChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
-} // namespace
 
-std::vector<std::string> SqlParamNames(std::string_view sql) {
-    std::vector<std::string> names;
+// Calls found(begin, end) for each parameter, begin at its colon and end after its name.
+template <class Found> void scanParams(std::string_view sql, Found found) {
     size_t i = 0;
     const size_t n = sql.size();
     while (i < n) {
@@ -41,13 +40,33 @@ std::vector<std::string> SqlParamNames(std::string_view sql) {
             size_t end = i + 1;
             while (end < n && isNameChar(sql[end]))
                 ++end;
-            names.emplace_back(sql.substr(i + 1, end - i - 1));
+            found(i, end);
             i = end;
         } else {
             ++i;
         }
     }
+}
+} // namespace
+
+std::vector<std::string> SqlParamNames(std::string_view sql) {
+    std::vector<std::string> names;
+    scanParams(sql,
+               [&](size_t begin, size_t end) { names.emplace_back(sql.substr(begin + 1, end - begin - 1)); });
     return names;
+}
+
+std::string SqlWithNumberedParams(std::string_view sql) {
+    std::string out;
+    size_t copied = 0;
+    int number = 0;
+    scanParams(sql, [&](size_t begin, size_t end) {
+        out.append(sql.substr(copied, begin - copied));
+        out += "$" + std::to_string(++number);
+        copied = end;
+    });
+    out.append(sql.substr(copied));
+    return out;
 }
 
 } // namespace kvl

@@ -9,4 +9,8 @@ namespace kvl {
 // quoted identifiers, comments and "::" casts are passed over.
 std::vector<std::string> SqlParamNames(std::string_view sql);
 
+// The SQL text with its ":name" parameters written as the numbered placeholders "$1", "$2", ...
+// in order of appearance, one number per occurrence, as servers with numbered parameters read it.
+std::string SqlWithNumberedParams(std::string_view sql);
+
 } // namespace kvl

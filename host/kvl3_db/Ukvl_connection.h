@@ -64,6 +64,21 @@ public:
     virtual std::string FieldAsString(const std::string& name) const = 0; // NULL reads as ""
 };
 
+// What an engine can do, asked of its connection instead of being inferred from its server kind.
+enum class TKVL_DriverFeature {
+    Sequences,             // the server has generators or sequences
+    SequenceExpression,    // a sequence's next value can be written into an INSERT's VALUES
+    IndexSwitching,        // an index can be made inactive and active again
+    TriggerSwitching,      // a trigger can be made inactive and active again
+    IdentityInsert,        // explicit values go into identity columns only when switched on
+    NamedSchemas,          // objects live in named schemas
+    BulkLoad,              // rows can be streamed in bulk outside INSERT statements
+    DeferrableConstraints, // constraint checks can wait until the commit
+    // How the engine's transactions behave, for the drivers' own statements:
+    RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
+    OpenEndedWork, // work outside a transaction stays in one the client opened until committed
+};
+
 class TKVL_Connection {
 public:
     virtual ~TKVL_Connection() = default;
@@ -72,6 +87,7 @@ public:
     virtual void Connect() = 0;
     virtual void Disconnect() = 0;
     virtual int ServerKind() const = 0;
+    virtual bool HasFeature(TKVL_DriverFeature) const { return false; }
     virtual std::string ModeText() const = 0;
     virtual std::string ConnectionString() const = 0;
     virtual void ExecuteCommand(const std::string& kind, const std::string& sql) = 0;

@@ -1,6 +1,7 @@
 #include "base/Exceptions.h"
 #include "kvl3_db/Drivers.h"
 #include "kvl3_db/FieldType.h"
+#include "kvl3_db/SqlParams.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 #include "kvl3_db/firebird/FirebirdDriver.h"
 #include "kvl3_db/postgresql/PostgresDriver.h"
@@ -8,6 +9,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace kvl {
 namespace {
@@ -36,6 +40,19 @@ TEST(PostgresConnectString, SessionsGiveUpOnASilentServerUnlessTheUserSaysOtherw
     EXPECT_THAT(TKVL_PostgresDriver("postgresql:host=h keepalives_idle=5").SociConnectString(),
                 testing::AllOf(HasSubstr("keepalives_idle=5"), Not(HasSubstr("keepalives_idle='30'")),
                                HasSubstr("connect_timeout='15'")));
+}
+
+TEST(PostgresPlaceholders, EachParameterOccurrenceGetsTheNextNumber) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"insert into t values (:P1, :P2)", "insert into t values ($1, $2)"},
+        {"select :a, :a from t", "select $1, $2 from t"},
+        {"select ':x', \":y\", x::text, :z -- :w\n/* :v */ from t",
+         "select ':x', \":y\", x::text, $1 -- :w\n/* :v */ from t"},
+        {"update t set a = 'it''s :no' where b = :b", "update t set a = 'it''s :no' where b = $1"},
+        {"delete from t", "delete from t"},
+    };
+    for (const auto& [sql, numbered] : cases)
+        EXPECT_EQ(SqlWithNumberedParams(sql), numbered) << sql;
 }
 
 TEST(PostgresMessages, KeepTheServersWordsWithoutTheClientsDecoration) {
@@ -154,6 +171,34 @@ TEST(ConnectionFactory, KnowsEveryDriverAndRefusesUnknownSchemes) {
         FAIL() << "no error";
     } catch (const EKVL_DatabaseError& e) {
         EXPECT_THAT(e.Message(), HasSubstr("\"oracle\""));
+    }
+}
+
+TEST(ConnectionFactory, AConnectionAnswersWhatItsEngineCanDo) {
+    KVL_RegisterStandardDrivers();
+    using enum TKVL_DriverFeature;
+    struct Case {
+        const char* connection;
+        std::vector<TKVL_DriverFeature> has;
+    };
+    const Case cases[] = {
+        {"sqlite::memory:", {DeferrableConstraints}},
+        {"postgresql://h/d",
+         {Sequences, SequenceExpression, NamedSchemas, DeferrableConstraints, RowSavepoint}},
+        {"firebird:/x.fdb", {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
+        {"firebird://h:3050/x.fdb",
+         {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
+    };
+    const TKVL_DriverFeature all[] = {
+        Sequences,    SequenceExpression, IndexSwitching,        TriggerSwitching, IdentityInsert,
+        NamedSchemas, BulkLoad,           DeferrableConstraints, RowSavepoint,     OpenEndedWork};
+    for (const Case& c : cases) {
+        auto connection = KVL_OpenConnection(c.connection, false);
+        for (TKVL_DriverFeature f : all) {
+            bool expected = std::find(c.has.begin(), c.has.end(), f) != c.has.end();
+            EXPECT_EQ(connection->HasFeature(f), expected)
+                << c.connection << " feature " << static_cast<int>(f);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "FirebirdDriver.h"
 
+#include "../DataTypeCode.h"
+#include "../FieldType.h"
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
 #include "FirebirdCatalogue.h"
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <iterator>
 #include <mutex>
+#include <vector>
 
 namespace kvl {
 
@@ -35,9 +38,18 @@ int TKVL_FirebirdDriver::ServerKind() const {
     return Embedded() ? skFirebirdEmbedded : skFirebird;
 }
 
-bool TKVL_FirebirdDriver::HasFeature(Feature feature) const {
-    // A failed statement undoes only itself: no savepoint of ours is needed.
-    return feature == Sequences || feature == OpenEndedWork;
+bool TKVL_FirebirdDriver::HasFeature(TKVL_DriverFeature feature) const {
+    switch (feature) {
+    case Sequences:
+    case SequenceExpression: // Gen_ID(name, 1)
+    case IndexSwitching:     // ALTER INDEX name INACTIVE
+    case TriggerSwitching:   // ALTER TRIGGER name INACTIVE
+    case OpenEndedWork:
+        return true;
+    default:
+        // a failed statement undoes only itself: no savepoint of ours is needed
+        return false;
+    }
 }
 
 namespace {
@@ -69,11 +81,11 @@ std::string TKVL_FirebirdDriver::SociConnectString() const {
 
 TKVL_SlotKind TKVL_FirebirdDriver::SlotFor(int fieldType) const {
     switch (fieldType) {
-    case 9:  // ftDate
-    case 10: // ftTime
-    case 11: // ftDateTime
+    case ftDate:
+    case ftTime:
+    case ftDateTime:
         return TKVL_SlotKind::TmValue;
-    case 5: // ftBoolean: sent as text, see AfterPrepare
+    case ftBoolean: // sent as text, see AfterPrepare
         return TKVL_SlotKind::BooleanText;
     default:
         return TKVL_SociDriver::SlotFor(fieldType);
@@ -128,42 +140,20 @@ void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
 }
 
 namespace {
-__attribute__((no_sanitize("vptr"))) soci::firebird_session_backend* sessionOf(soci::session& session) {
-    soci::details::session_backend* backend = session.get_backend();
-    if (!backend || backend->get_backend_name() != "firebird") return nullptr;
-    return static_cast<soci::firebird_session_backend*>(backend);
-}
-
-// The backend keeps its transaction handle to itself. An explicit instantiation may name a
-// private member, and this one hands it out, so that a session of a lost server can be let go
-// without the client library trying to commit on it.
-using TransactionMember = isc_tr_handle soci::firebird_session_backend::*;
-TransactionMember transactionMember();
-template <TransactionMember Member> struct TransactionAccess {
-    friend TransactionMember transactionMember() { return Member; }
-};
-template struct TransactionAccess<&soci::firebird_session_backend::trhp_>;
-
-__attribute__((no_sanitize("vptr"))) isc_stmt_handle* handleOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
-    return backend ? &backend->stmtp_ : nullptr;
+// What is let go of is kept, unused, to the end of the process: freeing a statement or detaching
+// asks the server, and a server that shut the attachment down may never answer.
+template <class T> void keep(std::unique_ptr<T> object) {
+    static auto* kept = new std::vector<std::unique_ptr<T>>;
+    kept->push_back(std::move(object));
 }
 } // namespace
 
-void TKVL_FirebirdDriver::Abandon(soci::statement& statement) const {
-    if (isc_stmt_handle* handle = handleOf(statement)) *handle = 0;
-}
-
-void TKVL_FirebirdDriver::Abandon(soci::session& session) const {
-    // the server rolls back what it still holds when the attachment ends
-    if (soci::firebird_session_backend* backend = sessionOf(session)) backend->*transactionMember() = 0;
+void TKVL_FirebirdDriver::CloseLost(std::unique_ptr<soci::statement> statement) const {
+    keep(std::move(statement));
 }
 
 void TKVL_FirebirdDriver::CloseLost(std::unique_ptr<soci::session> session) const {
-    // Detaching asks the server, and a server that shut the attachment down may never answer:
-    // the session is kept, unused, to the end of the process.
-    static auto* kept = new std::vector<std::unique_ptr<soci::session>>;
-    kept->push_back(std::move(session));
+    keep(std::move(session));
 }
 
 namespace {
@@ -216,11 +206,11 @@ std::unique_ptr<TKVL_SociDriver> TKVL_FirebirdDriver::Clone() const {
 TKVL_FirebirdType KVL_FirebirdTypeOf(int fieldType, int subType, int scale, int precision, int charLength,
                                      int byteLength) {
     TKVL_FirebirdType t;
-    bool exact = fieldType == 7 || fieldType == 8 || fieldType == 16;
+    bool exact = fieldType == blr_short || fieldType == blr_long || fieldType == blr_int64;
     if (exact && (subType == 1 || subType == 2 || scale < 0)) {
         // NUMERIC and DECIMAL are integers of the server with a decimal scale.
-        t.Code = subType == 2 ? 13 : 14;
-        if (precision == 0) precision = fieldType == 7 ? 4 : fieldType == 8 ? 9 : 18;
+        t.Code = subType == 2 ? dtDecimal : dtNumeric;
+        if (precision == 0) precision = fieldType == blr_short ? 4 : fieldType == blr_long ? 9 : 18;
         t.Precision = std::to_string(precision);
         t.Scale = std::to_string(-scale);
         t.Text =
@@ -229,41 +219,41 @@ TKVL_FirebirdType KVL_FirebirdTypeOf(int fieldType, int subType, int scale, int 
     }
     int length = charLength > 0 ? charLength : byteLength;
     switch (fieldType) {
-    case 7:
-        t = {15, "", "", "", "SMALLINT"};
+    case blr_short:
+        t = {dtSmallInt, "", "", "", "SMALLINT"};
         break;
-    case 8:
-        t = {17, "", "", "", "INTEGER"};
+    case blr_long:
+        t = {dtInteger, "", "", "", "INTEGER"};
         break;
-    case 16:
-        t = {19, "", "", "", "BIGINT"};
+    case blr_int64:
+        t = {dtBigInt, "", "", "", "BIGINT"};
         break;
-    case 10:
-        t = {24, "", "", "", "FLOAT"};
+    case blr_float:
+        t = {dtFloat, "", "", "", "FLOAT"};
         break;
-    case 27:
-        t = {25, "", "", "", "DOUBLE PRECISION"};
+    case blr_double:
+        t = {dtDoublePrecision, "", "", "", "DOUBLE PRECISION"};
         break;
-    case 12:
-        t = {27, "", "", "", "DATE"};
+    case blr_sql_date:
+        t = {dtDate, "", "", "", "DATE"};
         break;
-    case 13:
-        t = {28, "", "", "", "TIME"};
+    case blr_sql_time:
+        t = {dtTime, "", "", "", "TIME"};
         break;
-    case 35:
-        t = {29, "", "", "", "TIMESTAMP"};
+    case blr_timestamp:
+        t = {dtTimestamp, "", "", "", "TIMESTAMP"};
         break;
-    case 23:
-        t = {1, "", "", "", "BOOLEAN"};
+    case blr_bool:
+        t = {dtBoolean, "", "", "", "BOOLEAN"};
         break;
-    case 14:
-        t = {36, std::to_string(length), "", "", Format("CHAR(%d)", {length})};
+    case blr_text:
+        t = {dtChar, std::to_string(length), "", "", Format("CHAR(%d)", {length})};
         break;
-    case 37:
-        t = {37, std::to_string(length), "", "", Format("VARCHAR(%d)", {length})};
+    case blr_varying:
+        t = {dtVarchar, std::to_string(length), "", "", Format("VARCHAR(%d)", {length})};
         break;
-    case 261:
-        t.Code = subType == 0 ? 43 : subType == 1 ? 37 : 0;
+    case blr_blob:
+        t.Code = subType == 0 ? dtBlob : subType == 1 ? dtVarchar : dtUnsupported;
         t.Text = Format("BLOB SUB_TYPE %d", {subType});
         break;
     default:

@@ -14,13 +14,12 @@ public:
     explicit TKVL_FirebirdDriver(std::string connectionString);
 
     int ServerKind() const override;
-    bool HasFeature(Feature feature) const override;
+    bool HasFeature(TKVL_DriverFeature feature) const override;
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
     void AfterPrepare(soci::statement& statement) const override;
-    void Abandon(soci::statement& statement) const override;
-    void Abandon(soci::session& session) const override;
+    void CloseLost(std::unique_ptr<soci::statement> statement) const override;
     void CloseLost(std::unique_ptr<soci::session> session) const override;
     bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;
     std::string CleanMessage(const std::string& message) const override;

@@ -1,9 +1,12 @@
 #include "PostgresDriver.h"
 
+#include "../DataTypeCode.h"
+#include "../FieldType.h"
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
 #include "PostgresCatalogue.h"
 #include "PostgresRowIsolation.h"
+#include "PostgresStatement.h"
 #include "base/Exceptions.h"
 #include "base/StringList.h"
 #include "base/SysUtils.h"
@@ -22,11 +25,13 @@ int TKVL_PostgresDriver::ServerKind() const {
     return skPostgreSQL;
 }
 
-bool TKVL_PostgresDriver::HasFeature(Feature feature) const {
+bool TKVL_PostgresDriver::HasFeature(TKVL_DriverFeature feature) const {
     switch (feature) {
     case RowSavepoint: // one failed statement aborts the whole transaction otherwise
     case Sequences:
+    case SequenceExpression: // nextval('name')
     case NamedSchemas:
+    case DeferrableConstraints:
         return true;
     default:
         return false;
@@ -110,12 +115,17 @@ void TKVL_PostgresDriver::AfterConnect(soci::session& session) const {
 
 TKVL_SlotKind TKVL_PostgresDriver::SlotFor(int fieldType) const {
     // Large objects are not what a bytea column holds: binary data goes as the hex text input form.
-    if (fieldType == 15) return TKVL_SlotKind::HexText;
+    if (fieldType == ftBlob) return TKVL_SlotKind::HexText;
     return TKVL_SociDriver::SlotFor(fieldType);
 }
 
 std::unique_ptr<TKVL_RowIsolation> TKVL_PostgresDriver::CreateRowIsolation() const {
     return std::make_unique<TKVL_PostgresRowIsolation>();
+}
+
+std::unique_ptr<TKVL_DirectStatement> TKVL_PostgresDriver::PrepareDirect(soci::session& session,
+                                                                         const std::string& sql) const {
+    return KVL_PostgresPrepare(session, sql);
 }
 
 bool TKVL_PostgresDriver::ConnectionLost(soci::session& session, const std::exception*) const {
@@ -170,12 +180,12 @@ std::unique_ptr<TKVL_SociDriver> TKVL_PostgresDriver::Clone() const {
 TKVL_PostgresType KVL_PostgresTypeOf(const std::string& typeName, int typeModifier) {
     TKVL_PostgresType t;
     if (typeName == "text") {
-        t.Code = 37;
+        t.Code = dtVarchar;
     } else if (typeName == "varchar" || typeName == "bpchar") {
-        t.Code = typeName == "varchar" ? 37 : 36;
+        t.Code = typeName == "varchar" ? dtVarchar : dtChar;
         if (typeModifier >= 4) t.Length = std::to_string(typeModifier - 4);
     } else if (typeName == "numeric") {
-        t.Code = 14;
+        t.Code = dtNumeric;
         if (typeModifier >= 4) {
             int packed = typeModifier - 4;
             t.Precision = std::to_string((packed >> 16) & 0xffff);
@@ -185,10 +195,18 @@ TKVL_PostgresType KVL_PostgresTypeOf(const std::string& typeName, int typeModifi
             t.Scale = std::to_string(scale);
         }
     } else {
-        static const std::pair<const char*, int> codes[] = {
-            {"bool", 1},  {"uuid", 3},       {"int2", 15},        {"int4", 17},
-            {"int8", 19}, {"float4", 24},    {"float8", 25},      {"date", 27},
-            {"time", 28}, {"timestamp", 29}, {"timestamptz", 29}, {"bytea", 43}};
+        static const std::pair<const char*, TKVL_DataTypeCode> codes[] = {{"bool", dtBoolean},
+                                                                          {"uuid", dtGuid},
+                                                                          {"int2", dtSmallInt},
+                                                                          {"int4", dtInteger},
+                                                                          {"int8", dtBigInt},
+                                                                          {"float4", dtFloat},
+                                                                          {"float8", dtDoublePrecision},
+                                                                          {"date", dtDate},
+                                                                          {"time", dtTime},
+                                                                          {"timestamp", dtTimestamp},
+                                                                          {"timestamptz", dtTimestamp},
+                                                                          {"bytea", dtBlob}};
         for (const auto& [name, code] : codes)
             if (typeName == name) t.Code = code;
     }

@@ -10,12 +10,14 @@ public:
     explicit TKVL_PostgresDriver(std::string connectionString);
 
     int ServerKind() const override;
-    bool HasFeature(Feature feature) const override;
+    bool HasFeature(TKVL_DriverFeature feature) const override;
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     void AfterConnect(soci::session& session) const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
     std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const override;
+    std::unique_ptr<TKVL_DirectStatement> PrepareDirect(soci::session& session,
+                                                        const std::string& sql) const override;
     bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;

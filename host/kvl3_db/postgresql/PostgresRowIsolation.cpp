@@ -1,10 +1,8 @@
 #include "PostgresRowIsolation.h"
 
 #include "PostgresDriver.h"
+#include "PostgresStatement.h"
 #include "base/Exceptions.h"
-
-#include <soci/postgresql/soci-postgresql.h>
-#include <soci/soci.h>
 
 #include <libpq-fe.h>
 
@@ -51,18 +49,6 @@ void TKVL_StatementJournal::Values(size_t i, std::vector<const char*>& out) cons
 }
 
 namespace {
-
-struct Prepared {
-    PGconn* conn = nullptr;
-    const char* name = nullptr;
-};
-
-// The backends' type information is not exported, so this cast cannot be checked at run time.
-__attribute__((no_sanitize("vptr"))) Prepared preparedOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::postgresql_statement_backend*>(statement.get_backend());
-    if (!backend || backend->statementName_.empty()) return {};
-    return {backend->session_.conn_, backend->statementName_.c_str()};
-}
 
 // Reads the results of one command of a pipeline; gives the error text when it failed.
 std::string takeResults(PGconn* conn) {
@@ -120,20 +106,22 @@ constexpr size_t ReplayBatch = 256;
 
 } // namespace
 
-bool TKVL_PostgresRowIsolation::Execute(soci::statement& statement, const std::vector<const char*>& values) {
-    Prepared prepared = preparedOf(statement);
-    if (!prepared.conn) return false;
-    PGconn* conn = prepared.conn;
+bool TKVL_PostgresRowIsolation::Execute(TKVL_DirectStatement& statement,
+                                        const std::vector<const char*>& values) {
+    auto* prepared = dynamic_cast<TKVL_PostgresStatement*>(&statement);
+    if (!prepared) return false;
+    PGconn* conn = prepared->Connection();
+    const std::string& name = prepared->Name();
     if (guarded_) {
-        executeGuarded(conn, prepared.name, values);
+        executeGuarded(conn, name.c_str(), values);
         return true;
     }
-    PGresult* result = PQexecPrepared(conn, prepared.name, static_cast<int>(values.size()), values.data(),
+    PGresult* result = PQexecPrepared(conn, name.c_str(), static_cast<int>(values.size()), values.data(),
                                       nullptr, nullptr, 0);
     ExecStatusType status = PQresultStatus(result);
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) {
         PQclear(result);
-        journal_.Add(prepared.name, values);
+        journal_.Add(name, values);
         if (journal_.Bytes() > JournalLimit) Unreplayable();
         return true;
     }
@@ -209,10 +197,10 @@ void TKVL_PostgresRowIsolation::Unreplayable() {
     guarded_ = true;
 }
 
-void TKVL_PostgresRowIsolation::Forget(soci::statement& statement) {
+void TKVL_PostgresRowIsolation::Forget(TKVL_DirectStatement& statement) {
     if (journal_.Empty()) return;
-    Prepared prepared = preparedOf(statement);
-    if (prepared.name && journal_.Holds(prepared.name)) Unreplayable();
+    auto* prepared = dynamic_cast<TKVL_PostgresStatement*>(&statement);
+    if (prepared && journal_.Holds(prepared->Name())) Unreplayable();
 }
 
 void TKVL_PostgresRowIsolation::TransactionBoundary() {

@@ -46,9 +46,9 @@ public:
     // take over for the rest of the transaction.
     static constexpr size_t JournalLimit = 16 << 20;
 
-    bool Execute(soci::statement& statement, const std::vector<const char*>& values) override;
+    bool Execute(TKVL_DirectStatement& statement, const std::vector<const char*>& values) override;
     void Unreplayable() override;
-    void Forget(soci::statement& statement) override;
+    void Forget(TKVL_DirectStatement& statement) override;
     void TransactionBoundary() override;
 
 private:

@@ -1,6 +1,8 @@
 #include "SociConnection.h"
 
+#include "../FieldType.h"
 #include "../catalogue/Catalogue.h"
+#include "DirectStatement.h"
 #include "SociQuery.h"
 #include "SociTransaction.h"
 #include "base/Exceptions.h"
@@ -46,7 +48,6 @@ void TKVL_SociConnection::Disconnect() {
     if (lost_) {
         lost_ = false;
         inTransaction_ = false;
-        driver_->Abandon(*s);
         driver_->CloseLost(std::move(s));
         return;
     }
@@ -61,7 +62,10 @@ void TKVL_SociConnection::Disconnect() {
         }
     }
     // a session that could not even roll back would fail again, in the client library's destructor
-    if (failed || driver_->ConnectionLost(*s)) driver_->Abandon(*s);
+    if (failed || driver_->ConnectionLost(*s)) {
+        driver_->CloseLost(std::move(s));
+        return;
+    }
     s->close();
 }
 
@@ -83,7 +87,7 @@ void TKVL_SociConnection::SetInTransaction(bool value) {
 }
 
 void TKVL_SociConnection::AfterWorkOutsideTransaction() {
-    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_SociDriver::OpenEndedWork))
+    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_DriverFeature::OpenEndedWork))
         session_->commit();
 }
 
@@ -128,27 +132,40 @@ std::shared_ptr<IKVL_Database> TKVL_SociConnection::Database() {
     return database_;
 }
 
+std::unique_ptr<TKVL_DirectStatement> TKVL_SociDriver::PrepareDirect(soci::session&,
+                                                                     const std::string&) const {
+    return nullptr;
+}
+
+void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::statement> statement) const {
+    try {
+        statement->clean_up();
+    } catch (...) {
+        // the server is gone, and the statement with it
+    }
+}
+
 void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::session> session) const {
     session->close();
 }
 
 TKVL_SlotKind TKVL_SociDriver::SlotFor(int fieldType) const {
     switch (fieldType) {
-    case 2:  // ftSmallint
-    case 3:  // ftInteger
-    case 4:  // ftWord
-    case 5:  // ftBoolean
-    case 25: // ftLargeint
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftBoolean:
+    case ftLargeint:
         return TKVL_SlotKind::Integer;
-    case 6:
+    case ftFloat:
         return TKVL_SlotKind::Real;
-    case 9:
+    case ftDate:
         return TKVL_SlotKind::DateText;
-    case 10:
+    case ftTime:
         return TKVL_SlotKind::TimeText;
-    case 11:
+    case ftDateTime:
         return TKVL_SlotKind::DateTimeText;
-    case 15:
+    case ftBlob:
         return TKVL_SlotKind::Blob;
     default:
         return TKVL_SlotKind::Text;

@@ -20,6 +20,7 @@ public:
     void Connect() override;
     void Disconnect() override;
     int ServerKind() const override { return driver_->ServerKind(); }
+    bool HasFeature(TKVL_DriverFeature feature) const override { return driver_->HasFeature(feature); }
     std::string ModeText() const override { return driver_->ModeText(); }
     std::string ConnectionString() const override { return driver_->ConnectionString(); }
     void ExecuteCommand(const std::string& kind, const std::string& sql) override;

@@ -1,4 +1,5 @@
 #pragma once
+#include "../Ukvl_connection.h"
 #include "../catalogue/CatalogueSource.h"
 #include "SociRowIsolation.h"
 
@@ -14,6 +15,8 @@ struct backend_factory;
 } // namespace soci
 
 namespace kvl {
+
+class TKVL_DirectStatement;
 
 // How a parameter of a given field type travels to the server.
 enum class TKVL_SlotKind {
@@ -41,16 +44,11 @@ struct TKVL_SlotValue {
 // One database engine: how to open it, what it can do, how it names things.
 class TKVL_SociDriver {
 public:
-    enum Feature {
-        RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
-        Sequences,     // the server has generators or sequences
-        NamedSchemas,  // objects live in named schemas
-        OpenEndedWork, // work outside a transaction stays in one the client opened until committed
-    };
+    using enum TKVL_DriverFeature;
 
     virtual ~TKVL_SociDriver() = default;
     virtual int ServerKind() const = 0;
-    virtual bool HasFeature(Feature feature) const = 0;
+    virtual bool HasFeature(TKVL_DriverFeature feature) const = 0;
     virtual const soci::backend_factory& Backend() const = 0;
     virtual std::string SociConnectString() const = 0;
     virtual std::string ModeText() const { return "1"; }
@@ -59,18 +57,17 @@ public:
     // Where a failed statement aborts the transaction: what keeps one failure to its own statement
     // for a session. Without it, savepoints are set through the client library.
     virtual std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const { return nullptr; }
-    // Runs a prepared statement without result, binding the values itself in place of the client
-    // library's exchange, which costs more than the row's own work on an embedded engine. False
-    // when the driver has no such way or the statement does not suit it.
-    virtual bool ExecuteBound(soci::statement&, const std::vector<TKVL_SlotValue>&) const { return false; }
+    // Prepares the text as a statement of the driver's own on the engine's handle of the session,
+    // for rows that the client library's exchange would cost more than their own work, or that
+    // must be known by name. Nil when the driver has no such way.
+    virtual std::unique_ptr<TKVL_DirectStatement> PrepareDirect(soci::session& session,
+                                                                const std::string& sql) const;
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
-    // Let go of a statement or session whose server is gone, so that freeing it asks the server
-    // nothing: the client library's complaint would come from a destructor, and a server that
-    // shut a session down may never answer at all.
-    virtual void Abandon(soci::statement&) const {}
-    virtual void Abandon(soci::session&) const {}
-    // Closes a session whose server is gone.
+    // Let go of a statement or session whose server is gone or refused to end it: the client
+    // library's complaint would come from a destructor, and a server that shut a session down
+    // may never answer at all.
+    virtual void CloseLost(std::unique_ptr<soci::statement> statement) const;
     virtual void CloseLost(std::unique_ptr<soci::session> session) const;
     // Whether the session can no longer reach its server: asked after a statement failed, with
     // the client library's exception, and before the session is closed. It must not ask the

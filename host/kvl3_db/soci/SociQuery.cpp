@@ -1,6 +1,7 @@
 #include "SociQuery.h"
 
 #include "../SqlParams.h"
+#include "DirectStatement.h"
 #include "SociConnection.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
@@ -78,17 +79,22 @@ void TKVL_SociQuery::ensurePrepared(bool forQuery) {
 
 void TKVL_SociQuery::Unprepare() {
     Close();
+    if (direct_) {
+        if (TKVL_RowIsolation* isolation = connection_.Isolation()) isolation->Forget(*direct_);
+        if (connection_.Lost()) direct_->Abandon();
+        direct_.reset();
+    }
+    directTried_ = false;
     if (statement_) {
-        if (TKVL_RowIsolation* isolation = connection_.Isolation()) isolation->Forget(*statement_);
         auto st = std::move(statement_);
-        if (connection_.Lost()) connection_.Driver().Abandon(*st);
+        bool freed = false;
         try {
-            st->clean_up();
+            if (!connection_.Lost()) st->clean_up();
+            freed = !connection_.Lost();
         } catch (...) {
-            // a statement of a server that is gone: freed without it, nothing to save
-            connection_.Driver().Abandon(*st);
-            st->clean_up();
+            // a statement of a server that is gone: let go without it, nothing to save
         }
+        if (!freed) connection_.Driver().CloseLost(std::move(st));
     }
     slots_.clear();
     row_.reset();
@@ -250,7 +256,7 @@ void TKVL_SociQuery::run() {
     };
     TKVL_RowIsolation* isolation = connection_.InTransaction() ? connection_.Isolation() : nullptr;
     bool guarded =
-        connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_SociDriver::RowSavepoint);
+        connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_DriverFeature::RowSavepoint);
     try {
         if (isolation && !forQuery_ && runIsolated(*isolation)) {
             // done, and written down
@@ -292,7 +298,8 @@ bool TKVL_SociQuery::runIsolated(TKVL_RowIsolation& isolation) {
         }
         values_[i] = s.text.c_str();
     }
-    if (!isolation.Execute(*statement_, values_)) return false;
+    TKVL_DirectStatement* statement = direct();
+    if (!statement || !isolation.Execute(*statement, values_)) return false;
     eof_ = true;
     return true;
 }
@@ -309,12 +316,21 @@ bool TKVL_SociQuery::runBound() {
         v.Text = s.kind == TKVL_SlotKind::TmValue ? nullptr : &s.text;
     }
     try {
-        if (!connection_.Driver().ExecuteBound(*statement_, boundValues_)) return false;
+        TKVL_DirectStatement* statement = direct();
+        if (!statement || !statement->Execute(boundValues_)) return false;
     } catch (const std::exception& e) {
         connection_.Fail(e);
     }
     eof_ = true;
     return true;
+}
+
+TKVL_DirectStatement* TKVL_SociQuery::direct() {
+    if (!directTried_) {
+        directTried_ = true;
+        direct_ = connection_.Driver().PrepareDirect(connection_.Session(), preparedText_);
+    }
+    return direct_.get();
 }
 
 void TKVL_SociQuery::runThroughClient(bool guarded) {

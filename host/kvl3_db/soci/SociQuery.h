@@ -73,6 +73,7 @@ private:
     void run();
     bool runIsolated(TKVL_RowIsolation& isolation);
     bool runBound();
+    TKVL_DirectStatement* direct();
     void runThroughClient(bool guarded);
     void storeValue(Slot& s, const TVariant& value);
     int fieldIndex(const std::string& name) const;
@@ -83,6 +84,8 @@ private:
     std::vector<const char*> values_;         // the slots as texts, for drivers that send them natively
     std::vector<TKVL_SlotValue> boundValues_; // the slots, for drivers that bind them themselves
     std::unique_ptr<soci::statement> statement_;
+    std::unique_ptr<TKVL_DirectStatement> direct_; // prepared on first use
+    bool directTried_ = false;
     std::unique_ptr<soci::row> row_;
     std::string preparedText_;
     uint64_t preparedChange_ = 0;

@@ -1,7 +1,9 @@
 #include "SqliteDriver.h"
 
+#include "../DataTypeCode.h"
 #include "../ServerKind.h"
 #include "SqliteCatalogue.h"
+#include "SqliteStatement.h"
 #include "base/SysUtils.h"
 
 #include "base/Exceptions.h"
@@ -22,8 +24,9 @@ int TKVL_SqliteDriver::ServerKind() const {
     return skSQLite;
 }
 
-bool TKVL_SqliteDriver::HasFeature(Feature) const {
-    return false;
+bool TKVL_SqliteDriver::HasFeature(TKVL_DriverFeature feature) const {
+    // foreign keys declared DEFERRABLE INITIALLY DEFERRED wait for the commit
+    return feature == TKVL_DriverFeature::DeferrableConstraints;
 }
 
 const soci::backend_factory& TKVL_SqliteDriver::Backend() const {
@@ -39,56 +42,9 @@ void TKVL_SqliteDriver::AfterConnect(soci::session& session) const {
     session << "pragma foreign_keys = on";
 }
 
-namespace {
-
-// The backend declares the library's interface in a namespace of its own.
-using namespace ::sqlite_api;
-
-// The backend's type information is not exported, so this cast cannot be checked at run time.
-__attribute__((no_sanitize("vptr"))) sqlite3_stmt* handleOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::sqlite3_statement_backend*>(statement.get_backend());
-    return backend ? backend->stmt_ : nullptr;
-}
-
-int bindOne(sqlite3_stmt* stmt, int position, const TKVL_SlotValue& v) {
-    if (v.Null) return sqlite3_bind_null(stmt, position);
-    switch (v.Kind) {
-    case TKVL_SlotKind::Integer:
-        return sqlite3_bind_int64(stmt, position, v.Integer);
-    case TKVL_SlotKind::Real:
-        return sqlite3_bind_double(stmt, position, v.Real);
-    case TKVL_SlotKind::Blob:
-        return sqlite3_bind_blob64(stmt, position, v.Text->data(), v.Text->size(), SQLITE_STATIC);
-    default:
-        return sqlite3_bind_text64(stmt, position, v.Text->data(), v.Text->size(), SQLITE_STATIC,
-                                   SQLITE_UTF8);
-    }
-}
-
-} // namespace
-
-bool TKVL_SqliteDriver::ExecuteBound(soci::statement& statement,
-                                     const std::vector<TKVL_SlotValue>& values) const {
-    sqlite3_stmt* stmt = handleOf(statement);
-    // one parameter per slot, in order: what the statement's text gives when no name repeats
-    if (!stmt || sqlite3_bind_parameter_count(stmt) != static_cast<int>(values.size())) return false;
-    for (const TKVL_SlotValue& v : values)
-        if (!v.Null && v.Kind != TKVL_SlotKind::Integer && v.Kind != TKVL_SlotKind::Real && !v.Text)
-            return false;
-    // the client library's own way may have left the statement stepped
-    if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
-    for (size_t i = 0; i < values.size(); ++i) {
-        if (bindOne(stmt, static_cast<int>(i + 1), values[i]) != SQLITE_OK)
-            throw EKVL_DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt)));
-    }
-    const int rc = sqlite3_step(stmt);
-    // the message goes with the reset; the texts stay bound until the next row binds its own,
-    // and nothing reads them before
-    std::string error =
-        rc == SQLITE_DONE || rc == SQLITE_ROW ? std::string() : sqlite3_errmsg(sqlite3_db_handle(stmt));
-    sqlite3_reset(stmt);
-    if (!error.empty()) throw EKVL_DatabaseError(error);
-    return true;
+std::unique_ptr<TKVL_DirectStatement> TKVL_SqliteDriver::PrepareDirect(soci::session& session,
+                                                                       const std::string& sql) const {
+    return KVL_SqlitePrepare(session, sql);
 }
 
 std::string TKVL_SqliteDriver::CleanMessage(const std::string& message) const {
@@ -137,42 +93,42 @@ TKVL_SqliteType KVL_SqliteTypeOf(const std::string& declaredType) {
     std::string u = UpperCase(declaredType);
     readSize(declaredType, t);
     if (has(u, "BOOL") || u == "BIT")
-        t.Code = 1;
+        t.Code = dtBoolean;
     else if (has(u, "UUID") || has(u, "GUID") || has(u, "UNIQUEIDENTIFIER"))
-        t.Code = 3;
+        t.Code = dtGuid;
     else if (has(u, "BIGINT") || has(u, "BIG INT") || has(u, "INT8"))
-        t.Code = 19;
+        t.Code = dtBigInt;
     else if (has(u, "TINYINT"))
-        t.Code = 35;
+        t.Code = dtTinyInt;
     else if (has(u, "SMALLINT") || has(u, "INT2"))
-        t.Code = 15;
+        t.Code = dtSmallInt;
     else if (has(u, "INT"))
-        t.Code = 17;
+        t.Code = dtInteger;
     else if (has(u, "DECIMAL"))
-        t.Code = 13;
+        t.Code = dtDecimal;
     else if (has(u, "NUMERIC"))
-        t.Code = 14;
+        t.Code = dtNumeric;
     else if (has(u, "DOUBLE"))
-        t.Code = 25;
+        t.Code = dtDoublePrecision;
     else if (has(u, "REAL") || has(u, "FLOAT"))
-        t.Code = 24;
+        t.Code = dtFloat;
     else if (has(u, "DATETIME") || has(u, "TIMESTAMP"))
-        t.Code = 29;
+        t.Code = dtTimestamp;
     else if (has(u, "DATE"))
-        t.Code = 27;
+        t.Code = dtDate;
     else if (has(u, "TIME"))
-        t.Code = 28;
+        t.Code = dtTime;
     else if (has(u, "VARCHAR") || has(u, "VARYING") || has(u, "TEXT") || has(u, "CLOB"))
-        t.Code = 37;
+        t.Code = dtVarchar;
     else if (has(u, "CHAR"))
-        t.Code = 36;
+        t.Code = dtChar;
     else if (has(u, "BLOB") || has(u, "BINARY"))
-        t.Code = 43;
-    if (t.Code != 13 && t.Code != 14) {
+        t.Code = dtBlob;
+    if (t.Code != dtDecimal && t.Code != dtNumeric) {
         t.Precision.clear();
         t.Scale.clear();
     }
-    if (t.Code != 36 && t.Code != 37) t.Length.clear();
+    if (t.Code != dtChar && t.Code != dtVarchar) t.Length.clear();
     return t;
 }
 

@@ -9,11 +9,12 @@ public:
     explicit TKVL_SqliteDriver(std::string connectionString);
 
     int ServerKind() const override;
-    bool HasFeature(Feature feature) const override;
+    bool HasFeature(TKVL_DriverFeature feature) const override;
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     void AfterConnect(soci::session& session) const override;
-    bool ExecuteBound(soci::statement& statement, const std::vector<TKVL_SlotValue>& values) const override;
+    std::unique_ptr<TKVL_DirectStatement> PrepareDirect(soci::session& session,
+                                                        const std::string& sql) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;
     std::unique_ptr<TKVL_SociDriver> Clone() const override;
