@@ -4,6 +4,9 @@
 #include "UTFillObject/TFloatFillField.h"
 #include "UTFillObject/TIntegerFillField.h"
 #include "UTFillObject/TTextFillField.h"
+#include "kvl3_db/TestDatabases.h"
+
+#include <set>
 
 #include <cmath>
 
@@ -87,6 +90,35 @@ TEST_F(ColumnLimitsTest, DecimalsAreRoundedToTheirPlacesAndKeptWithinTheirDigits
         EXPECT_LE(x, 999.99);
         EXPECT_GE(x, 1);
         EXPECT_NEAR(x * 100, std::round(x * 100), 1e-6) << x;
+    }
+}
+
+// Thirty draws from forty values repeat one almost surely; a unique column must not.
+TEST_F(ColumnLimitsTest, AUniqueColumnDrawsAgainAValueItGaveBefore) {
+    kvl::test::TTestDatabase db(kvl::test::Engine::SQLite);
+    auto connection = db.Open();
+    connection->ExecuteCommand("CUSTOM", "create table u (id integer primary key, c varchar(10) unique)");
+    connection->ExecuteCommand("CUSTOM", "create table p (id integer primary key, c varchar(10))");
+    auto tables = connection->Database()->DefaultSchema()->Tables();
+    kvl::TStringList forty;
+    for (int i = 0; i < 40; ++i)
+        forty.Add("v" + std::to_string(i));
+    for (const char* table : {"u", "p"}) {
+        project->TableObject = kvl::IList_ByName(tables, table, false);
+        ASSERT_TRUE(project->TableObject);
+        KFillRecord r = Record("Varchar");
+        r.ColumnName = "c";
+        TTextFillField f(r);
+        f.FillType = fillList;
+        f.ListValues.AddStrings(forty);
+        f.prepareInsert();
+        std::set<std::string> distinct;
+        for (const auto& v : Draw(f, 30))
+            distinct.insert(v.String());
+        if (std::string(table) == "u")
+            EXPECT_EQ(distinct.size(), 30u);
+        else
+            EXPECT_LT(distinct.size(), 30u) << "a column that is not unique draws freely";
     }
 }
 
