@@ -8,7 +8,7 @@ runs=${FUZZ_RUNS:-200000}
 seconds=${FUZZ_SECONDS:-60}
 
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C "$build" -j2 mask_fuzzer project_fuzzer
+ninja -C "$build" -j2 mask_fuzzer project_fuzzer check_reader_fuzzer
 
 # New inputs go to a scratch corpus; the kept seeds in the repository are only read.
 fuzz() {
@@ -20,3 +20,4 @@ fuzz() {
 }
 fuzz mask_fuzzer mask 512
 fuzz project_fuzzer project 8192
+fuzz check_reader_fuzzer check 1024

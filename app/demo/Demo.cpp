@@ -1,18 +1,10 @@
 #include "Demo.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TBoolBitFillField.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TGUIDFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillObject/TTextFillField.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
-#include "base/DateTime.h"
-#include "base/StringList.h"
 #include "base/SysUtils.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
+#include "uSettingsGuess.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -72,124 +64,8 @@ void CreateDemoSchema(const std::string& connectionString) {
         connection->ExecuteCommand("CUSTOM", sql);
 }
 
-namespace {
-
-const std::map<std::string, int32_t>& textKinds() {
-    static const std::map<std::string, int32_t> kinds = {
-        {"first_name", fillGenerator},
-        {"firstname", fillGenerator},
-        {"last_name", fillLastNames},
-        {"lastname", fillLastNames},
-        {"surname", fillLastNames},
-        {"name", fillFullNames},
-        {"full_name", fillFullNames},
-        {"email", fillEmail},
-        {"e_mail", fillEmail},
-        {"mail", fillEmail},
-        {"phone", fillPhone},
-        {"telephone", fillPhone},
-        {"city", fillCities},
-        {"town", fillCities},
-        {"country", fillCountries},
-        {"street", fillAddresses},
-        {"address", fillAddresses},
-        {"url", fillURL},
-        {"website", fillURL},
-        {"homepage", fillURL},
-        {"guid", fillGUID},
-        {"uuid", fillGUID},
-    };
-    return kinds;
-}
-
-void linkForeignKeys(TFillProject& project) {
-    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
-    if (!table || !table->ForeignKeys()) return;
-    for (const auto& item : *table->ForeignKeys()) {
-        auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item);
-        auto columns = fk->ColumnNames();
-        auto referenced = fk->ReferencedColumnNames();
-        for (size_t i = 0; i < columns.size() && i < referenced.size(); ++i)
-            for (auto& f : project.GetFillFields())
-                if (kvl::SameText(f->ColumnName, columns[i])) {
-                    f->FillType = fillReferential;
-                    f->RefTable = fk->ReferencedTable();
-                    f->RefTableOwner = fk->ReferencedTableOwner();
-                    f->RefColumn = referenced[i];
-                }
-    }
-}
-
-void setInteger(TIntegerFillField& f, bool key) {
-    if (key) {
-        f.FillType = fillIncreasing;
-        f.RangeFrom = 1;
-        f.StaticValue = 1;
-        return;
-    }
-    f.FillType = fillRandom;
-    f.RangeFrom = 1;
-    f.RangeTo = f.DataTypeName == "SmallInt" ? 5 : 1000;
-}
-
-// Fixed bounds rather than "the last ten years": a seed then gives the same dates on any day.
-void setDate(TDateFillField& f) {
-    f.FillType = fillRandom;
-    f.DateFrom = kvl::EncodeDate(2015, 1, 1);
-    f.DateTo = kvl::EncodeDate(2025, 12, 31);
-    f.TimeFrom = 0;
-    f.TimeTo = 86399.0 / 86400.0;
-}
-
-void setText(TTextFillField& f) {
-    if (auto kind = textKinds().find(kvl::LowerCase(f.ColumnName)); kind != textKinds().end()) {
-        f.FillType = kind->second;
-        return;
-    }
-    f.FillType = fillRandomText;
-    int32_t longest = f.Size > 0 ? std::min(f.Size, 20) : 20;
-    f.LengthFrom = std::min(longest, 5);
-    f.LengthTo = longest;
-}
-
-// Every column a user could fill gets a kind by its type; computed and identity columns are
-// left to the server, BLOBs need files of the user's.
-void setColumn(TCustomFillField& f, bool key) {
-    if (f.Column && (f.Column->Computed() || f.Column->IsIdentity())) return;
-    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
-        setInteger(*i, key);
-    } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
-        r->FillType = fillRandom;
-        r->RangeFrom = 1;
-        r->RangeTo = 1000;
-    } else if (auto* d = dynamic_cast<TDateFillField*>(&f)) {
-        setDate(*d);
-    } else if (auto* t = dynamic_cast<TTextFillField*>(&f)) {
-        setText(*t);
-    } else if (dynamic_cast<TBoolBitFillField*>(&f)) {
-        f.FillType = fillRandom;
-    } else if (dynamic_cast<TGUIDFillField*>(&f)) {
-        f.FillType = fillGUID;
-    }
-}
-
-} // namespace
-
 void ApplySensibleSettings(TFillProjects& projects) {
-    for (TFillProject* project : projects.Projects) {
-        project->doFill = true;
-        auto table = kvl::Supports<kvl::IKVL_Table>(project->TableObject);
-        auto key = table ? table->PrimaryKey() : nullptr;
-        for (auto& f : project->GetFillFields()) {
-            bool inKey = f->Column && f->Column->InPrimaryKey();
-            bool soleKey = inKey && key && key->Columns()->Count() == 1;
-            setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no");
-            if (!f->Nullable || inKey || f->FillType == fillNothing) continue;
-            f->IncludeNulls = true;
-            f->NullPercentage = 5;
-        }
-        linkForeignKeys(*project);
-    }
+    GuessSettings(projects);
 }
 
 void ApplyDemoSettings(TFillProjects& projects, int32_t rows) {
@@ -201,11 +77,5 @@ void ApplyDemoSettings(TFillProjects& projects, int32_t rows) {
         std::string table = kvl::LowerCase(p->TableName);
         if (auto s = share.find(table); s != share.end())
             p->Rows = std::max(1, static_cast<int32_t>(rows * s->second));
-        if (table != "orders") continue;
-        for (auto& f : p->GetFillFields())
-            if (kvl::SameText(f->ColumnName, "status")) {
-                f->FillType = fillList;
-                f->ListValues.SetText("new\npaid\nshipped\ncancelled");
-            }
     }
 }

@@ -8,10 +8,9 @@ class TFillProjects;
 // older demo tables there.
 void CreateDemoSchema(const std::string& connectionString);
 
-// Settings a user would otherwise click through: keys numbered, foreign keys drawn from the
-// referenced column, columns named like e-mail, first name, city ... filled with those kinds.
+// The settings tdg init guesses for every table (GuessSettings).
 void ApplySensibleSettings(TFillProjects& projects);
 
-// The sensible settings plus what the demo schema's CHECK constraints ask for; rows is the
-// size of the largest table, the others in proportion.
+// The guessed settings, the demo's tables in sizes of their own: rows is the size of the largest
+// table, the others in proportion.
 void ApplyDemoSettings(TFillProjects& projects, int32_t rows);

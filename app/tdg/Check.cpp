@@ -10,6 +10,7 @@
 #include "UTFillProjects/TFillProjects.h"
 #include "base/Format.h"
 #include "base/StringList.h"
+#include "uCheckReader.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -119,6 +120,7 @@ private:
             add(true, p, "", "no column is filled");
             return;
         }
+        checkConditions(p);
         auto unique = uniqueColumns(p);
         for (auto& f : p.GetFillFields()) {
             if (f->FillType == fillNothing) {
@@ -134,6 +136,25 @@ private:
             if (f->FillType == fillReferential && !dynamic_cast<TBlobFillField*>(f.get()))
                 checkReference(p, *f, position);
         }
+    }
+
+    // Settings follow only the conditions that are read; the server still holds rows to the rest.
+    void checkConditions(TFillProject& p) {
+        auto warn = [&](const std::string& column, const std::string& condition) {
+            if (!ReadCheck(condition).Understood)
+                add(false, p, column, "check \"" + condition + "\" not understood; rows may fail");
+        };
+        if (auto table = kvl::Supports<kvl::IKVL_TableRules>(p.TableObject)) {
+            for (const auto& condition : table->Checks())
+                warn("", condition);
+            for (const auto& condition : table->PartitionBounds())
+                warn("", condition);
+        }
+        for (auto& f : p.GetFillFields())
+            if (auto rules = kvl::Supports<kvl::IKVL_ColumnRules>(f->Column);
+                rules && f->FillType != fillNothing)
+                for (const auto& condition : rules->DomainChecks())
+                    warn(f->ColumnName, condition);
     }
 
     void checkPool(TFillProject& p, TCustomFillField& f, bool unique) {

@@ -76,6 +76,16 @@ public:
     virtual bool InPrimaryKey() const = 0;
 };
 
+// What a column's values keep to beyond its type. Conditions are SQL texts as the server gives
+// them back; a domain's name their value VALUE.
+class IKVL_ColumnRules : public virtual IKVL_BaseInterface {
+public:
+    virtual std::vector<std::string> DomainChecks() const = 0;
+    virtual std::vector<std::string> EnumLabels() const = 0; // the values an enum type allows, in order
+    // 1 where the length counts the bytes of a one-byte character set, 0 where it counts characters
+    virtual int BytesPerCharacter() const = 0;
+};
+
 class IKVL_Key : public virtual IKVL_BaseInterface {
 public:
     virtual TKVL_InterfaceListRef Columns() const = 0; // the key's columns in key order
@@ -112,6 +122,14 @@ public:
     virtual std::shared_ptr<IKVL_Key> PrimaryKey() const = 0; // nil without a primary key
     virtual TKVL_InterfaceListRef ForeignKeys() const = 0;
     virtual std::string ReferenceName() const = 0; // the name as foreign keys write the referenced table
+};
+
+// Conditions every row of a table meets: its CHECK constraints, table and column level, and the
+// bounds of one of its partitions, where rows land in partitions by value and none takes the rest.
+class IKVL_TableRules : public virtual IKVL_BaseInterface {
+public:
+    virtual std::vector<std::string> Checks() const = 0;
+    virtual std::vector<std::string> PartitionBounds() const = 0;
 };
 
 // Objects that are listed among tables but take no part in ordering by foreign keys.

@@ -208,6 +208,60 @@ TEST_P(CatalogueTest, RefreshSeesTablesMadeSinceTheFirstRead) {
     EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 3u);
 }
 
+TEST_P(CatalogueTest, ReadsChecksOfTableAndColumnsAndOfDomains) {
+    const std::string length = is(Engine::SQLite) ? "length" : "char_length";
+    exec("create table ruled (id integer not null primary key, qty integer check (qty between 1 and 99), "
+         "code varchar(10), note varchar(20) default 'a check (x)', "
+         "constraint code_short check (" +
+         length + "(code) <= 5))");
+    if (!is(Engine::SQLite)) {
+        exec("create domain year_of as integer check (value >= 1901 and value <= 2155)");
+        exec("create table dated (id integer not null, built year_of)");
+    }
+    auto rules = Supports<IKVL_TableRules>(table("ruled"));
+    ASSERT_TRUE(rules);
+    std::vector<std::string> checks = lowered(rules->Checks());
+    ASSERT_EQ(checks.size(), 2u) << testing::PrintToString(checks);
+    EXPECT_THAT(checks, testing::Contains(HasSubstr("99")));
+    EXPECT_THAT(checks, testing::Contains(HasSubstr("length(")));
+    EXPECT_THAT(checks, testing::Each(testing::Not(testing::StartsWith("check"))));
+    EXPECT_THAT(rules->PartitionBounds(), IsEmpty());
+    if (is(Engine::SQLite)) return;
+    auto built = Supports<IKVL_ColumnRules>(column(table("dated"), "built"));
+    ASSERT_TRUE(built);
+    ASSERT_EQ(built->DomainChecks().size(), 1u);
+    EXPECT_THAT(lower(built->DomainChecks()[0]), HasSubstr("value >= 1901"));
+}
+
+TEST_P(CatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
+    if (!is(Engine::PostgreSQL)) GTEST_SKIP() << "enum types and partitions are PostgreSQL's";
+    exec("create type mood as enum ('sad', 'ok', 'happy')");
+    exec("create table felt (id integer, how mood, at date not null) partition by range (at)");
+    exec("create table felt_2024 partition of felt for values from ('2024-01-01') to ('2025-01-01')");
+    exec("create table listed (id integer, region text not null) partition by list (region)");
+    exec("create table listed_a partition of listed for values in ('north', 'south')");
+    exec("create table listed_rest partition of listed default");
+    auto how = Supports<IKVL_ColumnRules>(column(table("felt"), "how"));
+    ASSERT_TRUE(how);
+    EXPECT_THAT(how->EnumLabels(), ElementsAre("sad", "ok", "happy"));
+    EXPECT_EQ(column(table("felt"), "how")->DataTypeCode(),
+              column(table("listed"), "region")->DataTypeCode());
+    auto bounds = Supports<IKVL_TableRules>(table("felt"))->PartitionBounds();
+    ASSERT_EQ(bounds.size(), 1u);
+    EXPECT_THAT(bounds[0], HasSubstr("2024-01-01"));
+    EXPECT_THAT(bounds[0], HasSubstr("2025-01-01"));
+    // a default partition takes every row
+    EXPECT_THAT(Supports<IKVL_TableRules>(table("listed"))->PartitionBounds(), IsEmpty());
+}
+
+TEST_P(CatalogueTest, TellsWhereTextLengthsCountBytes) {
+    if (!is(Engine::Firebird)) GTEST_SKIP() << "only Firebird declares one-byte character sets per column";
+    exec("create table coded (a varchar(10) character set none, b varchar(10) character set utf8)");
+    auto t = table("coded");
+    EXPECT_EQ(Supports<IKVL_ColumnRules>(column(t, "a"))->BytesPerCharacter(), 1);
+    EXPECT_EQ(Supports<IKVL_ColumnRules>(column(t, "b"))->BytesPerCharacter(), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
 
 // The host data type codes of the types that users meet every day, per engine.
@@ -283,7 +337,9 @@ TEST_P(TypeCodeTest, DeclaredTypesMapToHostCodes) {
                      {"uuid", 3, "", "", ""},
                      {"bytea", 43, "", "", ""},
                      {"short_code", 37, "5", "", ""},
-                     {"json", 0, "", "", ""},
+                     // JSON travels as text, which the server reads
+                     {"json", 37, "", "", ""},
+                     {"jsonb", 37, "", "", ""},
                      {"interval", 0, "", "", ""},
                      {"integer[]", 0, "", "", ""}});
         break;

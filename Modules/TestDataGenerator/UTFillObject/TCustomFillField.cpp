@@ -52,6 +52,21 @@ int TCustomFillField::GetFieldDatatype() const {
     return 0;
 }
 
+bool TCustomFillField::UniqueOnItsOwn() const {
+    auto table = Project ? kvl::Supports<kvl::IKVL_Table>(Project->TableObject) : nullptr;
+    if (!table) return false;
+    if (auto key = table->PrimaryKey(); key && key->Columns()->Count() == 1)
+        if (key->Columns()->Get(0)->Name() == ColumnName) return true;
+    if (auto indices = table->Indices())
+        for (const auto& item : *indices) {
+            auto index = kvl::Supports<kvl::IKVL_Index>(item);
+            if (index && index->Unique() && index->ColumnNames().size() == 1 &&
+                index->ColumnNames()[0] == ColumnName)
+                return true;
+        }
+    return false;
+}
+
 const std::string& TCustomFillField::RandomEntry(const kvl::TStringList& list) {
     return list.Get(kvl::Random(list.Count()));
 }

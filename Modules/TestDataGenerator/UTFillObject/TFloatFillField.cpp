@@ -6,6 +6,8 @@
 #include "base/Random.h"
 #include "base/SysUtils.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -48,6 +50,14 @@ void TFloatFillField::prepareInsert() {
     if (RangeFrom > RangeTo) std::swap(RangeFrom, RangeTo);
     DrawLow = RangeFrom < 0 ? RangeFrom - Widening : RangeFrom;
     DrawHigh = RangeTo > 0 ? RangeTo + Widening : RangeTo;
+    rounding_ = 0;
+    if (DataTypeName != "Numeric" && DataTypeName != "Decimal") return;
+    // A value is rounded to the column's places here, not by the server: SQLite keeps what it gets.
+    rounding_ = std::pow(10.0L, static_cast<long double>(Scale));
+    if (Precision == 0 || Precision < Scale) return;
+    const long double largest = std::pow(10.0L, static_cast<long double>(Precision - Scale)) - 1 / rounding_;
+    DrawLow = std::clamp(DrawLow, -largest, largest);
+    DrawHigh = std::clamp(DrawHigh, -largest, largest);
 }
 
 kvl::TVariant TFloatFillField::getInsertValue() {
@@ -56,7 +66,9 @@ kvl::TVariant TFloatFillField::getInsertValue() {
         return kvl::TVariant(static_cast<double>(StaticValue));
     case fillRandom: {
         const long double r = kvl::Random();
-        return kvl::TVariant(static_cast<double>(DrawLow + r * (DrawHigh - DrawLow)));
+        const long double value = DrawLow + r * (DrawHigh - DrawLow);
+        if (rounding_ <= 0) return kvl::TVariant(static_cast<double>(value));
+        return kvl::TVariant(static_cast<double>(std::round(value * rounding_) / rounding_));
     }
     case fillList:
         return kvl::TVariant(kvl::StrToFloat(RandomEntry(ListValues)));

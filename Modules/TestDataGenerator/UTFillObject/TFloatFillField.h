@@ -1,7 +1,8 @@
 #pragma once
 #include "TCustomFillField.h"
 
-// Real numbers; the values are not rounded to the column's decimal places, the server rounds.
+// Real numbers; random values of a NUMERIC or DECIMAL column are rounded to its places and kept
+// within its digits.
 // Bounds, step and counter are kept in extended precision so that long increasing runs drift
 // as little as the platform allows.
 class TFloatFillField : public TCustomFillField {
@@ -20,4 +21,7 @@ public:
     long double StaticValue = 0; // the fixed value; the step of increasing values
     long double DrawLow = 0;
     long double DrawHigh = 0;
+
+private:
+    long double rounding_ = 0; // 10 to the column's places; 0: not rounded
 };

@@ -39,12 +39,28 @@ bool isInteger(const std::string& text) {
 }
 } // namespace
 
+// The values the column's type holds, within the 32 bits of the field.
+std::pair<int64_t, int64_t> TIntegerFillField::TypeRange() const {
+    if (DataTypeName == "SmallInt") return {INT16_MIN, INT16_MAX};
+    if (DataTypeName == "Word") return {0, UINT16_MAX};
+    if ((DataTypeName == "Numeric" || DataTypeName == "Decimal") && Precision > 0 && Precision < 10) {
+        int64_t top = 1;
+        for (int i = 0; i < Precision; ++i)
+            top *= 10;
+        return {1 - top, top - 1};
+    }
+    return {INT32_MIN, INT32_MAX};
+}
+
 void TIntegerFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
     Counter = RangeFrom;
     PrepareNumberLists(isInteger);
     if (FillType == fillRandom) {
         if (RangeTo < RangeFrom) std::swap(RangeFrom, RangeTo);
+        auto [low, high] = TypeRange();
+        RangeFrom = static_cast<int32_t>(std::clamp<int64_t>(RangeFrom, low, high));
+        RangeTo = static_cast<int32_t>(std::clamp<int64_t>(RangeTo, low, high));
         DrawLow = RangeFrom < 0 ? int64_t{RangeFrom} - 1 : RangeFrom;
         DrawHigh = RangeTo > 0 ? int64_t{RangeTo} + 1 : RangeTo;
     }
@@ -57,7 +73,8 @@ kvl::TVariant TIntegerFillField::getInsertValue() {
     case fillRandom: {
         // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
         const long double x = DrawLow + static_cast<long double>(kvl::Random()) * (DrawHigh - DrawLow);
-        return kvl::TVariant(std::max(static_cast<double>(std::trunc(x)), static_cast<double>(RangeFrom)));
+        return kvl::TVariant(std::clamp(static_cast<double>(std::trunc(x)), static_cast<double>(RangeFrom),
+                                        static_cast<double>(RangeTo)));
     }
     case fillList:
         return kvl::TVariant(kvl::StrToInt(RandomEntry(ListValues)));

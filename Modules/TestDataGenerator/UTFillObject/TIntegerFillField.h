@@ -1,8 +1,10 @@
 #pragma once
 #include "TCustomFillField.h"
 
-// Whole numbers in the 32-bit signed range, whatever the column's category; the category only
-// decides the parameter type.
+#include <utility>
+
+// Whole numbers in the 32-bit signed range; random ones also within the column's type (a small
+// integer, a numeric's digits). The category decides the parameter type.
 class TIntegerFillField : public TCustomFillField {
 public:
     explicit TIntegerFillField(const KFillRecord& rec);
@@ -21,4 +23,7 @@ public:
     int64_t DrawLow = 0;
     int64_t DrawHigh = 0;
     int32_t StaticValue = 0; // the fixed value; the step of increasing values
+
+private:
+    std::pair<int64_t, int64_t> TypeRange() const;
 };

@@ -74,6 +74,30 @@ bool isPoolKind(int32_t fillType) {
     }
 }
 
+// Where text must end to keep within limit characters (or bytes), on a character's boundary.
+size_t cutPoint(const std::string& text, size_t limit, bool bytes) {
+    if (text.size() <= limit) return text.size();
+    auto continuation = [&](size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0u) == 0x80u; };
+    if (bytes) {
+        size_t n = limit;
+        while (n > 0 && continuation(n))
+            --n;
+        return n;
+    }
+    size_t characters = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (continuation(i)) continue;
+        if (characters == limit) return i;
+        ++characters;
+    }
+    return text.size();
+}
+
+bool drawsAgainWhenUnique(int32_t fillType) {
+    return fillType != fillFixed && fillType != fillReferential && fillType != fillIncreasing &&
+           fillType != fillNothing;
+}
+
 uint32_t drawU(int32_t n) {
     return static_cast<uint32_t>(kvl::Random(n));
 }
@@ -202,6 +226,11 @@ void TTextFillField::prepareCustomFile() {
 
 void TTextFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
+    auto rules = kvl::Supports<kvl::IKVL_ColumnRules>(Column);
+    cutBytes_ = rules && rules->BytesPerCharacter() == 1;
+    cutAt_ = FillType == fillReferential ? 0 : Size;
+    unique_ = drawsAgainWhenUnique(FillType) && UniqueOnItsOwn();
+    given_.clear();
     Buffer.resize(static_cast<size_t>(std::max(LengthFrom, 0)));
     switch (FillType) {
     case fillIncreasing:
@@ -254,6 +283,7 @@ void TTextFillField::prepareInsert() {
 
 void TTextFillField::unprepareInsert() {
     TCustomFillField::unprepareInsert();
+    given_.clear();
     Values.Clear();
 }
 
@@ -283,6 +313,37 @@ int32_t TTextFillField::randomInteger() const {
 }
 
 kvl::TVariant TTextFillField::getInsertValue() {
+    if (unique_) return nextUniqueValue();
+    kvl::TVariant value = nextValue();
+    keepToColumn(value);
+    return value;
+}
+
+void TTextFillField::keepToColumn(kvl::TVariant& value) const {
+    if (cutAt_ <= 0 || value.GetKind() != kvl::TVariant::Kind::String) return;
+    const std::string& text = value.String();
+    size_t end = cutPoint(text, static_cast<size_t>(cutAt_), cutBytes_);
+    if (end == text.size()) return;
+    // a word cut off at a blank leaves no trailing blank
+    while (end > 0 && text[end - 1] == ' ')
+        --end;
+    value = kvl::TVariant(text.substr(0, end));
+}
+
+// Chance alone should fail no row of a unique column: a value given before is drawn again, up
+// to a hundred times, and then left to the server.
+kvl::TVariant TTextFillField::nextUniqueValue() {
+    kvl::TVariant value;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        value = nextValue();
+        keepToColumn(value);
+        if (value.GetKind() != kvl::TVariant::Kind::String) return value;
+        if (given_.insert(value.String()).second) return value;
+    }
+    return value;
+}
+
+kvl::TVariant TTextFillField::nextValue() {
     if (isPoolKind(FillType) && Values.IsEmpty()) return kvl::TVariant(std::string());
     switch (FillType) {
     case fillNothing:

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_set>
 
 // Texts of every kind: fixed, random characters, words from the external lists, addresses built
 // from patterns, lines of the user's file, list and referential values, increasing numbers,
-// masked values and GUIDs. Values are never cut to the column's length; the random-character
-// lengths start at the column's size, so by default those stay within it.
+// masked values and GUIDs. Values longer than the column are cut to it, by characters, or by bytes
+// where the column's character set has one byte a character; references are left whole. A column
+// unique on its own draws again a value it already gave.
 class TTextFillField : public TCustomFillField {
 public:
     explicit TTextFillField(const KFillRecord& rec);
@@ -57,6 +59,15 @@ private:
     void prepareFullNames();
     void prepareCustomFile();
     void logPrepareFailure(const std::string& line);
+
+    kvl::TVariant nextValue();
+    void keepToColumn(kvl::TVariant& value) const;
+    kvl::TVariant nextUniqueValue();
+
+    int32_t cutAt_ = 0; // 0: not cut
+    bool cutBytes_ = false;
+    bool unique_ = false;
+    std::unordered_set<std::string> given_;
 
     std::string poolEntry() const;
     std::string randomText();

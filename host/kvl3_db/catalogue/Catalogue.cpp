@@ -68,6 +68,41 @@ std::string KVL_QuoteIdentifier(const std::string& name, bool foldsToUpper) {
 
 namespace {
 
+bool startsWithWord(const std::string& text, const std::string& word) {
+    if (text.size() < word.size() || UpperCase(text.substr(0, word.size())) != word) return false;
+    return text.size() == word.size() || !std::isalnum(static_cast<unsigned char>(text[word.size()]));
+}
+
+// Whether the parenthesis at 0 closes at the end, literals skipped.
+bool enclosed(const std::string& text) {
+    if (text.size() < 2 || text.front() != '(' || text.back() != ')') return false;
+    int depth = 0;
+    bool quoted = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\'') quoted = !quoted;
+        if (quoted) continue;
+        if (c == '(') ++depth;
+        if (c == ')' && --depth == 0) return i + 1 == text.size();
+    }
+    return false;
+}
+
+} // namespace
+
+std::string KVL_CheckCondition(const std::string& text) {
+    std::string s = Trim(text);
+    if (startsWithWord(s, "CHECK")) s = Trim(s.substr(5));
+    const std::string remark = " NOT VALID";
+    if (s.size() > remark.size() && UpperCase(s.substr(s.size() - remark.size())) == remark)
+        s = Trim(s.substr(0, s.size() - remark.size()));
+    while (enclosed(s))
+        s = Trim(s.substr(1, s.size() - 2));
+    return s;
+}
+
+namespace {
+
 class CatalogueState;
 
 std::string qualified(const std::string& owner, const std::string& name) {
@@ -88,7 +123,7 @@ private:
     std::string name_, owner_, sqlName_;
 };
 
-class Column final : public NamedObject, public IKVL_Column {
+class Column final : public NamedObject, public IKVL_Column, public IKVL_ColumnRules {
 public:
     Column(TKVL_ColumnInfo info, std::string sqlName, bool inKey)
         : NamedObject(info.Name, "", std::move(sqlName)), info_(std::move(info)), inKey_(inKey) {}
@@ -102,6 +137,9 @@ public:
     bool IsIdentity() const override { return info_.IsIdentity; }
     std::string DataTypeText() const override { return info_.DataTypeText; }
     bool InPrimaryKey() const override { return inKey_; }
+    std::vector<std::string> DomainChecks() const override { return info_.DomainChecks; }
+    std::vector<std::string> EnumLabels() const override { return info_.EnumLabels; }
+    int BytesPerCharacter() const override { return info_.BytesPerCharacter; }
 
 private:
     TKVL_ColumnInfo info_;
@@ -197,7 +235,7 @@ public:
     }
 };
 
-class Table final : public NamedObject, public IKVL_Table, public IKVL_Relation {
+class Table final : public NamedObject, public IKVL_Table, public IKVL_Relation, public IKVL_TableRules {
 public:
     Table(std::shared_ptr<CatalogueState> state, TKVL_ObjectName name)
         : NamedObject(name.Name, name.Owner, state->format(name.Name, name.Owner)), state_(std::move(state)),
@@ -211,11 +249,14 @@ public:
     std::string ReferenceName() const override { return Name(); }
     std::string FromName() const override { return SQLName(); }
     bool IsView() const { return object_.IsView; }
+    std::vector<std::string> Checks() const override { return detail().checks; }
+    std::vector<std::string> PartitionBounds() const override { return detail().partitionBounds; }
 
 private:
     struct Detail {
         TKVL_InterfaceListRef columns, triggers, indices, foreignKeys;
         std::shared_ptr<IKVL_Key> primaryKey;
+        std::vector<std::string> checks, partitionBounds;
     };
 
     const Detail& detail() const {
@@ -244,6 +285,8 @@ private:
         d->foreignKeys = std::make_shared<TKVL_InterfaceList>();
         for (auto& f : info.ForeignKeys)
             d->foreignKeys->Add(std::make_shared<ForeignKey>(std::move(f)));
+        d->checks = std::move(info.Checks);
+        d->partitionBounds = std::move(info.PartitionBounds);
         detail_ = std::move(d);
         return *detail_;
     }

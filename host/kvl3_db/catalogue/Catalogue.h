@@ -15,4 +15,8 @@ std::shared_ptr<IKVL_Database> KVL_CreateCatalogue(std::shared_ptr<TKVL_Catalogu
 std::string KVL_QuoteIdentifier(const std::string& name, bool foldsToUpper);
 bool KVL_IsQuotedIdentifier(const std::string& text);
 
+// The condition of a check as servers write it back ("CHECK (x > 0) NOT VALID"): without the
+// keyword, the remark and the outer parentheses.
+std::string KVL_CheckCondition(const std::string& text);
+
 } // namespace kvl

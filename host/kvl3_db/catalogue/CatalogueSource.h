@@ -22,6 +22,8 @@ struct TKVL_ColumnInfo {
     std::string DefaultValue;
     bool Computed = false;
     bool IsIdentity = false;
+    std::vector<std::string> DomainChecks, EnumLabels;
+    int BytesPerCharacter = 0;
 };
 
 struct TKVL_IndexInfo {
@@ -45,6 +47,7 @@ struct TKVL_TableInfo {
     std::vector<TKVL_IndexInfo> Indices;
     std::vector<std::string> Triggers;
     std::vector<TKVL_ForeignKeyInfo> ForeignKeys;
+    std::vector<std::string> Checks, PartitionBounds;
 };
 
 // What a driver tells the generic catalogue; each call may read the server.

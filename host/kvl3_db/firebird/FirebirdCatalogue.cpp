@@ -95,8 +95,10 @@ TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
          "coalesce(f.rdb$character_length, 0), f.rdb$field_length, "
          "coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0), "
          "cast(coalesce(rf.rdb$default_source, f.rdb$default_source) as varchar(8000)), "
-         "iif(f.rdb$computed_blr is null, 0, 1), coalesce(rf.rdb$identity_type, -1) "
+         "iif(f.rdb$computed_blr is null, 0, 1), coalesce(rf.rdb$identity_type, -1), "
+         "cast(f.rdb$validation_source as varchar(8000)), coalesce(cs.rdb$bytes_per_character, 0) "
          "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = rf.rdb$field_source "
+         "left join rdb$character_sets cs on cs.rdb$character_set_id = f.rdb$character_set_id "
          "where rf.rdb$relation_name = :t order by rf.rdb$field_position",
          name, [&](const soci::row& r) {
              TKVL_ColumnInfo c;
@@ -116,6 +118,10 @@ TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
              c.IsIdentity = identity >= 0;
              // GENERATED ALWAYS (identity type 0) refuses values as a computed column does.
              c.Computed = asInt(r, 9) != 0 || identity == 0;
+             if (std::string check = KVL_RowText(r, 11); !check.empty())
+                 c.DomainChecks.push_back(KVL_CheckCondition(check));
+             // Text of a one-byte character set goes in as sent, so its length is in bytes.
+             if (asInt(r, 12) == 1) c.BytesPerCharacter = 1;
              info.Columns.push_back(std::move(c));
          });
 
@@ -173,6 +179,14 @@ TKVL_TableInfo TKVL_FirebirdCatalogue::ReadTable(const TKVL_ObjectName& table) {
          "and coalesce(t.rdb$system_flag, 0) = 0 and not exists (select 1 from rdb$check_constraints c "
          "where c.rdb$trigger_name = t.rdb$trigger_name) order by t.rdb$trigger_sequence, t.rdb$trigger_name",
          name, [&](const soci::row& r) { info.Triggers.push_back(KVL_RowText(r, 0)); });
+
+    // Each check has a trigger before insert (type 1) and one before update; the source is the same.
+    each("select cast(t.rdb$trigger_source as varchar(8000)) from rdb$relation_constraints rc "
+         "join rdb$check_constraints cc on cc.rdb$constraint_name = rc.rdb$constraint_name "
+         "join rdb$triggers t on t.rdb$trigger_name = cc.rdb$trigger_name "
+         "where rc.rdb$relation_name = :t and rc.rdb$constraint_type = 'CHECK' and t.rdb$trigger_type = 1 "
+         "order by t.rdb$trigger_name",
+         name, [&](const soci::row& r) { info.Checks.push_back(KVL_CheckCondition(KVL_RowText(r, 0))); });
     return info;
 }
 

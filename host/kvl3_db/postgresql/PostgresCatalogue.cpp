@@ -98,7 +98,10 @@ void readColumns(
     const std::function<void(const std::string&, const std::function<void(const soci::row&)>&)>& each,
     const std::string& oid, TKVL_TableInfo& info) {
     // A domain column takes its base type's code and size.
-    each("select a.attname::text, coalesce(bt.typname, t.typname)::text, "
+    // Enum and JSON values travel as text; the server reads them from it.
+    each("select a.attname::text, (case when coalesce(bt.typtype, t.typtype) = 'e' "
+         "or coalesce(bt.typname, t.typname) in ('json', 'jsonb') then 'text' "
+         "else coalesce(bt.typname, t.typname) end)::text, "
          "(case when t.typtype = 'd' then t.typtypmod else a.atttypmod end)::int, "
          "format_type(a.atttypid, a.atttypmod), (a.attnotnull or t.typnotnull)::int, "
          "case when a.attgenerated = '' then pg_get_expr(d.adbin, d.adrelid) end, "
@@ -126,6 +129,59 @@ void readColumns(
              c.Computed = !KVL_RowText(r, 7).empty() || identity == "a";
              info.Columns.push_back(std::move(c));
          });
+}
+
+// A domain's checks, its base domains' included, and the labels of an enum type (or of the enum
+// under a domain).
+void readColumnRules(
+    const std::function<void(const std::string&, const std::function<void(const soci::row&)>&)>& each,
+    const std::string& oid, TKVL_TableInfo& info) {
+    auto column = [&info](const std::string& name) -> TKVL_ColumnInfo* {
+        for (auto& c : info.Columns)
+            if (c.Name == name) return &c;
+        return nullptr;
+    };
+    each("with recursive d(attname, typid) as (select a.attname, a.atttypid from pg_attribute a "
+         "where a.attrelid = " +
+             oid +
+             " and a.attnum > 0 and not a.attisdropped "
+             "union all select d.attname, t.typbasetype from d join pg_type t on t.oid = d.typid "
+             "where t.typtype = 'd') "
+             "select d.attname::text, pg_get_constraintdef(con.oid) from d "
+             "join pg_constraint con on con.contypid = d.typid and con.contype = 'c' order by con.oid",
+         [&](const soci::row& r) {
+             if (auto* c = column(KVL_RowText(r, 0)))
+                 c->DomainChecks.push_back(KVL_CheckCondition(KVL_RowText(r, 1)));
+         });
+    each("select a.attname::text, e.enumlabel::text from pg_attribute a join pg_type t on t.oid = a.atttypid "
+         "join pg_enum e on e.enumtypid = (case when t.typtype = 'd' then t.typbasetype else t.oid end) "
+         "where a.attrelid = " +
+             oid + " and a.attnum > 0 and not a.attisdropped order by a.attnum, e.enumsortorder",
+         [&](const soci::row& r) {
+             if (auto* c = column(KVL_RowText(r, 0))) c->EnumLabels.push_back(KVL_RowText(r, 1));
+         });
+}
+
+// Rows of a partitioned table must land in some partition: without a default partition, the
+// bounds of the first leaf partition say where. The server writes them as a condition.
+void readChecksAndBounds(
+    const std::function<void(const std::string&, const std::function<void(const soci::row&)>&)>& each,
+    const std::string& oid, TKVL_TableInfo& info) {
+    each("select pg_get_constraintdef(oid) from pg_constraint where conrelid = " + oid +
+             " and contype = 'c' order by oid",
+         [&](const soci::row& r) { info.Checks.push_back(KVL_CheckCondition(KVL_RowText(r, 0))); });
+    bool hasDefault = false;
+    std::string bounds;
+    each("select pg_get_expr(c.relpartbound, c.oid), coalesce(pg_get_partition_constraintdef(c.oid), '') "
+         "from pg_partition_tree(" +
+             oid +
+             "::regclass) p join pg_class c on c.oid = p.relid "
+             "where p.isleaf and p.level > 0 order by p.level, c.relname",
+         [&](const soci::row& r) {
+             if (KVL_RowText(r, 0) == "DEFAULT") hasDefault = true;
+             if (bounds.empty()) bounds = KVL_RowText(r, 1);
+         });
+    if (!hasDefault && !bounds.empty()) info.PartitionBounds.push_back(KVL_CheckCondition(bounds));
 }
 
 void readKeys(
@@ -203,6 +259,8 @@ TKVL_TableInfo TKVL_PostgresCatalogue::ReadTable(const TKVL_ObjectName& table) {
     readColumns(run, oid, info);
     readKeys(run, oid, info);
     readIndicesAndTriggers(run, oid, info);
+    readColumnRules(run, oid, info);
+    readChecksAndBounds(run, oid, info);
     return info;
 }
 

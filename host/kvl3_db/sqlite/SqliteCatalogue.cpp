@@ -10,6 +10,7 @@
 #include <soci/soci.h>
 #include <soci/sqlite3/soci-sqlite3.h>
 
+#include <cctype>
 #include <map>
 
 namespace kvl {
@@ -55,6 +56,75 @@ std::vector<TKVL_ObjectName> TKVL_SqliteCatalogue::ReadRelations() {
         throw EKVL_DatabaseError(e.what());
     }
     return out;
+}
+
+namespace {
+
+// The end of a quoted part that starts at i: literals, identifiers in double quotes, brackets
+// or backquotes; a doubled quote stays inside.
+size_t endOfQuoted(const std::string& sql, size_t i) {
+    const char close = sql[i] == '[' ? ']' : sql[i];
+    for (size_t j = i + 1; j < sql.size(); ++j) {
+        if (sql[j] != close) continue;
+        if (close != ']' && j + 1 < sql.size() && sql[j + 1] == close) {
+            ++j;
+            continue;
+        }
+        return j + 1;
+    }
+    return sql.size();
+}
+
+bool isWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
+}
+
+// The condition in the parentheses that open at i, without them; empty when they do not close.
+std::string parenthesised(const std::string& sql, size_t i, size_t& end) {
+    int depth = 0;
+    for (size_t j = i; j < sql.size();) {
+        char c = sql[j];
+        if (c == '\'' || c == '"' || c == '[' || c == '`') {
+            j = endOfQuoted(sql, j);
+            continue;
+        }
+        if (c == '(') ++depth;
+        if (c == ')' && --depth == 0) {
+            end = j + 1;
+            return Trim(sql.substr(i + 1, j - i - 1));
+        }
+        ++j;
+    }
+    end = sql.size();
+    return std::string();
+}
+
+} // namespace
+
+// SQLite keeps no list of its checks, only the statement that made the table.
+std::vector<std::string> KVL_SqliteChecksOf(const std::string& createSql) {
+    std::vector<std::string> checks;
+    size_t i = 0;
+    while (i < createSql.size()) {
+        char c = createSql[i];
+        if (c == '\'' || c == '"' || c == '[' || c == '`') {
+            i = endOfQuoted(createSql, i);
+            continue;
+        }
+        if (!isWordChar(c)) {
+            ++i;
+            continue;
+        }
+        size_t start = i;
+        while (i < createSql.size() && isWordChar(createSql[i]))
+            ++i;
+        if (UpperCase(createSql.substr(start, i - start)) != "CHECK") continue;
+        size_t open = createSql.find_first_not_of(" \t\r\n", i);
+        if (open == std::string::npos || createSql[open] != '(') continue;
+        std::string condition = parenthesised(createSql, open, i);
+        if (!condition.empty()) checks.push_back(condition);
+    }
+    return checks;
 }
 
 TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
@@ -109,6 +179,8 @@ TKVL_TableInfo TKVL_SqliteCatalogue::ReadTable(const TKVL_ObjectName& table) {
                     "select name from sqlite_master where type = 'trigger' and tbl_name = " + name +
                         " order by rowid",
                     {}, [&](const soci::row& r) { info.Triggers.push_back(KVL_RowText(r, 0)); });
+        KVL_EachRow(s, "select sql from sqlite_master where type = 'table' and name = " + name, {},
+                    [&](const soci::row& r) { info.Checks = KVL_SqliteChecksOf(KVL_RowText(r, 0)); });
 
         std::map<long long, TKVL_ForeignKeyInfo> keys;
         KVL_EachRow(s, "pragma foreign_key_list(" + name + ")", {}, [&](const soci::row& r) {

@@ -11,6 +11,9 @@ namespace kvl {
 
 class TKVL_SqliteDriver;
 
+// The conditions of the CHECK constraints in a CREATE TABLE statement, in the statement's order.
+std::vector<std::string> KVL_SqliteChecksOf(const std::string& createSql);
+
 // Reads SQLite's own catalogue (sqlite_master and the table pragmas) on a session of its own,
 // so that catalogue reads never run inside a fill's transaction.
 class TKVL_SqliteCatalogue final : public TKVL_CatalogueSource {

@@ -1,0 +1,535 @@
+#include "uSettingsGuess.h"
+
+#include "UTFillConstants.h"
+#include "UTFillObject/TBoolBitFillField.h"
+#include "UTFillObject/TDateFillField.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "UTFillObject/TGUIDFillField.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillObject/TTextFillField.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/DateTime.h"
+#include "base/SysUtils.h"
+#include "uCheckReader.h"
+#include "uSettingsGuessLists.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <set>
+
+namespace {
+
+enum class Meaning {
+    None,
+    FirstName,
+    LastName,
+    FullName,
+    Email,
+    Phone,
+    Street,
+    City,
+    State,
+    PostalCode,
+    Country,
+    CountryCode,
+    Company,
+    JobTitle,
+    Title,
+    Description,
+    Username,
+    Code,
+    Url,
+    Guid,
+    Money,
+    Quantity,
+    Year,
+    Rating,
+    BirthDate,
+    RecentDate,
+    Flag,
+};
+
+std::vector<std::string> wordsOf(const std::string& name) {
+    std::vector<std::string> words;
+    std::string word;
+    auto flush = [&] {
+        if (!word.empty()) words.push_back(kvl::LowerCase(word));
+        word.clear();
+    };
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (!std::isalnum(c)) {
+            flush();
+            continue;
+        }
+        const bool upper = std::isupper(c);
+        const bool afterLower = i > 0 && (std::islower(static_cast<unsigned char>(name[i - 1])) ||
+                                          std::isdigit(static_cast<unsigned char>(name[i - 1])));
+        // "HTTPServer": the last capital of a run starts the next word
+        const bool endsCapitals = i > 0 && std::isupper(static_cast<unsigned char>(name[i - 1])) &&
+                                  i + 1 < name.size() &&
+                                  std::islower(static_cast<unsigned char>(name[i + 1]));
+        if (upper && (afterLower || endsCapitals)) flush();
+        word += static_cast<char>(c);
+    }
+    flush();
+    // where an address or a name is billed or shipped to says nothing about its kind
+    static const std::set<std::string> prefixes = {"billing", "shipping", "delivery", "invoice", "mailing",
+                                                   "home",    "work",     "primary",  "main"};
+    while (words.size() > 1 && prefixes.count(words.front()))
+        words.erase(words.begin());
+    return words;
+}
+
+std::string joined(const std::vector<std::string>& words, const std::string& separator) {
+    std::string out;
+    for (const auto& w : words)
+        out += (out.empty() ? "" : separator) + w;
+    return out;
+}
+
+bool oneOf(const std::string& text, std::initializer_list<const char*> list) {
+    return std::any_of(list.begin(), list.end(), [&](const char* s) { return text == s; });
+}
+
+bool contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A bare "name" is a person's in a table of people and a thing's elsewhere.
+bool tableOfPeople(const std::string& table) {
+    static const char* const people[] = {"customer", "person", "people",  "user",  "employee", "contact",
+                                         "author",   "member", "student", "staff", "client",   "patient"};
+    const std::string name = kvl::LowerCase(table);
+    return std::any_of(std::begin(people), std::end(people),
+                       [&](const char* p) { return name.find(p) != std::string::npos; });
+}
+
+Meaning textMeaning(const std::string& all, const std::string& last, bool people) {
+    if (oneOf(all, {"firstname", "fname", "givenname", "forename"})) return Meaning::FirstName;
+    if (oneOf(all, {"lastname", "lname", "surname", "familyname"})) return Meaning::LastName;
+    if (all == "name") return people ? Meaning::FullName : Meaning::Title;
+    if (oneOf(all, {"fullname", "contactname", "customername", "personname", "displayname", "employeename",
+                    "authorname"}))
+        return Meaning::FullName;
+    if (contains(all, "email") || oneOf(all, {"mail", "emailaddress"})) return Meaning::Email;
+    if (contains(all, "phone") || oneOf(last, {"tel", "fax", "mobile", "cell"})) return Meaning::Phone;
+    if (oneOf(all, {"countrycode", "countryiso", "isocountry", "iso2", "iso3"})) return Meaning::CountryCode;
+    if (oneOf(all, {"country", "countryname", "nation", "nationality"})) return Meaning::Country;
+    if (oneOf(all, {"postalcode", "postcode", "zip", "zipcode", "postal"})) return Meaning::PostalCode;
+    if (contains(all, "street") || oneOf(all, {"address", "address1", "addressline1", "addr", "addressline"}))
+        return Meaning::Street;
+    if (oneOf(last, {"city", "town"})) return Meaning::City;
+    if (oneOf(all, {"state", "region", "province", "county", "statename"})) return Meaning::State;
+    if (oneOf(all, {"company", "companyname", "organisation", "organization", "employer", "firm", "supplier",
+                    "vendor", "manufacturer"}))
+        return Meaning::Company;
+    if (oneOf(all, {"jobtitle", "position", "occupation", "job", "profession"})) return Meaning::JobTitle;
+    if (oneOf(all, {"username", "login", "loginname", "nickname", "handle", "screenname"}))
+        return Meaning::Username;
+    if (oneOf(last, {"code", "sku", "ref", "reference"})) return Meaning::Code;
+    if (oneOf(last, {"url", "website", "homepage", "link", "site", "web"})) return Meaning::Url;
+    if (oneOf(last, {"guid", "uuid"})) return Meaning::Guid;
+    if (oneOf(all, {"title", "subject", "headline", "caption", "heading", "label"}) || last == "name")
+        return Meaning::Title;
+    if (oneOf(last, {"description", "desc", "remark", "remarks", "comment", "comments", "note", "notes",
+                     "summary", "details", "body", "text", "bio", "about", "message", "content"}))
+        return Meaning::Description;
+    return Meaning::None;
+}
+
+Meaning numberMeaning(const std::string& all, const std::vector<std::string>& words) {
+    const std::string& last = words.back();
+    if (oneOf(last, {"price", "amount", "total", "cost", "fee", "salary", "balance", "subtotal", "tax",
+                     "discount", "limit", "revenue", "payment"}))
+        return Meaning::Money;
+    if (oneOf(last, {"qty", "quantity", "units"})) return Meaning::Quantity;
+    if (oneOf(last, {"year", "yr"})) return Meaning::Year;
+    if (oneOf(last, {"rating", "stars", "score"})) return Meaning::Rating;
+    if (oneOf(words.front(), {"is", "has", "can"}) ||
+        oneOf(all, {"active", "enabled", "deleted", "flag", "visible"}))
+        return Meaning::Flag;
+    return Meaning::None;
+}
+
+Meaning dateMeaning(const std::string& all, const std::vector<std::string>& words) {
+    if (contains(all, "birth") || oneOf(all, {"born", "dob", "bornon"})) return Meaning::BirthDate;
+    for (const auto& w : words)
+        if (oneOf(w, {"created", "updated", "modified", "changed", "inserted", "ordered", "registered"}))
+            return Meaning::RecentDate;
+    return Meaning::None;
+}
+
+// Years for dates: whole calendar years, so that a seed gives the same values all year long.
+int currentYear() {
+    int year = 0, month = 0, day = 0;
+    kvl::DecodeDate(kvl::Now(), year, month, day);
+    return year;
+}
+
+void setRandomText(TTextFillField& f) {
+    f.FillType = fillRandomText;
+    int32_t longest = f.Size > 0 ? std::min(f.Size, 20) : 20;
+    f.LengthFrom = std::min(longest, 5);
+    f.LengthTo = longest;
+}
+
+void setList(TCustomFillField& f, const kvl::TStringList& values) {
+    f.FillType = fillList;
+    f.ListValues.Clear();
+    f.ListValues.AddStrings(values);
+}
+
+void setMask(TTextFillField& f, const std::string& mask) {
+    f.FillType = fillMasked;
+    f.Mask = mask;
+}
+
+void setText(TTextFillField& f, Meaning meaning) {
+    static const std::pair<Meaning, int32_t> kinds[] = {{Meaning::FirstName, fillGenerator},
+                                                        {Meaning::LastName, fillLastNames},
+                                                        {Meaning::FullName, fillFullNames},
+                                                        {Meaning::Email, fillEmail},
+                                                        {Meaning::Phone, fillPhone},
+                                                        {Meaning::Street, fillAddresses},
+                                                        {Meaning::City, fillCities},
+                                                        {Meaning::Country, fillCountries},
+                                                        {Meaning::Url, fillURL}};
+    for (const auto& [m, kind] : kinds)
+        if (m == meaning) {
+            f.FillType = kind;
+            return;
+        }
+    const bool shortColumn = f.Size > 0 && f.Size < 40;
+    switch (meaning) {
+    case Meaning::Guid:
+        if (f.Size > 0 && f.Size < 36) break;
+        f.FillType = fillGUID;
+        return;
+    case Meaning::State:
+        return setList(f, GuessStates());
+    case Meaning::CountryCode:
+        return setList(f, GuessCountryCodes(f.Size == 3 ? 3 : 2));
+    case Meaning::PostalCode:
+        return setMask(f, "NNNNN");
+    case Meaning::Company:
+        return setList(f, GuessCompanies());
+    case Meaning::JobTitle:
+        return setList(f, GuessJobTitles());
+    case Meaning::Username:
+        return setMask(f, "aaaaaaNN");
+    case Meaning::Code:
+        return setMask(f, "AAANNNN");
+    case Meaning::Title:
+        return setList(f, GuessSentences(1, 3, false, 120));
+    case Meaning::Description:
+        return setList(f, shortColumn ? GuessSentences(2, 4, false, 120) : GuessSentences(6, 14, true, 120));
+    default:
+        break;
+    }
+    setRandomText(f);
+}
+
+void setIntegerRange(TIntegerFillField& f, int32_t from, int32_t to) {
+    f.FillType = fillRandom;
+    f.RangeFrom = from;
+    f.RangeTo = to;
+}
+
+void setInteger(TIntegerFillField& f, bool key, Meaning meaning) {
+    if (key) {
+        f.FillType = fillIncreasing;
+        f.RangeFrom = 1;
+        f.StaticValue = 1;
+        return;
+    }
+    switch (meaning) {
+    case Meaning::Money:
+        return setIntegerRange(f, 1, 1000);
+    case Meaning::Quantity:
+        return setIntegerRange(f, 1, 10);
+    case Meaning::Year:
+        return setIntegerRange(f, 1990, currentYear() - 1);
+    case Meaning::Rating:
+        return setIntegerRange(f, 1, 5);
+    case Meaning::Flag:
+        return setIntegerRange(f, 0, 1);
+    default:
+        return setIntegerRange(f, 1, f.DataTypeName == "SmallInt" ? 5 : 1000);
+    }
+}
+
+void setFloat(TFloatFillField& f, Meaning meaning) {
+    f.FillType = fillRandom;
+    f.RangeFrom = 1;
+    f.RangeTo = meaning == Meaning::Rating ? 5 : meaning == Meaning::Quantity ? 10 : 1000;
+}
+
+void setDate(TDateFillField& f, Meaning meaning) {
+    f.FillType = fillRandom;
+    const int year = currentYear();
+    // Fixed bounds rather than "the last ten years": a seed then gives the same dates on any day.
+    f.DateFrom = kvl::EncodeDate(2015, 1, 1);
+    f.DateTo = kvl::EncodeDate(2025, 12, 31);
+    if (meaning == Meaning::BirthDate) {
+        f.DateFrom = kvl::EncodeDate(year - 89, 1, 1);
+        f.DateTo = kvl::EncodeDate(year - 19, 12, 31);
+    } else if (meaning == Meaning::RecentDate) {
+        f.DateFrom = kvl::EncodeDate(year - 4, 1, 1);
+        f.DateTo = kvl::EncodeDate(year - 1, 12, 31);
+    }
+    f.TimeFrom = 0;
+    f.TimeTo = 86399.0 / 86400.0;
+}
+
+// Every column a user could fill gets a kind by its type and its name; computed and identity
+// columns are left to the server, BLOBs need files of the user's.
+void setColumn(TCustomFillField& f, bool key, bool people) {
+    const std::vector<std::string> words = wordsOf(f.ColumnName);
+    const std::string all = joined(words, "");
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
+        setInteger(*i, key, words.empty() ? Meaning::None : numberMeaning(all, words));
+    } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
+        setFloat(*r, words.empty() ? Meaning::None : numberMeaning(all, words));
+    } else if (auto* d = dynamic_cast<TDateFillField*>(&f)) {
+        setDate(*d, dateMeaning(all, words));
+    } else if (auto* t = dynamic_cast<TTextFillField*>(&f)) {
+        const std::string type = f.Column ? kvl::LowerCase(f.Column->DataTypeText()) : std::string();
+        if (contains(type, "json"))
+            setList(*t, GuessJsonTexts());
+        else
+            setText(*t, words.empty() ? Meaning::None : textMeaning(all, words.back(), people));
+    } else if (dynamic_cast<TBoolBitFillField*>(&f)) {
+        f.FillType = fillRandom;
+    } else if (dynamic_cast<TGUIDFillField*>(&f)) {
+        f.FillType = fillGUID;
+    }
+}
+
+// --- what the catalogue's conditions ask --------------------------------------------------
+
+std::optional<long double> numberOf(const std::optional<TCheckBound>& bound) {
+    double v = 0;
+    if (!bound || !kvl::TryStrToFloat(bound->Value, v)) return std::nullopt;
+    return v;
+}
+
+// The guess's range narrowed to what the condition allows; a guess that lies wholly outside
+// gives way to the condition, keeping its own width where the condition has one side open.
+template <class T> void narrow(T& from, T& to, std::optional<T> low, std::optional<T> high) {
+    const T width = to - from;
+    T f = from, t = to;
+    if (low && *low > f) f = *low;
+    if (high && *high < t) t = *high;
+    if (f <= t) {
+        from = f;
+        to = t;
+        return;
+    }
+    if (low && high) {
+        from = *low;
+        to = *high;
+    } else if (low) {
+        from = *low;
+        to = *low + width;
+    } else {
+        to = *high;
+        from = *high - width;
+    }
+}
+
+std::optional<int32_t> wholeBound(std::optional<long double> v, bool inclusive, bool isLow) {
+    if (!v) return std::nullopt;
+    long double w = isLow ? (inclusive ? std::ceil(*v) : std::floor(*v) + 1)
+                          : (inclusive ? std::floor(*v) : std::ceil(*v) - 1);
+    w = std::clamp<long double>(w, INT32_MIN, INT32_MAX);
+    return static_cast<int32_t>(w);
+}
+
+void narrowInteger(TIntegerFillField& f, const TColumnCondition& c) {
+    auto low = wholeBound(numberOf(c.Low), c.Low && c.Low->Inclusive, true);
+    auto high = wholeBound(numberOf(c.High), c.High && c.High->Inclusive, false);
+    if (f.FillType == fillIncreasing) {
+        if (low && *low > f.RangeFrom) f.RangeFrom = *low;
+        return;
+    }
+    if (f.FillType != fillRandom) return;
+    int64_t from = f.RangeFrom, to = f.RangeTo;
+    narrow<int64_t>(from, to, low ? std::optional<int64_t>(*low) : std::nullopt,
+                    high ? std::optional<int64_t>(*high) : std::nullopt);
+    f.RangeFrom = static_cast<int32_t>(std::clamp<int64_t>(from, INT32_MIN, INT32_MAX));
+    f.RangeTo = static_cast<int32_t>(std::clamp<int64_t>(to, INT32_MIN, INT32_MAX));
+}
+
+// Random floats may pass a bound away from zero by a little, and the server rounds to the
+// column's places: bounds are kept a step inside.
+void narrowFloat(TFloatFillField& f, const TColumnCondition& c) {
+    if (f.FillType != fillRandom) return;
+    const long double step = f.Scale > 0 ? std::pow(10.0L, -static_cast<int>(f.Scale)) : 1.0L;
+    const long double margin = std::max(step, 0.01L) + step;
+    auto low = numberOf(c.Low);
+    auto high = numberOf(c.High);
+    if (low && (!c.Low->Inclusive || *low < 0)) *low += margin;
+    if (high && (!c.High->Inclusive || *high > 0)) *high -= margin;
+    narrow<long double>(f.RangeFrom, f.RangeTo, low, high);
+}
+
+// A date as conditions write it: "2024-01-01", perhaps with a time after it.
+std::optional<kvl::TDateTime> dateOf(const std::optional<TCheckBound>& bound, bool& hasTime) {
+    if (!bound) return std::nullopt;
+    int y = 0, m = 0, d = 0;
+    const std::string& s = bound->Value;
+    if (s.size() < 10 || std::sscanf(s.c_str(), "%4d-%2d-%2d", &y, &m, &d) != 3) return std::nullopt;
+    kvl::TDateTime date = 0;
+    if (!kvl::TryEncodeDate(y, m, d, date)) return std::nullopt;
+    hasTime = s.size() > 10 && s.find_first_not_of("0: .", 10) != std::string::npos;
+    return date;
+}
+
+void narrowDate(TDateFillField& f, const TColumnCondition& c) {
+    if (f.FillType != fillRandom) return;
+    bool lowTime = false, highTime = false;
+    auto low = dateOf(c.Low, lowTime);
+    auto high = dateOf(c.High, highTime);
+    const bool withTime = f.DataTypeName == "DateTime";
+    if (low && (!c.Low->Inclusive || lowTime)) *low += 1;
+    if (high && (!c.High->Inclusive || highTime || withTime)) *high -= 1;
+    narrow<kvl::TDateTime>(f.DateFrom, f.DateTo, low, high);
+}
+
+// Word kinds keep to a maximum by being cut; a tight length or a minimum asks for characters.
+void narrowText(TTextFillField& f, const TColumnCondition& c) {
+    if (!c.MinLength && !c.MaxLength) return;
+    const bool tight = (c.MaxLength && *c.MaxLength < 20) || (c.MinLength && *c.MinLength > 3);
+    if (f.FillType != fillRandomText && !tight) return;
+    if (f.FillType != fillRandomText) setRandomText(f);
+    int64_t from = f.LengthFrom, to = f.LengthTo;
+    narrow<int64_t>(from, to, c.MinLength, c.MaxLength);
+    if (f.Size > 0) to = std::min<int64_t>(to, f.Size);
+    from = std::clamp<int64_t>(from, 0, std::max<int64_t>(to, 0));
+    f.LengthFrom = static_cast<int32_t>(std::clamp<int64_t>(from, 0, INT32_MAX));
+    f.LengthTo = static_cast<int32_t>(std::clamp<int64_t>(to, 0, INT32_MAX));
+}
+
+// A second list narrows the first; lists that share nothing leave the condition's.
+void keepValues(TCustomFillField& f, const std::vector<std::string>& values) {
+    if (dynamic_cast<TBoolBitFillField*>(&f) || dynamic_cast<TDateFillField*>(&f)) return;
+    const bool narrowing = f.FillType == fillList && !f.ListValues.IsEmpty();
+    kvl::TStringList allowed;
+    for (const auto& v : values)
+        if (!narrowing || f.ListValues.IndexOf(v) >= 0) allowed.Add(v);
+    if (allowed.IsEmpty())
+        for (const auto& v : values)
+            allowed.Add(v);
+    setList(f, allowed);
+}
+
+void applyCondition(TCustomFillField& f, const TColumnCondition& c) {
+    if (f.FillType == fillReferential || f.FillType == fillNothing) return;
+    if (!c.Values.empty()) return keepValues(f, c.Values);
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) return narrowInteger(*i, c);
+    if (auto* r = dynamic_cast<TFloatFillField*>(&f)) return narrowFloat(*r, c);
+    if (auto* d = dynamic_cast<TDateFillField*>(&f)) return narrowDate(*d, c);
+    if (auto* t = dynamic_cast<TTextFillField*>(&f)) narrowText(*t, c);
+}
+
+std::vector<TColumnCondition> conditionsOn(const std::vector<std::string>& checks,
+                                           const std::string& column) {
+    std::vector<TColumnCondition> out;
+    for (const auto& check : checks)
+        for (auto& c : ReadCheck(check).Conditions)
+            if (kvl::SameText(c.Column, column)) out.push_back(std::move(c));
+    return out;
+}
+
+void applyRules(TFillProject& project, TCustomFillField& f) {
+    auto rules = kvl::Supports<kvl::IKVL_ColumnRules>(f.Column);
+    if (rules && !rules->EnumLabels().empty()) {
+        kvl::TStringList labels;
+        for (const auto& l : rules->EnumLabels())
+            labels.Add(l);
+        setList(f, labels);
+    }
+    for (const auto& c : conditionsOn(DomainChecksOf(f), "VALUE"))
+        applyCondition(f, c);
+    for (const auto& c : conditionsOn(ChecksOfTable(project), f.ColumnName))
+        applyCondition(f, c);
+    // a row without a partition key lands in no partition
+    auto table = kvl::Supports<kvl::IKVL_TableRules>(project.TableObject);
+    if (table && !conditionsOn(table->PartitionBounds(), f.ColumnName).empty()) f.IncludeNulls = false;
+}
+
+// --- foreign keys and the tables --------------------------------------------------------
+
+void linkForeignKeys(TFillProject& project, bool keepSettings) {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    if (!table || !table->ForeignKeys()) return;
+    for (const auto& item : *table->ForeignKeys()) {
+        auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item);
+        auto columns = fk->ColumnNames();
+        auto referenced = fk->ReferencedColumnNames();
+        for (size_t i = 0; i < columns.size() && i < referenced.size(); ++i)
+            for (auto& f : project.GetFillFields())
+                if (kvl::SameText(f->ColumnName, columns[i])) {
+                    if (keepSettings && f->FillType != fillNothing && f->FillType != fillReferential)
+                        continue;
+                    f->FillType = fillReferential;
+                    f->RefTable = fk->ReferencedTable();
+                    f->RefTableOwner = fk->ReferencedTableOwner();
+                    f->RefColumn = referenced[i];
+                }
+    }
+}
+
+void guessProject(TFillProject& project, bool keepSettings) {
+    project.doFill = true;
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    auto key = table ? table->PrimaryKey() : nullptr;
+    std::set<TCustomFillField*> guessed;
+    for (auto& f : project.GetFillFields()) {
+        if (f->Column && (f->Column->Computed() || f->Column->IsIdentity())) continue;
+        if (keepSettings && f->FillType != fillNothing) continue;
+        guessed.insert(f.get());
+        bool inKey = f->Column && f->Column->InPrimaryKey();
+        bool soleKey = inKey && key && key->Columns()->Count() == 1;
+        setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no",
+                  tableOfPeople(project.TableName));
+        if (f->Nullable && !inKey && f->FillType != fillNothing) {
+            f->IncludeNulls = true;
+            f->NullPercentage = 5;
+        }
+    }
+    linkForeignKeys(project, keepSettings);
+    for (auto& f : project.GetFillFields())
+        if (guessed.count(f.get())) applyRules(project, *f);
+}
+
+} // namespace
+
+std::string NormalisedColumnName(const std::string& name) {
+    return joined(wordsOf(name), "_");
+}
+
+std::vector<std::string> ChecksOfTable(const TFillProject& project) {
+    auto table = kvl::Supports<kvl::IKVL_TableRules>(project.TableObject);
+    if (!table) return {};
+    std::vector<std::string> checks = table->Checks();
+    for (auto& b : table->PartitionBounds())
+        checks.push_back(std::move(b));
+    return checks;
+}
+
+std::vector<std::string> DomainChecksOf(const TCustomFillField& field) {
+    auto rules = kvl::Supports<kvl::IKVL_ColumnRules>(field.Column);
+    return rules ? rules->DomainChecks() : std::vector<std::string>();
+}
+
+void GuessSettings(TFillProjects& projects, const TGuessOptions& options) {
+    for (TFillProject* project : projects.Projects)
+        if (!options.Only || options.Only(*project)) guessProject(*project, options.KeepSettings);
+}

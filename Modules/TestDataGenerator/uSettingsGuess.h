@@ -1,0 +1,32 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+class TFillProjects;
+class TFillProject;
+class TCustomFillField;
+
+struct TGuessOptions {
+    // Columns that have a fill type already keep their settings.
+    bool KeepSettings = false;
+    // The tables to guess; every table when unset.
+    std::function<bool(const TFillProject&)> Only;
+};
+
+// Settings a user would otherwise click through, for every table guessed: each is marked for
+// filling, keys are numbered, foreign keys draw from the referenced column, and a column gets
+// values by what its name says it holds (names, addresses, e-mail, prices, dates ...), kept
+// within its type, its length, its CHECK constraints, its domain, its enum and the table's
+// partitions. Columns that no setting fits stay unfilled.
+void GuessSettings(TFillProjects& projects, const TGuessOptions& options = {});
+
+// A column name as words in lower case joined by "_": "BillingFirstName", "billing first name"
+// and "billing_first_name" give the same.
+std::string NormalisedColumnName(const std::string& name);
+
+// The conditions on the field's values that are read from the catalogue, as SQL texts: the
+// table's checks, its partition bounds and the column's domain checks (their VALUE stands for
+// the column).
+std::vector<std::string> ChecksOfTable(const TFillProject& project);
+std::vector<std::string> DomainChecksOf(const TCustomFillField& field);

@@ -1,0 +1,159 @@
+#include "uSettingsGuessLists.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+constexpr std::array<std::string_view, 50> kStates = {
+    "Alabama",     "Alaska",       "Arizona",        "Arkansas",       "California",    "Colorado",
+    "Connecticut", "Delaware",     "Florida",        "Georgia",        "Hawaii",        "Idaho",
+    "Illinois",    "Indiana",      "Iowa",           "Kansas",         "Kentucky",      "Louisiana",
+    "Maine",       "Maryland",     "Massachusetts",  "Michigan",       "Minnesota",     "Mississippi",
+    "Missouri",    "Montana",      "Nebraska",       "Nevada",         "New Hampshire", "New Jersey",
+    "New Mexico",  "New York",     "North Carolina", "North Dakota",   "Ohio",          "Oklahoma",
+    "Oregon",      "Pennsylvania", "Rhode Island",   "South Carolina", "South Dakota",  "Tennessee",
+    "Texas",       "Utah",         "Vermont",        "Virginia",       "Washington",    "West Virginia",
+    "Wisconsin",   "Wyoming"};
+
+// Country codes of ISO 3166, two and three letters of the same countries in the same order.
+constexpr std::array<std::string_view, 40> kCountries2 = {
+    "US", "CA", "MX", "BR", "AR", "GB", "IE", "FR", "DE", "NL", "BE", "LU", "CH", "AT",
+    "IT", "ES", "PT", "DK", "SE", "NO", "FI", "PL", "CZ", "HU", "GR", "TR", "IL", "EG",
+    "ZA", "NG", "KE", "IN", "CN", "JP", "KR", "SG", "AU", "NZ", "CL", "CO"};
+constexpr std::array<std::string_view, 40> kCountries3 = {
+    "USA", "CAN", "MEX", "BRA", "ARG", "GBR", "IRL", "FRA", "DEU", "NLD", "BEL", "LUX", "CHE", "AUT",
+    "ITA", "ESP", "PRT", "DNK", "SWE", "NOR", "FIN", "POL", "CZE", "HUN", "GRC", "TUR", "ISR", "EGY",
+    "ZAF", "NGA", "KEN", "IND", "CHN", "JPN", "KOR", "SGP", "AUS", "NZL", "CHL", "COL"};
+
+constexpr std::array<std::string_view, 32> kJobTitles = {"Accountant",
+                                                         "Sales Manager",
+                                                         "Software Engineer",
+                                                         "Project Manager",
+                                                         "Office Assistant",
+                                                         "Marketing Director",
+                                                         "Nurse",
+                                                         "Teacher",
+                                                         "Electrician",
+                                                         "Data Analyst",
+                                                         "Graphic Designer",
+                                                         "Chief Executive",
+                                                         "Customer Advisor",
+                                                         "Warehouse Worker",
+                                                         "Lawyer",
+                                                         "Pharmacist",
+                                                         "Architect",
+                                                         "Civil Engineer",
+                                                         "Receptionist",
+                                                         "Financial Controller",
+                                                         "Buyer",
+                                                         "Consultant",
+                                                         "Technician",
+                                                         "Head of Operations",
+                                                         "HR Officer",
+                                                         "Store Manager",
+                                                         "Research Scientist",
+                                                         "Product Owner",
+                                                         "Quality Inspector",
+                                                         "Chef",
+                                                         "Driver",
+                                                         "Translator"};
+
+constexpr std::array<std::string_view, 30> kCompanyStems = {
+    "Blue Harbor", "Northfield", "Silverline", "Redwood",    "Granite",   "Oakridge",
+    "Bright Lake", "Summit",     "Crescent",   "Ironbridge", "Maple",     "Westgate",
+    "Highland",    "Riverbend",  "Starling",   "Copperleaf", "Evergreen", "Foxglove",
+    "Hillcrest",   "Kingsway",   "Lakeshore",  "Meadow",     "Pinecone",  "Quarry",
+    "Stonewall",   "Sunrise",    "Thornbury",  "Valley",     "Windmill",  "Yellowstone"};
+constexpr std::array<std::string_view, 8> kCompanySuffixes = {"Ltd",      "Inc",     "Group", "Systems",
+                                                              "Partners", "Trading", "Labs",  "& Co"};
+
+constexpr std::array<std::string_view, 96> kWords = {
+    "quick",   "garden",   "river",    "market",  "simple",  "bright",  "paper",    "window",  "green",
+    "travel",  "summer",   "winter",   "coffee",  "planet",  "silver",  "music",    "family",  "office",
+    "journey", "little",   "modern",   "classic", "stone",   "light",   "open",     "north",   "south",
+    "kitchen", "letter",   "bridge",   "forest",  "island",  "golden",  "secret",   "happy",   "quiet",
+    "early",   "second",   "ready",    "strong",  "soft",    "clear",   "warm",     "fresh",   "local",
+    "daily",   "useful",   "large",    "small",   "better",  "every",   "friendly", "careful", "honest",
+    "special", "common",   "shop",     "order",   "service", "product", "quality",  "value",   "design",
+    "report",  "customer", "delivery", "season",  "weekend", "evening", "morning",  "project", "team",
+    "idea",    "story",    "picture",  "colour",  "size",    "price",   "material", "feature", "works",
+    "fits",    "arrives",  "looks",    "keeps",   "makes",   "brings",  "shows",    "with",    "for",
+    "and",     "the",      "from",     "after",   "before",  "about"};
+
+// Drawn without the run's random numbers: a guess must not move the values a seed gives.
+class Draws {
+public:
+    explicit Draws(uint32_t seed) : state_(seed) {}
+    size_t Next(size_t n) {
+        state_ = state_ * 1664525u + 1013904223u;
+        return static_cast<size_t>((state_ >> 8) % n);
+    }
+
+private:
+    uint32_t state_;
+};
+
+template <size_t N> kvl::TStringList listOf(const std::array<std::string_view, N>& words) {
+    kvl::TStringList list;
+    for (auto w : words)
+        list.Add(std::string(w));
+    return list;
+}
+
+std::string capitalised(std::string_view word) {
+    std::string out(word);
+    if (!out.empty() && out[0] >= 'a' && out[0] <= 'z') out[0] = static_cast<char>(out[0] - 'a' + 'A');
+    return out;
+}
+
+} // namespace
+
+kvl::TStringList GuessStates() {
+    return listOf(kStates);
+}
+
+kvl::TStringList GuessCountryCodes(int letters) {
+    return letters == 3 ? listOf(kCountries3) : listOf(kCountries2);
+}
+
+kvl::TStringList GuessJobTitles() {
+    return listOf(kJobTitles);
+}
+
+kvl::TStringList GuessCompanies() {
+    kvl::TStringList list;
+    for (size_t i = 0; i < kCompanyStems.size(); ++i)
+        for (size_t k = 0; k < 2; ++k)
+            list.Add(std::string(kCompanyStems[i]) + " " +
+                     std::string(kCompanySuffixes[(i * 3 + k * 5) % kCompanySuffixes.size()]));
+    return list;
+}
+
+kvl::TStringList GuessSentences(int fewestWords, int mostWords, bool fullStop, int count) {
+    Draws draws(static_cast<uint32_t>(fewestWords * 131 + mostWords * 7 + (fullStop ? 1 : 0)));
+    kvl::TStringList list;
+    const size_t span = static_cast<size_t>(mostWords - fewestWords + 1);
+    for (int i = 0; i < count; ++i) {
+        size_t words = static_cast<size_t>(fewestWords) + draws.Next(span);
+        std::string sentence;
+        for (size_t w = 0; w < words; ++w) {
+            std::string_view word = kWords[draws.Next(kWords.size())];
+            sentence += w == 0 ? capitalised(word) : " " + (fullStop ? std::string(word) : capitalised(word));
+        }
+        list.Add(fullStop ? sentence + "." : sentence);
+    }
+    return list;
+}
+
+kvl::TStringList GuessJsonTexts() {
+    kvl::TStringList list;
+    list.Add(R"({"id": 1, "active": true, "tags": ["new", "sale"]})");
+    list.Add(R"({"colour": "green", "size": 42, "notes": null})");
+    list.Add(R"([1, 2, 3, 5, 8])");
+    list.Add(R"({"name": "sample", "items": [{"sku": "A-1", "qty": 2}]})");
+    list.Add(R"(["red", "blue"])");
+    list.Add(R"({})");
+    return list;
+}

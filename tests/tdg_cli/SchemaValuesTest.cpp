@@ -1,0 +1,152 @@
+#include "TdgProcess.h"
+#include "kvl3_db/TestDatabases.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using kvl::test::Engine;
+using namespace tdg::test;
+using testing::HasSubstr;
+
+namespace {
+
+constexpr int Rows = 300;
+
+// A column, and a condition every filled row must meet; "%L" stands for the engine's length
+// function. With a check, the condition is the column's CHECK constraint as well.
+struct Column {
+    const char* definition;
+    const char* condition;
+    bool isCheck;
+};
+
+const Column kRuled[] = {
+    {"\"id\" integer not null primary key", "\"id\" > 0", false},
+    {"\"status\" varchar(10) not null", "\"status\" in ('new', 'paid', 'sent')", true},
+    {"\"kind\" varchar(10)", "\"kind\" = 'a' or \"kind\" = 'b'", true},
+    {"\"qty\" integer not null", "\"qty\" between 1 and 99", true},
+    {"\"price\" decimal(8,2) not null", "\"price\" > 0 and \"price\" <= 500", true},
+    {"\"score\" smallint", "\"score\" >= 10 and \"score\" < 20", true},
+    {"\"code\" varchar(8)", "%L(\"code\") between 3 and 6", true},
+    {"\"lucky\" integer", "\"lucky\" <> 5000", true}, // not understood, and holds all the same
+};
+
+// Columns that say what they hold, most of them shorter than the words they get.
+const Column kPeople[] = {
+    {"\"id\" integer not null primary key", "\"id\" > 0", false},
+    {"\"FirstName\" varchar(6) not null", "%L(\"FirstName\") between 1 and 6", false},
+    {"\"last name\" char(20)", "%L(\"last name\") <= 20", false},
+    {"\"email\" varchar(80) not null unique", "\"email\" like '%_@_%._%'", false},
+    {"\"billing_country_code\" char(2) not null", "%L(\"billing_country_code\") = 2", false},
+    {"\"country\" varchar(60)", "%L(\"country\") > 1", false},
+    {"\"city\" char(5)", "%L(\"city\") <= 5", false},
+    {"\"state\" varchar(4)", "%L(\"state\") <= 4", false},
+    {"\"postal_code\" varchar(5)", "%L(\"postal_code\") = 5", false},
+    {"\"company\" varchar(10)", "%L(\"company\") <= 10", false},
+    {"\"job_title\" varchar(12)", "%L(\"job_title\") <= 12", false},
+    {"\"title\" varchar(15)", "%L(\"title\") <= 15", false},
+    {"\"description\" varchar(200)", "\"description\" like '% %.'", false},
+    {"\"username\" varchar(12) not null unique", "%L(\"username\") = 8", false},
+    {"\"url\" varchar(30)", "\"url\" like 'http%'", false},
+    {"\"phone\" varchar(30)", "\"phone\" like '(1-%'", false},
+    {"\"street\" varchar(12)", "%L(\"street\") <= 12", false},
+    {"\"quantity\" integer not null", "\"quantity\" between 1 and 10", false},
+    {"\"unit_price\" decimal(10,2) not null",
+     "\"unit_price\" > 0 and round(\"unit_price\", 2) = \"unit_price\"", false},
+    {"\"rating\" smallint", "\"rating\" between 1 and 5", false},
+};
+
+class SchemaValuesTest : public kvl::test::EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        uri_ = db_->ConnectionString();
+        project_ = TempPath("values", ".tdg");
+        logs_ = TempPath("values_logs", "");
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove(project_, ignored);
+        fs::remove_all(logs_, ignored);
+        EngineTest::TearDown();
+    }
+
+    std::string sql(std::string text) const {
+        const std::string length = is(Engine::SQLite) ? "length" : "char_length";
+        for (size_t at = text.find("%L"); at != std::string::npos; at = text.find("%L"))
+            text.replace(at, 2, length);
+        return text;
+    }
+
+    void create(const std::string& table, const Column* columns, size_t count, const std::string& more = "") {
+        std::string ddl = "create table \"" + table + "\" (";
+        for (size_t i = 0; i < count; ++i) {
+            ddl += (i ? ", " : "") + std::string(columns[i].definition);
+            if (columns[i].isCheck) ddl += " check (" + sql(columns[i].condition) + ")";
+        }
+        exec(ddl + more + ")");
+    }
+
+    // Each condition holds on every row: counted by the server, not taken from the run's output.
+    void expectHolds(const std::string& table, const Column* columns, size_t count) {
+        for (size_t i = 0; i < count; ++i)
+            EXPECT_EQ(scalar("select count(*) from \"" + table + "\" where not (" +
+                             sql(columns[i].condition) + ")"),
+                      "0")
+                << table << ": " << columns[i].condition;
+    }
+
+    std::string uri_, project_, logs_;
+};
+
+TEST_P(SchemaValuesTest, InitAndFillKeepEveryConditionAndTheColumnsMeanings) {
+    if (!is(Engine::SQLite)) exec("create domain year_of as integer check (value between 1901 and 2155)");
+    create("ruled", kRuled, std::size(kRuled), is(Engine::SQLite) ? "" : ", \"built\" year_of not null");
+    create("people", kPeople, std::size(kPeople));
+    if (is(Engine::PostgreSQL)) {
+        exec("create type mood as enum ('sad', 'ok', 'happy')");
+        exec("alter table \"people\" add column \"how\" mood not null");
+        exec("alter table \"people\" add column \"extra\" json");
+        exec("create table \"events\" (\"id\" integer not null, \"at\" date not null, \"note\" varchar(20)) "
+             "partition by range (\"at\")");
+        exec("create table \"events_2023\" partition of \"events\" for values from ('2023-01-01') to "
+             "('2024-01-01')");
+        exec("create table \"events_2024\" partition of \"events\" for values from ('2024-01-01') to "
+             "('2025-01-01')");
+    }
+
+    auto init = Tdg({"init", "--connect", uri_, "-o", project_, "--rows", std::to_string(Rows)});
+    ASSERT_EQ(init.status, 0) << init.err;
+    auto check = Tdg({"check", "--connect", uri_, "--project", project_});
+    EXPECT_EQ(check.status, 0) << check.out << check.err;
+    EXPECT_THAT(check.out + check.err, HasSubstr("5000\" not understood; rows may fail"));
+
+    auto fill = Tdg({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_, "--seed", "5"});
+    ASSERT_EQ(fill.status, 0) << fill.out << fill.err;
+    std::vector<std::string> tables = {"ruled", "people"};
+    if (is(Engine::PostgreSQL)) tables.push_back("events");
+    for (const auto& table : tables) {
+        EXPECT_THAT(fill.out, HasSubstr(table + ": " + std::to_string(Rows) + " inserted, 0 failed"));
+        EXPECT_EQ(scalar("select count(*) from \"" + table + "\""), std::to_string(Rows)) << table;
+    }
+    expectHolds("ruled", kRuled, std::size(kRuled));
+    expectHolds("people", kPeople, std::size(kPeople));
+    if (!is(Engine::SQLite))
+        EXPECT_EQ(scalar("select count(*) from \"ruled\" where \"built\" not between 1901 and 2155"), "0");
+    if (is(Engine::PostgreSQL)) {
+        EXPECT_EQ(scalar("select count(distinct \"how\") from \"people\""), "3");
+        EXPECT_EQ(scalar("select count(*) from \"people\" where json_typeof(\"extra\") is null and "
+                         "\"extra\" is not null"),
+                  "0");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SchemaValuesTest,
+                         testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::Firebird),
+                         kvl::test::EngineParamName);
+
+} // namespace
