@@ -138,6 +138,10 @@ void TFillProjects::ShuffleTables(TTableShuffleMethod method) {
         ShuffleTablesAccordingToFKs(Projects);
         return;
     }
+    if (method == tsmFillPlan) {
+        PlanTables();
+        return;
+    }
     if (method != tsmToFillOnly && method != tsmToFillAndWithOptions)
         throw kvl::Exception("Unhandled \"ShuffleMethod\" in ShuffleTables");
     Borrowed chosen;

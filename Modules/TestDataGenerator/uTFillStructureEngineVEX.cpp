@@ -283,6 +283,29 @@ kvl::TKVL_Statement& TFillStructureEngineVEX::GetSQLClassInstance() {
     return *Statement;
 }
 
+// Rows of a table that point at rows of the same table: a server that checks keys row by row
+// takes them out newest first, children before the parents they were drawn from.
+bool TFillStructureEngineVEX::emptyNewestFirst(TFillProject* project) {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project->TableObject);
+    auto key = table ? table->PrimaryKey() : nullptr;
+    if (!key || !key->Columns() || key->Columns()->Count() == 0) return false;
+    std::string order;
+    for (const auto& c : *key->Columns())
+        order += (order.empty() ? "" : ", ") + FormatIdentifier(c->Name(), "") + " desc";
+    Transaction->StartTransaction();
+    try {
+        Query->SQL().Clear();
+        Query->SQL().Add(kvl::Format("delete from %s order by %s",
+                                     {FormatIdentifier(project->TableName, project->TableOwner), order}));
+        Query->Execute();
+        Transaction->Commit();
+        return true;
+    } catch (const std::exception&) {
+        Transaction->Rollback();
+        return false;
+    }
+}
+
 void TFillStructureEngineVEX::EmptyTable(TFillProject* project) {
     Transaction->StartTransaction();
     try {
@@ -293,6 +316,7 @@ void TFillStructureEngineVEX::EmptyTable(TFillProject* project) {
         Transaction->Commit();
     } catch (const std::exception& e) {
         Transaction->Rollback();
+        if (emptyNewestFirst(project)) return;
         throw kvl::Exception(kvl::Format("Could not empty table \"%s\". Most probably there is a foreign key "
                                          "constraint referencing it.\r\nOriginal error message: %s",
                                          {project->TableName, std::string(e.what())}));
@@ -357,4 +381,89 @@ void TFillStructureEngineVEX::DoAdditionalActions(TFillProject* project, TAction
 void TFillStructureEngineVEX::UnprepareInsert(TFillProject* project) {
     project->Unprepare();
     GetSQLClassInstance().Unprepare();
+}
+
+void TFillStructureEngineVEX::GetRowsData(const std::string& tableName, const std::string& tableOwner,
+                                          const std::vector<std::string>& columns,
+                                          std::vector<std::vector<std::string>>& rows,
+                                          const std::vector<std::string>& nullColumns) {
+    rows.clear();
+    if (columns.empty()) return;
+    std::string list, filter;
+    for (const std::string& c : columns) {
+        const std::string name = FormatIdentifier(c, "");
+        list += (list.empty() ? "" : ", ") + name;
+        filter += (filter.empty() ? "" : " and ") + name + " is not null";
+    }
+    for (const std::string& c : nullColumns)
+        filter += " and " + FormatIdentifier(c, "") + " is null";
+    Query->SQL().Clear();
+    Query->SQL().Add(kvl::Format("select %s from %s where %s order by %0:s",
+                                 {list, FormatIdentifier(tableName, tableOwner), filter}));
+    Transaction->StartTransaction();
+    try {
+        Query->Open();
+        for (; !Query->Eof(); Query->Next()) {
+            std::vector<std::string> row;
+            for (size_t i = 0; i < columns.size(); ++i)
+                row.push_back(Query->FieldAsString(static_cast<int>(i)));
+            rows.push_back(std::move(row));
+        }
+        Query->Close();
+    } catch (...) {
+        Transaction->Commit();
+        throw;
+    }
+    Transaction->Commit();
+}
+
+namespace {
+int fieldTypeOf(TFillProject* project, const std::string& column) {
+    for (const auto& f : project->GetFillFields())
+        if (kvl::SameText(f->ColumnName, column)) return f->GetFieldDatatype();
+    return 0;
+}
+} // namespace
+
+void TFillStructureEngineVEX::UpdateRows(TFillProject* project, const std::vector<std::string>& setColumns,
+                                         const std::vector<std::string>& keyColumns,
+                                         const std::vector<std::vector<kvl::TVariant>>& rows) {
+    if (rows.empty()) return;
+    std::string sets, where;
+    std::vector<std::string> all(setColumns);
+    all.insert(all.end(), keyColumns.begin(), keyColumns.end());
+    for (size_t i = 0; i < all.size(); ++i) {
+        std::string& part = i < setColumns.size() ? sets : where;
+        if (i == setColumns.size()) where = " where ";
+        const char* glue = i < setColumns.size() ? ", " : " and ";
+        part += (part.empty() || part == " where " ? "" : glue) + FormatIdentifier(all[i], "") +
+                kvl::Format(" = :P%u", {static_cast<unsigned>(i)});
+    }
+    auto st = kvl::KVL_GetStatement(*Connection, "");
+    st->SetTransaction(Transaction.get());
+    st->SQL().Add(kvl::Format("update %s set %s%s",
+                              {FormatIdentifier(project->TableName, project->TableOwner), sets, where}));
+    Transaction->StartTransaction();
+    try {
+        st->Prepare();
+        for (int i = 0; i < st->ParamCount(); ++i) {
+            const int type = st->ParamType(i);
+            if (type == 0 || type == 1 || type == 24)
+                st->SetParamType(i, fieldTypeOf(project, all.at(static_cast<size_t>(i))));
+        }
+        for (const auto& row : rows) {
+            for (size_t i = 0; i < row.size() && i < all.size(); ++i) {
+                if (row[i].IsNull())
+                    st->SetParamNull(static_cast<int>(i));
+                else
+                    st->SetParamValue(static_cast<int>(i), row[i]);
+            }
+            st->Execute();
+        }
+        st->Unprepare();
+    } catch (...) {
+        Transaction->Rollback();
+        throw;
+    }
+    Transaction->Commit();
 }

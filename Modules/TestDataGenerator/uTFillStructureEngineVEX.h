@@ -40,6 +40,12 @@ public:
     std::string FormatIdentifier(const std::string& name, const std::string& owner) override;
     kvl::TKVL_Statement& GetSQLClassInstance() override;
     std::string GeneratorIncValue(const std::string& generatorName) override;
+    void GetRowsData(const std::string& tableName, const std::string& tableOwner,
+                     const std::vector<std::string>& columns, std::vector<std::vector<std::string>>& rows,
+                     const std::vector<std::string>& nullColumns = {}) override;
+    void UpdateRows(TFillProject* project, const std::vector<std::string>& setColumns,
+                    const std::vector<std::string>& keyColumns,
+                    const std::vector<std::vector<kvl::TVariant>>& rows) override;
 
     void CloneConnection() {}
     // Works on the caller's connection from now on, never freeing or closing it.
@@ -57,6 +63,7 @@ private:
     void changeStates(const kvl::TStringList& names, const char* sqlFormat, const char* heading, bool active,
                       TFillProject* project);
     void freeSqlObjects();
+    bool emptyNewestFirst(TFillProject* project);
 
     std::unique_ptr<kvl::TKVL_Connection> ownConnection_;
 };

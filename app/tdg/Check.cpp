@@ -11,8 +11,10 @@
 #include "base/Format.h"
 #include "base/StringList.h"
 #include "uCheckReader.h"
+#include "uTDGFillPlan.h"
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -103,6 +105,7 @@ public:
         : projects_(projects), rowsOf_(rowsOf), dataDir_(std::move(dataDir)) {}
 
     std::vector<TFinding> Run() {
+        checkCycles();
         for (int i = 0; i < projects_.GetProjectCount(); ++i) {
             TFillProject* p = projects_.getFillProject(i);
             if (p->doFill) checkProject(*p, i);
@@ -115,12 +118,36 @@ private:
         findings_.push_back({error, p.TableName, column, text});
     }
 
+    // A cycle that no NULL can break cannot get its first row, whatever the order.
+    void checkCycles() {
+        const auto tables = PlanTablesOf(projects_.Projects);
+        for (const auto& cycle : ComputeFillPlan(tables).NotNullCycles) {
+            std::string keys;
+            bool filled = false;
+            for (const TPlanLink& link : cycle) {
+                const TPlanTable& t = tables[static_cast<size_t>(link.Table)];
+                const TPlanKey& key = t.Keys[static_cast<size_t>(link.Key)];
+                filled = filled || projects_.getFillProject(link.Table)->doFill;
+                std::string columns;
+                for (const std::string& c : key.Columns)
+                    columns += (columns.empty() ? "" : ", ") + c;
+                keys += (keys.empty() ? "" : "; ") + t.Name + "(" + columns + ") -> " +
+                        tables[static_cast<size_t>(key.Table)].Name;
+            }
+            if (!filled || cycle.empty()) continue;
+            findings_.push_back({true, tables[static_cast<size_t>(cycle.front().Table)].Name, "",
+                                 "foreign keys that are all NOT NULL form a cycle: " + keys +
+                                     "; no table of it can get a first row"});
+        }
+    }
+
     void checkProject(TFillProject& p, int position) {
         if (!p.validateProjectNoFill()) {
             add(true, p, "", "no column is filled");
             return;
         }
         checkConditions(p);
+        checkUniqueLinks(p, position);
         auto unique = uniqueColumns(p);
         for (auto& f : p.GetFillFields()) {
             if (f->FillType == fillNothing) {
@@ -220,12 +247,79 @@ private:
             add(true, p, f.ColumnName, "source table " + f.RefTable + " does not exist");
             return;
         }
+        // the run draws a self-reference from the table's own rows, and sets a nullable key into a
+        // table filled later once that table has its rows
+        if (source == &p) return;
         int sourcePosition = projects_.IndexOfProject(source);
+        if (f.Nullable && source->doFill && source->Rows > 0 && sourcePosition > position) return;
         bool filledBefore = source->doFill && source->Rows > 0 && sourcePosition < position;
         if (filledBefore || rowsOf_(*source) > 0) return;
         std::string why =
             source->doFill && source->Rows > 0 ? "is filled only after it (try tdg order)" : "is not filled";
         add(true, p, f.ColumnName, "source table " + source->TableName + " is empty and " + why);
+    }
+
+    // How many rows a referenced table will hold when a table after it starts.
+    int64_t rowsBefore(TFillProject& source, int position) {
+        const int at = projects_.IndexOfProject(&source);
+        const int64_t now = rowsOf_(source);
+        if (!source.doFill || at >= position) return now;
+        return (source.EmptyFirst ? 0 : now) + source.Rows;
+    }
+
+    // A unique key made of whole foreign keys gets each combination of referenced rows once.
+    void checkUniqueLinks(TFillProject& p, int position) {
+        auto table = kvl::Supports<kvl::IKVL_Table>(p.TableObject);
+        if (!table || !table->ForeignKeys()) return;
+        std::vector<std::vector<std::string>> keys;
+        if (auto pk = table->PrimaryKey(); pk && pk->Columns()) {
+            keys.emplace_back();
+            for (const auto& c : *pk->Columns())
+                keys.back().push_back(c->Name());
+        }
+        if (auto indices = table->Indices())
+            for (const auto& item : *indices)
+                if (auto index = kvl::Supports<kvl::IKVL_Index>(item); index && index->Unique())
+                    keys.push_back(index->ColumnNames());
+        for (const auto& key : keys)
+            checkUniqueKey(p, position, *table, key);
+    }
+
+    void checkUniqueKey(TFillProject& p, int position, const kvl::IKVL_Table& table,
+                        const std::vector<std::string>& key) {
+        size_t covered = 0;
+        int64_t combinations = 1;
+        std::string names;
+        for (const auto& item : *table.ForeignKeys()) {
+            auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item);
+            auto columns = fk->ColumnNames();
+            if (!std::all_of(columns.begin(), columns.end(),
+                             [&](const std::string& c) { return contains(key, c); }))
+                continue;
+            TFillProject* source = findProject(fk->ReferencedTable(), fk->ReferencedTableOwner());
+            if (!source || source == &p || projects_.IndexOfProject(source) > position) return;
+            for (const std::string& c : columns) {
+                auto* f = fieldOf(p, c);
+                if (!f || f->FillType != fillReferential) return;
+            }
+            covered += columns.size();
+            const int64_t n = rowsBefore(*source, position);
+            combinations = combinations > INT64_MAX / std::max<int64_t>(n, 1) ? INT64_MAX : combinations * n;
+            for (const std::string& c : columns)
+                names += (names.empty() ? "" : ", ") + c;
+        }
+        if (covered != key.size() || combinations >= p.Rows) return;
+        add(false, p, "",
+            kvl::Format(
+                "unique key (%s) of foreign keys has %d combinations of referenced rows for %d rows; "
+                "the table ends after %d rows",
+                {names, static_cast<long long>(combinations), p.Rows, static_cast<long long>(combinations)}));
+    }
+
+    static TCustomFillField* fieldOf(TFillProject& p, const std::string& column) {
+        for (auto& f : p.GetFillFields())
+            if (kvl::SameText(f->ColumnName, column)) return f.get();
+        return nullptr;
     }
 
     TFillProject* findProject(const std::string& name, const std::string& owner) const {
@@ -247,4 +341,37 @@ std::vector<TFinding> CheckProjects(TFillProjects& projects,
                                     const std::function<int64_t(const TFillProject&)>& rowsOf,
                                     const std::string& dataDir) {
     return TChecker(projects, rowsOf, dataDir).Run();
+}
+
+std::vector<std::string> PlanLines(TFillProjects& projects) {
+    std::vector<std::string> lines;
+    const TObjectListPlus& list = projects.Projects;
+    for (int i = 0; i < list.Count(); ++i) {
+        TFillProject* p = list[i];
+        auto table = kvl::Supports<kvl::IKVL_Table>(p->TableObject);
+        if (!p->doFill || !table || !table->ForeignKeys()) continue;
+        for (const auto& item : *table->ForeignKeys()) {
+            auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item);
+            auto columns = fk->ColumnNames();
+            std::string names;
+            bool nullable = true;
+            for (const std::string& c : columns) {
+                names += (names.empty() ? "" : ", ") + c;
+                if (auto column =
+                        kvl::Supports<kvl::IKVL_Column>(kvl::IList_ByName(table->Columns(), c, false)))
+                    nullable = nullable && !column->NotNull();
+            }
+            const std::string where = "plan: " + p->TableName + "(" + names + ")";
+            TFillProject* parent = ProjectOfTable(list, fk->ReferencedTable(), fk->ReferencedTableOwner());
+            if (parent == p)
+                lines.push_back(where + " points at rows of " + p->TableName + " inserted before" +
+                                (nullable ? ", the first row at none" : " or at its own row"));
+            else if (parent && parent->doFill && list.IndexOf(parent) > i && nullable)
+                lines.push_back(where + " is inserted NULL and set once " + parent->TableName +
+                                " has its rows");
+            else if (columns.size() > 1)
+                lines.push_back(where + " takes all its values from one row of " + fk->ReferencedTable());
+        }
+    }
+    return lines;
 }

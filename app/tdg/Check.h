@@ -23,4 +23,8 @@ std::vector<TFinding> CheckProjects(TFillProjects& projects,
                                     const std::function<int64_t(const TFillProject&)>& rowsOf,
                                     const std::string& dataDir);
 
+// What the run does with the keys that the order alone cannot satisfy, one "plan:" line each:
+// self-references, keys set after a later table, keys of several columns.
+std::vector<std::string> PlanLines(TFillProjects& projects);
+
 bool HasErrors(const std::vector<TFinding>& findings);

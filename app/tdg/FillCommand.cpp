@@ -100,6 +100,8 @@ bool ReportCheck(TSession& session) {
     auto findings = CheckProjects(
         session.Projects(), [&](const TFillProject& p) { return session.CountRows(p); },
         kvl::TKVL_Settings::FromEnvironment(TDG_DEFAULT_DATA_DIR).TDG_DATA_DIR);
+    for (const auto& line : PlanLines(session.Projects()))
+        std::cout << line << "\n";
     for (const auto& f : findings)
         std::cout << f.Line() << "\n";
     int count = session.Projects().GetProjectToFillCount();

@@ -4,6 +4,7 @@
 #include "Session.h"
 
 #include "UTFillProjects/TFillProject.h"
+#include "uTDGFillPlan.h"
 
 #include <iostream>
 #include <map>
@@ -28,7 +29,8 @@ int InitCommand(const TOptions& o) {
     ApplySensibleSettings(projects);
     for (TFillProject* p : projects.Projects)
         p->Rows = rows;
-    projects.ShuffleTables(tsmAll);
+    projects.PlanTables();
+    GuessPlanKeys(projects);
     projects.SaveToFile(o.Text("output"));
     std::cout << "Wrote " << o.Text("output") << ", tables in fill order:\n";
     printOrder(projects);
@@ -37,11 +39,13 @@ int InitCommand(const TOptions& o) {
 
 int OrderCommand(const TOptions& o) {
     o.Check({{"connect", "project", "method", "output"}, {}, {"connect", "project"}});
-    static const std::map<std::string, TTableShuffleMethod> methods = {
-        {"all", tsmAll}, {"fill", tsmToFillOnly}, {"options", tsmToFillAndWithOptions}};
-    auto method = methods.find(o.Text("method", "all"));
+    static const std::map<std::string, TTableShuffleMethod> methods = {{"plan", tsmFillPlan},
+                                                                       {"all", tsmAll},
+                                                                       {"fill", tsmToFillOnly},
+                                                                       {"options", tsmToFillAndWithOptions}};
+    auto method = methods.find(o.Text("method", "plan"));
     if (method == methods.end())
-        throw EUsageError("--method takes all, fill or options, not \"" + o.Text("method") + "\"");
+        throw EUsageError("--method takes plan, all, fill or options, not \"" + o.Text("method") + "\"");
     TSession session(o.Text("connect"));
     session.LoadProject(o.Text("project"));
     session.Projects().ShuffleTables(method->second);

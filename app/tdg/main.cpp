@@ -34,9 +34,11 @@ Commands:
         fills just the named tables, --rows gives each the same number of rows.
         A progress bar on a terminal, plain lines otherwise; Ctrl-C stops after the row
         in progress, commits and reports what landed.
-  order --connect URI --project FILE.tdg [--method all|fill|options] [-o FILE.tdg]
-        Puts referenced tables before the tables that reference them: all tables, only
-        those to fill, or those to fill or with settings. Writes the project back (or to -o).
+  order --connect URI --project FILE.tdg [--method plan|all|fill|options] [-o FILE.tdg]
+        Puts referenced tables before the tables that reference them. plan (the default)
+        orders all tables by the fill plan below; all, fill and options use the older
+        rule on all tables, only those to fill, or those to fill or with settings.
+        Writes the project back (or to -o).
   check --connect URI --project FILE.tdg [--only T1,T2] [--rows N]
         Before any row is written: unique or key columns whose range, list or file holds
         fewer values than rows, NOT NULL columns with a NULL share, referenced tables that
@@ -64,6 +66,13 @@ and GUIDs, other text columns random characters (5 to 20, at most the column's l
 other integers random values from 1 to 1000 (small integers 1 to 5), reals 1 to 1000,
 dates and times random ones from 2015 to 2025, Booleans random ones; nullable columns
 5% NULLs. Computed, identity and BLOB columns are left out.
+
+Fill plan (init, order): parents come before the tables that reference them. A key of a
+table to itself takes rows the run has already inserted (a nullable one leaves the first
+row NULL). A cycle of keys is broken at a nullable key: it is inserted NULL and set by
+UPDATE once the referenced table has its rows. The columns of a composite key take the
+values of one referenced row; a primary or unique key made of foreign keys gets each
+combination once. A cycle of NOT NULL keys is an error of check.
 
 Exit status: 0 every table ran to its end (failed rows are logged and counted); 1 a table
 could not run or the check found errors; 2 bad arguments, a bad connection string, an

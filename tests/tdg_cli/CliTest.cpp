@@ -237,7 +237,7 @@ TEST_P(TdgCliTest, OrderPutsReferencedTablesFirstAndWritesTheProject) {
     EXPECT_LT(xml.find("NAME=\"parent\""), xml.find("NAME=\"child\""));
     r = Tdg({"order", "--connect", uri_, "--project", project_, "--method", "sideways"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_THAT(r.err, HasSubstr("--method takes all, fill or options"));
+    EXPECT_THAT(r.err, HasSubstr("--method takes plan, all, fill or options"));
 }
 
 TEST_P(TdgCliTest, CtrlCStopsAfterTheRowInProgressAndKeepsWhatLanded) {

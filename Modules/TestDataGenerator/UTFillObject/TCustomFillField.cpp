@@ -32,13 +32,20 @@ bool TCustomFillField::GetReadyForFilling() const {
     return FillType == fillReferential && !RefTable.empty() && !RefColumn.empty();
 }
 
+kvl::TVariant TCustomFillField::RowValue() {
+    if (!Pinned) return getInsertValue();
+    kvl::TVariant value = std::move(*Pinned);
+    Pinned.reset();
+    return value;
+}
+
 kvl::TVariant TCustomFillField::getInsertValue() {
     return kvl::TVariant();
 }
 
 void TCustomFillField::prepareInsert() {
     if (!Nullable) IncludeNulls = false;
-    if (FillType == fillReferential) {
+    if (FillType == fillReferential && !Linked) {
         RefValues.Clear();
         if (Project) Project->getTableColumnData(RefTable, RefTableOwner, RefColumn, RefValues);
     }
@@ -94,7 +101,7 @@ void TCustomFillField::PrepareNumberLists(bool (*converts)(const std::string&)) 
     else
         keepConvertible(ListValues, converts);
     keepConvertible(RefValues, converts);
-    if (RefValues.IsEmpty() && FillType == fillReferential)
+    if (RefValues.IsEmpty() && FillType == fillReferential && !Linked)
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ public:
 
     TFillProject* getProject() const { return Project; }
 
+    // The value of this column for the row being inserted: the one the run's row links chose,
+    // when they chose one, otherwise a new one of the settings.
+    kvl::TVariant RowValue();
+    bool HasRowValue() const { return Pinned.has_value(); }
+    void PinRowValue(kvl::TVariant value) { Pinned = std::move(value); }
+
     std::shared_ptr<kvl::IKVL_Column> Column;
     std::string ColumnName;
     std::string DataTypeName;
@@ -43,6 +50,9 @@ public:
     std::string RefTable;
     std::string RefTableOwner;
     std::string RefColumn;
+    // Set while the run's row links feed this column: they read the referenced rows themselves,
+    // so the column neither reads nor needs referential values of its own.
+    bool Linked = false;
 
 protected:
     // Whether the column is a primary key or unique index on its own, so that rows need values
@@ -55,6 +65,9 @@ protected:
     // At preparation, a number column's lists keep the entries that convert, an empty value
     // list gains "0", and referential values without a convertible entry are an error.
     void PrepareNumberLists(bool (*converts)(const std::string&));
+
+private:
+    std::optional<kvl::TVariant> Pinned;
 };
 
 using TFillFieldList = std::vector<std::unique_ptr<TCustomFillField>>;

@@ -113,7 +113,7 @@ void TDateFillField::prepareInsert() {
         else
             RefValues.Delete(i);
     }
-    if (RefValues.IsEmpty() && FillType == fillReferential)
+    if (RefValues.IsEmpty() && FillType == fillReferential && !Linked)
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
     if (FillType == fillRandom && DateTo < DateFrom) std::swap(DateFrom, DateTo);
 }

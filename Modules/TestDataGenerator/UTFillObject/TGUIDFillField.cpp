@@ -19,7 +19,7 @@ bool TGUIDFillField::GetReadyForFilling() const {
 // Referenced values are handed on unchanged: the server decides whether they are GUIDs.
 void TGUIDFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
-    if (RefValues.IsEmpty() && FillType == fillReferential)
+    if (RefValues.IsEmpty() && FillType == fillReferential && !Linked)
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
 }
 

@@ -254,7 +254,7 @@ void TTextFillField::prepareInsert() {
     case fillReferential:
         Values.Clear();
         Values.AddStrings(RefValues);
-        if (Values.IsEmpty()) throw EFillNoReferentialValuesError(RefTable, RefColumn);
+        if (Values.IsEmpty() && !Linked) throw EFillNoReferentialValuesError(RefTable, RefColumn);
         break;
     case fillAddresses:
         prepareExternal(xdStreets, "Could not load the adress repostitory");

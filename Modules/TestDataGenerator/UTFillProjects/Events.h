@@ -9,7 +9,7 @@ class TFillProject;
 
 enum TActionTime { atBefore, atAfter };
 enum TExternalDataKind { xdCities, xdCountries, xdFirstNames, xdLastNames, xdStreets };
-enum TTableShuffleMethod { tsmAll, tsmToFillOnly, tsmToFillAndWithOptions };
+enum TTableShuffleMethod { tsmAll, tsmToFillOnly, tsmToFillAndWithOptions, tsmFillPlan };
 
 // Times are date-time values in days (1.0 = 24 hours).
 using TFillNotify = std::function<void(TFillProject* Sender, int currRow, int rowErrors, int rowsPerSec,

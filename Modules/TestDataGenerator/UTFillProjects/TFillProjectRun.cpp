@@ -2,6 +2,7 @@
 #include "TFillProject.h"
 #include "TFillProjects.h"
 #include "TFillStructureEngine.h"
+#include "TRowLinks.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
@@ -112,6 +113,8 @@ private:
 
     void InsertPhase() {
         Task("Preparing insertion");
+        links_ = std::make_unique<TRowLinks>(project_);
+        links_->Prepare();
         project_.Prepare();
         project_.SetSQLAndParamDatatypes();
         engine_.CreateParamMap(&project_);
@@ -122,7 +125,13 @@ private:
         for (int64_t row = 1; row <= project_.Rows; ++row) {
             if (project_.StopRequested) return;
             const int rowNumber = static_cast<int>(row);
+            if (!links_->BeforeRow()) {
+                stats_.Log.Add(kvl::Format("Filling ends after %d rows: %s", {inserted_, links_->EndNote()}));
+                return;
+            }
+            const int before = inserted_;
             InsertOne(rowNumber);
+            if (inserted_ > before) links_->AfterRow();
             if ((rowNumber % 100 == 0 || errors_ % 10 == 0) && !ReportProgress(rowNumber)) {
                 project_.StopRequested = true;
                 return;
@@ -192,6 +201,7 @@ private:
             engine_.UnprepareInsert(&project_);
         } catch (...) {
         }
+        links_.reset();
         if (project_.StopRequested) owner_.doFillFinished(&project_);
     }
 
@@ -246,6 +256,7 @@ private:
     TFillProjects& owner_;
     TFillStructureEngine& engine_;
     TFillStatistics& stats_;
+    std::unique_ptr<TRowLinks> links_;
     int inserted_ = 0;
     int committed_ = 0; // inserted rows whose transaction has been committed
     bool transactionOpen_ = false;
@@ -256,6 +267,7 @@ private:
 // Children before parents when the list is in foreign-key order: all emptying happens before
 // the first row goes in.
 void EmptyTables(TFillProjects& projects) {
+    ClearKeysBeforeEmptying(projects);
     for (int i = projects.GetProjectCount() - 1; i >= 0; --i) {
         TFillProject* p = projects.getFillProject(i);
         if (!p->EmptyFirst || !p->doFill) continue;
@@ -316,6 +328,7 @@ void TFillProjects::startInsert() {
         FillingStarted = true;
         EmptyTables(*this);
         FillTables(*this);
+        SetWaitingKeys(*this);
     } catch (...) {
         failure = std::current_exception();
     }

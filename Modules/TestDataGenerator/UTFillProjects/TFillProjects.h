@@ -40,6 +40,9 @@ public:
 
     // Puts referenced tables before the tables that reference them.
     void ShuffleTables(TTableShuffleMethod method);
+    // Puts every table in the order of the fill plan: parents first along each key that can be
+    // met at insert time, cycles broken at nullable keys that the run sets afterwards.
+    void PlanTables();
 
     // The run of all projects marked for filling.
     void startInsert();

@@ -12,6 +12,19 @@ std::string TFillStructureEngine::GeneratorIncValue(const std::string&) {
     return std::string();
 }
 
+void TFillStructureEngine::GetRowsData(const std::string&, const std::string&,
+                                       const std::vector<std::string>&,
+                                       std::vector<std::vector<std::string>>&,
+                                       const std::vector<std::string>&) {
+    throw kvl::Exception("Reading rows is not supported by this structure engine");
+}
+
+void TFillStructureEngine::UpdateRows(TFillProject*, const std::vector<std::string>&,
+                                      const std::vector<std::string>&,
+                                      const std::vector<std::vector<kvl::TVariant>>&) {
+    throw kvl::Exception("Updating rows is not supported by this structure engine");
+}
+
 std::shared_ptr<kvl::IKVL_Schema> TFillStructureEngine::GetSchema() const {
     if (Schema) return Schema;
     if (Database) return Database->DefaultSchema();
@@ -44,6 +57,15 @@ void TFillStructureEngine::InsertRow(TFillProject* project) {
     for (size_t i = 0; i < count; ++i) {
         const int index = static_cast<int>(i);
         TCustomFillField* f = fields[static_cast<size_t>(ParamMap[i])].get();
+        if (f->HasRowValue()) {
+            // the row links decide NULLs of the columns they feed themselves
+            const kvl::TVariant value = f->RowValue();
+            if (value.IsNull())
+                st.SetParamNull(index);
+            else
+                st.SetParamValue(index, value);
+            continue;
+        }
         if (ParamIncludeNulls[i] && ParamNullPercentage[i] > kvl::Random(100)) {
             st.SetParamNull(index);
             continue;

@@ -38,6 +38,19 @@ public:
     virtual std::string FormatIdentifier(const std::string& name, const std::string& owner) = 0;
     virtual kvl::TKVL_Statement& GetSQLClassInstance() = 0;
     virtual std::string GeneratorIncValue(const std::string& generatorName);
+    // The rows of some columns of a table in one ordered query; a row with a NULL among them is
+    // left out, as is a row where one of nullColumns is not NULL. Each row holds the columns'
+    // texts in the order asked.
+    virtual void GetRowsData(const std::string& tableName, const std::string& tableOwner,
+                             const std::vector<std::string>& columns,
+                             std::vector<std::vector<std::string>>& rows,
+                             const std::vector<std::string>& nullColumns = {});
+    // One UPDATE per row of values: the first setColumns values are set where the key columns
+    // equal the rest (every row, without key columns); committed at the end. Column types are
+    // those of the project's fill fields.
+    virtual void UpdateRows(TFillProject* project, const std::vector<std::string>& setColumns,
+                            const std::vector<std::string>& keyColumns,
+                            const std::vector<std::vector<kvl::TVariant>>& rows);
 
     void CreateParamMap(TFillProject* project);
     void InsertRow(TFillProject* project);

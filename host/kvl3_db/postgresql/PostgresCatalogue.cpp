@@ -197,14 +197,18 @@ void readKeys(
              info.PrimaryKeyName = KVL_RowText(r, 1);
          });
     std::map<std::string, size_t> byName;
+    // Keys declared on partitions belong to the partitioned table, and a key into a partition
+    // points at its root; copies that the server made of a parent's key are left out.
     each("select con.conname::text, rc.relname::text, rn.nspname::text, a.attname::text, ra.attname::text "
-         "from pg_constraint con join pg_class rc on rc.oid = con.confrelid "
+         "from pg_constraint con "
+         "join pg_class rc on rc.oid = coalesce(pg_partition_root(con.confrelid), con.confrelid) "
          "join pg_namespace rn on rn.oid = rc.relnamespace "
          "cross join lateral unnest(con.conkey, con.confkey) with ordinality k(attnum, refnum, pos) "
          "join pg_attribute a on a.attrelid = con.conrelid and a.attnum = k.attnum "
          "join pg_attribute ra on ra.attrelid = con.confrelid and ra.attnum = k.refnum "
-         "where con.conrelid = " +
-             oid + " and con.contype = 'f' order by con.oid, k.pos",
+         "where (con.conrelid = " +
+             oid + " or con.conrelid in (select relid from pg_partition_tree(" + oid +
+             "::oid::regclass))) and con.conparentid = 0 and con.contype = 'f' order by con.oid, k.pos",
          [&](const soci::row& r) {
              std::string name = KVL_RowText(r, 0);
              auto [it, added] = byName.emplace(name, info.ForeignKeys.size());

@@ -1,0 +1,371 @@
+#include "TRowLinks.h"
+
+#include "TFillProject.h"
+#include "TFillProjects.h"
+#include "TFillStructureEngine.h"
+#include "UTFillConstants.h"
+#include "UTFillObject/EFillError.h"
+#include "base/Format.h"
+#include "base/Random.h"
+#include "base/SysUtils.h"
+#include "uTDGFillPlan.h"
+
+#include <algorithm>
+#include <limits>
+
+uint64_t TDistinctDraw::at(uint64_t i) const {
+    auto it = moved_.find(i);
+    return it == moved_.end() ? i : it->second;
+}
+
+uint64_t TDistinctDraw::Next() {
+    const auto pick = std::min(left_ - 1, static_cast<uint64_t>(kvl::Random() * static_cast<double>(left_)));
+    const uint64_t value = at(pick);
+    --left_;
+    // the last place still free moves into the drawn one, so the first left_ places stay open
+    if (pick != left_) moved_[pick] = at(left_);
+    moved_.erase(left_);
+    return value;
+}
+
+namespace {
+
+std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> foreignKeysOf(const kvl::IKVL_Table& table) {
+    std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> keys;
+    if (auto list = table.ForeignKeys())
+        for (const auto& item : *list)
+            if (auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item)) keys.push_back(fk);
+    return keys;
+}
+
+TCustomFillField* fieldOf(TFillProject& project, const std::string& column) {
+    for (auto& f : project.GetFillFields())
+        if (kvl::SameText(f->ColumnName, column)) return f.get();
+    return nullptr;
+}
+
+// The columns of every unique key of a table: its primary key and its unique indices.
+std::vector<std::vector<std::string>> uniqueKeysOf(const kvl::IKVL_Table& table) {
+    std::vector<std::vector<std::string>> keys;
+    if (auto pk = table.PrimaryKey(); pk && pk->Columns()) {
+        std::vector<std::string> columns;
+        for (const auto& c : *pk->Columns())
+            columns.push_back(c->Name());
+        keys.push_back(columns);
+    }
+    if (auto indices = table.Indices())
+        for (const auto& item : *indices)
+            if (auto index = kvl::Supports<kvl::IKVL_Index>(item); index && index->Unique())
+                keys.push_back(index->ColumnNames());
+    return keys;
+}
+
+bool sameColumns(std::vector<std::string> a, std::vector<std::string> b) {
+    auto lower = [](std::vector<std::string>& v) {
+        for (auto& s : v)
+            s = kvl::LowerCase(s);
+        std::sort(v.begin(), v.end());
+    };
+    lower(a);
+    lower(b);
+    return a == b;
+}
+
+bool holds(const std::vector<std::string>& key, const std::string& column) {
+    return std::any_of(key.begin(), key.end(),
+                       [&](const std::string& c) { return kvl::SameText(c, column); });
+}
+
+// The key the run feeds: every column referential and pointing at the key's table; a key the
+// user filled otherwise is left to the user's settings.
+bool linkedFields(TFillProject& project, const kvl::IKVL_ForeignKey& fk,
+                  std::vector<TCustomFillField*>& fields) {
+    fields.clear();
+    for (const std::string& column : fk.ColumnNames()) {
+        TCustomFillField* f = fieldOf(project, column);
+        if (!f || f->FillType != fillReferential || !kvl::SameText(f->RefTable, fk.ReferencedTable()))
+            return false;
+        fields.push_back(f);
+    }
+    return !fields.empty() && fields.size() == fk.ReferencedColumnNames().size();
+}
+
+struct TKeyLink {
+    TRowLink Link;
+    bool Unique = false;
+};
+
+// The links of a project's keys as the project order makes them: a key into a table filled
+// later in this run waits when it may be NULL.
+std::vector<TKeyLink> linksOf(TFillProject& project) {
+    std::vector<TKeyLink> links;
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    if (!table || !project.FillProjects) return links;
+    const TObjectListPlus& list = project.FillProjects->Projects;
+    const int position = list.IndexOf(&project);
+    const auto uniqueKeys = uniqueKeysOf(*table);
+    for (const auto& fk : foreignKeysOf(*table)) {
+        TKeyLink k;
+        TRowLink& link = k.Link;
+        if (!linkedFields(project, *fk, link.Fields)) continue;
+        link.Table = fk->ReferencedTable();
+        link.Owner = fk->ReferencedTableOwner();
+        link.Columns = fk->ColumnNames();
+        link.RefColumns = fk->ReferencedColumnNames();
+        link.Nullable = std::all_of(link.Fields.begin(), link.Fields.end(),
+                                    [](const TCustomFillField* f) { return f->Nullable; });
+        const TCustomFillField* first = link.Fields.front();
+        link.NullPercentage = link.Nullable && first->IncludeNulls ? first->NullPercentage : 0;
+        TFillProject* parent = ProjectOfTable(list, link.Table, link.Owner);
+        const bool self = fk->ReferencedTable() == table->ReferenceName() || parent == &project;
+        if (self)
+            link.Kind = TLinkKind::Self;
+        else if (parent && parent->doFill && list.IndexOf(parent) > position && link.Nullable)
+            link.Kind = TLinkKind::Waiting;
+        k.Unique = std::any_of(uniqueKeys.begin(), uniqueKeys.end(),
+                               [&](const auto& key) { return sameColumns(key, link.Columns); });
+        links.push_back(std::move(k));
+    }
+    return links;
+}
+
+bool nullDrawn(int32_t percentage) {
+    return percentage > 0 && percentage > kvl::Random(100);
+}
+
+} // namespace
+
+TRowLinks::TRowLinks(TFillProject& project) : project_(project) {}
+
+TRowLinks::~TRowLinks() {
+    for (TRowLink& link : links_)
+        for (TCustomFillField* f : link.Fields)
+            f->Linked = false;
+}
+
+void TRowLinks::Prepare() {
+    TFillStructureEngine& engine = *project_.FillProjects->StructureEngine;
+    for (TKeyLink& k : linksOf(project_)) {
+        TRowLink& link = k.Link;
+        if (link.Kind == TLinkKind::Drawn) {
+            engine.GetRowsData(link.Table, link.Owner, link.RefColumns, link.Rows);
+            if (link.Rows.empty() && !link.Nullable)
+                throw kvl::Exception(
+                    kvl::Format("Error during \"prepare\" of column \"%s\": %s",
+                                {link.Columns.front(), std::string("no referential values found.")}));
+        }
+        if (link.Kind == TLinkKind::Self)
+            for (const std::string& c : link.RefColumns) {
+                TCustomFillField* f = fieldOf(project_, c);
+                // a key the server makes is not known to the run: the reference stays NULL
+                if (!f || f->FillType == fillNothing) {
+                    link.KeyFields.clear();
+                    break;
+                }
+                link.KeyFields.push_back(f);
+            }
+        for (TCustomFillField* f : link.Fields)
+            f->Linked = true;
+        links_.push_back(std::move(link));
+    }
+    thisRow_.assign(links_.size(), {});
+    findGroups();
+}
+
+// Keys whose columns are all drawn links and that must stay unique: their links draw together,
+// each combination of referenced rows once.
+void TRowLinks::findGroups() {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project_.TableObject);
+    if (!table) return;
+    for (const auto& key : uniqueKeysOf(*table)) {
+        TGroup group;
+        std::vector<std::string> covered;
+        bool whole = true;
+        for (size_t i = 0; i < links_.size(); ++i) {
+            const TRowLink& link = links_[i];
+            bool inside = std::all_of(link.Columns.begin(), link.Columns.end(),
+                                      [&](const std::string& c) { return holds(key, c); });
+            if (!inside) continue;
+            if (link.Kind != TLinkKind::Drawn || link.Group >= 0) whole = false;
+            group.Links.push_back(static_cast<int>(i));
+            covered.insert(covered.end(), link.Columns.begin(), link.Columns.end());
+        }
+        if (!whole || group.Links.empty() || !sameColumns(covered, key)) continue;
+        uint64_t combinations = 1;
+        for (int i : group.Links) {
+            const uint64_t n = links_[static_cast<size_t>(i)].Rows.size();
+            combinations = n != 0 && combinations > std::numeric_limits<uint64_t>::max() / n
+                               ? std::numeric_limits<uint64_t>::max()
+                               : combinations * n;
+            links_[static_cast<size_t>(i)].Group = static_cast<int>(groups_.size());
+        }
+        group.Draw = std::make_unique<TDistinctDraw>(combinations);
+        groups_.push_back(std::move(group));
+    }
+}
+
+void TRowLinks::pinDrawn(TRowLink& link, const std::vector<std::string>& row) {
+    for (size_t c = 0; c < link.Fields.size(); ++c)
+        link.Fields[c]->PinRowValue(kvl::TVariant(row[c]));
+}
+
+bool TRowLinks::nullNow(const TRowLink& link) const {
+    return link.Nullable && nullDrawn(link.NullPercentage);
+}
+
+static void pinNull(TRowLink& link) {
+    for (TCustomFillField* f : link.Fields)
+        f->PinRowValue(kvl::TVariant::Null());
+}
+
+bool TRowLinks::drawGroup(TGroup& group) {
+    // a single nullable key may stay NULL without using up a referenced row
+    if (group.Links.size() == 1 && nullNow(links_[static_cast<size_t>(group.Links.front())])) {
+        pinNull(links_[static_cast<size_t>(group.Links.front())]);
+        return true;
+    }
+    if (group.Draw->Empty()) return false;
+    uint64_t index = group.Draw->Next();
+    for (int i : group.Links) {
+        TRowLink& link = links_[static_cast<size_t>(i)];
+        const uint64_t n = link.Rows.size();
+        pinDrawn(link, link.Rows[static_cast<size_t>(index % n)]);
+        index /= n;
+    }
+    return true;
+}
+
+void TRowLinks::drawSelf(TRowLink& link) {
+    const size_t at = static_cast<size_t>(&link - links_.data());
+    thisRow_[at].clear();
+    if (link.KeyFields.empty()) {
+        pinNull(link);
+        return;
+    }
+    // this row's own key, chosen now so that a reference may point at the row itself
+    for (TCustomFillField* f : link.KeyFields) {
+        kvl::TVariant value = f->HasRowValue() ? f->RowValue() : f->getInsertValue();
+        f->PinRowValue(value);
+        thisRow_[at].push_back(value);
+    }
+    if (link.Nullable && (link.Own.empty() || nullDrawn(link.NullPercentage))) {
+        pinNull(link);
+        return;
+    }
+    // a NOT NULL key may point at its own row: the first row has no other
+    const size_t choices = link.Own.size() + (link.Nullable ? 0 : 1);
+    const auto pick = static_cast<size_t>(kvl::Random(static_cast<int32_t>(choices)));
+    const auto& key = pick < link.Own.size() ? link.Own[pick] : thisRow_[at];
+    for (size_t c = 0; c < link.Fields.size() && c < key.size(); ++c)
+        link.Fields[c]->PinRowValue(key[c]);
+}
+
+bool TRowLinks::BeforeRow() {
+    for (TGroup& group : groups_)
+        if (!drawGroup(group)) {
+            endNote_ = "every combination of referenced rows that its unique key allows is used.";
+            return false;
+        }
+    for (TRowLink& link : links_) {
+        if (link.Group >= 0) continue;
+        switch (link.Kind) {
+        case TLinkKind::Waiting:
+            pinNull(link);
+            break;
+        case TLinkKind::Self:
+            drawSelf(link);
+            break;
+        case TLinkKind::Drawn:
+            if (link.Rows.empty() || nullNow(link))
+                pinNull(link);
+            else
+                pinDrawn(link,
+                         link.Rows[static_cast<size_t>(kvl::Random(static_cast<int32_t>(link.Rows.size())))]);
+            break;
+        }
+    }
+    return true;
+}
+
+void TRowLinks::AfterRow() {
+    for (size_t i = 0; i < links_.size(); ++i)
+        if (links_[i].Kind == TLinkKind::Self && !thisRow_[i].empty()) links_[i].Own.push_back(thisRow_[i]);
+}
+
+namespace {
+
+std::vector<std::string> primaryKeyOf(const kvl::IKVL_Table& table) {
+    std::vector<std::string> columns;
+    if (auto pk = table.PrimaryKey(); pk && pk->Columns())
+        for (const auto& c : *pk->Columns())
+            columns.push_back(c->Name());
+    return columns;
+}
+
+void setWaiting(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k) {
+    const TRowLink& link = k.Link;
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    const auto key = primaryKeyOf(*table);
+    if (key.empty()) {
+        project.Statistics.Log.Add("The key " + link.Columns.front() +
+                                   " stays NULL: the table has no primary key.");
+        return;
+    }
+    std::vector<std::vector<std::string>> rows, parents;
+    engine.GetRowsData(project.TableName, project.TableOwner, key, rows, link.Columns);
+    engine.GetRowsData(link.Table, link.Owner, link.RefColumns, parents);
+    if (parents.empty()) return;
+    TDistinctDraw distinct(parents.size());
+    std::vector<std::vector<kvl::TVariant>> updates;
+    for (const auto& row : rows) {
+        if (nullDrawn(link.NullPercentage)) continue;
+        if (k.Unique && distinct.Empty()) break;
+        const size_t pick = k.Unique ? static_cast<size_t>(distinct.Next())
+                                     : static_cast<size_t>(kvl::Random(static_cast<int32_t>(parents.size())));
+        std::vector<kvl::TVariant> values;
+        for (const std::string& v : parents[pick])
+            values.emplace_back(v);
+        for (const std::string& v : row)
+            values.emplace_back(v);
+        updates.push_back(std::move(values));
+    }
+    engine.UpdateRows(&project, link.Columns, key, updates);
+}
+
+} // namespace
+
+void SetWaitingKeys(TFillProjects& projects) {
+    for (TFillProject* p : projects.Projects) {
+        if (!projects.FillingStarted || projects.StopRequested) return;
+        if (!p->doFill) continue;
+        for (const TKeyLink& k : linksOf(*p)) {
+            if (k.Link.Kind != TLinkKind::Waiting) continue;
+            projects.doTaskUpdate(p, "Setting keys that waited for later tables...");
+            setWaiting(*p, *projects.StructureEngine, k);
+        }
+    }
+}
+
+void ClearKeysBeforeEmptying(TFillProjects& projects) {
+    const TObjectListPlus& list = projects.Projects;
+    for (int i = 0; i < list.Count(); ++i) {
+        TFillProject* p = list[i];
+        auto table = kvl::Supports<kvl::IKVL_Table>(p->TableObject);
+        if (!p->EmptyFirst || !p->doFill || !table) continue;
+        std::vector<std::string> columns;
+        for (const auto& fk : foreignKeysOf(*table)) {
+            TFillProject* parent = ProjectOfTable(list, fk->ReferencedTable(), fk->ReferencedTableOwner());
+            if (!parent || list.IndexOf(parent) < i) continue;
+            const auto names = fk->ColumnNames();
+            const bool nullable = std::all_of(names.begin(), names.end(), [&](const std::string& c) {
+                auto column = kvl::Supports<kvl::IKVL_Column>(kvl::IList_ByName(table->Columns(), c, false));
+                return column && !column->NotNull();
+            });
+            if (nullable) columns.insert(columns.end(), names.begin(), names.end());
+        }
+        if (columns.empty()) continue;
+        projects.doTaskUpdate(p, "Emptying table...");
+        projects.StructureEngine->UpdateRows(
+            p, columns, {}, {std::vector<kvl::TVariant>(columns.size(), kvl::TVariant::Null())});
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+#include "UTFillObject/TCustomFillField.h"
+#include "base/Variant.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class TFillProject;
+class TFillProjects;
+
+// Draws the indices 0 .. Count-1 each at most once, in random order, without holding them all:
+// a Fisher-Yates shuffle that remembers only the places it has swapped.
+class TDistinctDraw {
+public:
+    explicit TDistinctDraw(uint64_t count) : left_(count) {}
+    bool Empty() const { return left_ == 0; }
+    uint64_t Next();
+
+private:
+    uint64_t at(uint64_t i) const;
+    uint64_t left_;
+    std::unordered_map<uint64_t, uint64_t> moved_;
+};
+
+// How a foreign key of a table gets its values during a run.
+enum class TLinkKind {
+    Drawn,   // from the rows the referenced table has before this table starts
+    Self,    // from the rows of this table inserted earlier in this run
+    Waiting, // NULL at first, set once the referenced table, filled later, has its rows
+};
+
+struct TRowLink {
+    TLinkKind Kind = TLinkKind::Drawn;
+    std::string Table, Owner; // the referenced table
+    std::vector<std::string> Columns, RefColumns;
+    std::vector<TCustomFillField*> Fields;    // this table's columns of the key
+    std::vector<TCustomFillField*> KeyFields; // Self: this table's referenced columns
+    bool Nullable = false;
+    int32_t NullPercentage = 0;
+    std::vector<std::vector<std::string>> Rows;  // Drawn: the referenced rows
+    std::vector<std::vector<kvl::TVariant>> Own; // Self: the keys of the rows inserted so far
+    int Group = -1;                              // the unique key whose combinations it shares in, or -1
+};
+
+// The links of one table's foreign keys for one run: the columns of a key take one referenced
+// row's values, self-references draw from rows already inserted, keys into tables filled later
+// wait, and keys that are unique together get each combination once. Which keys wait follows
+// from the project order alone, so a saved project fills the same way wherever it is run.
+class TRowLinks {
+public:
+    explicit TRowLinks(TFillProject& project);
+    ~TRowLinks();
+    TRowLinks(const TRowLinks&) = delete;
+    TRowLinks& operator=(const TRowLinks&) = delete;
+
+    // Reads the referenced rows; before the fields prepare, so that they leave these columns.
+    void Prepare();
+    // Chooses this row's values of the linked columns; False when a unique key has no
+    // combination left, and the table ends.
+    bool BeforeRow();
+    // The row went in: its key is one that self-references may point at from now on.
+    void AfterRow();
+    // Why the table ended early, when BeforeRow said so.
+    const std::string& EndNote() const { return endNote_; }
+
+private:
+    struct TGroup {
+        std::vector<int> Links;
+        std::unique_ptr<TDistinctDraw> Draw;
+    };
+    void pinDrawn(TRowLink& link, const std::vector<std::string>& row);
+    bool nullNow(const TRowLink& link) const;
+    void findGroups();
+    bool drawGroup(TGroup& group);
+    void drawSelf(TRowLink& link);
+
+    TFillProject& project_;
+    std::vector<TRowLink> links_;
+    std::vector<TGroup> groups_;
+    std::vector<std::vector<kvl::TVariant>> thisRow_; // Self: this row's own key per link
+    std::string endNote_;
+};
+
+// After every table of a run has its rows: sets the keys that waited for a table filled later.
+void SetWaitingKeys(TFillProjects& projects);
+
+// Before tables are emptied children first: keys into the table itself or into a table later in
+// the order would hold rows back, so those that may be NULL are set NULL.
+void ClearKeysBeforeEmptying(TFillProjects& projects);

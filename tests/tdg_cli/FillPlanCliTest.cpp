@@ -1,0 +1,234 @@
+#include "TdgProcess.h"
+#include "kvl3_db/TestDatabases.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using kvl::test::Engine;
+using namespace tdg::test;
+using testing::HasSubstr;
+
+namespace {
+
+// One table of a schema: its columns, and a key that closes a cycle, which servers other than
+// SQLite take only once the referenced table exists.
+struct TTableSql {
+    const char* name;
+    const char* columns;
+    const char* lateKey; // "column) references "table"(column" or nullptr
+};
+
+// A foreign key checked for orphans: every non-NULL combination must exist in the parent.
+struct TKeySql {
+    const char* table;
+    std::vector<const char*> columns;
+    const char* parent;
+    std::vector<const char*> parentColumns;
+};
+
+// Ordinary schemas that need more than a parents-first order: cycles, self-references,
+// composite, link and one-to-one keys, and one table with all of them.
+const TTableSql kCorpus[] = {
+    {"dept", "\"id\" integer primary key, \"name\" varchar(40) not null, \"manager_id\" integer",
+     "\"manager_id\") references \"emp\"(\"id\""},
+    {"emp",
+     "\"id\" integer primary key, \"name\" varchar(40), \"dept_id\" integer not null references "
+     "\"dept\"(\"id\"), "
+     "\"boss_id\" integer references \"emp\"(\"id\")",
+     nullptr},
+    {"category", "\"id\" integer primary key, \"parent_id\" integer references \"category\"(\"id\")",
+     nullptr},
+    {"node", "\"id\" integer primary key, \"root_id\" integer not null references \"node\"(\"id\")", nullptr},
+    {"ca", "\"id\" integer primary key, \"cc_id\" integer", "\"cc_id\") references \"cc\"(\"id\""},
+    {"cb", "\"id\" integer primary key, \"ca_id\" integer not null references \"ca\"(\"id\")", nullptr},
+    {"cc", "\"id\" integer primary key, \"cb_id\" integer not null references \"cb\"(\"id\")", nullptr},
+    {"cpk",
+     "\"a\" integer not null, \"b\" integer not null, \"note\" varchar(20), primary key (\"a\", \"b\")",
+     nullptr},
+    {"cfk",
+     "\"id\" integer primary key, \"pa\" integer not null, \"pb\" integer not null, "
+     "foreign key (\"pa\", \"pb\") references \"cpk\"(\"a\", \"b\")",
+     nullptr},
+    {"film", "\"id\" integer primary key, \"title\" varchar(40)", nullptr},
+    {"actor", "\"id\" integer primary key, \"name\" varchar(40)", nullptr},
+    {"film_actor",
+     "\"film_id\" integer not null references \"film\"(\"id\"), \"actor_id\" integer not null references "
+     "\"actor\"(\"id\"), primary key (\"film_id\", \"actor_id\")",
+     nullptr},
+    {"passport", "\"id\" integer primary key, \"emp_id\" integer not null unique references \"emp\"(\"id\")",
+     nullptr},
+    {"task",
+     "\"id\" integer primary key, \"parent_id\" integer references \"task\"(\"id\"), \"pa\" integer not "
+     "null, "
+     "\"pb\" integer not null, \"owner_id\" integer unique references \"emp\"(\"id\"), \"last_step\" "
+     "integer, "
+     "foreign key (\"pa\", \"pb\") references \"cpk\"(\"a\", \"b\")",
+     "\"last_step\") references \"step\"(\"id\""},
+    {"step", "\"id\" integer primary key, \"task_id\" integer not null references \"task\"(\"id\")", nullptr},
+};
+
+const TKeySql kKeys[] = {
+    {"dept", {"manager_id"}, "emp", {"id"}},
+    {"emp", {"dept_id"}, "dept", {"id"}},
+    {"emp", {"boss_id"}, "emp", {"id"}},
+    {"category", {"parent_id"}, "category", {"id"}},
+    {"node", {"root_id"}, "node", {"id"}},
+    {"ca", {"cc_id"}, "cc", {"id"}},
+    {"cb", {"ca_id"}, "ca", {"id"}},
+    {"cc", {"cb_id"}, "cb", {"id"}},
+    {"cfk", {"pa", "pb"}, "cpk", {"a", "b"}},
+    {"film_actor", {"film_id"}, "film", {"id"}},
+    {"film_actor", {"actor_id"}, "actor", {"id"}},
+    {"passport", {"emp_id"}, "emp", {"id"}},
+    {"task", {"parent_id"}, "task", {"id"}},
+    {"task", {"pa", "pb"}, "cpk", {"a", "b"}},
+    {"task", {"owner_id"}, "emp", {"id"}},
+    {"task", {"last_step"}, "step", {"id"}},
+    {"step", {"task_id"}, "task", {"id"}},
+};
+
+class FillPlanCliTest : public kvl::test::EngineTest {
+protected:
+    void TearDown() override {
+        std::error_code ignored;
+        for (const auto& f : files_)
+            fs::remove_all(f, ignored);
+        EngineTest::TearDown();
+    }
+
+    std::string temp(const std::string& stem, const std::string& extension) {
+        files_.push_back(TempPath(stem, extension));
+        return files_.back();
+    }
+
+    // Creates the tables in one database; SQLite takes a key to a table not yet there.
+    static void createCorpus(kvl::TKVL_Connection& c, bool lateKeysInline) {
+        for (const TTableSql& t : kCorpus) {
+            std::string columns = t.columns;
+            if (t.lateKey && lateKeysInline) columns += std::string(", foreign key (") + t.lateKey + ")";
+            c.ExecuteCommand("CUSTOM", std::string("create table \"") + t.name + "\" (" + columns + ")");
+        }
+        if (lateKeysInline) return;
+        for (const TTableSql& t : kCorpus)
+            if (t.lateKey)
+                c.ExecuteCommand("CUSTOM", std::string("alter table \"") + t.name + "\" add foreign key (" +
+                                               t.lateKey + ")");
+    }
+
+    // tdg init and tdg fill of 1,000 rows per table, as a new user would run them.
+    TResult initAndFill(const std::string& uri, const std::string& seed) {
+        const std::string project = temp("plan", ".tdg");
+        auto r = Tdg({"init", "--connect", uri, "-o", project});
+        EXPECT_EQ(r.status, 0) << r.out << r.err;
+        return Tdg(
+            {"fill", "--connect", uri, "--project", project, "--seed", seed, "--log-dir", temp("logs", "")});
+    }
+
+    std::string q(const std::string& name) const { return "\"" + name + "\""; }
+
+    std::string orphanQuery(const TKeySql& k) const {
+        std::string present, match;
+        for (size_t i = 0; i < k.columns.size(); ++i) {
+            present += std::string(" and c.") + q(k.columns[i]) + " is not null";
+            match += std::string(i ? " and " : "") + "p." + q(k.parentColumns[i]) + " = c." + q(k.columns[i]);
+        }
+        return "select count(*) from " + q(k.table) + " c where 1 = 1" + present +
+               " and not exists (select 1 from " + q(k.parent) + " p where " + match + ")";
+    }
+
+    // The values of every integer column, each weighted by its row, read table by table.
+    std::string dump(kvl::test::TTestDatabase& db) {
+        auto c = db.Open();
+        std::string text;
+        for (const TKeySql& k : kKeys)
+            for (const char* column : k.columns)
+                text += std::string(k.table) + "." + column + "=" + sumOf(*c, k.table, column) + " ";
+        return text;
+    }
+
+    // How many values a column holds and their sum, each weighted by its row's key.
+    static std::string sumOf(kvl::TKVL_Connection& c, const std::string& table, const std::string& column) {
+        const std::string weight = table == "cpk" || table == "film_actor" ? "1" : "\"id\"";
+        auto transaction = kvl::KVL_GetTransaction(c, false);
+        auto query = kvl::KVL_GetCursor(c, "select count(\"" + column + "\"), sum(cast(\"" + column +
+                                               "\" as bigint) * " + weight + ") from \"" + table + "\"");
+        query->SetTransaction(transaction.get());
+        transaction->StartTransaction();
+        query->Open();
+        std::string s = query->FieldAsString(0) + "/" + query->FieldAsString(1);
+        query->Close();
+        transaction->Commit();
+        return s;
+    }
+
+    std::vector<std::string> files_;
+};
+
+TEST_P(FillPlanCliTest, RealSchemasFillWithoutFailedRowsOrOrphansAndTheSameSeedGivesTheSameRows) {
+    createCorpus(*conn_, is(Engine::SQLite));
+    auto r = initAndFill(db_->ConnectionString(), "11");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    for (const TTableSql& t : kCorpus) {
+        EXPECT_THAT(r.out, HasSubstr(std::string(t.name) + ": 1000 inserted, 0 failed")) << r.out;
+        EXPECT_EQ(scalar("select count(*) from " + q(t.name)), "1000") << t.name;
+    }
+    for (const TKeySql& k : kKeys)
+        EXPECT_EQ(scalar(orphanQuery(k)), "0") << k.table << "." << k.columns.front();
+    EXPECT_NE(scalar("select count(*) from \"dept\" where \"manager_id\" is not null"), "0")
+        << "a key that waited for a later table is set afterwards";
+    EXPECT_NE(scalar("select count(*) from \"emp\" where \"boss_id\" is not null"), "0");
+    // a forest: each row points at itself or an earlier row, never at a later one
+    EXPECT_EQ(scalar("select count(*) from \"category\" where \"parent_id\" >= \"id\""), "0");
+    EXPECT_EQ(scalar("select count(*) from \"node\" where \"root_id\" > \"id\""), "0");
+
+    kvl::test::TTestDatabase twin(engine());
+    auto twinConnection = twin.Open();
+    createCorpus(*twinConnection, is(Engine::SQLite));
+    twinConnection.reset();
+    ASSERT_EQ(initAndFill(twin.ConnectionString(), "11").status, 0);
+    EXPECT_EQ(dump(twin), dump(*db_));
+}
+
+TEST_P(FillPlanCliTest, ANotNullCycleIsOneErrorOfTheCheckAndNoRowIsWritten) {
+    const std::string late = "foreign key (\"s2_id\") references \"s2\"(\"id\")";
+    exec("create table \"s1\" (\"id\" integer primary key, \"s2_id\" integer not null" +
+         (is(Engine::SQLite) ? ", " + late : std::string()) + ")");
+    exec("create table \"s2\" (\"id\" integer primary key, \"s1_id\" integer not null references "
+         "\"s1\"(\"id\"))");
+    if (!is(Engine::SQLite)) exec("alter table \"s1\" add " + late);
+    const std::string project = temp("cycle", ".tdg");
+    ASSERT_EQ(Tdg({"init", "--connect", db_->ConnectionString(), "-o", project}).status, 0);
+    auto r = Tdg({"check", "--connect", db_->ConnectionString(), "--project", project});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.out, HasSubstr("foreign keys that are all NOT NULL form a cycle: "));
+    EXPECT_THAT(r.out, HasSubstr("s1(s2_id) -> s2"));
+    EXPECT_THAT(r.out, HasSubstr("s2(s1_id) -> s1"));
+    EXPECT_EQ(r.out.find("form a cycle"), r.out.rfind("form a cycle")) << "one error for the cycle";
+    r = Tdg(
+        {"fill", "--connect", db_->ConnectionString(), "--project", project, "--log-dir", temp("logs", "")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(scalar("select count(*) from \"s1\""), "0");
+    EXPECT_EQ(scalar("select count(*) from \"s2\""), "0");
+}
+
+TEST_P(FillPlanCliTest, AKeyDeclaredOnAPartitionCountsForThePartitionedTable) {
+    if (!is(Engine::PostgreSQL)) GTEST_SKIP() << "partitions are PostgreSQL's";
+    exec("create table \"sensor\" (\"id\" integer primary key)");
+    exec("create table \"measure\" (\"sensor_id\" integer not null, \"taken\" integer not null) "
+         "partition by range (\"taken\")");
+    exec("create table \"measure_all\" partition of \"measure\" for values from (minvalue) to (maxvalue)");
+    exec("alter table \"measure_all\" add foreign key (\"sensor_id\") references \"sensor\"(\"id\")");
+    auto r = initAndFill(db_->ConnectionString(), "3");
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_LT(r.out.find("sensor:"), r.out.find("measure:")) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("measure: 1000 inserted, 0 failed"));
+    EXPECT_EQ(scalar(orphanQuery({"measure", {"sensor_id"}, "sensor", {"id"}})), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, FillPlanCliTest, kvl::test::AllEngines(), kvl::test::EngineParamName);
+
+} // namespace
