@@ -353,6 +353,8 @@ void TFillStructureEngineVEX::TriggersStateChange(bool active, TFillProject* pro
 }
 
 std::string TFillStructureEngineVEX::GeneratorIncValue(const std::string& generatorName) {
+    std::string own = Connection->NextValueExpression(generatorName);
+    if (!own.empty()) return own;
     std::string result = TFillStructureEngine::GeneratorIncValue(generatorName);
     int kind = Connection->ServerKind();
     if (kind == kvl::skFirebirdEmbedded || kind == kvl::skFirebird)

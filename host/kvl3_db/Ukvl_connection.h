@@ -96,6 +96,9 @@ public:
     virtual std::unique_ptr<TKVL_Transaction> NewTransaction() = 0;
     virtual std::unique_ptr<TKVL_Query> NewQuery() = 0;
     virtual std::shared_ptr<IKVL_Database> Database() = 0;
+    // The expression that draws the next value of a sequence (its name as the schema formats
+    // it), where the engine has a form of its own; empty leaves the form to the caller.
+    virtual std::string NextValueExpression(const std::string&) const { return {}; }
 };
 
 } // namespace kvl

@@ -45,6 +45,9 @@ public:
     std::unique_ptr<kvl::TKVL_Transaction> NewTransaction() override { return inner_->NewTransaction(); }
     std::unique_ptr<kvl::TKVL_Query> NewQuery() override { return inner_->NewQuery(); }
     std::shared_ptr<kvl::IKVL_Database> Database() override { return inner_->Database(); }
+    std::string NextValueExpression(const std::string& sequenceName) const override {
+        return inner_->NextValueExpression(sequenceName);
+    }
 
 private:
     std::unique_ptr<kvl::TKVL_Connection> inner_;

@@ -3,6 +3,8 @@
 
 #include "kvl3_lib/UHostSettings.h"
 
+#include <QComboBox>
+
 namespace {
 
 std::vector<std::string> treeOrder(TFillerTreeModel& model) {
@@ -64,12 +66,19 @@ TEST_F(RunControl, SavedSettingsComeBackOnLoad) {
     TFillProject& customers = project("customers");
     customers.SetdoFill(false);
     customers.Rows = 5;
+    customers.GetFillFields()[0]->FillType = fillFixed;
     model().Reset();
     ASSERT_FALSE(ticked(model(), 0));
+    // the key's column page is open when the file is loaded
+    tree().setCurrentIndex(model().index(0, 0, expanded("customers")));
+    auto* fillWith = control<QComboBox>("cbFillWith");
+    ASSERT_EQ(fillWith->currentText(), QString("Fixed Value"));
     window->LoadSettingsFile(file);
     EXPECT_EQ(customers.Rows, 1234);
     EXPECT_EQ(customers.RowsPerTransaction, 111);
     EXPECT_TRUE(ticked(model(), 0));
+    EXPECT_EQ(fillWith->currentText(), QString("Increasing Values")) << "the page shows what was loaded";
+    EXPECT_EQ(window->CurrentFillField(), customers.GetFillFields()[0].get());
     std::filesystem::remove(file);
 }
 

@@ -82,6 +82,42 @@ TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
     EXPECT_EQ(control<QPlainTextEdit>("memMessages")->document()->blockCount(), static_cast<int>(all.size()));
 }
 
+// Counts the paintings of one widget.
+class PaintCounter : public QObject {
+public:
+    explicit PaintCounter(QWidget* target) { target->installEventFilter(this); }
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++Paints;
+        return false;
+    }
+};
+
+TEST_F(RunControl, ARunOfTenThousandRowsPaintsTheProgressAFewHundredTimesAtMostAndEndsOnTheLastRow) {
+    open();
+    window->show();
+    mark("customers", 10000, 1000);
+    // the tree is painted while the run prepares the columns it shows
+    tree().expand(tableNode("customers"));
+    PaintCounter progress(control<QLabel>("sbFillerPanel1"));
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    control<QToolButton>("btnRun")->click();
+    ASSERT_TRUE(waitForRunEnd(120000));
+
+    EXPECT_EQ(rowCount("customers"), 10000);
+    // the run reports every row; the window shows them at a human rate
+    EXPECT_GT(progress.Paints, 0);
+    EXPECT_LE(progress.Paints, 300);
+    EXPECT_EQ(panel(4), QString("Errors: 0"));
+    QImage bar = control<QLabel>("sbFillerPanel1")->grab().toImage();
+    QRect inside = control<QLabel>("sbFillerPanel1")->contentsRect();
+    EXPECT_EQ(bar.pixelColor(inside.right() - 2, inside.bottom() - 1), QColor(0, 0, 128))
+        << "the last figures reached the bar";
+}
+
 TEST_F(RunControl, CancellingMidTableStopsTheRunAndTheRunsNoticesFollow) {
     open();
     mark("customers", 1000000, 1000);

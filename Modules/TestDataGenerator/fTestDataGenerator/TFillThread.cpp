@@ -2,6 +2,8 @@
 
 #include "UTFillProjects/TFillProjects.h"
 
+#include <utility>
+
 TFillThread::TFillThread(TFillProjects& fillProjects) : FFillProjects(fillProjects) {
     using namespace std::placeholders;
     // one step below the window's thread, so that the window stays responsive
@@ -21,9 +23,13 @@ TFillThread::TFillThread(TFillProjects& fillProjects) : FFillProjects(fillProjec
     // finished is emitted on the worker; this object lives on the window's thread, so the
     // notification is queued there
     connect(this, &QThread::finished, this, [this] {
+        FDeliveryTimer.stop();
+        DeliverPending();
         if (OnTerminate) OnTerminate(this);
         deleteLater();
     });
+    FDeliveryTimer.setInterval(DeliveryIntervalMs);
+    connect(&FDeliveryTimer, &QTimer::timeout, this, &TFillThread::DeliverPending);
 }
 
 TFillThread::~TFillThread() {
@@ -31,7 +37,57 @@ TFillThread::~TFillThread() {
 }
 
 void TFillThread::Resume() {
+    FDeliveryTimer.start();
     start(FPriority);
+}
+
+void TFillThread::enqueue(TQueuedNotice&& notice) {
+    std::lock_guard lock(FQueueLock);
+    if (FDeliveryError) std::rethrow_exception(std::exchange(FDeliveryError, nullptr));
+    // only the latest figures are worth showing
+    if (!notice.IsTask && !FQueue.empty() && !FQueue.back().IsTask)
+        FQueue.back() = std::move(notice);
+    else
+        FQueue.push_back(std::move(notice));
+}
+
+void TFillThread::raiseDeliveryError() {
+    std::lock_guard lock(FQueueLock);
+    if (FDeliveryError) std::rethrow_exception(std::exchange(FDeliveryError, nullptr));
+}
+
+void TFillThread::DeliverPending() {
+    {
+        std::lock_guard lock(FQueueLock);
+        for (auto& notice : FQueue)
+            FInDelivery.push_back(std::move(notice));
+        FQueue.clear();
+    }
+    // A handler that lets the window process events may come back here; it goes on with the
+    // same queue, so the order holds.
+    ++FDeliveryDepth;
+    while (!FInDelivery.empty()) {
+        TQueuedNotice notice = std::move(FInDelivery.front());
+        FInDelivery.pop_front();
+        try {
+            deliver(notice);
+        } catch (...) {
+            std::lock_guard lock(FQueueLock);
+            if (!FDeliveryError) FDeliveryError = std::current_exception();
+        }
+    }
+    --FDeliveryDepth;
+    if (FDeliveryDepth == 0 && OnDelivered) OnDelivered();
+}
+
+void TFillThread::deliver(const TQueuedNotice& notice) {
+    if (notice.IsTask) {
+        if (FOnTaskUpdate) FOnTaskUpdate(notice.Sender, notice.task);
+        return;
+    }
+    if (FOnFillProgress)
+        FOnFillProgress(notice.Sender, notice.currRow, notice.rowErrors, notice.rowsPerSec,
+                        notice.timeElapsed, notice.timeNeeded);
 }
 
 void TFillThread::Execute() {
@@ -61,6 +117,7 @@ void TFillThread::Synchronize(void (TFillThread::*method)()) {
         this,
         [this, method, &raised] {
             try {
+                DeliverPending();
                 (this->*method)();
             } catch (...) {
                 raised = std::current_exception();
@@ -68,6 +125,7 @@ void TFillThread::Synchronize(void (TFillThread::*method)()) {
         },
         Qt::BlockingQueuedConnection);
     if (raised) std::rethrow_exception(raised);
+    raiseDeliveryError();
 }
 
 void TFillThread::ReroutOnInitTableFill(TFillProject* Sender, const std::string& currTable_,
@@ -82,13 +140,14 @@ void TFillThread::ReroutOnInitTableFill(TFillProject* Sender, const std::string&
 
 void TFillThread::ReroutOnFillProgress(TFillProject* Sender, int currRow_, int rowErrors_, int rowsPerSec_,
                                        kvl::TDateTime timeElapsed_, kvl::TDateTime timeNeeded_) {
-    FSender = Sender;
-    currRow = currRow_;
-    rowErrors = rowErrors_;
-    rowsPerSec = rowsPerSec_;
-    timeElapsed = timeElapsed_;
-    timeNeeded = timeNeeded_;
-    Synchronize(&TFillThread::ExecuteDoFillProgress);
+    TQueuedNotice notice;
+    notice.Sender = Sender;
+    notice.currRow = currRow_;
+    notice.rowErrors = rowErrors_;
+    notice.rowsPerSec = rowsPerSec_;
+    notice.timeElapsed = timeElapsed_;
+    notice.timeNeeded = timeNeeded_;
+    enqueue(std::move(notice));
 }
 
 void TFillThread::ReroutOnFillFinished(TFillProject* Sender) {
@@ -97,9 +156,11 @@ void TFillThread::ReroutOnFillFinished(TFillProject* Sender) {
 }
 
 void TFillThread::ReroutOnTaskUpdate(TFillProject* Sender, const std::string& task) {
-    FSender = Sender;
-    currTask = task;
-    Synchronize(&TFillThread::ExecuteDoTaskUpdate);
+    TQueuedNotice notice;
+    notice.Sender = Sender;
+    notice.IsTask = true;
+    notice.task = task;
+    enqueue(std::move(notice));
 }
 
 void TFillThread::ReroutExternalDataInit(TExternalDataKind DataKind_, kvl::TStringList& TargetList_) {
@@ -112,16 +173,8 @@ void TFillThread::ExecuteDoInitTableFill() {
     if (FOnInitTableFill) FOnInitTableFill(FSender, currTable, currTask, tableIndex, rowsToInsert);
 }
 
-void TFillThread::ExecuteDoFillProgress() {
-    if (FOnFillProgress) FOnFillProgress(FSender, currRow, rowErrors, rowsPerSec, timeElapsed, timeNeeded);
-}
-
 void TFillThread::ExecuteDoFillFinished() {
     if (FOnFillFinished) FOnFillFinished(FSender);
-}
-
-void TFillThread::ExecuteDoTaskUpdate() {
-    if (FOnTaskUpdate) FOnTaskUpdate(FSender, currTask);
 }
 
 void TFillThread::ExecuteExternalDataInit() {

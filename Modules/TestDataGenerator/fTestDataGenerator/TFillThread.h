@@ -2,9 +2,13 @@
 #include "UTFillProjects/Events.h"
 
 #include <QThread>
+#include <QTimer>
+#include <deque>
 #include <exception>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 class TFillProjects;
 
@@ -13,9 +17,15 @@ using TExceptionEvent = std::function<void(const std::string& ExceptionMessage)>
 using TThreadNotify = std::function<void(QObject* Sender)>;
 
 // Runs one whole fill run on a worker thread. For the length of the run it stands in for the
-// window as the collection's event handler: each event's arguments are copied here and the
-// window's own handler is called with them on the window's thread while the worker waits, so
-// the handler may read the run's objects while the run stands still.
+// window as the collection's event handler, and calls the window's own handlers with copies of
+// the arguments on the window's thread.
+//
+// Progress and task notices do not hold the worker: they are queued, a progress notice replacing
+// one still waiting, and the window's thread takes the queue at most DeliveryIntervalMs apart,
+// so a run that reports every row costs the window a few dozen updates a second. The start of a
+// table, its end, word lists and a failure still wait for the window (they are rare, and their
+// handlers may raise into the run); the queue is handed over before them, so the window sees the
+// notices in the order the run sent them.
 //
 // Created on the window's thread and not started; Resume starts it. It frees itself once the
 // termination notification has run.
@@ -25,10 +35,16 @@ public:
     explicit TFillThread(TFillProjects& fillProjects);
     ~TFillThread() override;
 
+    static constexpr int DeliveryIntervalMs = 40;
+
     void Resume();
+    // Hands the queued notices to the window's handlers now (window's thread).
+    void DeliverPending();
     // The window's handlers, set before Resume.
     TExceptionEvent OnException;
     TThreadNotify OnTerminate;
+    // After each handing over of queued notices (window's thread), e.g. to show the batch.
+    std::function<void()> OnDelivered;
 
     void ReroutOnInitTableFill(TFillProject* Sender, const std::string& currTable_,
                                const std::string& currTask_, int tableIndex_, int rowsToInsert_);
@@ -44,9 +60,7 @@ protected:
 
 private:
     void ExecuteDoInitTableFill();
-    void ExecuteDoFillProgress();
     void ExecuteDoFillFinished();
-    void ExecuteDoTaskUpdate();
     void ExecuteExternalDataInit();
     void DoLogException(const std::string& ExceptionMessage);
     void ExecuteLogException();
@@ -55,17 +69,35 @@ private:
     void Synchronize(void (TFillThread::*method)());
     void restoreHandlers();
 
+    // A notice that does not wait: a progress report or, with task set, a task notice.
+    struct TQueuedNotice {
+        TFillProject* Sender = nullptr;
+        bool IsTask = false;
+        std::string task;
+        int currRow = 0;
+        int rowErrors = 0;
+        int rowsPerSec = 0;
+        kvl::TDateTime timeElapsed = 0;
+        kvl::TDateTime timeNeeded = 0;
+    };
+    void enqueue(TQueuedNotice&& notice);
+    void deliver(const TQueuedNotice& notice);
+    // Raises in the worker what a queued notice's handler raised on the window's thread.
+    void raiseDeliveryError();
+
+    std::mutex FQueueLock;
+    std::vector<TQueuedNotice> FQueue;     // guarded by FQueueLock
+    std::exception_ptr FDeliveryError;     // guarded by FQueueLock
+    std::deque<TQueuedNotice> FInDelivery; // window's thread only
+    int FDeliveryDepth = 0;                // window's thread only
+    QTimer FDeliveryTimer;
+
     TFillProjects& FFillProjects;
     TFillProject* FSender = nullptr;
     std::string currTable;
     std::string currTask;
-    int currRow = 0;
-    int rowErrors = 0;
-    int rowsPerSec = 0;
     int tableIndex = 0;
     int rowsToInsert = 0;
-    kvl::TDateTime timeElapsed = 0;
-    kvl::TDateTime timeNeeded = 0;
     TExternalDataKind DataKind = xdCities;
     kvl::TStringList* TargetList = nullptr;
     std::string exceptionMessage;

@@ -10,6 +10,15 @@ namespace {
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// the roles the view asks for, each kept in a snapshot during a run
+constexpr int kShotRoles[] = {Qt::DisplayRole,
+                              TFillerTreeModel::StaticTextRole,
+                              TFillerTreeModel::ImageIndexRole,
+                              Qt::DecorationRole,
+                              Qt::FontRole,
+                              TFillerTreeModel::GlyphCheckedRole,
+                              Qt::CheckStateRole};
 } // namespace
 
 TFillerTreeModel::TFillerTreeModel(TFillProjects& projects, QObject* parent)
@@ -26,6 +35,66 @@ void TFillerTreeModel::Refresh(const QModelIndex& node) {
     emit dataChanged(table, table.siblingAtColumn(colCount - 1));
     if (!IsTableNode(node))
         emit dataChanged(node.siblingAtColumn(colName), node.siblingAtColumn(colCount - 1));
+}
+
+int TFillerTreeModel::RoleSlot(int role) {
+    for (int slot = 0; slot < kRoleCount; ++slot)
+        if (kShotRoles[slot] == role) return slot;
+    return -1;
+}
+
+TFillerTreeModel::TNodeShot TFillerTreeModel::Shoot(const QModelIndex& node) const {
+    TNodeShot shot;
+    for (int column = 0; column < colCount; ++column)
+        for (int slot = 0; slot < kRoleCount; ++slot)
+            shot[static_cast<size_t>(column)][static_cast<size_t>(slot)] =
+                LiveData(node.siblingAtColumn(column), kShotRoles[slot]);
+    return shot;
+}
+
+void TFillerTreeModel::Freeze() {
+    std::vector<TTableShot> shots;
+    for (int row = 0; row < rowCount(); ++row) {
+        QModelIndex table = index(row, colName);
+        TTableShot shot;
+        shot.table = Shoot(table);
+        shot.hasChildren = hasChildren(table);
+        for (int field = 0; field < rowCount(table); ++field)
+            shot.fields.push_back(Shoot(index(field, colName, table)));
+        shots.push_back(std::move(shot));
+    }
+    frozen_ = std::move(shots);
+}
+
+void TFillerTreeModel::Thaw() {
+    if (!frozen_) return;
+    for (size_t row = 0; row < frozen_->size(); ++row) {
+        QModelIndex table = index(static_cast<int>(row), colName);
+        int shown = static_cast<int>((*frozen_)[row].fields.size());
+        TFillProject* project = ProjectOf(table);
+        int live = project->FillFieldsRead() ? static_cast<int>(project->GetFillFields().size()) : 0;
+        if (live <= shown) continue;
+        beginInsertRows(table, shown, live - 1);
+        (*frozen_)[row].fields.resize(static_cast<size_t>(live));
+        endInsertRows();
+    }
+    frozen_.reset();
+    if (rowCount() > 0) emit dataChanged(index(0, colName), index(rowCount() - 1, colCount - 1));
+    for (int row = 0; row < rowCount(); ++row) {
+        QModelIndex table = index(row, colName);
+        int fields = rowCount(table);
+        if (fields > 0) emit dataChanged(index(0, colName, table), index(fields - 1, colCount - 1, table));
+    }
+}
+
+QVariant TFillerTreeModel::FrozenData(const QModelIndex& node, int role) const {
+    int slot = RoleSlot(role);
+    if (slot < 0) return {};
+    auto column = static_cast<size_t>(node.column());
+    if (IsTableNode(node))
+        return (*frozen_)[static_cast<size_t>(node.row())].table[column][static_cast<size_t>(slot)];
+    const TTableShot& table = (*frozen_)[static_cast<size_t>(parent(node).row())];
+    return table.fields[static_cast<size_t>(node.row())][column][static_cast<size_t>(slot)];
 }
 
 TFillProject* TFillerTreeModel::ProjectOf(const QModelIndex& node) const {
@@ -60,6 +129,7 @@ QModelIndex TFillerTreeModel::parent(const QModelIndex& child) const {
 int TFillerTreeModel::rowCount(const QModelIndex& parent) const {
     if (!parent.isValid()) return projects_.GetProjectCount();
     if (!IsTableNode(parent) || parent.column() != colName) return 0;
+    if (frozen_) return static_cast<int>((*frozen_)[static_cast<size_t>(parent.row())].fields.size());
     TFillProject* project = ProjectOf(parent);
     return project->FillFieldsRead() ? static_cast<int>(project->GetFillFields().size()) : 0;
 }
@@ -70,12 +140,16 @@ int TFillerTreeModel::columnCount(const QModelIndex&) const {
 
 bool TFillerTreeModel::hasChildren(const QModelIndex& parent) const {
     if (!parent.isValid()) return projects_.GetProjectCount() > 0;
+    if (frozen_)
+        return IsTableNode(parent) && parent.column() == colName &&
+               (*frozen_)[static_cast<size_t>(parent.row())].hasChildren;
     return IsTableNode(parent) && parent.column() == colName &&
            (!ProjectOf(parent)->FillFieldsRead() || rowCount(parent) > 0);
 }
 
 bool TFillerTreeModel::canFetchMore(const QModelIndex& parent) const {
-    return IsTableNode(parent) && parent.column() == colName && !ProjectOf(parent)->FillFieldsRead();
+    return !frozen_ && IsTableNode(parent) && parent.column() == colName &&
+           !ProjectOf(parent)->FillFieldsRead();
 }
 
 void TFillerTreeModel::fetchMore(const QModelIndex& parent) {
@@ -141,6 +215,10 @@ QVariant TFillerTreeModel::GetGlyph(const QModelIndex& node) const {
 
 QVariant TFillerTreeModel::data(const QModelIndex& node, int role) const {
     if (!node.isValid()) return {};
+    return frozen_ ? FrozenData(node, role) : LiveData(node, role);
+}
+
+QVariant TFillerTreeModel::LiveData(const QModelIndex& node, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return GetText(node);

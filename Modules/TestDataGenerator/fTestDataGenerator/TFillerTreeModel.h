@@ -1,7 +1,10 @@
 #pragma once
 #include <QAbstractItemModel>
+#include <array>
 #include <exception>
 #include <functional>
+#include <optional>
+#include <vector>
 
 class TCustomFillField;
 class TFillProject;
@@ -28,6 +31,11 @@ public:
     void Reset();
     // the settings of a node changed; its row and its table's row are drawn again
     void Refresh(const QModelIndex& node);
+    // While a run goes on on the worker, the tree shows what it showed when the run started: the
+    // worker reads columns and prepares fill fields that painting would otherwise read.
+    void Freeze();
+    // Back to the live projects; tables whose columns the run read get their rows.
+    void Thaw();
 
     TFillProject* ProjectOf(const QModelIndex& node) const;
     TCustomFillField* FillFieldOf(const QModelIndex& node) const;
@@ -62,5 +70,18 @@ private:
     QVariant GetFont(const QModelIndex& node) const;
     QVariant GetGlyph(const QModelIndex& node) const;
 
+    static constexpr int kRoleCount = 7;
+    using TNodeShot = std::array<std::array<QVariant, kRoleCount>, colCount>;
+    struct TTableShot {
+        TNodeShot table;
+        std::vector<TNodeShot> fields;
+        bool hasChildren = false;
+    };
+    static int RoleSlot(int role);
+    TNodeShot Shoot(const QModelIndex& node) const;
+    QVariant LiveData(const QModelIndex& node, int role) const;
+    QVariant FrozenData(const QModelIndex& node, int role) const;
+
     TFillProjects& projects_;
+    std::optional<std::vector<TTableShot>> frozen_;
 };

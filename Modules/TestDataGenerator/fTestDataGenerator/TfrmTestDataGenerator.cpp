@@ -17,6 +17,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTreeView>
+#include <algorithm>
 
 namespace {
 
@@ -62,9 +63,13 @@ TfrmTestDataGenerator::TfrmTestDataGenerator(QWidget* AOwner, kvl::TKVL_Connecti
     FTreeModel = new TFillerTreeModel(*FFillProjects, this);
     FTreeModel->OnInitFailed = [this](const std::exception& e) { tvFillerInitFailed(e); };
     tvFiller->setModel(FTreeModel);
+    // The names take what the other columns leave, so that "P. Key" is never cut at the right
+    // edge, and no column is narrower than its caption.
     static const int widths[] = {231, 93, 58, 48};
+    QHeaderView* header = tvFiller->header();
     for (int i = 0; i < TFillerTreeModel::colCount; ++i)
-        tvFiller->header()->resizeSection(i, widths[i]);
+        header->resizeSection(i, std::max(widths[i], header->sectionSizeHint(i)));
+    header->setSectionResizeMode(TFillerTreeModel::colName, QHeaderView::Stretch);
     connect(FTreeModel, &TFillerTreeModel::checked, this, &TfrmTestDataGenerator::tvFillerChecked);
     connect(FTreeModel, &TFillerTreeModel::expanding, this, &TfrmTestDataGenerator::tvFillerExpanding);
     connect(tvFiller, &QTreeView::expanded, this, &TfrmTestDataGenerator::tvFillerExpanded);

@@ -1,4 +1,5 @@
 #pragma once
+#include "TFillThread.h"
 #include "UTFillProjects/Events.h"
 #include "base/StringList.h"
 #include "kvl3_db/Ukvl_catalogue.h"
@@ -6,6 +7,8 @@
 
 #include <QMetaType>
 #include <QModelIndex>
+#include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -230,6 +233,8 @@ private:
     void runOnWindowThread();
     void runThreaded();
     void clearMessages();
+    // shows the message lines added since the last time
+    void flushMessages();
     void setPanelText(int Panel, const std::string& Text);
     // Builds the nodes again after change reorders or reloads the tables.
     void rebuildTree(const std::function<void()>& change);
@@ -240,6 +245,10 @@ private:
     std::unique_ptr<TFillProjects> FFillProjects;
     std::unique_ptr<TFillStructureEngineVEX> FStructureEngine;
     std::unique_ptr<kvl::TStringList> FAllMessages;
+    // lines of the "Messages" tab not yet in the text view
+    QStringList FShownBatch;
+    // the worker of a threaded run, while it runs
+    QPointer<TFillThread> FRunThread;
     bool FFilling = false;
     int FRowsToInsert = 0;
     int FCurrentRow = 0;

@@ -383,10 +383,20 @@ void TfrmTestDataGenerator::linkToForeignKey() {
     }
 }
 
+// The entry of the source list that is the field's link: by the object behind it, since the list
+// shows the names as the schema displays them, with or without the owner.
+static int referenceEntry(const QComboBox* table, const TCustomFillField& Field) {
+    for (int entry = 0; entry < table->count(); ++entry) {
+        auto relation = kvl::Supports<kvl::IKVL_Relation>(table->itemData(entry).value<kvl::IKVL_Ref>());
+        if (!relation || !kvl::SameText(relation->Name(), Field.RefTable)) continue;
+        if (Field.RefTableOwner.empty() || kvl::SameText(relation->OwnerName(), Field.RefTableOwner))
+            return entry;
+    }
+    return -1;
+}
+
 void TfrmTestDataGenerator::showReference(QComboBox* table, QComboBox* field, TCustomFillField* Field) {
-    std::string name = Field->RefTable;
-    if (!Field->RefTableOwner.empty()) name = Field->RefTableOwner + "." + Field->RefTable;
-    table->setCurrentIndex(table->findText(qs(name)));
+    table->setCurrentIndex(Field->RefTable.empty() ? -1 : referenceEntry(table, *Field));
     cbFloatRefTableChange(table);
     field->setCurrentIndex(field->findText(qs(Field->RefColumn)));
 }

@@ -54,11 +54,20 @@ void TfrmTestDataGenerator::AddMessage(const std::string& Msg) {
     if (text.empty()) return;
     bool shown = tsMessageTabs->currentIndex() == 0;
     for (auto& line : lines(text)) {
-        if (shown) memMessages->appendPlainText(QString::fromStdString(line));
+        if (shown) FShownBatch << QString::fromStdString(line);
         FAllMessages->Add(std::move(line));
     }
+    // a threaded run's notices are shown a batch at a time, once the thread has handed them over
+    if (FRunThread) return;
+    flushMessages();
     // keeps the window live while a run holds its thread
     QApplication::processEvents();
+}
+
+void TfrmTestDataGenerator::flushMessages() {
+    if (FShownBatch.isEmpty()) return;
+    memMessages->appendPlainText(FShownBatch.join(QLatin1Char('\n')));
+    FShownBatch.clear();
 }
 
 void TfrmTestDataGenerator::clearMessages() {
@@ -66,11 +75,14 @@ void TfrmTestDataGenerator::clearMessages() {
     while (tsMessageTabs->count() > 1)
         tsMessageTabs->removeTab(tsMessageTabs->count() - 1);
     memMessages->clear();
+    FShownBatch.clear();
     FAllMessages->Clear();
 }
 
 void TfrmTestDataGenerator::tsMessageTabsChange(int NewTab) {
     if (NewTab < 0) return;
+    // what was waiting to be shown is in FAllMessages already
+    FShownBatch.clear();
     if (NewTab == 0) {
         memMessages->setPlainText(joined(*FAllMessages));
         return;

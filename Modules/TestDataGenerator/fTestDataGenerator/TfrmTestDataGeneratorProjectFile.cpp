@@ -2,6 +2,7 @@
 // of the tables.
 #include "TFillerTreeModel.h"
 #include "TfrmTestDataGenerator.h"
+#include "UTFillObject/TCustomFillField.h"
 #include "UTFillProjects/TFillProjects.h"
 #include "kvl3_lib/UHostSettings.h"
 #include "kvl3_lib/UScreenCursor.h"
@@ -53,6 +54,14 @@ void TfrmTestDataGenerator::LoadSettingsFile(const std::string& FileName) {
     TFlagScope updating(FUpdating);
     // the check marks come from doFill as the nodes are built again
     rebuildTree([&] { FFillProjects->LoadFromFile(FileName); });
+    // the open column page shows the loaded settings, not those from before
+    if (TCustomFillField* field = FCurrentFillField) {
+        QModelIndex table = FTreeModel->TableNode(field->getProject());
+        for (int row = 0; row < FTreeModel->rowCount(table); ++row)
+            if (FTreeModel->FillFieldOf(FTreeModel->index(row, 0, table)) == field)
+                tvFiller->setCurrentIndex(FTreeModel->index(row, 0, table));
+        ShowFillFieldProperties(field);
+    }
 }
 
 void TfrmTestDataGenerator::btnSaveClick() {

@@ -3,6 +3,7 @@
 // the window's thread through the fill thread, a run on the window's thread directly.
 #include "ExternalData/ExternalDataReader.h"
 #include "TFillThread.h"
+#include "TFillerTreeModel.h"
 #include "TOwnerDrawPanel.h"
 #include "TfrmTestDataGenerator.h"
 #include "UTFillConstants.h"
@@ -112,6 +113,9 @@ void TfrmTestDataGenerator::runThreaded() {
     auto* thread = new TFillThread(*FFillProjects);
     thread->OnException = [this](const std::string& message) { ThreadError(message); };
     thread->OnTerminate = [this](QObject* sender) { ThreadTerminate(sender); };
+    thread->OnDelivered = [this] { flushMessages(); };
+    FRunThread = thread;
+    FTreeModel->Freeze();
     thread->Resume();
 }
 
@@ -120,10 +124,15 @@ void TfrmTestDataGenerator::btnCancelClick() {
                          "triggers will not be re-activated. Are you sure you want to cancel?"))
         return;
     FFillProjects->stopInsert();
+    // what the run reported before the cancel comes first
+    if (FRunThread) FRunThread->DeliverPending();
     AddMessage("Test Data Generation aborted by user");
+    flushMessages();
 }
 
 void TfrmTestDataGenerator::ThreadTerminate(QObject*) {
+    FRunThread = nullptr;
+    FTreeModel->Thaw();
     FFilling = false;
     AddMessage("Filling finished");
     EnableControls(true);

@@ -137,6 +137,21 @@ std::string TKVL_PostgresDriver::CleanMessage(const std::string& message) const 
     return KVL_PostgresCleanMessage(message);
 }
 
+std::string TKVL_PostgresDriver::NextValueExpression(const std::string& sequenceName) const {
+    // nextval reads its argument as a name: a quoted one keeps its case and characters
+    std::string quoted = sequenceName;
+    if (quoted.empty() || quoted.front() != '"') {
+        quoted = "\"";
+        for (char c : sequenceName)
+            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        quoted += '"';
+    }
+    std::string literal;
+    for (char c : quoted)
+        literal += c == '\'' ? std::string("''") : std::string(1, c);
+    return "nextval('" + literal + "')";
+}
+
 std::string KVL_PostgresCleanMessage(const std::string& message) {
     std::string m = message;
     auto executing = m.find(" while executing \"");

@@ -20,6 +20,7 @@ public:
                                                         const std::string& sql) const override;
     bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;
     std::string CleanMessage(const std::string& message) const override;
+    std::string NextValueExpression(const std::string& sequenceName) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;
     std::unique_ptr<TKVL_SociDriver> Clone() const override;
 };

@@ -29,6 +29,9 @@ public:
     std::unique_ptr<TKVL_Transaction> NewTransaction() override;
     std::unique_ptr<TKVL_Query> NewQuery() override;
     std::shared_ptr<IKVL_Database> Database() override;
+    std::string NextValueExpression(const std::string& sequenceName) const override {
+        return driver_->NextValueExpression(sequenceName);
+    }
 
     // For the statements and transactions of this connection.
     soci::session& Session(); // connects on demand

@@ -52,6 +52,8 @@ public:
     virtual const soci::backend_factory& Backend() const = 0;
     virtual std::string SociConnectString() const = 0;
     virtual std::string ModeText() const { return "1"; }
+    // see TKVL_Connection::NextValueExpression
+    virtual std::string NextValueExpression(const std::string&) const { return {}; }
     virtual void AfterConnect(soci::session&) const {}
     virtual TKVL_SlotKind SlotFor(int fieldType) const;
     // Where a failed statement aborts the transaction: what keeps one failure to its own statement
