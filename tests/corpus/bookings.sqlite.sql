@@ -1,0 +1,40 @@
+-- Hotel bookings: hotels and their numbered rooms, guests, bookings of a room, one payment each.
+create table hotels (
+  id integer primary key,
+  name varchar(80) not null,
+  city varchar(50) not null,
+  country_code char(2) not null,
+  stars smallint not null check (stars between 1 and 5)
+);
+create table rooms (
+  hotel_id integer not null references hotels (id),
+  room_no integer not null,
+  beds smallint not null check (beds in (1, 2, 3, 4)),
+  price_per_night numeric(8, 2) not null check (price_per_night > 0),
+  primary key (hotel_id, room_no)
+);
+create table guests (
+  id integer primary key,
+  first_name varchar(40) not null,
+  last_name varchar(40) not null,
+  email varchar(100) not null unique,
+  phone varchar(20),
+  birth_date date,
+  country_code char(2)
+);
+create table bookings (
+  id integer primary key,
+  guest_id integer not null references guests (id),
+  hotel_id integer not null,
+  room_no integer not null,
+  check_in date not null,
+  nights smallint not null check (nights between 1 and 30),
+  status varchar(9) not null check (status in ('booked', 'cancelled', 'completed')),
+  foreign key (hotel_id, room_no) references rooms (hotel_id, room_no)
+);
+create table payments (
+  id integer primary key,
+  booking_id integer not null unique references bookings (id),
+  amount numeric(10, 2) not null check (amount > 0),
+  paid_at timestamp not null
+);

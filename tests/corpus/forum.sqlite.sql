@@ -1,0 +1,35 @@
+-- A forum: boards within boards, threads, posts answering posts, votes, and users who pin a post.
+create table users (
+  id integer primary key,
+  username varchar(30) not null unique,
+  email varchar(80) not null unique,
+  created_at timestamp not null,
+  karma integer not null check (karma >= 0),
+  pinned_post_id integer references posts (id)
+);
+create table boards (
+  id integer primary key,
+  name varchar(60) not null,
+  parent_board_id integer references boards (id)
+);
+create table threads (
+  id integer primary key,
+  board_id integer not null references boards (id),
+  author_id integer not null references users (id),
+  title varchar(120) not null,
+  created_at timestamp not null
+);
+create table posts (
+  id integer primary key,
+  thread_id integer not null references threads (id),
+  author_id integer not null references users (id),
+  parent_post_id integer references posts (id),
+  body varchar(2000) not null,
+  created_at timestamp not null
+);
+create table post_votes (
+  post_id integer not null references posts (id),
+  user_id integer not null references users (id),
+  vote smallint not null check (vote in (-1, 1)),
+  primary key (post_id, user_id)
+);
