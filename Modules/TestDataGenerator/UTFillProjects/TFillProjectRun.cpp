@@ -5,6 +5,7 @@
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
+#include "base/Random.h"
 #include "base/SysUtils.h"
 
 #include <chrono>
@@ -310,6 +311,8 @@ void TFillProjects::startInsert() {
     StopRequested = false;
     for (TFillProject* p : Projects)
         p->StopRequested = false;
+    RunRandom.Seed(RandomSeed ? *RandomSeed : kvl::ClockSeed());
+    const kvl::TRandomScope randomScope(RunRandom);
     std::exception_ptr failure;
     try {
         StructureEngine->Connect();
