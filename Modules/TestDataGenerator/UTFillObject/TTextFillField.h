@@ -56,6 +56,8 @@ private:
     void prepareExternal(TExternalDataKind kind, const char* failureLine);
     void prepareFullNames();
     void prepareCustomFile();
+    void loadMaskFiles();
+    void logNotice(const std::string& line);
     void logPrepareFailure(const std::string& line);
 
     std::string poolEntry() const;
