@@ -1,5 +1,6 @@
 #include "uMaskedValue.h"
 
+#include "UTFillObject/UserTextFile.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
 #include "base/Random.h"
@@ -228,7 +229,7 @@ private:
 // Loading the files
 
 bool loadFromDisk(const std::string& fileName, TStringList& lines) {
-    lines.LoadFromFile(fileName);
+    LoadUserLines(fileName, lines);
     return true;
 }
 

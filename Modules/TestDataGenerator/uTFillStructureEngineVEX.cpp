@@ -324,7 +324,8 @@ void TFillStructureEngineVEX::EmptyTable(TFillProject* project) {
 }
 
 void TFillStructureEngineVEX::changeStates(const kvl::TStringList& names, const char* sqlFormat,
-                                           const char* heading, bool active, TFillProject* project) {
+                                           const char* heading, bool active, TFillProject* project,
+                                           TStateChanges& changes) {
     int kind = Query->Connection().ServerKind();
     if (kind != kvl::skFirebirdEmbedded && kind != kvl::skFirebird) return;
     const char* state = active ? "ACTIVE" : "INACTIVE";
@@ -332,24 +333,29 @@ void TFillStructureEngineVEX::changeStates(const kvl::TStringList& names, const 
         Query->SQL().Clear();
         Query->SQL().Add(kvl::Format(sqlFormat, {FormatIdentifier(name, ""), state}));
         Transaction->StartTransaction();
+        bool taken = true;
         try {
             Query->Execute();
         } catch (const std::exception& e) {
+            taken = false;
             project->Statistics.Log.Add(heading);
             project->Statistics.Log.Add(CleanServerMessage(e.what()));
             project->Statistics.Log.Add("");
         }
+        // the server applies a change of state when it commits it
         Transaction->Commit();
+        if (taken) changes.Changed(name, active);
     }
 }
 
 void TFillStructureEngineVEX::IndicesStateChange(bool active, TFillProject* project) {
-    changeStates(project->Indices, "ALTER INDEX %s %s", "Error while changing index state:", active, project);
+    changeStates(project->Indices, "ALTER INDEX %s %s", "Error while changing index state:", active, project,
+                 project->Statistics.IndexStates);
 }
 
 void TFillStructureEngineVEX::TriggersStateChange(bool active, TFillProject* project) {
     changeStates(project->Triggers, "ALTER TRIGGER %s %s", "Error while changing trigger state:", active,
-                 project);
+                 project, project->Statistics.TriggerStates);
 }
 
 std::string TFillStructureEngineVEX::GeneratorIncValue(const std::string& generatorName) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "UTFillProjects/TFillStatistics.h"
 #include "UTFillProjects/TFillStructureEngine.h"
 #include "kvl3_db/Ukvl_connection.h"
 
@@ -61,7 +62,7 @@ private:
     kvl::IInterfaceList tableList() const;
     std::shared_ptr<kvl::IKVL_Table> findTable(TFillProject* project, const char* operation) const;
     void changeStates(const kvl::TStringList& names, const char* sqlFormat, const char* heading, bool active,
-                      TFillProject* project);
+                      TFillProject* project, TStateChanges& changes);
     void freeSqlObjects();
     bool emptyNewestFirst(TFillProject* project);
 

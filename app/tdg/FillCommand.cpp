@@ -7,7 +7,6 @@
 #include "Session.h"
 
 #include "UTFillProjects/TFillProject.h"
-#include "base/Random.h"
 #include "base/Usettings.h"
 
 #include <filesystem>
@@ -17,11 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void seed(const TOptions& o) {
-    if (o.Has("seed"))
-        kvl::RandSeed(o.Seed());
-    else
-        kvl::Randomize();
+// Unseeded, the run takes its numbers from the clock.
+void seed(TFillProjects& projects, const TOptions& o) {
+    if (o.Has("seed")) projects.RandomSeed = o.Seed();
 }
 
 // TABLE.log; the owner joins the name only when two schemas fill a table of that name.
@@ -48,7 +45,7 @@ bool stoppedMidway(const TFillProject& p) {
 }
 
 int runAndReport(TFillProjects& projects, const TOptions& o) {
-    seed(o);
+    seed(projects, o);
     TConsoleRun run(projects, kvl::TKVL_Settings::FromEnvironment(TDG_DEFAULT_DATA_DIR));
     bool ok = false;
     bool stopped = false;

@@ -68,6 +68,25 @@ bool EveryEngineRequired() {
     return env("CI") == "true";
 }
 
+std::vector<std::string> RefusedAtCommitTable(Engine engine, const std::string& name, int highest) {
+    const std::string table = "\"" + name + "\"";
+    if (engine == Engine::Firebird) {
+        const std::string refusal = "\"" + name + "_refused\"";
+        return {"create table " + table + " (\"v\" integer)",
+                "create exception " + refusal + " 'key refused at commit'",
+                "create trigger \"" + name +
+                    "_commit\" on transaction commit as begin if (exists(select 1 from " + table +
+                    " where \"v\" > " + std::to_string(highest) + ")) then exception " + refusal + "; end"};
+    }
+    const std::string parent = "\"" + name + "_parent\"";
+    std::vector<std::string> sql = {"create table " + parent + " (\"id\" integer primary key)"};
+    for (int id = 1; id <= highest; ++id)
+        sql.push_back("insert into " + parent + " (\"id\") values (" + std::to_string(id) + ")");
+    sql.push_back("create table " + table + " (\"v\" integer references " + parent +
+                  " (\"id\") deferrable initially deferred)");
+    return sql;
+}
+
 TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
     registerDrivers();
     switch (engine) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kvl::test {
 
@@ -36,6 +37,11 @@ private:
 
 // Whether a missing engine is a failure (CI=true) rather than a skip.
 bool EveryEngineRequired();
+
+// The SQL that makes a table (name quoted, one integer column "v") whose rows with v above
+// `highest` the server refuses only when their transaction commits: a deferred foreign key where
+// the engine has one, a commit trigger on Firebird, which checks every key at once.
+std::vector<std::string> RefusedAtCommitTable(Engine engine, const std::string& name, int highest);
 
 // The fixture of the engine matrix: a test database and an open connection to it.
 class EngineTest : public testing::TestWithParam<Engine> {

@@ -155,6 +155,23 @@ TEST_P(ServerLossTest, ServerLostAtACommitPointKeepsTheRowsOfTheCommitsBefore) {
     EXPECT_EQ(Count(next_), 0);
 }
 
+// Between the last row and the closing commit: every row of the table went with the server, and
+// the run says so rather than reporting them inserted.
+TEST_P(ServerLossTest, ServerLostBeforeTheClosingCommitCountsNoneOfItsRows) {
+    fill_->Rows(table_, FaultAtRow, 0);
+    FaultAfterRow([this] { server_->StopImmediately(); });
+    const std::string message = fill_->Run(std::chrono::seconds(60));
+    server_->Start();
+    const std::string heading = "Error while committing (" + std::to_string(FaultAtRow) + " rows lost):";
+    EXPECT_THAT(message, StartsWith("Error during project: " + table_ + "\n\r" + heading));
+    TFillStatistics& stats = fill_->Project(table_).Statistics;
+    EXPECT_EQ(stats.RowsInserted, 0);
+    EXPECT_EQ(stats.ErrorCount, 0);
+    EXPECT_THAT(stats.Log.Text(), HasSubstr(heading));
+    EXPECT_EQ(Count(table_), 0);
+    EXPECT_EQ(Count(next_), 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, ServerLossTest, testing::Values("PostgreSQL", "Firebird"),
                          [](const testing::TestParamInfo<std::string>& info) { return info.param; });
 

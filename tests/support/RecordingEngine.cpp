@@ -5,6 +5,7 @@
 #include "base/Format.h"
 #include "kvl3_db/SqlParams.h"
 
+#include <algorithm>
 #include <iterator>
 
 void RecordingStatement::Prepare() {
@@ -84,10 +85,20 @@ void RecordingEngine::GetTables(std::vector<kvl::IKVL_Ref>& list) {
 
 void RecordingEngine::TriggersStateChange(bool active, TFillProject* project) {
     record(std::string(active ? "Triggers on " : "Triggers off ") + project->TableName);
+    changeStates(project->Triggers, active, project->Statistics.TriggerStates);
 }
 
 void RecordingEngine::IndicesStateChange(bool active, TFillProject* project) {
     record(std::string(active ? "Indices on " : "Indices off ") + project->TableName);
+    changeStates(project->Indices, active, project->Statistics.IndexStates);
+}
+
+void RecordingEngine::changeStates(const kvl::TStringList& names, bool active, TStateChanges& changes) {
+    for (const auto& name : names) {
+        const std::string change = name + (active ? " on" : " off");
+        if (std::find(RefusedStates.begin(), RefusedStates.end(), change) == RefusedStates.end())
+            changes.Changed(name, active);
+    }
 }
 
 void RecordingEngine::GetFields(TFillProject* project, TFillFieldList& list) {

@@ -1,6 +1,7 @@
 #pragma once
 // A structure engine and statement that keep everything in memory and record every call, so
 // the model and the run can be tested without a server.
+#include "UTFillProjects/TFillStatistics.h"
 #include "UTFillProjects/TFillStructureEngine.h"
 #include "kvl3_db/Ukvl_connection.h"
 
@@ -110,8 +111,11 @@ public:
     int GetFieldsCalls = 0;
     std::string GeneratorExpression = "next(%s)";
     std::function<void(const std::string& call)> FailOn; // may throw for a recorded call
+    // Index and trigger names whose change of state the server refuses, as "IX_A on" or "TR_1 off".
+    std::vector<std::string> RefusedStates;
 
 private:
     void record(const std::string& call);
+    void changeStates(const kvl::TStringList& names, bool active, TStateChanges& changes);
     FakeTable& tableOf(TFillProject* project);
 };

@@ -16,6 +16,7 @@
 namespace fs = std::filesystem;
 using kvl::test::Engine;
 using namespace tdg::test;
+using testing::ContainsRegex;
 using testing::HasSubstr;
 using testing::Not;
 
@@ -224,6 +225,27 @@ TEST_P(TdgCliTest, ATableThatCannotRunEndsTheRunWithStatusOne) {
     EXPECT_EQ(rows("codes"), 5) << "the tables before the failed one keep their rows";
     EXPECT_EQ(rows("child"), 0);
     EXPECT_THAT(r.out, HasSubstr("Table "));
+}
+
+// Rows the server refuses at commit are not in the table, so the run neither counts nor
+// reports them, and the command fails.
+TEST_P(TdgCliTest, ARefusedCommitCountsNoneOfItsRowsAndEndsWithStatusOne) {
+    for (const auto& sql : kvl::test::RefusedAtCommitTable(engine(), "late", 3))
+        exec(sql);
+    init();
+    EditProject(project_, "late", "", {{"PER_TRANSACTION", "0"}});
+    EditProject(project_, "late", "v",
+                {{"FILL_TYPE", "21"}, {"STATIC_VALUE", "1"}, {"RAN_FROM", "1"}, {"RAN_TO", "1"}});
+    auto r = fill({"--only", "late", "--rows", "5", "--no-check"});
+    EXPECT_EQ(r.status, 1) << r.out << r.err;
+    EXPECT_THAT(r.err, HasSubstr("Error during project: late"));
+    EXPECT_THAT(r.err, HasSubstr("Error while committing (5 rows lost)"));
+    EXPECT_EQ(lineCount(r.err), 1) << r.err;
+    EXPECT_EQ(rows("late"), 0);
+    EXPECT_THAT(r.out, ContainsRegex("late +0 +0 "));
+    const std::string log = ReadFile(logs_ + "/late.log");
+    EXPECT_THAT(log, HasSubstr("Error while committing (5 rows lost):"));
+    EXPECT_THAT(log, HasSubstr("Rows inserted: 0"));
 }
 
 TEST_P(TdgCliTest, OrderPutsReferencedTablesFirstAndWritesTheProject) {

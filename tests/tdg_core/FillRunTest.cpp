@@ -168,24 +168,29 @@ TEST_F(FillRun, LogHasHeaderAndSummary) {
                                         "Errors encountered: 0", "No indices were deactivated", "", ""}));
 }
 
-TEST_F(FillRun, SummaryListsDeactivatedIndicesAndTriggersWhenCounted) {
-    engine.Tables[0].Indices = {"IX_A", "IX_B"};
+TEST_F(FillRun, SummaryNamesWhatTheServerSwitchedOffAndWhatItLeftOff) {
+    engine.Tables[0].Indices = {"IX_A", "IX_B", "IX_PK"};
     engine.Tables[0].Triggers = {"TR_1"};
+    engine.RefusedStates = {"IX_PK off", "IX_B on"};
     TFillProject& p = only(1, 10);
     p.CreateStructure();
-    // the engine's state changes may count what they turn off
-    engine.FailOn = [&](const std::string& call) {
-        if (call == "Indices off T") p.Statistics.IndicesDeactivated = 2;
-        if (call == "Triggers off T") p.Statistics.TriggersDeactivated = 1;
-    };
     p.DisableIndices = p.DisableTriggers = true;
     run();
     std::vector<std::string> summary = summaryOf(logOf(0));
-    ASSERT_EQ(summary.size(), 13u);
-    EXPECT_EQ(std::vector<std::string>(summary.begin() + 5, summary.end()),
-              (std::vector<std::string>{"Indices deactivated:", "IX_A", "IX_B", "", summary[9], "",
-                                        "Triggers deactivated:", "TR_1"}));
+    ASSERT_EQ(summary.size(), 17u);
+    EXPECT_EQ(
+        std::vector<std::string>(summary.begin() + 5, summary.end()),
+        (std::vector<std::string>{"Indices deactivated:", "IX_A", "IX_B", "", summary[9],
+                                  "Indices reactivated: 1 of 2", "Indices left deactivated:", "IX_B", "",
+                                  "Triggers deactivated:", "TR_1", "Triggers reactivated: 1 of 1"}));
     EXPECT_EQ(summary[9].rfind("Time needed for rebuilding these: ", 0), 0u);
+    EXPECT_EQ(p.Statistics.IndicesDeactivated, 2);
+    EXPECT_EQ(p.Statistics.TriggersDeactivated, 1);
+    // the next fill counts afresh
+    p.DisableIndices = p.DisableTriggers = false;
+    run();
+    EXPECT_EQ(p.Statistics.IndicesDeactivated, 0);
+    EXPECT_EQ(summaryOf(logOf(0))[5], "No indices were deactivated");
 }
 
 TEST_F(FillRun, ZeroRowsStillPreparesCommitsAndFinishesOnce) {
@@ -391,16 +396,59 @@ TEST_F(FillRun, StateChangeFailuresAreLoggedAndTheFillGoesOn) {
     EXPECT_TRUE(has("Task All done!"));
 }
 
-TEST_F(FillRun, FailuresWhileClosingAreIgnored) {
+TEST_F(FillRun, FailuresWhileClosingAreIgnoredButACommitIsNot) {
     only(2, 0);
     engine.FailOn = [](const std::string& call) {
-        if (call == "CommitTransaction" || call == "After T" || call == "UnprepareInsert T" ||
-            call == "Disconnect")
+        if (call == "After T" || call == "UnprepareInsert T" || call == "Disconnect")
             throw kvl::Exception("closing failed");
     };
     run();
     EXPECT_TRUE(has("Task All done!"));
     EXPECT_EQ(project(0).Statistics.RowsInserted, 2);
+}
+
+// A commit the server refuses takes its transaction's rows along: they are not counted, the log
+// says how many went and why, the table is closed with its indices back on, and the run fails.
+TEST_F(FillRun, RefusedCommitFailsTheTableAndCountsOnlyCommittedRows) {
+    struct Case {
+        const char* name;
+        int rows, perTransaction, refusedCommit, executions, committed, lost;
+    };
+    for (const Case& c :
+         {Case{"closing commit", 5, 0, 1, 5, 0, 5}, Case{"closing commit after points", 7, 3, 3, 7, 6, 1},
+          Case{"commit point", 10, 4, 2, 8, 4, 4}}) {
+        SCOPED_TRACE(c.name);
+        TFillProject& p = only(c.rows, c.perTransaction);
+        p.DisableIndices = true;
+        project(1).doFill = true;
+        int commits = 0;
+        engine.FailOn = [&](const std::string& call) {
+            if (call == "CommitTransaction" && ++commits == c.refusedCommit)
+                throw kvl::EKVL_DatabaseError("ISC ERROR MESSAGE:\nkey refused at commit\nSTATEMENT: commit");
+        };
+        engine.Statement.Executions = 0;
+        const std::string heading = "Error while committing (" + std::to_string(c.lost) + " rows lost):";
+        EXPECT_EQ(runFailing(), "Error during project: T\n\r" + heading + " key refused at commit");
+        EXPECT_EQ(engine.Statement.Executions, c.executions);
+        EXPECT_EQ(p.Statistics.RowsInserted, c.committed);
+        EXPECT_EQ(p.Statistics.RowsLost, c.lost);
+        EXPECT_TRUE(has("Task Finished filling [" + std::to_string(c.committed) + " rows inserted]"));
+        EXPECT_TRUE(has("Indices on T"));
+        EXPECT_FALSE(has("Task All done!"));
+        EXPECT_FALSE(has("Finished T"));
+        EXPECT_EQ(countPrefix("Init U"), 0) << "a table after the failed one was started";
+        const std::vector<std::string> log = logOf(0);
+        auto entry = std::find(log.begin(), log.end(), heading);
+        ASSERT_NE(entry, log.end());
+        EXPECT_EQ(*(entry + 1), "key refused at commit");
+        std::vector<std::string> summary = summaryOf(log);
+        EXPECT_NE(std::find(summary.begin(), summary.end(), "Rows inserted: " + std::to_string(c.committed)),
+                  summary.end());
+        EXPECT_NE(std::find(summary.begin(), summary.end(),
+                            "Rows lost at a refused commit: " + std::to_string(c.lost)),
+                  summary.end());
+        project(1).doFill = false;
+    }
 }
 
 TEST_F(FillRun, StopDuringATableEndsItAsStoppedAndStartsNoOtherTable) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "UTFillObject/UserTextFile.h"
 #include "base/Format.h"
 
 namespace tdg {
@@ -120,8 +121,9 @@ std::string ReadZipMember(const std::string& archiveFile, const std::string& mem
 
 void LoadExternalData(const std::string& dataDir, const std::string& fileName, const std::string& memberName,
                       const std::string& password, kvl::TStringList& target) {
-    std::string content = ReadZipMember(dataDir + fileName, memberName, password);
-    target.SetText(content);
+    // a list replaced by the user's own may come from any editor
+    target.SetText(
+        DecodeUserText(ReadZipMember(dataDir + fileName, memberName, password), dataDir + fileName).Text);
 }
 
 } // namespace tdg

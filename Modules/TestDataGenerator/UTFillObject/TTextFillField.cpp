@@ -5,6 +5,7 @@
 #include "UTFillConstants.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
+#include "UserTextFile.h"
 #include "base/Format.h"
 #include "base/Random.h"
 
@@ -18,42 +19,6 @@ const char* const FirstNameFailure = "Could not load the first name repostitory"
 const char* const LastNameFailure = "Could not load the last name repostitory";
 // Stands in for a word list that could not be loaded, so the failure shows in the data.
 const char* const ListPlaceholder = "Guru Meditation";
-
-// Texts travel to the server as UTF-8; a file in another encoding (Latin-1, UTF-16) would send
-// bytes that the server refuses or, worse, stores as they are.
-bool isUtf8Text(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        size_t more = 0;
-        uint32_t code = c;
-        if (c == 0) return false;
-        if (c >= 0xF0 && c <= 0xF4) {
-            more = 3;
-            code = c & 0x07u;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            more = 2;
-            code = c & 0x0Fu;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            more = 1;
-            code = c & 0x1Fu;
-        } else if (c >= 0x80) {
-            return false;
-        }
-        if (text.size() - i <= more) return more == 0;
-        for (size_t k = 1; k <= more; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0u) != 0x80u) return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        // overlong forms, surrogates and values beyond Unicode
-        if ((more == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-            (more == 3 && (code < 0x10000 || code > 0x10FFFF)))
-            return false;
-        i += more + 1;
-    }
-    return true;
-}
 
 bool isPoolKind(int32_t fillType) {
     switch (fillType) {
@@ -209,19 +174,32 @@ void TTextFillField::prepareFullNames() {
 
 void TTextFillField::prepareCustomFile() {
     Values.Clear();
+    bool converted = false;
     try {
-        Values.LoadFromFile(FileName);
+        converted = LoadUserLines(FileName, Values);
+    } catch (const EUserTextEncoding&) {
+        // A readable file in an encoding of 16-bit units is no reason for placeholder rows: the
+        // table is not filled, and the message says which file to convert.
+        throw;
     } catch (const std::exception&) {
         Values.Add("Custom failed");
         logPrepareFailure("Could not laod the custom file");
         return;
     }
-    // Unlike a missing file, a readable one in the wrong encoding is no reason for placeholder
-    // rows: the table is not filled, and the message says which file to convert.
-    const std::string text = Values.Text();
-    if (isUtf8Text(text)) return;
-    Values.Clear();
-    throw kvl::EFileError(kvl::Format("The file \"%s\" is no UTF-8 text; convert it to UTF-8.", {FileName}));
+    if (converted) logNotice(Latin1Notice(FileName));
+}
+
+// Once per file and preparation: a mask may name the same file many times.
+void TTextFillField::loadMaskFiles() {
+    kvl::LoadMaskedFiles(MaskCommands, *MaskFiles,
+                         [this](const std::string& fileName, kvl::TStringList& lines) {
+                             if (LoadUserLines(fileName, lines)) logNotice(Latin1Notice(fileName));
+                             return true;
+                         });
+}
+
+void TTextFillField::logNotice(const std::string& line) {
+    if (Project) Project->Statistics.Log.Add(line);
 }
 
 void TTextFillField::prepareInsert() {
@@ -241,7 +219,7 @@ void TTextFillField::prepareInsert() {
         FreeMaskedFiles();
         MaskCommands = kvl::GetMaskedCommands(Mask);
         MaskFiles = std::make_unique<kvl::TMaskFiles>();
-        kvl::LoadMaskedFiles(MaskCommands, *MaskFiles);
+        loadMaskFiles();
         break;
     case fillRandom:
         prepareCustomFile();

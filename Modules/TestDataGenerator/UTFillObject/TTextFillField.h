@@ -58,6 +58,8 @@ private:
     void prepareExternal(TExternalDataKind kind, const char* failureLine);
     void prepareFullNames();
     void prepareCustomFile();
+    void loadMaskFiles();
+    void logNotice(const std::string& line);
     void logPrepareFailure(const std::string& line);
 
     kvl::TVariant nextValue();

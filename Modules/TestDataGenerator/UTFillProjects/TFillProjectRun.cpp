@@ -6,6 +6,7 @@
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
+#include "base/Random.h"
 #include "base/SysUtils.h"
 
 #include <chrono>
@@ -54,6 +55,8 @@ public:
             ChangeState("Deactivating triggers...", "Error while deactivating triggers:", [this] {
                 engine_.TriggersStateChange(false, &project_);
             });
+        stats_.IndicesDeactivated = static_cast<int32_t>(stats_.IndexStates.SwitchedOff().size());
+        stats_.TriggersDeactivated = static_cast<int32_t>(stats_.TriggerStates.SwitchedOff().size());
         engine_.DoAdditionalActions(&project_, atBefore);
 
         std::exception_ptr failure;
@@ -67,9 +70,12 @@ public:
             // What reached the database before the failure is what the user has got.
             stats_.RowsInserted = committed_;
             stats_.ErrorCount = errors_;
+            stats_.RowsLost = lost_;
             std::rethrow_exception(failure);
         }
         Finish();
+        // the table is closed and its state restored, but it did not get what the user asked for
+        if (!refusal_.empty()) throw kvl::Exception(refusal_);
     }
 
 private:
@@ -82,6 +88,10 @@ private:
         stats_.InsertTime = 0;
         stats_.IndexRebuildTime = 0;
         stats_.IndicesDeactivated = 0;
+        stats_.TriggersDeactivated = 0;
+        stats_.RowsLost = 0;
+        stats_.IndexStates.Clear();
+        stats_.TriggerStates.Clear();
         kvl::TStringList& log = stats_.Log;
         log.Clear();
         const kvl::TDateTime now = kvl::Now();
@@ -136,7 +146,7 @@ private:
                 project_.StopRequested = true;
                 return;
             }
-            CommitIfDue();
+            if (!CommitIfDue()) return;
         }
     }
 
@@ -171,15 +181,33 @@ private:
     }
 
     // Tested after every attempt, so a failed row just after a commit point commits again.
-    void CommitIfDue() {
+    // False when the server refused the commit: the table ends there.
+    bool CommitIfDue() {
         const int perTransaction = project_.RowsPerTransaction;
-        if (perTransaction <= 0 || inserted_ == 0 || inserted_ % perTransaction != 0) return;
+        if (perTransaction <= 0 || inserted_ == 0 || inserted_ % perTransaction != 0) return true;
         Task(CountText("Committing data [", inserted_, " rows inserted]"));
         transactionOpen_ = false;
-        engine_.CommitTransaction();
-        committed_ = inserted_;
+        if (!Commit()) return false;
         engine_.StartTransaction();
         transactionOpen_ = true;
+        return true;
+    }
+
+    // A refused commit takes the rows of its transaction along: they are logged as lost and
+    // never counted, whether the server said no or went away.
+    bool Commit() {
+        const int pending = inserted_ - committed_;
+        try {
+            engine_.CommitTransaction();
+        } catch (const std::exception& e) {
+            const std::string heading = kvl::Format("Error while committing (%d rows lost):", {pending});
+            AddErrorEntry(stats_.Log, heading, e.what());
+            lost_ += pending;
+            if (refusal_.empty()) refusal_ = heading + " " + CleanServerMessage(e.what());
+            return false;
+        }
+        committed_ = inserted_;
+        return true;
     }
 
     // Runs after every insert phase, also a failed one; nothing here may hide that failure.
@@ -187,10 +215,13 @@ private:
         // after a failed commit point there is no transaction left whose rows this would keep
         const bool open = transactionOpen_;
         transactionOpen_ = false;
-        try {
-            engine_.CommitTransaction();
-            if (open) committed_ = inserted_;
-        } catch (...) {
+        if (open) {
+            Commit();
+        } else {
+            try {
+                engine_.CommitTransaction();
+            } catch (...) {
+            }
         }
         Task("Unpreparing...");
         try {
@@ -206,10 +237,11 @@ private:
     }
 
     void Finish() {
-        Task(CountText("Finished filling [", inserted_, " rows inserted]"));
+        Task(CountText("Finished filling [", committed_, " rows inserted]"));
         stats_.InsertTime = Clock() - start_;
-        stats_.RowsInserted = inserted_;
+        stats_.RowsInserted = committed_;
         stats_.ErrorCount = errors_;
+        stats_.RowsLost = lost_;
         // a stopped table keeps indices and triggers off: the user wanted it to end now
         if (project_.StopRequested) return;
         if (project_.DisableIndices)
@@ -223,6 +255,7 @@ private:
                 engine_.TriggersStateChange(true, &project_);
             });
         AppendSummary();
+        if (!refusal_.empty()) return; // the run reports the table as failed, not as done
         Task("All done!");
         owner_.doFillFinished(&project_);
     }
@@ -235,21 +268,39 @@ private:
         log.Add("Time needed for insertion: " + kvl::FormatDateTime("hh:nn:ss", stats_.InsertTime));
         log.Add(kvl::Format("Rows inserted: %d", {stats_.RowsInserted}));
         log.Add(kvl::Format("Errors encountered: %d", {stats_.ErrorCount}));
+        if (stats_.RowsLost > 0) log.Add(kvl::Format("Rows lost at a refused commit: %d", {stats_.RowsLost}));
         if (stats_.IndicesDeactivated > 0) {
             log.Add("Indices deactivated:");
-            log.AddStrings(project_.Indices);
+            AddNames(stats_.IndexStates.SwitchedOff());
             log.Add("");
             log.Add("Time needed for rebuilding these: " + kvl::TimeToStr(stats_.IndexRebuildTime));
+            AddReactivation("Indices", stats_.IndexStates);
         } else {
             log.Add("No indices were deactivated");
         }
         log.Add("");
         if (stats_.TriggersDeactivated > 0) {
             log.Add("Triggers deactivated:");
-            log.AddStrings(project_.Triggers);
+            AddNames(stats_.TriggerStates.SwitchedOff());
+            AddReactivation("Triggers", stats_.TriggerStates);
         } else {
             log.Add("");
         }
+    }
+
+    void AddNames(const std::vector<std::string>& names) {
+        for (const auto& name : names)
+            stats_.Log.Add(name);
+    }
+
+    // How many came back on, and by name what the server still has switched off.
+    void AddReactivation(const std::string& what, const TStateChanges& states) {
+        const int32_t off = static_cast<int32_t>(states.SwitchedOff().size());
+        stats_.Log.Add(kvl::Format("%s reactivated: %d of %d", {what, states.Reactivated(), off}));
+        const std::vector<std::string> left = states.LeftOff();
+        if (left.empty()) return;
+        stats_.Log.Add(what + " left deactivated:");
+        AddNames(left);
     }
 
     TFillProject& project_;
@@ -258,7 +309,9 @@ private:
     TFillStatistics& stats_;
     std::unique_ptr<TRowLinks> links_;
     int inserted_ = 0;
-    int committed_ = 0; // inserted rows whose transaction has been committed
+    int committed_ = 0;   // inserted rows whose transaction has been committed
+    int lost_ = 0;        // inserted rows whose commit the server refused
+    std::string refusal_; // what the first refused commit said; the table fails with it
     bool transactionOpen_ = false;
     int errors_ = 0;
     kvl::TDateTime start_ = 0;
@@ -322,6 +375,8 @@ void TFillProjects::startInsert() {
     StopRequested = false;
     for (TFillProject* p : Projects)
         p->StopRequested = false;
+    RunRandom.Seed(RandomSeed ? *RandomSeed : kvl::ClockSeed());
+    const kvl::TRandomScope randomScope(RunRandom);
     std::exception_ptr failure;
     try {
         StructureEngine->Connect();

@@ -2,6 +2,7 @@
 #include "Events.h"
 #include "TObjectListPlus.h"
 #include "base/Component.h"
+#include "base/Random.h"
 #include "base/StringList.h"
 #include "kvl3_db/Ukvl_catalogue.h"
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TFillProject;
@@ -92,6 +94,10 @@ public:
     TFillStructureEngine* StructureEngine = nullptr;
     // The run's clock in days; unset, a monotonic clock. Tests set it to control elapsed times.
     std::function<kvl::TDateTime()> RunClock;
+    // Each run draws its values from a sequence of its own, started from RandomSeed when it is
+    // set (the same seed, the same data) and else from the clock.
+    std::optional<uint64_t> RandomSeed;
+    kvl::TRandomGenerator RunRandom;
 
 protected:
     void Notification(kvl::TComponent* component, kvl::TOperation operation) override;

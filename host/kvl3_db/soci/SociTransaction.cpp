@@ -1,6 +1,7 @@
 #include "SociTransaction.h"
 
 #include "SociConnection.h"
+#include "base/Exceptions.h"
 
 #include <soci/soci.h>
 
@@ -16,13 +17,36 @@ void TKVL_SociTransaction::StartTransaction() {
     }
 }
 
+namespace {
+
+// A commit that the server refuses leaves the transaction open on some servers (Firebird,
+// SQLite). Its work is lost either way, so it is rolled back here: no later commit, nor the one
+// the client library makes when the session closes, may keep those rows by accident. A lost
+// connection is only let go.
+[[noreturn]] void refused(TKVL_SociConnection& connection, const std::exception& e) {
+    try {
+        connection.Fail(e);
+    } catch (const EKVL_ConnectionLost&) {
+        throw;
+    } catch (...) {
+        try {
+            connection.Session().rollback();
+        } catch (...) {
+            // the refusal is what the caller must hear about
+        }
+        throw;
+    }
+}
+
+} // namespace
+
 void TKVL_SociTransaction::Commit() {
     if (!connection_.InTransaction()) return;
     connection_.SetInTransaction(false);
     try {
         connection_.Session().commit();
     } catch (const std::exception& e) {
-        connection_.Fail(e);
+        refused(connection_, e);
     }
 }
 
