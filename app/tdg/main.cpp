@@ -58,14 +58,18 @@ Options:
   --help          this text
 
 Settings init and demo guess: single-column integer keys count up from 1; foreign-key
-columns take random values of the referenced column; text columns named first_name,
-last_name/surname, name/full_name, email/e_mail/mail, phone/telephone, city/town,
-country, street/address, url/website/homepage, guid/uuid get first names, last names,
-full names, e-mail addresses, phone numbers, cities, countries, streets, web addresses
-and GUIDs, other text columns random characters (5 to 20, at most the column's length);
-other integers random values from 1 to 1000 (small integers 1 to 5), reals 1 to 1000,
-dates and times random ones from 2015 to 2025, Booleans random ones; nullable columns
-5% NULLs. Computed, identity and BLOB columns are left out.
+columns take random values of the referenced column; a column's name, in any spelling
+(FirstName, "first name", billing_first_name), says what it holds: first, last and full
+names, e-mail addresses (different in a unique column), phone numbers, streets, cities,
+states, postal codes, countries and country codes, companies, job titles, titles and
+descriptions, user names, codes, web addresses, GUIDs, prices and amounts (positive, two
+decimals), quantities (1 to 10), years, ratings (1 to 5), birth dates (ages 18 to 90) and
+created or updated dates (recent years); other text columns get random characters (5 to
+20), other integers 1 to 1000 (small integers 1 to 5), reals 1 to 1000, dates 2015 to 2025,
+Booleans random ones; PostgreSQL JSON columns small JSON documents. Enum labels, CHECK
+constraints (IN lists, BETWEEN, comparisons with constants, lengths), domain checks and
+partition bounds narrow these; texts are cut to the column's length, numbers kept within
+the type. Nullable columns get 5% NULLs; computed, identity and BLOB columns are left out.
 
 Fill plan (init, order): parents come before the tables that reference them. A key of a
 table to itself takes rows the run has already inserted (a nullable one leaves the first

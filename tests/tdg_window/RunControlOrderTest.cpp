@@ -82,11 +82,30 @@ TEST_F(RunControl, SavedSettingsComeBackOnLoad) {
     std::filesystem::remove(file);
 }
 
+TEST_F(RunControl, GuessingSetsTheMarkedTablesColumnsWithoutSettingsOrAllOfThemAgain) {
+    open();
+    TFillProject& customers = project("customers");
+    customers.SetdoFill(true);
+    auto column = [&](const char* name) -> TCustomFillField& {
+        for (auto& f : customers.GetFillFields())
+            if (f->ColumnName == name) return *f;
+        throw std::runtime_error(name);
+    };
+    column("name").FillType = fillFixed;
+    window->aGuessSettingsExecute();
+    EXPECT_EQ(column("name").FillType, fillFixed) << "a setting of the user's stays";
+    EXPECT_EQ(column("note").FillType, fillList) << "a note gets sentences";
+    EXPECT_FALSE(project("orders").HasFieldSettings()) << "an unmarked table is left alone";
+    window->aGuessAllSettingsExecute();
+    EXPECT_EQ(column("name").FillType, fillFullNames);
+    EXPECT_TRUE(ticked(model(), 0));
+}
+
 TEST_F(RunControl, ControlsThatChangeTheProjectsAreOffDuringARun) {
     open();
     window->EnableControls(false);
-    for (const char* name :
-         {"aMoveTableUp", "aMoveTableDown", "aShuffleOnlyToFill", "aShuffleAll", "aShuffleAllWithOptions"})
+    for (const char* name : {"aMoveTableUp", "aMoveTableDown", "aShuffleOnlyToFill", "aShuffleAll",
+                             "aShuffleAllWithOptions", "aGuessSettings", "aGuessAllSettings"})
         EXPECT_FALSE(control<QAction>(name)->isEnabled()) << name;
     for (const char* name : {"btnLoad", "btnSave", "btnRun", "pnlLeft", "pnlRight"})
         EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;

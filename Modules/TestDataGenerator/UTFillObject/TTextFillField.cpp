@@ -206,7 +206,8 @@ void TTextFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
     auto rules = kvl::Supports<kvl::IKVL_ColumnRules>(Column);
     cutBytes_ = rules && rules->BytesPerCharacter() == 1;
-    cutAt_ = FillType == fillReferential ? 0 : Size;
+    // A cut reference points nowhere and a cut counter repeats earlier numbers: both are left whole.
+    cutAt_ = FillType == fillReferential || FillType == fillIncreasing ? 0 : Size;
     unique_ = drawsAgainWhenUnique(FillType) && UniqueOnItsOwn();
     given_.clear();
     Buffer.resize(static_cast<size_t>(std::max(LengthFrom, 0)));

@@ -12,7 +12,8 @@
 // Texts of every kind: fixed, random characters, words from the external lists, addresses built
 // from patterns, lines of the user's file, list and referential values, increasing numbers,
 // masked values and GUIDs. Values longer than the column are cut to it, by characters, or by bytes
-// where the column's character set has one byte a character; references are left whole. A column
+// where the column's character set has one byte a character; references and counters are left
+// whole. A column
 // unique on its own draws again a value it already gave.
 class TTextFillField : public TCustomFillField {
 public:

@@ -93,6 +93,9 @@ public:
     void aShuffleOnlyToFillExecute();
     void aShuffleAllExecute();
     void aShuffleAllWithOptionsExecute();
+    // Guessed settings for the marked tables: for columns without settings, or for all again.
+    void aGuessSettingsExecute();
+    void aGuessAllSettingsExecute();
     bool Filling() const { return FFilling; }
     const kvl::TStringList& AllMessages() const { return *FAllMessages; }
 
@@ -239,6 +242,7 @@ private:
     // Builds the nodes again after change reorders or reloads the tables.
     void rebuildTree(const std::function<void()>& change);
     void shuffle(TTableShuffleMethod Method);
+    void guessSettings(bool keepSettings);
 
     std::shared_ptr<kvl::IKVL_Database> FDatabase;
     kvl::TKVL_InterfaceList FSchemaList;
@@ -271,6 +275,8 @@ private:
     QAction* aShuffleOnlyToFill = nullptr;
     QAction* aShuffleAll = nullptr;
     QAction* aShuffleAllWithOptions = nullptr;
+    QAction* aGuessSettings = nullptr;
+    QAction* aGuessAllSettings = nullptr;
     QStatusBar* sbFiller = nullptr;
     QLabel* sbFillerPanels[6] = {};
 

@@ -137,6 +137,22 @@ void TfrmTestDataGenerator::createToolbar() {
     shuffle->setPopupMode(QToolButton::MenuButtonPopup);
     shuffle->setDefaultAction(aShuffleOnlyToFill);
     shuffle->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    auto* guess = toolButton(bar, "btnGuess", "Guess Settings", QStyle::SP_FileDialogDetailedView);
+    auto* guessMenu = named(new QMenu(guess), "pmGuess");
+    aGuessSettings =
+        named(guessMenu->addAction(QStringLiteral("Guess Settings of Marked Tables")), "aGuessSettings");
+    aGuessSettings->setToolTip(
+        QStringLiteral("Guess Settings of Marked Tables (columns with settings keep them)"));
+    aGuessSettings->setIcon(guess->icon());
+    aGuessAllSettings =
+        named(guessMenu->addAction(QStringLiteral("Guess All Settings of Marked Tables Again")),
+              "aGuessAllSettings");
+    guessMenu->setDefaultAction(aGuessSettings);
+    guess->setMenu(guessMenu);
+    guess->setPopupMode(QToolButton::MenuButtonPopup);
+    guess->setDefaultAction(aGuessSettings);
+    guess->setToolButtonStyle(Qt::ToolButtonIconOnly);
 }
 
 void TfrmTestDataGenerator::createStatusBar() {

@@ -3,9 +3,11 @@
 #include "TFillerTreeModel.h"
 #include "TfrmTestDataGenerator.h"
 #include "UTFillObject/TCustomFillField.h"
+#include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
 #include "kvl3_lib/UHostSettings.h"
 #include "kvl3_lib/UScreenCursor.h"
+#include "uSettingsGuess.h"
 
 #include <QFileDialog>
 #include <QTreeView>
@@ -117,4 +119,20 @@ void TfrmTestDataGenerator::aShuffleAllExecute() {
 
 void TfrmTestDataGenerator::aShuffleAllWithOptionsExecute() {
     shuffle(tsmToFillAndWithOptions);
+}
+
+void TfrmTestDataGenerator::guessSettings(bool keepSettings) {
+    kvl::TWaitCursorScope cursor;
+    TGuessOptions options;
+    options.KeepSettings = keepSettings;
+    options.Only = [](const TFillProject& p) { return p.doFill; };
+    rebuildTree([&] { GuessSettings(*FFillProjects, options); });
+}
+
+void TfrmTestDataGenerator::aGuessSettingsExecute() {
+    guessSettings(true);
+}
+
+void TfrmTestDataGenerator::aGuessAllSettingsExecute() {
+    guessSettings(false);
 }

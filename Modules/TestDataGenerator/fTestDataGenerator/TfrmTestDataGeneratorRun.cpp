@@ -71,6 +71,8 @@ void TfrmTestDataGenerator::connectRunControl() {
     connect(aShuffleAll, &QAction::triggered, this, guarded([this] { aShuffleAllExecute(); }));
     connect(aShuffleAllWithOptions, &QAction::triggered, this,
             guarded([this] { aShuffleAllWithOptionsExecute(); }));
+    connect(aGuessSettings, &QAction::triggered, this, guarded([this] { aGuessSettingsExecute(); }));
+    connect(aGuessAllSettings, &QAction::triggered, this, guarded([this] { aGuessAllSettingsExecute(); }));
     connect(tsMessageTabs, &QTabBar::currentChanged, this, &TfrmTestDataGenerator::tsMessageTabsChange);
     new TOwnerDrawPanel(sbFillerPanels[1],
                         [this](QPainter& canvas, const QRect& rect) { sbFillerDrawPanel(canvas, rect); });
@@ -145,8 +147,8 @@ void TfrmTestDataGenerator::ThreadError(const std::string& ExceptionMessage) {
 void TfrmTestDataGenerator::EnableControls(bool Enable) {
     for (QWidget* control : std::initializer_list<QWidget*>{btnRun, btnLoad, btnSave, pnlRight, pnlLeft})
         control->setEnabled(Enable);
-    for (QAction* action :
-         {aMoveTableUp, aMoveTableDown, aShuffleOnlyToFill, aShuffleAll, aShuffleAllWithOptions})
+    for (QAction* action : {aMoveTableUp, aMoveTableDown, aShuffleOnlyToFill, aShuffleAll,
+                            aShuffleAllWithOptions, aGuessSettings, aGuessAllSettings})
         action->setEnabled(Enable);
     btnCancel->setEnabled(!Enable);
 }
