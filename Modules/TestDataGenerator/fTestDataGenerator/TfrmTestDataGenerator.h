@@ -90,6 +90,7 @@ public:
     void aShuffleOnlyToFillExecute();
     void aShuffleAllExecute();
     void aShuffleAllWithOptionsExecute();
+    void aFillPlanExecute();
     bool Filling() const { return FFilling; }
     const kvl::TStringList& AllMessages() const { return *FAllMessages; }
 
@@ -262,6 +263,7 @@ private:
     QAction* aShuffleOnlyToFill = nullptr;
     QAction* aShuffleAll = nullptr;
     QAction* aShuffleAllWithOptions = nullptr;
+    QAction* aFillPlan = nullptr;
     QStatusBar* sbFiller = nullptr;
     QLabel* sbFillerPanels[6] = {};
 

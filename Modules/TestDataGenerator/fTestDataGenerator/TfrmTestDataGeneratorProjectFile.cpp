@@ -109,3 +109,7 @@ void TfrmTestDataGenerator::aShuffleAllExecute() {
 void TfrmTestDataGenerator::aShuffleAllWithOptionsExecute() {
     shuffle(tsmToFillAndWithOptions);
 }
+
+void TfrmTestDataGenerator::aFillPlanExecute() {
+    shuffle(tsmFillPlan);
+}

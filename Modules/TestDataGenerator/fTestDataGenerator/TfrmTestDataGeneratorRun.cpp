@@ -70,6 +70,7 @@ void TfrmTestDataGenerator::connectRunControl() {
     connect(aShuffleAll, &QAction::triggered, this, guarded([this] { aShuffleAllExecute(); }));
     connect(aShuffleAllWithOptions, &QAction::triggered, this,
             guarded([this] { aShuffleAllWithOptionsExecute(); }));
+    connect(aFillPlan, &QAction::triggered, this, guarded([this] { aFillPlanExecute(); }));
     connect(tsMessageTabs, &QTabBar::currentChanged, this, &TfrmTestDataGenerator::tsMessageTabsChange);
     new TOwnerDrawPanel(sbFillerPanels[1],
                         [this](QPainter& canvas, const QRect& rect) { sbFillerDrawPanel(canvas, rect); });
@@ -137,7 +138,7 @@ void TfrmTestDataGenerator::EnableControls(bool Enable) {
     for (QWidget* control : std::initializer_list<QWidget*>{btnRun, btnLoad, btnSave, pnlRight, pnlLeft})
         control->setEnabled(Enable);
     for (QAction* action :
-         {aMoveTableUp, aMoveTableDown, aShuffleOnlyToFill, aShuffleAll, aShuffleAllWithOptions})
+         {aMoveTableUp, aMoveTableDown, aShuffleOnlyToFill, aShuffleAll, aShuffleAllWithOptions, aFillPlan})
         action->setEnabled(Enable);
     btnCancel->setEnabled(!Enable);
 }
