@@ -225,6 +225,14 @@ TEST_P(FillPlanCliTest, ARefillEmptiesThroughCyclesAndAUniqueKeyEndsWhenItsRowsR
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_THAT(r.out, HasSubstr("passport: 300 inserted, 0 failed"));
     EXPECT_THAT(ReadFile(logs_ + "/passport.log"), HasSubstr("Filling ends after 300 rows"));
+
+    // a key the server makes cannot be pointed at by the rows of its own table
+    EditProject(project_, "node", "id", {{"FILL_TYPE", "0"}});
+    r = Tdg({"check", "--connect", uri, "--project", project_, "--only", "node"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.out,
+                HasSubstr("error: node.root_id: points at rows of its own table, but their key id is left to "
+                          "the server"));
 }
 
 TEST_P(FillPlanCliTest, ANotNullCycleIsOneErrorOfTheCheckAndNoRowIsWritten) {
