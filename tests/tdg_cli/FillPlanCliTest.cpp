@@ -43,6 +43,8 @@ const TTableSql kCorpus[] = {
     {"category", "\"id\" integer primary key, \"parent_id\" integer references \"category\"(\"id\")",
      nullptr},
     {"node", "\"id\" integer primary key, \"root_id\" integer not null references \"node\"(\"id\")", nullptr},
+    {"version", "\"id\" integer primary key, \"prev_id\" integer unique references \"version\"(\"id\")",
+     nullptr},
     {"ca", "\"id\" integer primary key, \"cc_id\" integer", "\"cc_id\") references \"cc\"(\"id\""},
     {"cb", "\"id\" integer primary key, \"ca_id\" integer not null references \"ca\"(\"id\")", nullptr},
     {"cc", "\"id\" integer primary key, \"cb_id\" integer not null references \"cb\"(\"id\")", nullptr},
@@ -77,6 +79,7 @@ const TKeySql kKeys[] = {
     {"emp", {"boss_id"}, "emp", {"id"}},
     {"category", {"parent_id"}, "category", {"id"}},
     {"node", {"root_id"}, "node", {"id"}},
+    {"version", {"prev_id"}, "version", {"id"}},
     {"ca", {"cc_id"}, "cc", {"id"}},
     {"cb", {"ca_id"}, "ca", {"id"}},
     {"cc", {"cb_id"}, "cb", {"id"}},
@@ -194,6 +197,7 @@ TEST_P(FillPlanCliTest, RealSchemasFillWithoutFailedRowsOrOrphansAndTheSameSeedG
     // a forest: each row points at itself or an earlier row, never at a later one
     EXPECT_EQ(scalar("select count(*) from \"category\" where \"parent_id\" >= \"id\""), "0");
     EXPECT_EQ(scalar("select count(*) from \"node\" where \"root_id\" > \"id\""), "0");
+    EXPECT_EQ(scalar("select count(*) from \"version\" where \"prev_id\" >= \"id\""), "0");
 
     kvl::test::TTestDatabase twin(engine());
     auto twinConnection = twin.Open();
