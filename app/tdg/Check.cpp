@@ -249,7 +249,10 @@ private:
         }
         // the run draws a self-reference from the table's own rows, and sets a nullable key into a
         // table filled later once that table has its rows
-        if (source == &p) return;
+        if (source == &p) {
+            checkSelfKey(p, f);
+            return;
+        }
         int sourcePosition = projects_.IndexOfProject(source);
         if (f.Nullable && source->doFill && source->Rows > 0 && sourcePosition > position) return;
         bool filledBefore = source->doFill && source->Rows > 0 && sourcePosition < position;
@@ -257,6 +260,18 @@ private:
         std::string why =
             source->doFill && source->Rows > 0 ? "is filled only after it (try tdg order)" : "is not filled";
         add(true, p, f.ColumnName, "source table " + source->TableName + " is empty and " + why);
+    }
+
+    // A row can point at rows of its own table only when the run knows their keys.
+    void checkSelfKey(TFillProject& p, TCustomFillField& f) {
+        TCustomFillField* key = fieldOf(p, f.RefColumn);
+        if (key && key->FillType != fillNothing) return;
+        const std::string why = "points at rows of its own table, but their key " + f.RefColumn +
+                                " is left to the server, so the run cannot know it";
+        if (f.Nullable)
+            add(false, p, f.ColumnName, why + "; the column stays NULL");
+        else
+            add(true, p, f.ColumnName, why + " (fill " + f.RefColumn + ", e.g. counting up)");
     }
 
     // How many rows a referenced table will hold when a table after it starts.

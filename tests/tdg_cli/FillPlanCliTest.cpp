@@ -43,6 +43,8 @@ const TTableSql kCorpus[] = {
     {"category", "\"id\" integer primary key, \"parent_id\" integer references \"category\"(\"id\")",
      nullptr},
     {"node", "\"id\" integer primary key, \"root_id\" integer not null references \"node\"(\"id\")", nullptr},
+    {"version", "\"id\" integer primary key, \"prev_id\" integer unique references \"version\"(\"id\")",
+     nullptr},
     {"ca", "\"id\" integer primary key, \"cc_id\" integer", "\"cc_id\") references \"cc\"(\"id\""},
     {"cb", "\"id\" integer primary key, \"ca_id\" integer not null references \"ca\"(\"id\")", nullptr},
     {"cc", "\"id\" integer primary key, \"cb_id\" integer not null references \"cb\"(\"id\")", nullptr},
@@ -77,6 +79,7 @@ const TKeySql kKeys[] = {
     {"emp", {"boss_id"}, "emp", {"id"}},
     {"category", {"parent_id"}, "category", {"id"}},
     {"node", {"root_id"}, "node", {"id"}},
+    {"version", {"prev_id"}, "version", {"id"}},
     {"ca", {"cc_id"}, "cc", {"id"}},
     {"cb", {"ca_id"}, "ca", {"id"}},
     {"cc", {"cb_id"}, "cb", {"id"}},
@@ -121,11 +124,21 @@ protected:
 
     // tdg init and tdg fill of 1,000 rows per table, as a new user would run them.
     TResult initAndFill(const std::string& uri, const std::string& seed) {
-        const std::string project = temp("plan", ".tdg");
-        auto r = Tdg({"init", "--connect", uri, "-o", project});
+        project_ = temp("plan", ".tdg");
+        auto r = Tdg({"init", "--connect", uri, "-o", project_});
         EXPECT_EQ(r.status, 0) << r.out << r.err;
-        return Tdg(
-            {"fill", "--connect", uri, "--project", project, "--seed", seed, "--log-dir", temp("logs", "")});
+        return fill(uri, {"--seed", seed});
+    }
+
+    TResult fill(const std::string& uri, std::vector<std::string> more) {
+        std::vector<std::string> args = {"fill", "--connect", uri, "--project", project_, "--log-dir", logs_};
+        args.insert(args.end(), more.begin(), more.end());
+        return Tdg(args);
+    }
+
+    void expectNoOrphans() {
+        for (const TKeySql& k : kKeys)
+            EXPECT_EQ(scalar(orphanQuery(k)), "0") << k.table << "." << k.columns.front();
     }
 
     std::string q(const std::string& name) const { return "\"" + name + "\""; }
@@ -166,6 +179,7 @@ protected:
     }
 
     std::vector<std::string> files_;
+    std::string project_, logs_ = temp("logs", "");
 };
 
 TEST_P(FillPlanCliTest, RealSchemasFillWithoutFailedRowsOrOrphansAndTheSameSeedGivesTheSameRows) {
@@ -176,14 +190,14 @@ TEST_P(FillPlanCliTest, RealSchemasFillWithoutFailedRowsOrOrphansAndTheSameSeedG
         EXPECT_THAT(r.out, HasSubstr(std::string(t.name) + ": 1000 inserted, 0 failed")) << r.out;
         EXPECT_EQ(scalar("select count(*) from " + q(t.name)), "1000") << t.name;
     }
-    for (const TKeySql& k : kKeys)
-        EXPECT_EQ(scalar(orphanQuery(k)), "0") << k.table << "." << k.columns.front();
+    expectNoOrphans();
     EXPECT_NE(scalar("select count(*) from \"dept\" where \"manager_id\" is not null"), "0")
         << "a key that waited for a later table is set afterwards";
     EXPECT_NE(scalar("select count(*) from \"emp\" where \"boss_id\" is not null"), "0");
     // a forest: each row points at itself or an earlier row, never at a later one
     EXPECT_EQ(scalar("select count(*) from \"category\" where \"parent_id\" >= \"id\""), "0");
     EXPECT_EQ(scalar("select count(*) from \"node\" where \"root_id\" > \"id\""), "0");
+    EXPECT_EQ(scalar("select count(*) from \"version\" where \"prev_id\" >= \"id\""), "0");
 
     kvl::test::TTestDatabase twin(engine());
     auto twinConnection = twin.Open();
@@ -191,6 +205,38 @@ TEST_P(FillPlanCliTest, RealSchemasFillWithoutFailedRowsOrOrphansAndTheSameSeedG
     twinConnection.reset();
     ASSERT_EQ(initAndFill(twin.ConnectionString(), "11").status, 0);
     EXPECT_EQ(dump(twin), dump(*db_));
+}
+
+TEST_P(FillPlanCliTest, ARefillEmptiesThroughCyclesAndAUniqueKeyEndsWhenItsRowsRunOut) {
+    createCorpus(*conn_, is(Engine::SQLite));
+    const std::string uri = db_->ConnectionString();
+    ASSERT_EQ(initAndFill(uri, "5").status, 0);
+    for (const TTableSql& t : kCorpus)
+        EditProject(project_, t.name, "", {{"EMPTY_TABLE", "1"}, {"ROWS", "300"}});
+    auto r = fill(uri, {"--seed", "6"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    for (const TTableSql& t : kCorpus)
+        EXPECT_EQ(scalar("select count(*) from " + q(t.name)), "300") << t.name;
+    expectNoOrphans();
+
+    // one passport per employee: 300 employees, 400 passports asked
+    r = Tdg({"check", "--connect", uri, "--project", project_, "--only", "passport", "--rows", "400"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_THAT(r.out,
+                HasSubstr("warning: passport: unique key (emp_id) of foreign keys has 300 combinations "
+                          "of referenced rows for 400 rows"));
+    r = fill(uri, {"--only", "passport", "--rows", "400"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("passport: 300 inserted, 0 failed"));
+    EXPECT_THAT(ReadFile(logs_ + "/passport.log"), HasSubstr("Filling ends after 300 rows"));
+
+    // a key the server makes cannot be pointed at by the rows of its own table
+    EditProject(project_, "node", "id", {{"FILL_TYPE", "0"}});
+    r = Tdg({"check", "--connect", uri, "--project", project_, "--only", "node"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.out,
+                HasSubstr("error: node.root_id: points at rows of its own table, but their key id is left to "
+                          "the server"));
 }
 
 TEST_P(FillPlanCliTest, ANotNullCycleIsOneErrorOfTheCheckAndNoRowIsWritten) {

@@ -56,6 +56,17 @@ TEST_F(RunControl, OrderingPutsReferencedTablesFirstAndKeepsTheMarks) {
     EXPECT_TRUE(ticked(model(), 1));
 }
 
+TEST_F(RunControl, TheFillPlanOrdersEveryTableAndKeepsTheMarks) {
+    open();
+    tree().setCurrentIndex(tableNode("orders"));
+    window->aMoveTableUpExecute();
+    mark("orders", 10);
+    window->aFillPlanExecute();
+    EXPECT_EQ(treeOrder(model()), (std::vector<std::string>{"customers", "orders"}));
+    EXPECT_FALSE(ticked(model(), 0));
+    EXPECT_TRUE(ticked(model(), 1));
+}
+
 TEST_F(RunControl, SavedSettingsComeBackOnLoad) {
     open();
     mark("customers", 1234, 111);
@@ -105,7 +116,7 @@ TEST_F(RunControl, ControlsThatChangeTheProjectsAreOffDuringARun) {
     open();
     window->EnableControls(false);
     for (const char* name : {"aMoveTableUp", "aMoveTableDown", "aShuffleOnlyToFill", "aShuffleAll",
-                             "aShuffleAllWithOptions", "aGuessSettings", "aGuessAllSettings"})
+                             "aShuffleAllWithOptions", "aFillPlan", "aGuessSettings", "aGuessAllSettings"})
         EXPECT_FALSE(control<QAction>(name)->isEnabled()) << name;
     for (const char* name : {"btnLoad", "btnSave", "btnRun", "pnlLeft", "pnlRight"})
         EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;

@@ -154,6 +154,7 @@ void TRowLinks::Prepare() {
                     kvl::Format("Error during \"prepare\" of column \"%s\": %s",
                                 {link.Columns.front(), std::string("no referential values found.")}));
         }
+        link.Unique = k.Unique;
         if (link.Kind == TLinkKind::Self)
             for (const std::string& c : link.RefColumns) {
                 TCustomFillField* f = fieldOf(project_, c);
@@ -248,6 +249,7 @@ void TRowLinks::drawSelf(TRowLink& link) {
         f->PinRowValue(value);
         thisRow_[at].push_back(value);
     }
+    link.AtItself = false;
     if (link.Nullable && (link.Own.empty() || nullDrawn(link.NullPercentage))) {
         pinNull(link);
         return;
@@ -255,9 +257,14 @@ void TRowLinks::drawSelf(TRowLink& link) {
     // a NOT NULL key may point at its own row: the first row has no other
     const size_t choices = link.Own.size() + (link.Nullable ? 0 : 1);
     const auto pick = static_cast<size_t>(kvl::Random(static_cast<int32_t>(choices)));
-    const auto& key = pick < link.Own.size() ? link.Own[pick] : thisRow_[at];
+    link.AtItself = pick >= link.Own.size();
+    const auto key = link.AtItself ? thisRow_[at] : link.Own[pick];
     for (size_t c = 0; c < link.Fields.size() && c < key.size(); ++c)
         link.Fields[c]->PinRowValue(key[c]);
+    if (!link.Unique || link.AtItself) return;
+    // a row pointed at is not free any more, even when this insert fails: no key twice
+    link.Own[pick] = std::move(link.Own.back());
+    link.Own.pop_back();
 }
 
 bool TRowLinks::BeforeRow() {
@@ -289,7 +296,9 @@ bool TRowLinks::BeforeRow() {
 
 void TRowLinks::AfterRow() {
     for (size_t i = 0; i < links_.size(); ++i)
-        if (links_[i].Kind == TLinkKind::Self && !thisRow_[i].empty()) links_[i].Own.push_back(thisRow_[i]);
+        if (links_[i].Kind == TLinkKind::Self && !thisRow_[i].empty() &&
+            !(links_[i].Unique && links_[i].AtItself))
+            links_[i].Own.push_back(thisRow_[i]);
 }
 
 namespace {

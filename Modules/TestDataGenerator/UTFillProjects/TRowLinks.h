@@ -42,7 +42,9 @@ struct TRowLink {
     int32_t NullPercentage = 0;
     std::vector<std::vector<std::string>> Rows;  // Drawn: the referenced rows
     std::vector<std::vector<kvl::TVariant>> Own; // Self: the keys of the rows inserted so far
-    int Group = -1;                              // the unique key whose combinations it shares in, or -1
+    bool Unique = false;   // Self: each row is pointed at once at most, so Own keeps the free ones
+    bool AtItself = false; // Self: this row points at itself
+    int Group = -1;        // the unique key whose combinations it shares in, or -1
 };
 
 // The links of one table's foreign keys for one run: the columns of a key take one referenced

@@ -96,6 +96,7 @@ public:
     // Guessed settings for the marked tables: for columns without settings, or for all again.
     void aGuessSettingsExecute();
     void aGuessAllSettingsExecute();
+    void aFillPlanExecute();
     bool Filling() const { return FFilling; }
     const kvl::TStringList& AllMessages() const { return *FAllMessages; }
 
@@ -277,6 +278,7 @@ private:
     QAction* aShuffleAllWithOptions = nullptr;
     QAction* aGuessSettings = nullptr;
     QAction* aGuessAllSettings = nullptr;
+    QAction* aFillPlan = nullptr;
     QStatusBar* sbFiller = nullptr;
     QLabel* sbFillerPanels[6] = {};
 

@@ -131,6 +131,9 @@ void TfrmTestDataGenerator::createToolbar() {
         named(shuffleMenu->addAction(QStringLiteral("Tables With Data Generate Options")),
               "aShuffleAllWithOptions");
     aShuffleAllWithOptions->setToolTip(QStringLiteral("Determine Order for Tables With Filling Options"));
+    aFillPlan = named(shuffleMenu->addAction(QStringLiteral("Fill Plan for All Tables")), "aFillPlan");
+    aFillPlan->setToolTip(
+        QStringLiteral("Order All Tables So That Self-References, Cycles and Unique Keys Fill in One Run"));
     shuffleMenu->setToolTipsVisible(true);
     shuffleMenu->setDefaultAction(aShuffleOnlyToFill);
     shuffle->setMenu(shuffleMenu);

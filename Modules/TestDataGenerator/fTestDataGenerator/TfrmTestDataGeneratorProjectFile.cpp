@@ -136,3 +136,7 @@ void TfrmTestDataGenerator::aGuessSettingsExecute() {
 void TfrmTestDataGenerator::aGuessAllSettingsExecute() {
     guessSettings(false);
 }
+
+void TfrmTestDataGenerator::aFillPlanExecute() {
+    shuffle(tsmFillPlan);
+}

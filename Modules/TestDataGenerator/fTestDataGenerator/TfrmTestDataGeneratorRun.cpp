@@ -73,6 +73,7 @@ void TfrmTestDataGenerator::connectRunControl() {
             guarded([this] { aShuffleAllWithOptionsExecute(); }));
     connect(aGuessSettings, &QAction::triggered, this, guarded([this] { aGuessSettingsExecute(); }));
     connect(aGuessAllSettings, &QAction::triggered, this, guarded([this] { aGuessAllSettingsExecute(); }));
+    connect(aFillPlan, &QAction::triggered, this, guarded([this] { aFillPlanExecute(); }));
     connect(tsMessageTabs, &QTabBar::currentChanged, this, &TfrmTestDataGenerator::tsMessageTabsChange);
     new TOwnerDrawPanel(sbFillerPanels[1],
                         [this](QPainter& canvas, const QRect& rect) { sbFillerDrawPanel(canvas, rect); });
@@ -148,7 +149,7 @@ void TfrmTestDataGenerator::EnableControls(bool Enable) {
     for (QWidget* control : std::initializer_list<QWidget*>{btnRun, btnLoad, btnSave, pnlRight, pnlLeft})
         control->setEnabled(Enable);
     for (QAction* action : {aMoveTableUp, aMoveTableDown, aShuffleOnlyToFill, aShuffleAll,
-                            aShuffleAllWithOptions, aGuessSettings, aGuessAllSettings})
+                            aShuffleAllWithOptions, aFillPlan, aGuessSettings, aGuessAllSettings})
         action->setEnabled(Enable);
     btnCancel->setEnabled(!Enable);
 }
