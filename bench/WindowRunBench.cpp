@@ -78,7 +78,6 @@ fs::path writeProject(int rows) {
         p->Rows = rows;
         p->SetdoFill(true);
     }
-    projects.ShuffleTables(tsmAll);
     fs::path file = scratch("demo.tdg");
     projects.SaveToFile(file.string());
     projects.SetStructureEngine(nullptr);

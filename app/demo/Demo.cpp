@@ -5,6 +5,7 @@
 #include "base/SysUtils.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 #include "uSettingsGuess.h"
+#include "uTDGFillPlan.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -78,4 +79,7 @@ void ApplyDemoSettings(TFillProjects& projects, int32_t rows) {
         if (auto s = share.find(table); s != share.end())
             p->Rows = std::max(1, static_cast<int32_t>(rows * s->second));
     }
+    // the same order and keys as tdg init would write for these tables
+    projects.PlanTables();
+    GuessPlanKeys(projects);
 }

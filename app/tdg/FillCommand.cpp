@@ -136,7 +136,6 @@ int DemoCommand(const TOptions& o) {
     TStopOnSignal::HoldSignals();
     TSession session(uri);
     ApplyDemoSettings(session.Projects(), rows);
-    session.Projects().ShuffleTables(tsmAll);
     std::cout << "Filling "
               << (o.Has("connect") ? shown : fs::absolute(o.Text("db", "tdg-demo.sqlite")).string()) << "\n";
     return runAndReport(session.Projects(), o);
