@@ -40,6 +40,7 @@ public:
     std::string FormatIdentifier(const std::string& name, const std::string& owner) override;
     kvl::TKVL_Statement& GetSQLClassInstance() override;
     std::string GeneratorIncValue(const std::string& generatorName) override;
+    std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject* project) override;
 
     void CloneConnection() {}
     // Works on the caller's connection from now on, never freeing or closing it.

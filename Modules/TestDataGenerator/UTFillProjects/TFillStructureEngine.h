@@ -38,6 +38,9 @@ public:
     virtual std::string FormatIdentifier(const std::string& name, const std::string& owner) = 0;
     virtual kvl::TKVL_Statement& GetSQLClassInstance() = 0;
     virtual std::string GeneratorIncValue(const std::string& generatorName);
+    // The server's bulk load for the columns of the prepared insert; nil where there is none or
+    // a column takes its value from the server (a generator), so the rows go one by one.
+    virtual std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject*) { return nullptr; }
 
     void CreateParamMap(TFillProject* project);
     void InsertRow(TFillProject* project);

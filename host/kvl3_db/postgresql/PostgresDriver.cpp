@@ -2,6 +2,7 @@
 
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
+#include "PostgresBulkInsert.h"
 #include "PostgresCatalogue.h"
 #include "PostgresRowIsolation.h"
 #include "base/Exceptions.h"
@@ -116,6 +117,11 @@ TKVL_SlotKind TKVL_PostgresDriver::SlotFor(int fieldType) const {
 
 std::unique_ptr<TKVL_RowIsolation> TKVL_PostgresDriver::CreateRowIsolation() const {
     return std::make_unique<TKVL_PostgresRowIsolation>();
+}
+
+std::unique_ptr<TKVL_BulkInsert> TKVL_PostgresDriver::CreateBulkInsert(TKVL_SociConnection& connection,
+                                                                       const TKVL_BulkTarget& target) const {
+    return std::make_unique<TKVL_PostgresBulkInsert>(connection, target);
 }
 
 bool TKVL_PostgresDriver::ConnectionLost(soci::session& session, const std::exception*) const {

@@ -16,6 +16,8 @@ public:
     void AfterConnect(soci::session& session) const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
     std::unique_ptr<TKVL_RowIsolation> CreateRowIsolation() const override;
+    std::unique_ptr<TKVL_BulkInsert> CreateBulkInsert(TKVL_SociConnection& connection,
+                                                      const TKVL_BulkTarget& target) const override;
     bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::shared_ptr<TKVL_CatalogueSource> CreateCatalogueSource() const override;

@@ -79,6 +79,7 @@ void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std:
 
 void TKVL_SociConnection::SetInTransaction(bool value) {
     inTransaction_ = value;
+    ++transactionSerial_;
     if (isolation_) isolation_->TransactionBoundary();
 }
 
@@ -126,6 +127,16 @@ std::unique_ptr<TKVL_Query> TKVL_SociConnection::NewQuery() {
 std::shared_ptr<IKVL_Database> TKVL_SociConnection::Database() {
     if (!database_) database_ = KVL_CreateCatalogue(driver_->CreateCatalogueSource());
     return database_;
+}
+
+std::unique_ptr<TKVL_BulkInsert> TKVL_SociConnection::NewBulkInsert(const TKVL_BulkTarget& target) {
+    Session(); // connects on demand, as statements do
+    return driver_->CreateBulkInsert(*this, target);
+}
+
+std::unique_ptr<TKVL_BulkInsert> TKVL_SociDriver::CreateBulkInsert(TKVL_SociConnection&,
+                                                                   const TKVL_BulkTarget&) const {
+    return nullptr;
 }
 
 void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::session> session) const {

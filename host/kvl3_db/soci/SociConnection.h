@@ -2,6 +2,7 @@
 #include "../Ukvl_connection.h"
 #include "SociDriver.h"
 
+#include <cstdint>
 #include <memory>
 #include <set>
 
@@ -28,6 +29,7 @@ public:
     std::unique_ptr<TKVL_Transaction> NewTransaction() override;
     std::unique_ptr<TKVL_Query> NewQuery() override;
     std::shared_ptr<IKVL_Database> Database() override;
+    std::unique_ptr<TKVL_BulkInsert> NewBulkInsert(const TKVL_BulkTarget& target) override;
 
     // For the statements and transactions of this connection.
     soci::session& Session(); // connects on demand
@@ -35,6 +37,9 @@ public:
     bool InTransaction() const { return inTransaction_; }
     // Called as a transaction begins or ends.
     void SetInTransaction(bool value);
+    // Changes whenever a transaction begins or ends, so that work kept for one transaction
+    // (a savepoint) can tell that its transaction is gone.
+    uint64_t TransactionSerial() const { return transactionSerial_; }
     // What keeps a failed statement of the open transaction to itself; nil where the driver
     // needs nothing of the kind or the session is closed.
     TKVL_RowIsolation* Isolation() const { return isolation_.get(); }
@@ -60,6 +65,7 @@ private:
     std::unique_ptr<TKVL_RowIsolation> isolation_;
     std::shared_ptr<IKVL_Database> database_;
     bool inTransaction_ = false;
+    uint64_t transactionSerial_ = 0;
     bool autoStart_ = false;
     mutable bool lost_ = false;
     std::set<TKVL_Query*> queries_;

@@ -15,6 +15,10 @@ struct backend_factory;
 
 namespace kvl {
 
+class TKVL_BulkInsert;
+struct TKVL_BulkTarget;
+class TKVL_SociConnection;
+
 // How a parameter of a given field type travels to the server.
 enum class TKVL_SlotKind {
     Integer,
@@ -63,6 +67,9 @@ public:
     // library's exchange, which costs more than the row's own work on an embedded engine. False
     // when the driver has no such way or the statement does not suit it.
     virtual bool ExecuteBound(soci::statement&, const std::vector<TKVL_SlotValue>&) const { return false; }
+    // The engine's own bulk load on a connection's session; nil where it has none.
+    virtual std::unique_ptr<TKVL_BulkInsert> CreateBulkInsert(TKVL_SociConnection& connection,
+                                                              const TKVL_BulkTarget& target) const;
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
     // Let go of a statement or session whose server is gone, so that freeing it asks the server
