@@ -16,8 +16,10 @@ namespace kvl {
 
 namespace {
 
-// Above this the encoded rows go to the server while the batch is still being added.
-constexpr size_t StreamPiece = 256 << 10;
+// Above this the encoded rows go to the server while the batch is still being added. Small
+// pieces keep the server busy from early in a batch and leave it little to finish at its end,
+// when the run waits for the answer.
+constexpr size_t StreamPiece = 64 << 10;
 
 const char BinaryHeader[] = "PGCOPY\n\377\r\n\0\0\0\0\0\0\0\0\0";
 constexpr size_t BinaryHeaderSize = 19;
@@ -36,8 +38,18 @@ enum : Oid {
 };
 
 void putBig(std::string& out, uint64_t value, int bytes) {
-    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
-        out += static_cast<char>((value >> shift) & 0xff);
+    char big[8];
+    for (int i = 0; i < bytes; ++i)
+        big[i] = static_cast<char>((value >> ((bytes - 1 - i) * 8)) & 0xff);
+    out.append(big, static_cast<size_t>(bytes));
+}
+
+// A field of the binary form: its length, then the number in network order.
+template <int Bytes> void putField(std::string& out, uint64_t value) {
+    char field[4 + Bytes] = {0, 0, 0, Bytes};
+    for (int i = 0; i < Bytes; ++i)
+        field[4 + i] = static_cast<char>((value >> ((Bytes - 1 - i) * 8)) & 0xff);
+    out.append(field, sizeof field);
 }
 
 // The text form of COPY reads a backslash, tab and line end as its own marks.
@@ -251,24 +263,25 @@ void TKVL_PostgresBulkInsert::putText(const TVariant& value, TKVL_SlotKind kind)
 void TKVL_PostgresBulkInsert::putBinary(const TVariant& value, TKVL_SlotKind kind, Wire wire) {
     // A value the server would not read from its text either is left to the statement path,
     // which gives the server's own words for it.
-    auto integerIn = [&](int64_t low, int64_t high, int bytes) {
+    auto integerIn = [&]<int Bytes>(int64_t low, int64_t high) {
         const int64_t v = value.AsInt64();
         if (v < low || v > high) spoiled_ = true;
-        putBig(buffer_, static_cast<uint64_t>(bytes), 4);
-        putBig(buffer_, static_cast<uint64_t>(v), bytes);
+        putField<Bytes>(buffer_, static_cast<uint64_t>(v));
     };
     switch (wire) {
     case Wire::Int2:
-        return integerIn(std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max(), 2);
+        return integerIn.operator()<2>(std::numeric_limits<int16_t>::min(),
+                                       std::numeric_limits<int16_t>::max());
     case Wire::Int4:
-        return integerIn(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max(), 4);
+        return integerIn.operator()<4>(std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max());
     case Wire::Int8:
-        return integerIn(std::numeric_limits<int64_t>::min(), std::numeric_limits<int64_t>::max(), 8);
+        return integerIn.operator()<8>(std::numeric_limits<int64_t>::min(),
+                                       std::numeric_limits<int64_t>::max());
     case Wire::Bool:
-        return integerIn(0, 1, 1);
+        return integerIn.operator()<1>(0, 1);
     case Wire::Float8:
-        putBig(buffer_, 8, 4);
-        putBig(buffer_, std::bit_cast<uint64_t>(value.AsDouble()), 8);
+        putField<8>(buffer_, std::bit_cast<uint64_t>(value.AsDouble()));
         return;
     case Wire::Bytes:
     case Wire::Text: {
