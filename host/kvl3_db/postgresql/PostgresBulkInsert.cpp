@@ -18,8 +18,10 @@ namespace {
 
 // Above this the encoded rows go to the server while the batch is still being added. Small
 // pieces keep the server busy from early in a batch and leave it little to finish at its end,
-// when the run waits for the answer.
-constexpr size_t StreamPiece = 64 << 10;
+// when the run waits for the answer; the first piece is the smallest, so that the server starts
+// on a batch as soon as it can.
+constexpr size_t FirstPiece = 8 << 10;
+constexpr size_t StreamPiece = 32 << 10;
 
 const char BinaryHeader[] = "PGCOPY\n\377\r\n\0\0\0\0\0\0\0\0\0";
 constexpr size_t BinaryHeaderSize = 19;
@@ -304,7 +306,7 @@ void TKVL_PostgresBulkInsert::AddRow() {
     if (!binary_) buffer_ += '\n';
     column_ = 0;
     ++pending_;
-    if (buffer_.size() >= StreamPiece) flush();
+    if (buffer_.size() >= (copying_ ? StreamPiece : FirstPiece)) flush();
 }
 
 void TKVL_PostgresBulkInsert::fail(const std::string& error) {
