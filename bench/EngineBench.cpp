@@ -1,9 +1,11 @@
-// The fill run on PostgreSQL and Firebird against the engines' own limits, in one process:
-// 100,000 rows of 8 integer columns, commit every 1000 rows.
-//   PostgreSQL: the run, a plain libpq loop over one prepared statement, and COPY.
+// The fill run on PostgreSQL and Firebird against the engines' own limits, in one process.
+//   PostgreSQL: the run through COPY (its default), 1,000,000 rows of 8 integer columns, against
+//               COPY of the same values in one stream, text and binary; and the run through
+//               INSERT against a plain libpq loop over one prepared statement, 100,000 rows.
 //   Firebird:   the run, and a plain loop through the same client library (SOCI's backend).
-// Each is measured three times, taking turns, and the median is reported, so that a passing load
-// on the machine weighs on all of them alike.
+// Each is measured in turns, and the median is reported, so that a passing load on the machine
+// weighs on all of them alike. Lines "ratio <what> <rate> <baseline> <ratio> <target>" are read
+// by bench/run.sh.
 // Reads KVL_TEST_PG and KVL_TEST_FB (scripts/servers.sh start prints them); an engine without
 // its variable is left out.
 #include "UTFillConstants.h"
@@ -24,16 +26,19 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr int Rows = 100000;
+constexpr int BulkRows = 1000000;
+constexpr int Rows = 100000; // the row by row paths
 constexpr int Columns = 8;
 constexpr int PerTransaction = 1000;
 constexpr int Rounds = 3;
+constexpr uint64_t Seed = 20261207;
 
 double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -46,18 +51,21 @@ std::string createTable(const std::string& name) {
     return sql + ")";
 }
 
-double runFill(const std::string& connectionString, const std::string& table) {
+// The rows per second of the run; with insertOnly the rows go one by one.
+double runFill(const std::string& connectionString, const std::string& table, int rows, int perTransaction,
+               bool insertOnly = false) {
     auto connection = kvl::KVL_OpenConnection(connectionString);
     connection->ExecuteCommand("CUSTOM", createTable(table));
     TFillStructureEngineVEX engine(*connection, connection->Database(), nullptr);
     TFillProjects projects;
+    projects.InsertOnly = insertOnly;
     projects.SetStructureEngine(&engine);
     projects.CreateStructure();
     for (TFillProject* p : projects.Projects) {
         if (!kvl::SameText(p->TableName, table)) continue;
         p->doFill = true;
-        p->Rows = Rows;
-        p->RowsPerTransaction = PerTransaction;
+        p->Rows = rows;
+        p->RowsPerTransaction = perTransaction;
         for (auto& f : p->GetFillFields()) {
             auto* i = dynamic_cast<TIntegerFillField*>(f.get());
             i->FillType = fillRandom;
@@ -65,11 +73,22 @@ double runFill(const std::string& connectionString, const std::string& table) {
             i->RangeTo = 1000000;
         }
     }
+    kvl::RandSeed(Seed);
     auto start = std::chrono::steady_clock::now();
     projects.startInsert();
     double s = seconds(start);
+    for (TFillProject* p : projects.Projects)
+        if (p->doFill && p->Statistics.RowsInserted != rows)
+            throw std::runtime_error("the run inserted " + std::to_string(p->Statistics.RowsInserted) +
+                                     " rows");
     projects.Projects.Clear();
-    return Rows / s;
+    return rows / s;
+}
+
+// The value the run's random integer field draws for a range of 1 to 1,000,000, so that COPY
+// sends the same values.
+int32_t drawn() {
+    return static_cast<int32_t>(1 + kvl::Random() * 1000000);
 }
 
 void pgCheck(PGresult* r, PGconn* c, ExecStatusType ok) {
@@ -93,7 +112,7 @@ double pgPlainLoop(const std::string& uri) {
     pgCheck(PQexec(c, "begin"), c, PGRES_COMMAND_OK);
     for (int row = 1; row <= Rows; ++row) {
         for (int k = 0; k < Columns; ++k) {
-            text[static_cast<size_t>(k)] = std::to_string(1 + kvl::Random(1000000));
+            text[static_cast<size_t>(k)] = std::to_string(drawn());
             values[static_cast<size_t>(k)] = text[static_cast<size_t>(k)].c_str();
         }
         pgCheck(PQexecPrepared(c, "ins", Columns, values.data(), nullptr, nullptr, 0), c, PGRES_COMMAND_OK);
@@ -108,25 +127,45 @@ double pgPlainLoop(const std::string& uri) {
     return Rows / s;
 }
 
-double pgCopy(const std::string& uri) {
+void putBig(std::string& out, uint32_t value, int bytes) {
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xff);
+}
+
+// COPY of BulkRows rows in one stream and one transaction, in pieces of about 256 KB.
+double pgCopy(const std::string& uri, bool binary) {
     PGconn* c = PQconnectdb(uri.c_str());
     if (PQstatus(c) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(c));
-    pgCheck(PQexec(c, createTable("bench_copy").c_str()), c, PGRES_COMMAND_OK);
+    const std::string table = binary ? "bench_copy_bin" : "bench_copy";
+    pgCheck(PQexec(c, createTable(table).c_str()), c, PGRES_COMMAND_OK);
+    kvl::RandSeed(Seed);
     auto start = std::chrono::steady_clock::now();
-    pgCheck(PQexec(c, "copy bench_copy from stdin"), c, PGRES_COPY_IN);
-    std::string line;
-    for (int row = 1; row <= Rows; ++row) {
-        line.clear();
-        for (int k = 0; k < Columns; ++k)
-            line += (k ? "\t" : "") + std::to_string(1 + kvl::Random(1000000));
-        line += '\n';
-        PQputCopyData(c, line.data(), static_cast<int>(line.size()));
+    const std::string sql = "copy " + table + " from stdin" + (binary ? " (format binary)" : "");
+    pgCheck(PQexec(c, sql.c_str()), c, PGRES_COPY_IN);
+    std::string data;
+    if (binary) data.append("PGCOPY\n\377\r\n\0\0\0\0\0\0\0\0\0", 19);
+    for (int row = 1; row <= BulkRows; ++row) {
+        if (binary) putBig(data, Columns, 2);
+        for (int k = 0; k < Columns; ++k) {
+            if (binary) {
+                putBig(data, 4, 4);
+                putBig(data, static_cast<uint32_t>(drawn()), 4);
+            } else {
+                data += (k ? "\t" : "") + std::to_string(drawn());
+            }
+        }
+        if (!binary) data += '\n';
+        if (data.size() < (256 << 10)) continue;
+        PQputCopyData(c, data.data(), static_cast<int>(data.size()));
+        data.clear();
     }
+    if (binary) putBig(data, 0xffff, 2);
+    PQputCopyData(c, data.data(), static_cast<int>(data.size()));
     PQputCopyEnd(c, nullptr);
     pgCheck(PQgetResult(c), c, PGRES_COMMAND_OK);
     double s = seconds(start);
     PQfinish(c);
-    return Rows / s;
+    return BulkRows / s;
 }
 
 // "firebird:/path?user=U&password=P" as SOCI's own connect string.
@@ -157,7 +196,7 @@ double firebirdPlainLoop(const std::string& cs) {
     s.begin();
     for (int row = 1; row <= Rows; ++row) {
         for (auto& x : v)
-            x = 1 + kvl::Random(1000000);
+            x = drawn();
         st.execute(true);
         if (row % PerTransaction == 0) {
             s.commit();
@@ -168,8 +207,14 @@ double firebirdPlainLoop(const std::string& cs) {
     return Rows / seconds(start);
 }
 
-void report(const char* what, double rate, double baseline) {
-    std::printf("%-34s %12.0f rows/s   %5.2f of the plain loop\n", what, rate, rate / baseline);
+void report(const char* what, double rate, double baseline, const char* of = "the plain loop") {
+    std::printf("%-34s %12.0f rows/s   %5.2f of %s\n", what, rate, rate / baseline, of);
+}
+
+// A comparison with a target: the ratio line for bench/run.sh; false below the target.
+bool ratio(const char* what, double rate, double baseline, double target) {
+    std::printf("ratio %s %.0f %.0f %.2f %.2f\n", what, rate, baseline, rate / baseline, target);
+    return rate / baseline >= target;
 }
 
 double median(std::vector<double> rates) {
@@ -188,20 +233,39 @@ void dropTables(const char* connectionString, std::initializer_list<const char*>
     }
 }
 
-void postgres(const char* pg) {
-    std::vector<double> plain, run, copy;
+bool postgres(const char* pg) {
+    const std::initializer_list<const char*> tables = {"bench_run", "bench_libpq", "bench_copy",
+                                                       "bench_copy_bin", "bench_insert"};
+    std::vector<double> run, text, binary, big;
     for (int round = 0; round < Rounds; ++round) {
-        dropTables(pg, {"bench_run", "bench_libpq", "bench_copy"});
-        plain.push_back(pgPlainLoop(pg));
-        run.push_back(runFill(pg, "bench_run"));
-        copy.push_back(pgCopy(pg));
+        dropTables(pg, tables);
+        text.push_back(pgCopy(pg, false));
+        binary.push_back(pgCopy(pg, true));
+        run.push_back(runFill(pg, "bench_run", BulkRows, 0));
+        dropTables(pg, {"bench_run"});
+        big.push_back(runFill(pg, "bench_run", BulkRows, PerTransaction * 100));
     }
-    dropTables(pg, {"bench_run", "bench_libpq", "bench_copy"}); // the test database stays as it was
-    double base = median(plain);
-    std::printf("PostgreSQL, %d rows of %d integer columns, median of %d\n", Rows, Columns, Rounds);
-    report("plain libpq prepared loop", base, base);
-    report("fill run", median(run), base);
-    report("COPY", median(copy), base);
+    dropTables(pg, tables);
+    // the project's default commit point, once: a commit costs an exchange with the server
+    const double small = runFill(pg, "bench_run", BulkRows, PerTransaction);
+    const double plain = pgPlainLoop(pg);
+    const double inserted = runFill(pg, "bench_insert", Rows, PerTransaction, true);
+    dropTables(pg, tables); // the test database stays as it was
+    const double copy = std::max(median(text), median(binary));
+    std::printf("PostgreSQL, %d rows of %d integer columns, median of %d\n", BulkRows, Columns, Rounds);
+    report("COPY, text", median(text), copy, "the faster COPY");
+    report("COPY, binary", median(binary), copy, "the faster COPY");
+    report("fill run, one transaction", median(run), copy, "the faster COPY");
+    report("fill run, commit every 100,000", median(big), copy, "the faster COPY");
+    report("fill run, commit every 1000", small, copy, "the faster COPY");
+    std::printf("PostgreSQL, %d rows of %d integer columns, commit every %d, one run\n", Rows, Columns,
+                PerTransaction);
+    report("plain libpq prepared loop", plain, plain);
+    report("fill run, INSERT", inserted, plain);
+    bool ok = ratio("pg_fill_vs_copy", median(run), copy, 0.5);
+    ok = ratio("pg_fill_commit_100000_vs_copy", median(big), copy, 0.5) && ok;
+    ok = ratio("pg_insert_fill_vs_plain_loop", inserted, plain, 0.8) && ok;
+    return ok;
 }
 
 void firebird(const char* fb) {
@@ -209,7 +273,7 @@ void firebird(const char* fb) {
     for (int round = 0; round < Rounds; ++round) {
         dropTables(fb, {"BENCH_RUN", "BENCH_PLAIN"});
         plain.push_back(firebirdPlainLoop(fb));
-        run.push_back(runFill(fb, "BENCH_RUN"));
+        run.push_back(runFill(fb, "BENCH_RUN", Rows, PerTransaction));
     }
     dropTables(fb, {"BENCH_RUN", "BENCH_PLAIN"});
     double base = median(plain);
@@ -224,9 +288,10 @@ int main() {
     kvl::KVL_RegisterStandardDrivers();
     const char* pg = std::getenv("KVL_TEST_PG");
     const char* fb = std::getenv("KVL_TEST_FB");
+    bool ok = true;
     try {
         if (pg && *pg)
-            postgres(pg);
+            ok = postgres(pg);
         else
             std::printf("PostgreSQL left out: KVL_TEST_PG is not set\n");
         if (fb && *fb)
@@ -237,5 +302,5 @@ int main() {
         std::fprintf(stderr, "engine_bench: %s\n", e.what());
         return 1;
     }
-    return 0;
+    return ok ? 0 : 3;
 }

@@ -1,5 +1,6 @@
 #include "uTFillStructureEngineVEX.h"
 
+#include "UTFillConstants.h"
 #include "UTFillProjects/TFillProject.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
@@ -356,6 +357,24 @@ void TFillStructureEngineVEX::IndicesStateChange(bool active, TFillProject* proj
 void TFillStructureEngineVEX::TriggersStateChange(bool active, TFillProject* project) {
     changeStates(project->Triggers, "ALTER TRIGGER %s %s", "Error while changing trigger state:", active,
                  project, project->Statistics.TriggerStates);
+}
+
+std::unique_ptr<kvl::TKVL_BulkInsert> TFillStructureEngineVEX::NewBulkInsert(TFillProject* project) {
+    if (!Connection) return nullptr;
+    kvl::TKVL_Statement& st = GetSQLClassInstance();
+    TFillFieldList& fields = project->GetFillFields();
+    size_t filled = 0;
+    for (auto& f : fields)
+        if (f->FillType != fillNothing) ++filled;
+    if (filled != ParamMap.size()) return nullptr;
+    kvl::TKVL_BulkTarget target;
+    target.Table = FormatIdentifier(project->TableName, project->TableOwner);
+    for (size_t i = 0; i < ParamMap.size(); ++i) {
+        target.Columns.push_back(
+            FormatIdentifier(fields.at(static_cast<size_t>(ParamMap[i]))->ColumnName, ""));
+        target.FieldTypes.push_back(st.ParamType(static_cast<int>(i)));
+    }
+    return Connection->NewBulkInsert(target);
 }
 
 std::string TFillStructureEngineVEX::GeneratorIncValue(const std::string& generatorName) {

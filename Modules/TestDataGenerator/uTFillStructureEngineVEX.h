@@ -47,6 +47,7 @@ public:
     void UpdateRows(TFillProject* project, const std::vector<std::string>& setColumns,
                     const std::vector<std::string>& keyColumns,
                     const std::vector<std::vector<kvl::TVariant>>& rows) override;
+    std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject* project) override;
 
     void CloneConnection() {}
     // Works on the caller's connection from now on, never freeing or closing it.

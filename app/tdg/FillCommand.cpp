@@ -108,12 +108,14 @@ bool ReportCheck(TSession& session) {
 }
 
 int FillCommand(const TOptions& o) {
-    o.Check(
-        {{"connect", "project", "only", "rows", "seed", "log-dir"}, {"no-check"}, {"connect", "project"}});
+    o.Check({{"connect", "project", "only", "rows", "seed", "log-dir"},
+             {"no-check", "insert"},
+             {"connect", "project"}});
     if (o.Has("seed")) o.Seed();
     TStopOnSignal::HoldSignals();
     TSession session(o.Text("connect"));
     OpenProject(session, o);
+    if (o.Has("insert")) session.Projects().InsertOnly = true;
     if (!o.Has("no-check") && !ReportCheck(session)) {
         std::cerr << "tdg: the check found errors; nothing was filled (--no-check runs anyway)\n";
         return exitFailed;
@@ -122,7 +124,7 @@ int FillCommand(const TOptions& o) {
 }
 
 int DemoCommand(const TOptions& o) {
-    o.Check({{"db", "connect", "rows", "seed", "log-dir"}, {}, {}});
+    o.Check({{"db", "connect", "rows", "seed", "log-dir"}, {"insert"}, {}});
     if (o.Has("db") && o.Has("connect")) throw EUsageError("demo takes --db or --connect, not both");
     if (o.Has("seed")) o.Seed();
     int32_t rows = o.Count("rows", 10000);
@@ -136,6 +138,7 @@ int DemoCommand(const TOptions& o) {
     TStopOnSignal::HoldSignals();
     TSession session(uri);
     ApplyDemoSettings(session.Projects(), rows);
+    session.Projects().InsertOnly = o.Has("insert");
     std::cout << "Filling "
               << (o.Has("connect") ? shown : fs::absolute(o.Text("db", "tdg-demo.sqlite")).string()) << "\n";
     return runAndReport(session.Projects(), o);

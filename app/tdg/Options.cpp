@@ -35,7 +35,7 @@ TOptions TOptions::Parse(const std::vector<std::string>& args) {
         std::string name = longName(a);
         if (auto eq = name.find('='); eq != std::string::npos) {
             o.values_[name.substr(0, eq)] = name.substr(eq + 1);
-        } else if (name == "no-check") {
+        } else if (name == "no-check" || name == "insert") {
             o.flags_.insert(name);
         } else {
             if (i + 1 >= args.size()) throw EUsageError("option " + a + " needs a value");

@@ -19,7 +19,7 @@ const char* kUsage =
 Fills the tables of an SQL database with generated rows.
 
 Commands:
-  demo  [--db FILE | --connect URI] [--rows N] [--seed N] [--log-dir DIR]
+  demo  [--db FILE | --connect URI] [--rows N] [--seed N] [--log-dir DIR] [--insert]
         Creates an SQLite demo database (default tdg-demo.sqlite) of related tables
         (customers, addresses, products, orders, order_lines, reviews), fills it with
         guessed settings (order_lines gets N rows, default 10000, the others fewer) and
@@ -29,9 +29,12 @@ Commands:
         Reads the schema and writes a project file that fills every table with N rows
         (default 1000) with the settings guessed below, tables in foreign-key order.
   fill  --connect URI --project FILE.tdg [--only T1,T2] [--rows N] [--seed N]
-        [--log-dir DIR] [--no-check]
+        [--log-dir DIR] [--no-check] [--insert]
         Checks the project (see check), then fills its tables in project order. --only
         fills just the named tables, --rows gives each the same number of rows.
+        On PostgreSQL rows go through COPY in batches, a refused batch again row by row;
+        --insert (or INSERT_ONLY="1" on the project file's root) sends every row as an
+        INSERT.
         A progress bar on a terminal, plain lines otherwise; Ctrl-C stops after the row
         in progress, commits and reports what landed.
   order --connect URI --project FILE.tdg [--method plan|all|fill|options] [-o FILE.tdg]

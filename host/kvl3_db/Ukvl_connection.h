@@ -6,10 +6,41 @@
 #include <istream>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kvl {
 
 class TKVL_Connection;
+
+// Rows of one table sent to the server in batches by the engine's own bulk load, inside the
+// open transaction. A batch lands whole or not at all: a refused batch leaves the transaction
+// as it was before the batch, so its rows can be sent again one by one.
+class TKVL_BulkInsert {
+public:
+    virtual ~TKVL_BulkInsert() = default;
+    // The values of the next row, column after column in their order, then AddRow.
+    virtual void SetNull(int column) = 0;
+    virtual void SetValue(int column, const TVariant& value) = 0;
+    virtual void AddRow() = 0;
+    // Rows added since the last Send.
+    virtual int Pending() const = 0;
+    // Sends the pending rows. False when the server refused them, with its words in Refusal;
+    // a lost server raises EKVL_ConnectionLost.
+    virtual bool Send() = 0;
+    virtual const std::string& Refusal() const = 0;
+    // Drops the pending rows unsent.
+    virtual void Discard() = 0;
+    // Commits the open transaction and begins the next one, in as few exchanges with the server
+    // as the engine allows.
+    virtual void CommitAndBegin() = 0;
+};
+
+// What a bulk load fills: the table and its columns as SQL names, and each column's field type.
+struct TKVL_BulkTarget {
+    std::string Table;
+    std::vector<std::string> Columns;
+    std::vector<int> FieldTypes;
+};
 
 class TKVL_Transaction {
 public:
@@ -99,6 +130,8 @@ public:
     // The expression that draws the next value of a sequence (its name as the schema formats
     // it), where the engine has a form of its own; empty leaves the form to the caller.
     virtual std::string NextValueExpression(const std::string&) const { return {}; }
+    // Nil where the engine has no bulk load.
+    virtual std::unique_ptr<TKVL_BulkInsert> NewBulkInsert(const TKVL_BulkTarget&) { return nullptr; }
 };
 
 } // namespace kvl

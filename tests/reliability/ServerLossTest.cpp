@@ -71,6 +71,8 @@ protected:
         fill_->Rows(table_, 100000, PerTransaction);
         fill_->FieldAs<TIntegerFillField>(next_, server_->Identifier("id"), fillFixed).StaticValue = 7;
         fill_->Rows(next_, 10, 10);
+        // row by row, so that the fault meets a known row; the bulk load has its own test
+        fill_->Projects.InsertOnly = true;
     }
     void TearDown() override {
         fill_.reset();
@@ -169,6 +171,25 @@ TEST_P(ServerLossTest, ServerLostBeforeTheClosingCommitCountsNoneOfItsRows) {
     EXPECT_EQ(stats.ErrorCount, 0);
     EXPECT_THAT(stats.Log.Text(), HasSubstr(heading));
     EXPECT_EQ(Count(table_), 0);
+}
+
+// Rows of a bulk load reach the server while their batch is still being made: the fault strikes
+// after the batch has begun streaming, and the table ends at the batch's first row.
+TEST_P(ServerLossTest, AKilledSessionEndsABulkLoadAsWell) {
+    if (GetParam() != "PostgreSQL") GTEST_SKIP() << "no bulk load on " << GetParam();
+    constexpr int Batch = 10000;
+    fill_->Projects.InsertOnly = false;
+    fill_->Rows(table_, 100000, Batch);
+    FaultAfterRow([this] { server_->KillSessions(Victim()); }, 2 * Batch - 100);
+    const std::string message = fill_->Run(std::chrono::seconds(60));
+    EXPECT_TRUE(struck_);
+    EXPECT_THAT(message, StartsWith("Error during project: " + table_ + "\n\r"));
+    EXPECT_THAT(message, HasSubstr("terminating connection"));
+    TFillStatistics& stats = fill_->Project(table_).Statistics;
+    EXPECT_EQ(stats.RowsInserted, Batch);
+    EXPECT_EQ(stats.ErrorCount, 1);
+    EXPECT_THAT(stats.Log.Text(), HasSubstr("Error (row " + std::to_string(Batch + 1) + "):"));
+    EXPECT_EQ(Count(table_), Batch);
     EXPECT_EQ(Count(next_), 0);
 }
 

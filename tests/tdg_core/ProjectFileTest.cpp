@@ -132,12 +132,14 @@ protected:
 TEST_F(ProjectFile, RoundTripKeepsEverySetting) {
     configure(original);
     original.MoveProjectUp(original.getFillProject(2)); // THIRD before OTHER
+    original.InsertOnly = true;
     std::string path = tempFile("roundtrip.tdg");
     original.SaveToFile(path);
 
     TFillProjects loaded;
     build(loaded);
     loaded.LoadFromFile(path);
+    EXPECT_TRUE(loaded.InsertOnly);
     ASSERT_EQ(loaded.getFillProject(0)->TableName, "ALL_TYPES");
     EXPECT_EQ(loaded.getFillProject(1)->TableName, "THIRD");
     TFillProject* a = original.getFillProject(0);

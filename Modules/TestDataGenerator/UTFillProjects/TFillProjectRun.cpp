@@ -1,3 +1,4 @@
+#include "TFillBulkBatch.h"
 #include "TFillErrorLog.h"
 #include "TFillProject.h"
 #include "TFillProjects.h"
@@ -19,6 +20,8 @@
 namespace {
 
 constexpr double SecsPerDay = 86400.0;
+// Rows of one bulk batch at most: a refused batch goes again row by row.
+constexpr int BulkBatchRows = 10000;
 // Keeps the first estimates finite: no division by a zero elapsed time.
 constexpr kvl::TDateTime ElapsedOffset = 0.000001;
 
@@ -128,10 +131,13 @@ private:
         project_.Prepare();
         project_.SetSQLAndParamDatatypes();
         engine_.CreateParamMap(&project_);
+        // made before the transaction: it may ask the server about the columns
+        if (!owner_.InsertOnly) bulk_ = engine_.NewBulkInsert(&project_);
         Task(CountText("Insertion started [", project_.Rows, " rows]"));
         start_ = Clock();
         engine_.StartTransaction();
         transactionOpen_ = true;
+        if (bulk_) return BulkRows();
         for (int64_t row = 1; row <= project_.Rows; ++row) {
             if (project_.StopRequested) return;
             const int rowNumber = static_cast<int>(row);
@@ -150,9 +156,82 @@ private:
         }
     }
 
-    void InsertOne(int rowNumber) {
+    // Rows go in batches; a refused batch goes again row by row, so its failures are told
+    // row by row and its good rows land. Batches end at the commit points of the row path.
+    void BulkRows() {
+        TFillBulkBatch batch(engine_, project_, *bulk_);
+        for (int64_t row = 1; row <= project_.Rows; ++row) {
+            if (project_.StopRequested) break;
+            const int rowNumber = static_cast<int>(row);
+            if (!links_->BeforeRow()) {
+                stats_.Log.Add(kvl::Format("Filling ends after %d rows: %s",
+                                           {inserted_ + batch.Rows(), links_->EndNote()}));
+                break;
+            }
+            if (MakeRow(batch, rowNumber)) {
+                // a self-reference may point at a row of the same batch: it goes in earlier
+                links_->AfterRow();
+                if (batch.Rows() >= BatchLimit() && !SendBatch(batch)) return;
+            }
+            if ((rowNumber % 100 == 0 || errors_ % 10 == 0) && !ReportProgress(rowNumber)) {
+                project_.StopRequested = true;
+                break;
+            }
+        }
+        // the rows made before a stop are kept, as on the row path
+        SendBatch(batch);
+    }
+
+    // A row whose values cannot be made fails alone, as on the row path.
+    bool MakeRow(TFillBulkBatch& batch, int rowNumber) {
         try {
-            engine_.InsertRow(&project_);
+            batch.MakeRow(rowNumber);
+        } catch (const std::exception& e) {
+            AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {rowNumber}), e.what());
+            ++errors_;
+            return false;
+        }
+        BatchStep(batch, [&batch] { batch.AddRow(); });
+        return true;
+    }
+
+    // A lost server ends the table at the first row of the batch it took.
+    template <typename Step> auto BatchStep(TFillBulkBatch& batch, Step step) -> decltype(step()) {
+        try {
+            return step();
+        } catch (const kvl::EKVL_ConnectionLost& e) {
+            AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {batch.RowNumber(0)}), e.what());
+            ++errors_;
+            throw;
+        }
+    }
+
+    int BatchLimit() const {
+        const int perTransaction = project_.RowsPerTransaction;
+        if (perTransaction <= 0) return BulkBatchRows;
+        return std::min(BulkBatchRows, perTransaction - inserted_ % perTransaction);
+    }
+
+    // False when the server refused the commit that followed: the table ends there.
+    bool SendBatch(TFillBulkBatch& batch) {
+        if (batch.Rows() == 0) return true;
+        const bool landed = BatchStep(batch, [&batch] { return batch.Send(); });
+        if (landed) inserted_ += batch.Rows();
+        for (int i = 0; !landed && i < batch.Rows(); ++i) {
+            batch.BindRow(i);
+            Attempt(batch.RowNumber(i), [this] { engine_.GetSQLClassInstance().Execute(); });
+        }
+        batch.Clear();
+        return CommitIfDue();
+    }
+
+    void InsertOne(int rowNumber) {
+        Attempt(rowNumber, [this] { engine_.InsertRow(&project_); });
+    }
+
+    template <typename Insert> void Attempt(int rowNumber, Insert insert) {
+        try {
+            insert();
         } catch (const kvl::EKVL_ConnectionLost& e) {
             // every further row would fail the same way: the table ends here
             AddErrorEntry(stats_.Log, kvl::Format("Error (row %d):", {rowNumber}), e.what());
@@ -188,7 +267,7 @@ private:
         Task(CountText("Committing data [", inserted_, " rows inserted]"));
         transactionOpen_ = false;
         if (!Commit()) return false;
-        engine_.StartTransaction();
+        if (!bulk_) engine_.StartTransaction();
         transactionOpen_ = true;
         return true;
     }
@@ -198,7 +277,11 @@ private:
     bool Commit() {
         const int pending = inserted_ - committed_;
         try {
-            engine_.CommitTransaction();
+            // a bulk load folds the next transaction's start into its commit
+            if (bulk_)
+                bulk_->CommitAndBegin();
+            else
+                engine_.CommitTransaction();
         } catch (const std::exception& e) {
             const std::string heading = kvl::Format("Error while committing (%d rows lost):", {pending});
             AddErrorEntry(stats_.Log, heading, e.what());
@@ -215,6 +298,7 @@ private:
         // after a failed commit point there is no transaction left whose rows this would keep
         const bool open = transactionOpen_;
         transactionOpen_ = false;
+        bulk_.reset();
         if (open) {
             Commit();
         } else {
@@ -308,6 +392,7 @@ private:
     TFillStructureEngine& engine_;
     TFillStatistics& stats_;
     std::unique_ptr<TRowLinks> links_;
+    std::unique_ptr<kvl::TKVL_BulkInsert> bulk_;
     int inserted_ = 0;
     int committed_ = 0;   // inserted rows whose transaction has been committed
     int lost_ = 0;        // inserted rows whose commit the server refused

@@ -84,6 +84,8 @@ public:
     bool defaultIndex = false;
     int32_t defaultRows = 10000;
     int32_t defaultTrans = 1000;
+    // Rows go through the insert statement even where the server has a bulk load.
+    bool InsertOnly = false;
     TFillNotify OnFillProgress;
     TInitTableFill OnInitTableFill;
     TTaskNotify OnTaskUpdate;

@@ -219,7 +219,9 @@ void readColumns(std::vector<Change>& changes, pugi::xml_node columns, TFillProj
 
 void TFillProjects::SaveToFile(const std::string& FileName) {
     pugi::xml_document doc;
-    pugi::xml_node projects = doc.append_child("TEST_DATA_GENERATOR").append_child("TABLE_PROJECTS");
+    pugi::xml_node root = doc.append_child("TEST_DATA_GENERATOR");
+    if (InsertOnly) root.append_attribute("INSERT_ONLY").set_value("1");
+    pugi::xml_node projects = root.append_child("TABLE_PROJECTS");
     int sequence = 1;
     for (TFillProject* p : Projects) {
         if (!p->HasFieldSettings()) continue;
@@ -266,6 +268,7 @@ void TFillProjects::LoadFromFile(const std::string& FileName) {
                         {FileName, parsed.description(), static_cast<long long>(parsed.offset)}));
     pugi::xml_node root = doc.child("TEST_DATA_GENERATOR");
     if (!root) throw kvl::Exception("Error in file");
+    InsertOnly = root.attribute("INSERT_ONLY").as_bool();
 
     std::vector<Change> changes;
     for (pugi::xml_node t : root.child("TABLE_PROJECTS").children()) {

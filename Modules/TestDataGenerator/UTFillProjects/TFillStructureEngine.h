@@ -51,6 +51,9 @@ public:
     virtual void UpdateRows(TFillProject* project, const std::vector<std::string>& setColumns,
                             const std::vector<std::string>& keyColumns,
                             const std::vector<std::vector<kvl::TVariant>>& rows);
+    // The server's bulk load for the columns of the prepared insert; nil where there is none or
+    // a column takes its value from the server (a generator), so the rows go one by one.
+    virtual std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject*) { return nullptr; }
 
     void CreateParamMap(TFillProject* project);
     void InsertRow(TFillProject* project);

@@ -4,6 +4,7 @@
 #include "../FieldType.h"
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
+#include "PostgresBulkInsert.h"
 #include "PostgresCatalogue.h"
 #include "PostgresRowIsolation.h"
 #include "PostgresStatement.h"
@@ -126,6 +127,11 @@ std::unique_ptr<TKVL_RowIsolation> TKVL_PostgresDriver::CreateRowIsolation() con
 std::unique_ptr<TKVL_DirectStatement> TKVL_PostgresDriver::PrepareDirect(soci::session& session,
                                                                          const std::string& sql) const {
     return KVL_PostgresPrepare(session, sql);
+}
+
+std::unique_ptr<TKVL_BulkInsert> TKVL_PostgresDriver::CreateBulkInsert(TKVL_SociConnection& connection,
+                                                                       const TKVL_BulkTarget& target) const {
+    return std::make_unique<TKVL_PostgresBulkInsert>(connection, target);
 }
 
 bool TKVL_PostgresDriver::ConnectionLost(soci::session& session, const std::exception*) const {

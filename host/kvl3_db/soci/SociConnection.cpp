@@ -83,6 +83,7 @@ void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std:
 
 void TKVL_SociConnection::SetInTransaction(bool value) {
     inTransaction_ = value;
+    ++transactionSerial_;
     if (isolation_) isolation_->TransactionBoundary();
 }
 
@@ -143,6 +144,16 @@ void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::statement> statement) cons
     } catch (...) {
         // the server is gone, and the statement with it
     }
+}
+
+std::unique_ptr<TKVL_BulkInsert> TKVL_SociConnection::NewBulkInsert(const TKVL_BulkTarget& target) {
+    Session(); // connects on demand, as statements do
+    return driver_->CreateBulkInsert(*this, target);
+}
+
+std::unique_ptr<TKVL_BulkInsert> TKVL_SociDriver::CreateBulkInsert(TKVL_SociConnection&,
+                                                                   const TKVL_BulkTarget&) const {
+    return nullptr;
 }
 
 void TKVL_SociDriver::CloseLost(std::unique_ptr<soci::session> session) const {

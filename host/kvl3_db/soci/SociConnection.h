@@ -2,6 +2,7 @@
 #include "../Ukvl_connection.h"
 #include "SociDriver.h"
 
+#include <cstdint>
 #include <memory>
 #include <set>
 
@@ -32,6 +33,7 @@ public:
     std::string NextValueExpression(const std::string& sequenceName) const override {
         return driver_->NextValueExpression(sequenceName);
     }
+    std::unique_ptr<TKVL_BulkInsert> NewBulkInsert(const TKVL_BulkTarget& target) override;
 
     // For the statements and transactions of this connection.
     soci::session& Session(); // connects on demand
@@ -39,6 +41,9 @@ public:
     bool InTransaction() const { return inTransaction_; }
     // Called as a transaction begins or ends.
     void SetInTransaction(bool value);
+    // Changes whenever a transaction begins or ends, so that work kept for one transaction
+    // (a savepoint) can tell that its transaction is gone.
+    uint64_t TransactionSerial() const { return transactionSerial_; }
     // What keeps a failed statement of the open transaction to itself; nil where the driver
     // needs nothing of the kind or the session is closed.
     TKVL_RowIsolation* Isolation() const { return isolation_.get(); }
@@ -64,6 +69,7 @@ private:
     std::unique_ptr<TKVL_RowIsolation> isolation_;
     std::shared_ptr<IKVL_Database> database_;
     bool inTransaction_ = false;
+    uint64_t transactionSerial_ = 0;
     bool autoStart_ = false;
     mutable bool lost_ = false;
     std::set<TKVL_Query*> queries_;

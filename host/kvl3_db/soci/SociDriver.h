@@ -17,6 +17,9 @@ struct backend_factory;
 namespace kvl {
 
 class TKVL_DirectStatement;
+class TKVL_BulkInsert;
+struct TKVL_BulkTarget;
+class TKVL_SociConnection;
 
 // How a parameter of a given field type travels to the server.
 enum class TKVL_SlotKind {
@@ -64,6 +67,9 @@ public:
     // must be known by name. Nil when the driver has no such way.
     virtual std::unique_ptr<TKVL_DirectStatement> PrepareDirect(soci::session& session,
                                                                 const std::string& sql) const;
+    // The engine's own bulk load on a connection's session; nil where it has none.
+    virtual std::unique_ptr<TKVL_BulkInsert> CreateBulkInsert(TKVL_SociConnection& connection,
+                                                              const TKVL_BulkTarget& target) const;
     // Adjusts what the client library will send for the parameters of a prepared statement.
     virtual void AfterPrepare(soci::statement&) const {}
     // Let go of a statement or session whose server is gone or refused to end it: the client

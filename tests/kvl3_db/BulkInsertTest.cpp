@@ -1,0 +1,182 @@
+#include "TestDatabases.h"
+#include "base/DateTime.h"
+#include "kvl3_db/FieldType.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace kvl::test {
+namespace {
+
+using testing::HasSubstr;
+
+class BulkInsertTest : public EngineTest {
+protected:
+    void TearDown() override {
+        bulk_.reset();
+        transaction_.reset();
+        EngineTest::TearDown();
+    }
+
+    // The bulk load of a table, made before its transaction begins, as the run makes it.
+    bool open(const std::string& table, std::vector<std::string> columns, std::vector<int> types,
+              bool inTransaction = false) {
+        transaction_ = KVL_GetTransaction(*conn_, false);
+        if (inTransaction) transaction_->StartTransaction();
+        bulk_ = conn_->NewBulkInsert({table, std::move(columns), std::move(types)});
+        if (!inTransaction) transaction_->StartTransaction();
+        return bulk_ != nullptr;
+    }
+
+    void row(const std::vector<TVariant>& values) {
+        for (size_t i = 0; i < values.size(); ++i)
+            bulk_->SetValue(static_cast<int>(i), values[i]);
+        bulk_->AddRow();
+    }
+
+    void keys(std::initializer_list<int> ids) {
+        for (int id : ids)
+            row({TVariant(id), TVariant("k" + std::to_string(id))});
+    }
+
+    std::unique_ptr<TKVL_Transaction> transaction_;
+    std::unique_ptr<TKVL_BulkInsert> bulk_;
+};
+
+std::string allBytes() {
+    std::string bytes;
+    for (int c = 0; c < 256; ++c)
+        bytes += static_cast<char>(c);
+    return bytes;
+}
+
+// Numbers, texts and binary data go in the binary form; a date column makes the table use the
+// text form; a bulk load made inside a transaction does not ask for the column types and uses
+// the text form as well. Each must store what the statement path stores.
+struct KindsCase {
+    const char* name;
+    const char* table;
+    bool inTransaction;
+};
+
+const KindsCase KindsCases[] = {
+    {"binary",
+     "create table kinds (i2 smallint, i4 integer, i8 bigint, r float8, b boolean, s varchar(40), "
+     "bl bytea, d integer)",
+     false},
+    {"text",
+     "create table kinds (i2 smallint, i4 integer, i8 bigint, r float8, b boolean, s varchar(40), "
+     "bl bytea, d date)",
+     false},
+    {"late",
+     "create table kinds (i2 smallint, i4 integer, i8 bigint, r float8, b boolean, s varchar(40), "
+     "bl bytea, d integer)",
+     true},
+};
+
+TEST_P(BulkInsertTest, EveryValueKindRoundTripsThroughTheBulkLoad) {
+    if (!is(Engine::PostgreSQL)) {
+        // an engine without a bulk load sends its rows as statements
+        exec("create table kinds (i4 integer)");
+        EXPECT_EQ(conn_->NewBulkInsert({"kinds", {"i4"}, {ftInteger}}), nullptr);
+        return;
+    }
+    for (const KindsCase& c : KindsCases) {
+        SCOPED_TRACE(c.name);
+        exec("drop table if exists kinds");
+        exec(c.table);
+        const bool dates = std::string(c.table).find("date") != std::string::npos;
+        const bool made = open("kinds", {"i2", "i4", "i8", "r", "b", "s", "bl", "d"},
+                               {ftSmallint, ftInteger, ftLargeint, ftFloat, ftBoolean, ftString, ftBlob,
+                                dates ? ftDate : ftInteger},
+                               c.inTransaction);
+        ASSERT_TRUE(made);
+        const TVariant d = dates ? TVariant::FromDateTime(EncodeDate(2024, 2, 29)) : TVariant(20240229);
+        row({TVariant(-32768), TVariant(2147483647), TVariant("9007199254740993"), TVariant(0.1),
+             TVariant(true), TVariant("tab\there\nnew \\ 'q'\r"), TVariant(allBytes()), d});
+        row({TVariant::Null(), TVariant(), TVariant::Null(), TVariant::Null(), TVariant::Null(),
+             TVariant::Null(), TVariant::Null(), TVariant::Null()});
+        row({TVariant(7), TVariant(-1), TVariant(-5), TVariant(-2.5e300), TVariant(false), TVariant(""),
+             TVariant(std::string()), d});
+        ASSERT_EQ(bulk_->Pending(), 3);
+        ASSERT_TRUE(bulk_->Send()) << bulk_->Refusal();
+        transaction_->Commit();
+        EXPECT_EQ(
+            scalar(
+                "select count(*) from kinds where i2 = -32768 and i4 = 2147483647 and "
+                "i8 = 9007199254740993 and r = 0.1::float8 and b and s = E'tab\\there\\nnew \\\\ ''q''\\r' "
+                "and length(bl) = 256 and bl = decode(" +
+                std::string("'") +
+                [] {
+                    std::string hex;
+                    static const char digits[] = "0123456789abcdef";
+                    for (int b = 0; b < 256; ++b)
+                        hex += std::string{digits[b >> 4], digits[b & 15]};
+                    return hex;
+                }() +
+                "', 'hex') and d = " + (dates ? "'2024-02-29'" : "20240229")),
+            "1");
+        EXPECT_EQ(scalar("select count(*) from kinds where i2 is null and i4 is null and i8 is null and r is "
+                         "null and b is null and s is null and bl is null and d is null"),
+                  "1");
+        EXPECT_EQ(
+            scalar("select count(*) from kinds where i2 = 7 and i4 = -1 and i8 = -5 and r = -2.5e300 and "
+                   "not b and s = '' and length(bl) = 0"),
+            "1");
+        bulk_.reset();
+    }
+}
+
+TEST_P(BulkInsertTest, ARefusedBatchTakesBackOnlyItsOwnRows) {
+    exec("create table keyed (id integer primary key, s varchar(10))");
+    if (!open("keyed", {"id", "s"}, {ftInteger, ftString})) GTEST_SKIP() << "no bulk load";
+    keys({1, 2, 3});
+    ASSERT_TRUE(bulk_->Send());
+    keys({4, 2, 5}); // a key of the batch before
+    EXPECT_FALSE(bulk_->Send());
+    EXPECT_THAT(bulk_->Refusal(), HasSubstr("duplicate key"));
+    EXPECT_EQ(bulk_->Pending(), 0);
+    // a value the binary form cannot carry is refused before it reaches the server
+    row({TVariant("4294967296"), TVariant("big")});
+    keys({9});
+    EXPECT_FALSE(bulk_->Send());
+    // the transaction goes on: statements, further batches and a commit point
+    auto statement = KVL_GetStatement(*conn_, "insert into keyed (id, s) values (:P0, :P1)");
+    statement->SetTransaction(transaction_.get());
+    statement->Prepare();
+    statement->SetParamType(0, ftInteger);
+    statement->SetParamType(1, ftString);
+    statement->SetParamValue(0, TVariant(4));
+    statement->SetParamValue(1, TVariant("k4"));
+    statement->Execute();
+    keys({6});
+    ASSERT_TRUE(bulk_->Send());
+    bulk_->CommitAndBegin();
+    keys({7});
+    ASSERT_TRUE(bulk_->Send());
+    keys({7});
+    EXPECT_FALSE(bulk_->Send());
+    transaction_->Commit();
+    statement.reset();
+    EXPECT_EQ(scalar("select string_agg(id::text, ',' order by id) from keyed"), "1,2,3,4,6,7");
+}
+
+TEST_P(BulkInsertTest, AMissingColumnRefusesEachBatchAndLeavesTheTransactionUsable) {
+    exec("create table few (id integer)");
+    if (!open("few", {"id", "nothing"}, {ftInteger, ftInteger})) GTEST_SKIP() << "no bulk load";
+    row({TVariant(1), TVariant(2)});
+    EXPECT_FALSE(bulk_->Send());
+    EXPECT_THAT(bulk_->Refusal(), HasSubstr("nothing"));
+    bulk_.reset();
+    bulk_ = conn_->NewBulkInsert({"few", {"id"}, {ftInteger}});
+    row({TVariant(3)});
+    ASSERT_TRUE(bulk_->Send());
+    transaction_->Commit();
+    EXPECT_EQ(scalar("select count(*) from few"), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, BulkInsertTest, AllEngines(), EngineParamName);
+
+} // namespace
+} // namespace kvl::test
