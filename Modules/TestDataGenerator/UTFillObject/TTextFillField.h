@@ -11,10 +11,18 @@
 // Texts of every kind: fixed, random characters, words from the external lists, addresses built
 // from patterns, lines of the user's file, list and referential values, increasing numbers,
 // masked values and GUIDs. Values are never cut to the column's length; the random-character
-// lengths start at the column's size, so by default those stay within it.
+// lengths start at the column's size, so by default those stay within it. A column without a
+// size (text, SQLite's TEXT) starts at 1 to 255 characters and takes up to 32,767.
 class TTextFillField : public TCustomFillField {
 public:
+    static constexpr int32_t UnboundedLengthFrom = 1;
+    static constexpr int32_t UnboundedLengthTo = 255;
+    static constexpr int32_t UnboundedLengthLimit = 32767;
+
     explicit TTextFillField(const KFillRecord& rec);
+    // The longest random text the settings offer: the column's size, or the limit of a column
+    // without one.
+    int32_t LengthLimit() const { return Size > 0 ? Size : UnboundedLengthLimit; }
     ~TTextFillField() override;
 
     bool GetReadyForFilling() const override;
