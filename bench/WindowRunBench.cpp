@@ -18,7 +18,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -28,29 +28,39 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// Wall time and the process's CPU time (both threads of the window's run).
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Wall time, the process's CPU time (both threads of the window's run) and that of the
+// calling thread (the window's own share).
 struct Timing {
     double Wall = 0;
     double Cpu = 0;
+    double CallerCpu = 0;
 };
 
 class Stopwatch {
 public:
-    Stopwatch() : wall_(std::chrono::steady_clock::now()), cpu_(std::clock()) {}
+    Stopwatch() : wall_(std::chrono::steady_clock::now()), cpu_(std::clock()), caller_(threadCpuSeconds()) {}
     Timing Read() const {
         return {std::chrono::duration<double>(std::chrono::steady_clock::now() - wall_).count(),
-                static_cast<double>(std::clock() - cpu_) / CLOCKS_PER_SEC};
+                static_cast<double>(std::clock() - cpu_) / CLOCKS_PER_SEC, threadCpuSeconds() - caller_};
     }
 
 private:
     std::chrono::steady_clock::time_point wall_;
     std::clock_t cpu_;
+    double caller_;
 };
 
 fs::path scratch(const std::string& name) {
@@ -138,11 +148,20 @@ Timing runInWindow(const fs::path& project) {
     answer.start();
     Stopwatch watch;
     window->btnRunClick(nullptr);
-    while (window->Filling())
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    answer.stop();
+    // the window's thread waits in its event loop as it does for a user
+    QEventLoop loop;
+    QTimer end;
+    QObject::connect(&end, &QTimer::timeout, [&] {
+        if (!window->Filling()) loop.quit();
+    });
+    end.start(20);
+    loop.exec();
     Timing timing = watch.Read();
-    std::printf("  window:       %.2f s wall, %.2f s CPU, %d failed rows, %d message lines\n", timing.Wall,
-                timing.Cpu, failedRows(window->FillProjects()), window->AllMessages().Count());
+    std::printf("  window:       %.2f s wall, %.2f s CPU (%.2f s of them on the window's thread), %d failed "
+                "rows, %d message lines\n",
+                timing.Wall, timing.Cpu, timing.CallerCpu, failedRows(window->FillProjects()),
+                window->AllMessages().Count());
     delete window;
     fs::remove(uri.substr(7));
     return timing;
@@ -160,14 +179,14 @@ int main(int argc, char** argv) {
     kvl::MM_GetCurrentSessionName = [] { return std::string("demo"); };
 
     fs::path project = writeProject(rows);
-    Timing cli{1e9, 1e9};
-    Timing window{1e9, 1e9};
+    Timing cli{1e9, 1e9, 0};
+    Timing window{1e9, 1e9, 0};
     for (int round = 1; round <= rounds; ++round) {
         std::printf("round %d, 6 tables x %d rows:\n", round, rows);
         Timing c = runAsCommandLine(project);
         Timing w = runInWindow(project);
-        cli = {std::min(cli.Wall, c.Wall), std::min(cli.Cpu, c.Cpu)};
-        window = {std::min(window.Wall, w.Wall), std::min(window.Cpu, w.Cpu)};
+        cli = {std::min(cli.Wall, c.Wall), std::min(cli.Cpu, c.Cpu), 0};
+        window = {std::min(window.Wall, w.Wall), std::min(window.Cpu, w.Cpu), 0};
     }
     fs::remove(project);
     std::printf("best of %d: command line %.2f s, window %.2f s wall\n", rounds, cli.Wall, window.Wall);

@@ -35,6 +35,15 @@ TEST_F(TextValues, NewFieldStartsWithTheDocumentedSettings) {
     EXPECT_EQ(field(fillNothing, 20, "Blob")->GetFieldDatatype(), 0);
 }
 
+TEST_F(TextValues, AColumnWithoutASizeGetsSensibleRandomLengthsWithinTheLimit) {
+    auto unbounded = field(fillRandomText, 0);
+    EXPECT_EQ(unbounded->LengthFrom, 1);
+    EXPECT_EQ(unbounded->LengthTo, 255);
+    EXPECT_EQ(unbounded->LengthLimit(), 32767);
+    EXPECT_TRUE(unbounded->GetReadyForFilling());
+    EXPECT_EQ(field(fillRandomText, 40)->LengthLimit(), 40);
+}
+
 TEST_F(TextValues, ReadinessFollowsTheSettingsOfEachKind) {
     auto f = field(fillFixed);
     EXPECT_TRUE(f->GetReadyForFilling());

@@ -85,6 +85,15 @@ TEST_F(ColumnPages, RandomLengthsFollowTheColumnSizeAndAreTakenOnlyForRandomChar
     EXPECT_FALSE(from->isEnabled()) << "a Char column has a fixed length";
     EXPECT_FALSE(to->isEnabled());
     EXPECT_EQ(control<QLineEdit>("edTextFixed")->maxLength(), 5);
+
+    auto* note = select<TTextFillField>("customers", "note");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(from->value(), 1) << "a column without a size starts at 1 to 255 characters";
+    EXPECT_EQ(to->value(), 255);
+    choose("cbFillWith", "Random Values");
+    control<QRadioButton>("rbTextRandom")->click();
+    to->setValue(40000);
+    EXPECT_EQ(note->LengthTo, 32767) << "and takes up to 32,767";
 }
 
 TEST_F(ColumnPages, MaskAndFixedTextAreWrittenAsTyped) {

@@ -81,7 +81,8 @@ TTextFillField::TTextFillField(const KFillRecord& rec) : TCustomFillField(rec) {
     kvl::TDateTime now = kvl::Now();
     DateFrom = DateTo = kvl::DateOf(now);
     TimeFrom = TimeTo = kvl::TimeOf(now);
-    LengthFrom = LengthTo = Size;
+    LengthFrom = Size > 0 ? Size : UnboundedLengthFrom;
+    LengthTo = Size > 0 ? Size : UnboundedLengthTo;
 }
 
 TTextFillField::~TTextFillField() = default;

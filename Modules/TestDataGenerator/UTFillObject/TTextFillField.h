@@ -13,11 +13,18 @@
 // from patterns, lines of the user's file, list and referential values, increasing numbers,
 // masked values and GUIDs. Values longer than the column are cut to it, by characters, or by bytes
 // where the column's character set has one byte a character; references and counters are left
-// whole. A column
-// unique on its own draws again a value it already gave.
+// whole. A column without a size (text, SQLite's TEXT) starts at 1 to 255 random characters and
+// takes up to 32,767. A column unique on its own draws again a value it already gave.
 class TTextFillField : public TCustomFillField {
 public:
+    static constexpr int32_t UnboundedLengthFrom = 1;
+    static constexpr int32_t UnboundedLengthTo = 255;
+    static constexpr int32_t UnboundedLengthLimit = 32767;
+
     explicit TTextFillField(const KFillRecord& rec);
+    // The longest random text the settings offer: the column's size, or the limit of a column
+    // without one.
+    int32_t LengthLimit() const { return Size > 0 ? Size : UnboundedLengthLimit; }
     ~TTextFillField() override;
 
     bool GetReadyForFilling() const override;

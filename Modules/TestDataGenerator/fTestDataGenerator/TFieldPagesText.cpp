@@ -125,7 +125,7 @@ void TfrmTestDataGenerator::ShowTextFieldProperties(TTextFillField* Field) {
                        textEntryOf(Field->FillType));
     bool varchar = Field->DataTypeName == "Varchar";
     for (QSpinBox* length : {edTextRandom, edTextRandomTo}) {
-        length->setMaximum(std::max(0, Field->Size));
+        length->setMaximum(Field->LengthLimit());
         length->setEnabled(varchar);
     }
     edTextRandom->setValue(Field->LengthFrom);
