@@ -360,7 +360,7 @@ void TFillStructureEngineVEX::TriggersStateChange(bool active, TFillProject* pro
 }
 
 std::unique_ptr<kvl::TKVL_BulkInsert> TFillStructureEngineVEX::NewBulkInsert(TFillProject* project) {
-    if (!Connection) return nullptr;
+    if (!Connection || !Connection->HasFeature(kvl::TKVL_DriverFeature::BulkLoad)) return nullptr;
     kvl::TKVL_Statement& st = GetSQLClassInstance();
     TFillFieldList& fields = project->GetFillFields();
     size_t filled = 0;

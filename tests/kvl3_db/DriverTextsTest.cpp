@@ -184,7 +184,7 @@ TEST(ConnectionFactory, AConnectionAnswersWhatItsEngineCanDo) {
     const Case cases[] = {
         {"sqlite::memory:", {DeferrableConstraints}},
         {"postgresql://h/d",
-         {Sequences, SequenceExpression, NamedSchemas, DeferrableConstraints, RowSavepoint}},
+         {Sequences, SequenceExpression, NamedSchemas, DeferrableConstraints, RowSavepoint, BulkLoad}},
         {"firebird:/x.fdb", {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
         {"firebird://h:3050/x.fdb",
          {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
