@@ -486,6 +486,30 @@ void linkForeignKeys(TFillProject& project, bool keepSettings) {
     }
 }
 
+// A list too short for a column unique on its own numbers its values again ("Sales",
+// "Sales 2", ...), so that every row can have a value of its own; the number stays within the
+// column's length. The list is kept in the project file, so it grows no further than
+// kWidestList values; beyond, tdg check says the values run short.
+void widenForUnique(TCustomFillField& f, int32_t rowsAsked) {
+    constexpr int32_t kWidestList = 20000;
+    const int32_t rows = std::min(rowsAsked, kWidestList);
+    const int32_t n = f.ListValues.Count();
+    if (f.FillType != fillList || n == 0 || n >= rows || !f.UniqueOnItsOwn()) return;
+    kvl::TStringList values;
+    for (int32_t i = 0; i < rows; ++i) {
+        std::string value = f.ListValues[i % n];
+        if (i >= n) {
+            const std::string number = " " + std::to_string(i / n + 1);
+            if (f.Size > 0 && value.size() + number.size() > static_cast<size_t>(f.Size))
+                value.resize(
+                    static_cast<size_t>(std::max<int32_t>(0, f.Size - static_cast<int32_t>(number.size()))));
+            value += number;
+        }
+        values.Add(value);
+    }
+    setList(f, values);
+}
+
 void guessProject(TFillProject& project, bool keepSettings) {
     project.doFill = true;
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
@@ -499,6 +523,7 @@ void guessProject(TFillProject& project, bool keepSettings) {
         bool soleKey = inKey && key && key->Columns()->Count() == 1;
         setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no",
                   tableOfPeople(project.TableName));
+        widenForUnique(*f, project.Rows);
         if (f->Nullable && !inKey && f->FillType != fillNothing) {
             f->IncludeNulls = true;
             f->NullPercentage = 5;

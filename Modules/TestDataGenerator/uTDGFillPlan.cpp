@@ -325,13 +325,15 @@ bool rowsFoundAgain(const TObjectListPlus& list, int position, const TPlanTable&
     return false;
 }
 
-void countUp(TCustomFillField& f) {
+// False for a column that cannot count: not an integer.
+bool countUp(TCustomFillField& f) {
     auto* i = dynamic_cast<TIntegerFillField*>(&f);
-    if (!i) return;
+    if (!i) return false;
     i->FillType = fillIncreasing;
     i->RangeFrom = 1;
     i->StaticValue = 1;
     i->IncludeNulls = false;
+    return true;
 }
 
 bool inKey(const TPlanTable& table, const std::string& column) {
@@ -360,13 +362,14 @@ void GuessPlanKeys(TFillProjects& projects) {
             continue;
         }
         if (columns.size() < 2) continue;
-        // the last own column of a composite key makes each combination new; a key made of
-        // foreign keys alone is drawn distinct by the run
-        for (auto c = columns.rbegin(); c != columns.rend(); ++c) {
+        // the last own integer column of a composite key makes each combination new (a date or
+        // a partition's list value cannot); a key made of foreign keys alone is drawn distinct
+        // by the run
+        bool counted = false;
+        for (auto c = columns.rbegin(); c != columns.rend() && !counted; ++c) {
             if (inKey(plan, *c)) continue;
             for (auto& f : p->GetFillFields())
-                if (kvl::SameText(f->ColumnName, *c)) countUp(*f);
-            break;
+                if (kvl::SameText(f->ColumnName, *c)) counted = countUp(*f);
         }
     }
 }

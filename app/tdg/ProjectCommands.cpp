@@ -26,9 +26,10 @@ int InitCommand(const TOptions& o) {
     TSession session(o.Text("connect"));
     TFillProjects& projects = session.Projects();
     if (projects.GetProjectCount() == 0) throw EUsageError("the database has no tables");
-    ApplySensibleSettings(projects);
+    // the guesses size what must be unique by the rows asked
     for (TFillProject* p : projects.Projects)
         p->Rows = rows;
+    ApplySensibleSettings(projects);
     projects.PlanTables();
     GuessPlanKeys(projects);
     projects.SaveToFile(o.Text("output"));

@@ -54,10 +54,11 @@ public:
     // so the column neither reads nor needs referential values of its own.
     bool Linked = false;
 
-protected:
     // Whether the column is a primary key or unique index on its own, so that rows need values
     // that differ.
     bool UniqueOnItsOwn() const;
+
+protected:
     // A random entry of a list; an empty list fails with the list's index error.
     static const std::string& RandomEntry(const kvl::TStringList& list);
     // The first generator of the table's server, the default of a number column.
