@@ -55,7 +55,9 @@ int main(int argc, char** argv) {
                               std::string(TDG_EXTERNALDATA_PASSWORDS[kind]), target);
     };
     TFillProject project(&projects);
-    kvl::RandSeed(1);
+    // draws from a generator of the thread's own, as a run makes them
+    kvl::TRandomGenerator generator(1);
+    kvl::TRandomScope scope(generator);
 
     TTextFillField names(record(project, "Varchar"));
     names.FillType = fillFullNames;

@@ -14,9 +14,11 @@ uint64_t splitmix(uint64_t& x) {
     return z ^ (z >> 31);
 }
 
-uint64_t rotl(uint64_t x, int k) {
-    return (x << k) | (x >> (64 - k));
-}
+} // namespace
+
+namespace detail {
+
+constinit thread_local TRandomGenerator* scopeGenerator = nullptr;
 
 // Outside any run: the window's thread and single-threaded tools.
 TRandomGenerator& processGenerator() {
@@ -24,37 +26,19 @@ TRandomGenerator& processGenerator() {
     return g;
 }
 
-thread_local TRandomGenerator* current = nullptr;
-
-TRandomGenerator& gen() {
-    return current ? *current : processGenerator();
-}
-
-} // namespace
+} // namespace detail
 
 void TRandomGenerator::Seed(uint64_t seed) {
     for (auto& w : s_)
         w = splitmix(seed);
 }
 
-uint64_t TRandomGenerator::Next() {
-    const uint64_t result = rotl(s_[1] * 5, 7) * 9;
-    const uint64_t t = s_[1] << 17;
-    s_[2] ^= s_[0];
-    s_[3] ^= s_[1];
-    s_[1] ^= s_[2];
-    s_[0] ^= s_[3];
-    s_[2] ^= t;
-    s_[3] = rotl(s_[3], 45);
-    return result;
-}
-
-TRandomScope::TRandomScope(TRandomGenerator& generator) : previous_(current) {
-    current = &generator;
+TRandomScope::TRandomScope(TRandomGenerator& generator) : previous_(detail::scopeGenerator) {
+    detail::scopeGenerator = &generator;
 }
 
 TRandomScope::~TRandomScope() {
-    current = previous_;
+    detail::scopeGenerator = previous_;
 }
 
 uint64_t ClockSeed() {
@@ -65,20 +49,11 @@ uint64_t ClockSeed() {
 }
 
 void RandSeed(uint64_t seed) {
-    gen().Seed(seed);
+    detail::generator().Seed(seed);
 }
 
 void Randomize() {
-    gen().Seed(ClockSeed());
-}
-
-int32_t Random(int32_t n) {
-    if (n <= 0) return 0;
-    return static_cast<int32_t>(((gen().Next() >> 32) * static_cast<uint64_t>(n)) >> 32);
-}
-
-double Random() {
-    return static_cast<double>(gen().Next() >> 11) * 0x1.0p-53;
+    detail::generator().Seed(ClockSeed());
 }
 
 } // namespace kvl

@@ -8,9 +8,20 @@ class TRandomGenerator {
 public:
     explicit TRandomGenerator(uint64_t seed = 0) { Seed(seed); }
     void Seed(uint64_t seed);
-    uint64_t Next();
+    uint64_t Next() {
+        const uint64_t result = rotl(s_[1] * 5, 7) * 9;
+        const uint64_t t = s_[1] << 17;
+        s_[2] ^= s_[0];
+        s_[3] ^= s_[1];
+        s_[1] ^= s_[2];
+        s_[0] ^= s_[3];
+        s_[2] ^= t;
+        s_[3] = rotl(s_[3], 45);
+        return result;
+    }
 
 private:
+    static uint64_t rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
     uint64_t s_[4] = {};
 };
 
@@ -35,7 +46,25 @@ uint64_t ClockSeed();
 void RandSeed(uint64_t seed);
 void Randomize(); // seeds from the clock
 
-int32_t Random(int32_t n); // 0 <= result < n; 0 when n <= 0
-double Random();           // 0 <= result < 1
+namespace detail {
+// Drawing is inline because a value of the simple kinds costs little more than its draws.
+extern constinit thread_local TRandomGenerator* scopeGenerator;
+TRandomGenerator& processGenerator();
+inline TRandomGenerator& generator() {
+    TRandomGenerator* g = scopeGenerator;
+    return g ? *g : processGenerator();
+}
+} // namespace detail
+
+// 0 <= result < n; 0 when n <= 0
+inline int32_t Random(int32_t n) {
+    if (n <= 0) return 0;
+    return static_cast<int32_t>(((detail::generator().Next() >> 32) * static_cast<uint64_t>(n)) >> 32);
+}
+
+// 0 <= result < 1
+inline double Random() {
+    return static_cast<double>(detail::generator().Next() >> 11) * 0x1.0p-53;
+}
 
 } // namespace kvl

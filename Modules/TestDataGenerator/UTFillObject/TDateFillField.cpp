@@ -116,6 +116,10 @@ void TDateFillField::prepareInsert() {
     if (RefValues.IsEmpty() && FillType == fillReferential && !Linked)
         throw EFillNoReferentialValuesError(RefTable, RefColumn);
     if (FillType == fillRandom && DateTo < DateFrom) std::swap(DateFrom, DateTo);
+    DatePart = HasDatePart();
+    TimePart = HasTimePart();
+    LinearFrom = ToLinearDays(DateFrom);
+    LinearSpan = ToLinearDays(DateTo) + 1 - LinearFrom;
 }
 
 // A value starts from now, whose date survives only for a column without a date part; asking
@@ -126,16 +130,15 @@ kvl::TDateTime TDateFillField::FixedValue() const {
     return value;
 }
 
+// The column's parts and the linear range are taken at preparation: comparing the category's
+// name on every value cost more than making the value.
 kvl::TDateTime TDateFillField::RandomValue() const {
     kvl::TDateTime value = 0;
-    if (HasDatePart()) {
-        const double from = ToLinearDays(DateFrom);
-        const double span = ToLinearDays(DateTo) + 1 - from;
-        value = FromLinearDays(from + kvl::Random() * span);
-    } else {
+    if (DatePart)
+        value = FromLinearDays(LinearFrom + kvl::Random() * LinearSpan);
+    else
         value = kvl::Now();
-    }
-    if (HasTimePart()) value = kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));
+    if (TimePart) value = kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));
     return value;
 }
 

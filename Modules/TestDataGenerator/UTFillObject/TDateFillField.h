@@ -28,6 +28,10 @@ public:
     int64_t IncDays = 0;
 
 private:
+    bool DatePart = false;
+    bool TimePart = false;
+    double LinearFrom = 0; // DateFrom as a plain count of days
+    double LinearSpan = 0; // days from DateFrom to the end of DateTo
     bool HasDatePart() const;
     bool HasTimePart() const;
     bool TryConvertRefValue(const std::string& text, kvl::TDateTime& value) const;

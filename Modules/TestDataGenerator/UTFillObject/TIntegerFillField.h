@@ -26,4 +26,5 @@ public:
 
 private:
     std::pair<int64_t, int64_t> TypeRange() const;
+    int32_t RandomValue() const;
 };

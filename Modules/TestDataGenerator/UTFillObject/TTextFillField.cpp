@@ -11,7 +11,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
+#include <string_view>
 
 namespace {
 
@@ -67,12 +69,25 @@ uint32_t drawU(int32_t n) {
     return static_cast<uint32_t>(kvl::Random(n));
 }
 
-std::string provider() {
-    return std::string(K_Provider[static_cast<size_t>(kvl::Random(static_cast<int32_t>(K_Provider.size())))]);
+std::string_view provider() {
+    return K_Provider[static_cast<size_t>(kvl::Random(static_cast<int32_t>(K_Provider.size())))];
 }
 
-std::string postfix() {
-    return std::string(K_Postfix[static_cast<size_t>(kvl::Random(K_PostfixDrawn))]);
+std::string_view postfix() {
+    return K_Postfix[static_cast<size_t>(kvl::Random(K_PostfixDrawn))];
+}
+
+// The parts in one string of their total length: a value costs one allocation at most, where
+// formatting it or adding up its parts cost several.
+std::string joined(std::initializer_list<std::string_view> parts) {
+    size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view part : parts)
+        text.append(part);
+    return text;
 }
 
 } // namespace
@@ -349,15 +364,17 @@ kvl::TVariant TTextFillField::nextValue() {
         return kvl::TVariant(kvl::Format("(1-%u) %u-%u", {area, exchange, line}));
     }
     case fillEmail: {
-        std::string name = poolEntry();
-        std::string initial(1, static_cast<char>('A' + kvl::Random(26)));
-        std::string middle = provider();
-        return kvl::TVariant(kvl::Format("%s.%s@%s.%s", {initial, name, middle, postfix()}));
+        const std::string& name = RandomEntry(Values);
+        const char initial = static_cast<char>('A' + kvl::Random(26));
+        const std::string_view middle = provider();
+        const std::string_view ending = postfix();
+        return kvl::TVariant(joined({{&initial, 1}, ".", name, "@", middle, ".", ending}));
     }
     case fillURL: {
-        std::string name = poolEntry();
-        std::string middle = provider();
-        return kvl::TVariant(kvl::Format("http://www.%s.%s.%s", {name, middle, postfix()}));
+        const std::string& name = RandomEntry(Values);
+        const std::string_view middle = provider();
+        const std::string_view ending = postfix();
+        return kvl::TVariant(joined({"http://www.", name, ".", middle, ".", ending}));
     }
     case fillDateText:
         return kvl::TVariant(kvl::DateToStr(DateFrom + kvl::Random() * (DateTo - DateFrom)));
@@ -375,8 +392,8 @@ kvl::TVariant TTextFillField::nextValue() {
     case fillRandomText:
         return kvl::TVariant(randomText());
     case fillFullNames: {
-        std::string first = poolEntry();
-        return kvl::TVariant(first + " " + RandomEntry(Values2));
+        const std::string& first = RandomEntry(Values);
+        return kvl::TVariant(joined({first, " ", RandomEntry(Values2)}));
     }
     case fillMasked:
         return kvl::TVariant(GetNextMaskedValue());
