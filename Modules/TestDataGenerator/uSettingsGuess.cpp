@@ -492,11 +492,13 @@ void linkForeignKeys(TFillProject& project, bool keepSettings) {
 // kWidestList values; beyond, tdg check says the values run short.
 void widenForUnique(TCustomFillField& f, int32_t rowsAsked) {
     constexpr int32_t kWidestList = 20000;
-    const int32_t rows = std::min(rowsAsked, kWidestList);
     const int32_t n = f.ListValues.Count();
-    if (f.FillType != fillList || n == 0 || n >= rows || !f.UniqueOnItsOwn()) return;
+    if (f.FillType != fillList || n == 0 || n >= rowsAsked || !f.UniqueOnItsOwn()) return;
+    // twice the rows: a unique column draws again a value it gave, and the last rows of a list
+    // just long enough would seldom find the few left
+    const int32_t size = static_cast<int32_t>(std::min<int64_t>(2 * int64_t{rowsAsked}, kWidestList));
     kvl::TStringList values;
-    for (int32_t i = 0; i < rows; ++i) {
+    for (int32_t i = 0; i < size; ++i) {
         std::string value = f.ListValues[i % n];
         if (i >= n) {
             const std::string number = " " + std::to_string(i / n + 1);
