@@ -200,14 +200,6 @@ std::string lower(const std::string& s) {
     return kvl::LowerCase(s);
 }
 
-std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> foreignKeysOf(const kvl::IKVL_Table& table) {
-    std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> keys;
-    if (auto list = table.ForeignKeys())
-        for (const auto& item : *list)
-            if (auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item)) keys.push_back(fk);
-    return keys;
-}
-
 bool allNullable(const kvl::IKVL_Table& table, const std::vector<std::string>& columns) {
     auto list = table.Columns();
     if (!list) return false;
@@ -219,6 +211,14 @@ bool allNullable(const kvl::IKVL_Table& table, const std::vector<std::string>& c
 }
 
 } // namespace
+
+std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> ForeignKeysOf(const kvl::IKVL_Table& table) {
+    std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> keys;
+    if (auto list = table.ForeignKeys())
+        for (const auto& item : *list)
+            if (auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item)) keys.push_back(fk);
+    return keys;
+}
 
 TFillPlan ComputeFillPlan(const std::vector<TPlanTable>& tables) {
     return TPlanner(tables).Run();
@@ -256,7 +256,7 @@ std::vector<TPlanTable> PlanTablesOf(const TObjectListPlus& list) {
         TPlanTable t;
         t.Name = p->TableName;
         if (auto table = kvl::Supports<kvl::IKVL_Table>(p->TableObject))
-            for (const auto& fk : foreignKeysOf(*table)) {
+            for (const auto& fk : ForeignKeysOf(*table)) {
                 TPlanKey key;
                 key.Name = fk->Name();
                 key.Columns = fk->ColumnNames();
@@ -272,18 +272,6 @@ std::vector<TPlanTable> PlanTablesOf(const TObjectListPlus& list) {
 }
 
 namespace {
-
-// Switches a list's ownership off for as long as the guard lives.
-class OwnershipOff {
-public:
-    explicit OwnershipOff(TObjectListPlus& list) : list_(list) { list_.ToggleOwnsObjectsToFalse(); }
-    ~OwnershipOff() { list_.ToggleOwnsObjectsToOriginal(); }
-    OwnershipOff(const OwnershipOff&) = delete;
-    OwnershipOff& operator=(const OwnershipOff&) = delete;
-
-private:
-    TObjectListPlus& list_;
-};
 
 bool planned(const TFillProject* p) {
     return !kvl::ObjectSupports<kvl::IKVL_View>(p->TableObject) &&
@@ -305,7 +293,7 @@ void TFillProjects::PlanTables() {
         work.Add(p);
     // the catalogue is read before the list changes: a failing read loses nothing
     const TFillPlan plan = ComputeFillPlan(PlanTablesOf(work));
-    OwnershipOff off(Projects);
+    TOwnershipOff off(Projects);
     Projects.Clear();
     for (int i : plan.Order)
         Projects.Add(tables[static_cast<size_t>(i)]);

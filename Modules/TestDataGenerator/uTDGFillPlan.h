@@ -1,4 +1,7 @@
 #pragma once
+#include "kvl3_db/Ukvl_catalogue.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,3 +51,6 @@ TFillProject* ProjectOfTable(const TObjectListPlus& list, const std::string& nam
 // must find again (a self-reference, a key set afterwards) gets its single integer key counted
 // up by the run, as does the last column of a composite primary key that is in no foreign key.
 void GuessPlanKeys(TFillProjects& projects);
+
+// A table's foreign keys, each one key however many columns it has.
+std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> ForeignKeysOf(const kvl::IKVL_Table& table);

@@ -11,18 +11,6 @@
 
 namespace {
 
-// Switches a list's ownership off for as long as the guard lives, whatever happens meanwhile.
-class OwnershipOff {
-public:
-    explicit OwnershipOff(TObjectListPlus& list) : list_(list) { list_.ToggleOwnsObjectsToFalse(); }
-    ~OwnershipOff() { list_.ToggleOwnsObjectsToOriginal(); }
-    OwnershipOff(const OwnershipOff&) = delete;
-    OwnershipOff& operator=(const OwnershipOff&) = delete;
-
-private:
-    TObjectListPlus& list_;
-};
-
 // A temporary list that never frees its projects.
 class Borrowed : public TObjectListPlus {
 public:
@@ -93,7 +81,7 @@ void place(TObjectListPlus& list, TObjectListPlus& work, int index) {
 void ShuffleTablesAccordingToFKs(TObjectListPlus& List) {
     Borrowed work;
     Borrowed aside;
-    OwnershipOff off(List);
+    TOwnershipOff off(List);
     try {
         for (int i = List.Count() - 1; i >= 0; --i) {
             const TFillProject* p = List[i];
@@ -145,7 +133,7 @@ void TFillProjects::ShuffleTables(TTableShuffleMethod method) {
     if (method != tsmToFillOnly && method != tsmToFillAndWithOptions)
         throw kvl::Exception("Unhandled \"ShuffleMethod\" in ShuffleTables");
     Borrowed chosen;
-    OwnershipOff off(Projects);
+    TOwnershipOff off(Projects);
     for (int i = Projects.Count() - 1; i >= 0; --i) {
         TFillProject* p = Projects[i];
         if (p->doFill || (method == tsmToFillAndWithOptions && p->HasFieldSettings()))

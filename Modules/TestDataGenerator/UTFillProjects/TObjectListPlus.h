@@ -45,3 +45,15 @@ private:
     void checkIndex(int index, int limit) const;
     std::vector<TFillProject*> items_;
 };
+
+// Switches a list's ownership off for as long as the guard lives, whatever happens meanwhile.
+class TOwnershipOff {
+public:
+    explicit TOwnershipOff(TObjectListPlus& list) : list_(list) { list_.ToggleOwnsObjectsToFalse(); }
+    ~TOwnershipOff() { list_.ToggleOwnsObjectsToOriginal(); }
+    TOwnershipOff(const TOwnershipOff&) = delete;
+    TOwnershipOff& operator=(const TOwnershipOff&) = delete;
+
+private:
+    TObjectListPlus& list_;
+};

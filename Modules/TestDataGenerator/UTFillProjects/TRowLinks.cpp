@@ -30,14 +30,6 @@ uint64_t TDistinctDraw::Next() {
 
 namespace {
 
-std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> foreignKeysOf(const kvl::IKVL_Table& table) {
-    std::vector<std::shared_ptr<kvl::IKVL_ForeignKey>> keys;
-    if (auto list = table.ForeignKeys())
-        for (const auto& item : *list)
-            if (auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item)) keys.push_back(fk);
-    return keys;
-}
-
 TCustomFillField* fieldOf(TFillProject& project, const std::string& column) {
     for (auto& f : project.GetFillFields())
         if (kvl::SameText(f->ColumnName, column)) return f.get();
@@ -104,7 +96,7 @@ std::vector<TKeyLink> linksOf(TFillProject& project) {
     const TObjectListPlus& list = project.FillProjects->Projects;
     const int position = list.IndexOf(&project);
     const auto uniqueKeys = uniqueKeysOf(*table);
-    for (const auto& fk : foreignKeysOf(*table)) {
+    for (const auto& fk : ForeignKeysOf(*table)) {
         TKeyLink k;
         TRowLink& link = k.Link;
         if (!linkedFields(project, *fk, link.Fields)) continue;
@@ -362,7 +354,7 @@ void ClearKeysBeforeEmptying(TFillProjects& projects) {
         auto table = kvl::Supports<kvl::IKVL_Table>(p->TableObject);
         if (!p->EmptyFirst || !p->doFill || !table) continue;
         std::vector<std::string> columns;
-        for (const auto& fk : foreignKeysOf(*table)) {
+        for (const auto& fk : ForeignKeysOf(*table)) {
             TFillProject* parent = ProjectOfTable(list, fk->ReferencedTable(), fk->ReferencedTableOwner());
             if (!parent || list.IndexOf(parent) < i) continue;
             const auto names = fk->ColumnNames();
