@@ -62,7 +62,7 @@ private:
 
     TKVL_FirebirdSession& session_;
     isc_stmt_handle handle_ = 0;
-    int type_ = 0; // isc_info_sql_stmt_...
+    int type_ = 0; // the kind of statement, as the server tells it
     Descriptor in_, out_;
     std::vector<XSQLVAR> described_; // the parameters as the server described them
     std::vector<Cell> cells_;
