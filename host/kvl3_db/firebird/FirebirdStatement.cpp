@@ -319,7 +319,8 @@ const XSQLVAR& TKVL_FirebirdStatement::field(int index) const {
 
 std::string TKVL_FirebirdStatement::FieldName(int index) const {
     const XSQLVAR& var = field(index);
-    return std::string(var.aliasname, static_cast<size_t>(std::max<short>(var.aliasname_length, 0)));
+    const auto length = std::clamp<short>(var.aliasname_length, 0, static_cast<short>(sizeof var.aliasname));
+    return std::string(var.aliasname, static_cast<size_t>(length));
 }
 
 bool TKVL_FirebirdStatement::FieldIsNull(int index) const {
