@@ -43,6 +43,7 @@ enum class Meaning {
     Description,
     Username,
     Code,
+    Isbn,
     Url,
     Guid,
     Money,
@@ -132,6 +133,7 @@ Meaning textMeaning(const std::string& all, const std::string& last, bool people
     if (oneOf(all, {"jobtitle", "position", "occupation", "job", "profession"})) return Meaning::JobTitle;
     if (oneOf(all, {"username", "login", "loginname", "nickname", "handle", "screenname"}))
         return Meaning::Username;
+    if (oneOf(last, {"isbn", "isbn13", "ean", "ean13", "gtin", "barcode"})) return Meaning::Isbn;
     if (oneOf(last, {"code", "sku", "ref", "reference"})) return Meaning::Code;
     if (oneOf(last, {"url", "website", "homepage", "link", "site", "web"})) return Meaning::Url;
     if (oneOf(last, {"guid", "uuid"})) return Meaning::Guid;
@@ -225,6 +227,9 @@ void setText(TTextFillField& f, Meaning meaning) {
         return setMask(f, "aaaaaaNN");
     case Meaning::Code:
         return setMask(f, "AAANNNN");
+    case Meaning::Isbn: // thirteen digits as books and goods print them
+        if (f.Size > 0 && f.Size < 13) break;
+        return setMask(f, "[978]NNNNNNNNNN");
     case Meaning::Title:
         return setList(f, GuessSentences(1, 3, false, 120));
     case Meaning::Description:
