@@ -69,4 +69,16 @@ std::string SqlWithNumberedParams(std::string_view sql) {
     return out;
 }
 
+std::string SqlWithPositionalParams(std::string_view sql) {
+    std::string out;
+    size_t copied = 0;
+    scanParams(sql, [&](size_t begin, size_t end) {
+        out.append(sql.substr(copied, begin - copied));
+        out += '?';
+        copied = end;
+    });
+    out.append(sql.substr(copied));
+    return out;
+}
+
 } // namespace kvl

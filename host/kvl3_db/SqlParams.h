@@ -13,4 +13,8 @@ std::vector<std::string> SqlParamNames(std::string_view sql);
 // in order of appearance, one number per occurrence, as servers with numbered parameters read it.
 std::string SqlWithNumberedParams(std::string_view sql);
 
+// The SQL text with its ":name" parameters written as "?", as servers with positional parameters
+// read it.
+std::string SqlWithPositionalParams(std::string_view sql);
+
 } // namespace kvl

@@ -181,7 +181,7 @@ TEST_P(StatementTest, QueriesReadBooleansAndLongTexts) {
     prepare("insert into bt (b, t) values (:B, :T)");
     statement_->SetParamType(0, ftBoolean);
     statement_->SetParamType(1, ftString);
-    const std::string text(5000, 'w');
+    const std::string text(40000, 'w'); // past what one text parameter or segment carries
     statement_->SetParamValue(0, TVariant(true));
     statement_->SetParamValue(1, TVariant(text));
     statement_->Execute();

@@ -5,6 +5,7 @@
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
 #include "FirebirdCatalogue.h"
+#include "FirebirdSession.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
 #include "base/StringList.h"
@@ -85,58 +86,15 @@ TKVL_SlotKind TKVL_FirebirdDriver::SlotFor(int fieldType) const {
     case ftTime:
     case ftDateTime:
         return TKVL_SlotKind::TmValue;
-    case ftBoolean: // sent as text, see AfterPrepare
+    case ftBoolean: // sent as text, which the server converts
         return TKVL_SlotKind::BooleanText;
     default:
         return TKVL_SociDriver::SlotFor(fieldType);
     }
 }
 
-namespace {
-// The backend's type information is not exported, so this cast cannot be checked at run time.
-__attribute__((no_sanitize("vptr"))) XSQLDA* inputOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
-    return backend ? backend->sqlda2p_ : nullptr;
-}
-
-__attribute__((no_sanitize("vptr"))) XSQLDA* outputOf(soci::statement& statement) {
-    auto* backend = static_cast<soci::firebird_statement_backend*>(statement.get_backend());
-    return backend ? backend->sqldap_ : nullptr;
-}
-
-// Asks for BOOLEAN values and text BLOBs as text, which the client library can exchange.
-void asText(XSQLDA* vars) {
-    if (!vars) return;
-    for (short i = 0; i < vars->sqld; ++i) {
-        XSQLVAR& var = vars->sqlvar[i];
-        const int type = var.sqltype & ~1;
-        const bool boolean = type == SQL_BOOLEAN;
-        const bool textBlob = type == SQL_BLOB && var.sqlsubtype == 1;
-        if (!boolean && !textBlob) continue;
-        var.sqltype = static_cast<short>(SQL_VARYING | (var.sqltype & 1));
-        var.sqllen = boolean ? 5 : 32765;
-        var.sqlsubtype = 0;
-        var.sqlscale = 0;
-    }
-}
-// The server reads a parameter's NULL flag only when the parameter is described as nullable,
-// and a parameter for a NOT NULL column is not: a NULL would go in as whatever the value buffer
-// held last. Marked nullable, the NULL reaches the server, which refuses it for such a column.
-void honourNulls(XSQLDA* vars) {
-    if (!vars) return;
-    for (short i = 0; i < vars->sqld; ++i)
-        vars->sqlvar[i].sqltype = static_cast<short>(vars->sqlvar[i].sqltype | 1);
-}
-} // namespace
-
-void TKVL_FirebirdDriver::AfterPrepare(soci::statement& statement) const {
-    // The client library exchanges neither BOOLEAN values nor text BLOBs with dynamic rows, and
-    // binds neither numbers nor texts to such parameters. Asked for as text instead, the server
-    // converts "TRUE" and "FALSE", and texts to and from BLOBs, itself; the client library sizes
-    // its buffers from this at binding.
-    asText(inputOf(statement));
-    asText(outputOf(statement));
-    honourNulls(inputOf(statement));
+std::unique_ptr<TKVL_NativeSession> TKVL_FirebirdDriver::CreateNativeSession(soci::session& session) const {
+    return KVL_FirebirdSessionOf(session);
 }
 
 namespace {

@@ -18,7 +18,7 @@ public:
     const soci::backend_factory& Backend() const override;
     std::string SociConnectString() const override;
     TKVL_SlotKind SlotFor(int fieldType) const override;
-    void AfterPrepare(soci::statement& statement) const override;
+    std::unique_ptr<TKVL_NativeSession> CreateNativeSession(soci::session& session) const override;
     void CloseLost(std::unique_ptr<soci::statement> statement) const override;
     void CloseLost(std::unique_ptr<soci::session> session) const override;
     bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;

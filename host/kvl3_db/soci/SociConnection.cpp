@@ -28,6 +28,7 @@ void TKVL_SociConnection::Connect() {
         auto s = std::make_unique<soci::session>(driver_->Backend(), driver_->SociConnectString());
         driver_->AfterConnect(*s);
         isolation_ = driver_->CreateRowIsolation();
+        native_ = driver_->CreateNativeSession(*s);
         session_ = std::move(s);
     } catch (const std::exception& e) {
         Fail(e);
@@ -44,10 +45,13 @@ void TKVL_SociConnection::Disconnect() {
         }
     }
     auto s = std::move(session_);
+    auto native = std::move(native_);
     isolation_.reset();
     if (lost_) {
         lost_ = false;
         inTransaction_ = false;
+        if (native) native->Abandon();
+        native.reset();
         driver_->CloseLost(std::move(s));
         return;
     }
@@ -55,11 +59,23 @@ void TKVL_SociConnection::Disconnect() {
     if (inTransaction_) {
         inTransaction_ = false;
         try {
-            s->rollback();
+            if (native)
+                native->Rollback();
+            else
+                s->rollback();
         } catch (...) {
             // the session is closed below either way
             failed = true;
         }
+    }
+    if (native) {
+        try {
+            if (failed) native->Abandon();
+            native->Finish();
+        } catch (...) {
+            failed = true;
+        }
+        native.reset();
     }
     // a session that could not even roll back would fail again, in the client library's destructor
     if (failed || driver_->ConnectionLost(*s)) {
@@ -72,7 +88,11 @@ void TKVL_SociConnection::Disconnect() {
 void TKVL_SociConnection::ExecuteCommand(const std::string& /*kind*/, const std::string& sql) {
     if (inTransaction_ && isolation_) isolation_->Unreplayable();
     try {
-        Session() << sql;
+        soci::session& session = Session();
+        if (native_)
+            native_->ExecuteCommand(sql);
+        else
+            session << sql;
         AfterWorkOutsideTransaction();
     } catch (const EKVL_DatabaseError&) {
         throw;
@@ -88,8 +108,36 @@ void TKVL_SociConnection::SetInTransaction(bool value) {
 }
 
 void TKVL_SociConnection::AfterWorkOutsideTransaction() {
-    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_DriverFeature::OpenEndedWork))
-        session_->commit();
+    if (!inTransaction_ && session_ && driver_->HasFeature(TKVL_DriverFeature::OpenEndedWork)) {
+        if (native_)
+            native_->Commit();
+        else
+            session_->commit();
+    }
+}
+
+void TKVL_SociConnection::BeginWork() {
+    soci::session& session = Session();
+    if (native_)
+        native_->Begin();
+    else
+        session.begin();
+}
+
+void TKVL_SociConnection::CommitWork() {
+    soci::session& session = Session();
+    if (native_)
+        native_->Commit();
+    else
+        session.commit();
+}
+
+void TKVL_SociConnection::RollbackWork() {
+    soci::session& session = Session();
+    if (native_)
+        native_->Rollback();
+    else
+        session.rollback();
 }
 
 void TKVL_SociConnection::ThrowIfLost() const {
@@ -135,6 +183,10 @@ std::shared_ptr<IKVL_Database> TKVL_SociConnection::Database() {
 
 std::unique_ptr<TKVL_DirectStatement> TKVL_SociDriver::PrepareDirect(soci::session&,
                                                                      const std::string&) const {
+    return nullptr;
+}
+
+std::unique_ptr<TKVL_NativeSession> TKVL_SociDriver::CreateNativeSession(soci::session&) const {
     return nullptr;
 }
 

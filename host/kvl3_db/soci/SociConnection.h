@@ -52,6 +52,11 @@ public:
     // Ends the work of a statement that ran without a transaction of ours, where the client
     // library would otherwise keep it open (and hold its locks and snapshot).
     void AfterWorkOutsideTransaction();
+    // The transaction of the session, through the driver's own session where it has one.
+    void BeginWork();
+    void CommitWork();
+    void RollbackWork();
+    TKVL_NativeSession* Native() const { return native_.get(); }
     // Raises the database error that a client library exception stands for.
     [[noreturn]] void Fail(const std::exception& e) const;
     // After the server was found gone, nothing more is asked of it: every later request fails at
@@ -67,6 +72,7 @@ private:
     std::unique_ptr<TKVL_SociDriver> driver_;
     std::unique_ptr<soci::session> session_;
     std::unique_ptr<TKVL_RowIsolation> isolation_;
+    std::unique_ptr<TKVL_NativeSession> native_;
     std::shared_ptr<IKVL_Database> database_;
     bool inTransaction_ = false;
     uint64_t transactionSerial_ = 0;

@@ -3,6 +3,7 @@
 #include "../catalogue/CatalogueSource.h"
 #include "SociRowIsolation.h"
 
+#include <ctime>
 #include <exception>
 #include <memory>
 #include <string>
@@ -17,6 +18,7 @@ struct backend_factory;
 namespace kvl {
 
 class TKVL_DirectStatement;
+class TKVL_NativeSession;
 class TKVL_BulkInsert;
 struct TKVL_BulkTarget;
 class TKVL_SociConnection;
@@ -42,6 +44,7 @@ struct TKVL_SlotValue {
     long long Integer = 0;
     double Real = 0;
     const std::string* Text = nullptr; // texts and binary data
+    const std::tm* Tm = nullptr;       // TmValue
 };
 
 // One database engine: how to open it, what it can do, how it names things.
@@ -70,8 +73,9 @@ public:
     // The engine's own bulk load on a connection's session; nil where it has none.
     virtual std::unique_ptr<TKVL_BulkInsert> CreateBulkInsert(TKVL_SociConnection& connection,
                                                               const TKVL_BulkTarget& target) const;
-    // Adjusts what the client library will send for the parameters of a prepared statement.
-    virtual void AfterPrepare(soci::statement&) const {}
+    // The driver's own transactions and statements on the session's attachment, for engines
+    // whose types the client library cannot exchange. Nil: all goes through the client library.
+    virtual std::unique_ptr<TKVL_NativeSession> CreateNativeSession(soci::session& session) const;
     // Let go of a statement or session whose server is gone or refused to end it: the client
     // library's complaint would come from a destructor, and a server that shut a session down
     // may never answer at all.

@@ -45,10 +45,10 @@ void TKVL_SociQuery::Prepare() {
 
 void TKVL_SociQuery::ensurePrepared(bool forQuery) {
     // the text is only rebuilt when the lines changed: a statement runs once per row
-    if (statement_ && SQL().ChangeCount() == preparedChange_ && forQuery == forQuery_) return;
+    if (Prepared() && SQL().ChangeCount() == preparedChange_ && forQuery == forQuery_) return;
     std::string text = SQL().Text();
-    if (statement_ && text == preparedText_ && forQuery == forQuery_) return;
-    bool sameText = statement_ && text == preparedText_;
+    if (Prepared() && text == preparedText_ && forQuery == forQuery_) return;
+    bool sameText = Prepared() && text == preparedText_;
     std::vector<Slot> kept;
     if (sameText) kept = std::move(slots_);
     Unprepare();
@@ -63,15 +63,19 @@ void TKVL_SociQuery::ensurePrepared(bool forQuery) {
                 slots_.push_back(std::move(s));
             }
         }
-        statement_ = std::make_unique<soci::statement>(session);
-        statement_->alloc();
-        statement_->prepare(text, soci::details::st_repeatable_query);
-        connection_.Driver().AfterPrepare(*statement_);
+        if (TKVL_NativeSession* native = connection_.Native()) {
+            native_ = native->Prepare(text);
+        } else {
+            statement_ = std::make_unique<soci::statement>(session);
+            statement_->alloc();
+            statement_->prepare(text, soci::details::st_repeatable_query);
+        }
         preparedText_ = text;
         preparedChange_ = SQL().ChangeCount();
         forQuery_ = forQuery;
     } catch (const std::exception& e) {
         statement_.reset();
+        native_.reset();
         slots_.clear();
         connection_.Fail(e);
     }
@@ -85,6 +89,10 @@ void TKVL_SociQuery::Unprepare() {
         direct_.reset();
     }
     directTried_ = false;
+    if (native_) {
+        if (connection_.Lost()) native_->Abandon();
+        native_.reset();
+    }
     if (statement_) {
         auto st = std::move(statement_);
         bool freed = false;
@@ -206,7 +214,7 @@ std::string hexOf(const std::string& data) {
 } // namespace
 
 void TKVL_SociQuery::bind() {
-    if (bound_) return;
+    if (bound_ || native_) return;
     for (auto& s : slots_) {
         auto& ind = s.indicator;
         switch (s.kind) {
@@ -254,6 +262,10 @@ void TKVL_SociQuery::run() {
         for (auto& [s, text] : raw)
             s->text = std::move(text);
     };
+    if (native_) {
+        runNative();
+        return;
+    }
     TKVL_RowIsolation* isolation = connection_.InTransaction() ? connection_.Isolation() : nullptr;
     bool guarded =
         connection_.InTransaction() && connection_.Driver().HasFeature(TKVL_DriverFeature::RowSavepoint);
@@ -304,7 +316,7 @@ bool TKVL_SociQuery::runIsolated(TKVL_RowIsolation& isolation) {
     return true;
 }
 
-bool TKVL_SociQuery::runBound() {
+void TKVL_SociQuery::fillBoundValues() {
     boundValues_.resize(slots_.size());
     for (size_t i = 0; i < slots_.size(); ++i) {
         const Slot& s = slots_[i];
@@ -314,7 +326,27 @@ bool TKVL_SociQuery::runBound() {
         v.Integer = s.integer;
         v.Real = s.real;
         v.Text = s.kind == TKVL_SlotKind::TmValue ? nullptr : &s.text;
+        v.Tm = &s.tm;
     }
+}
+
+void TKVL_SociQuery::runNative() {
+    fillBoundValues();
+    try {
+        if (forQuery_) {
+            eof_ = !native_->Open(boundValues_);
+            return;
+        }
+        native_->Execute(boundValues_);
+        eof_ = true;
+    } catch (const std::exception& e) {
+        connection_.Fail(e);
+    }
+    connection_.AfterWorkOutsideTransaction();
+}
+
+bool TKVL_SociQuery::runBound() {
+    fillBoundValues();
     try {
         TKVL_DirectStatement* statement = direct();
         if (!statement || !statement->Execute(boundValues_)) return false;
@@ -382,23 +414,32 @@ void TKVL_SociQuery::Open() {
 void TKVL_SociQuery::Next() {
     if (!open_ || eof_) return;
     try {
-        eof_ = !statement_->fetch();
+        eof_ = native_ ? !native_->Fetch() : !statement_->fetch();
     } catch (const std::exception& e) {
         connection_.Fail(e);
     }
 }
 
 void TKVL_SociQuery::Close() {
+    if (open_ && native_ && !connection_.Lost()) {
+        try {
+            native_->CloseCursor();
+        } catch (...) {
+            // the cursor ends with its transaction anyway
+        }
+    }
     if (open_) connection_.AfterWorkOutsideTransaction();
     open_ = false;
     eof_ = true;
 }
 
 int TKVL_SociQuery::FieldCount() const {
+    if (native_) return native_->FieldCount();
     return row_ ? static_cast<int>(row_->size()) : 0;
 }
 
 std::string TKVL_SociQuery::FieldName(int index) const {
+    if (native_) return native_->FieldName(index);
     return row_->get_properties(static_cast<size_t>(index)).get_name();
 }
 
@@ -410,11 +451,19 @@ int TKVL_SociQuery::fieldIndex(const std::string& name) const {
 
 bool TKVL_SociQuery::FieldIsNull(int index) const {
     if (!open_ || eof_) throw EKVL_DatabaseError("No current record");
+    if (native_) return native_->FieldIsNull(index);
     return row_->get_indicator(static_cast<size_t>(index)) == soci::i_null;
 }
 
 std::string TKVL_SociQuery::FieldAsString(int index) const {
     if (FieldIsNull(index)) return std::string();
+    if (native_) {
+        try {
+            return native_->FieldAsString(index);
+        } catch (const std::exception& e) {
+            connection_.Fail(e);
+        }
+    }
     auto pos = static_cast<size_t>(index);
     try {
         switch (row_->get_properties(pos).get_data_type()) {

@@ -30,7 +30,7 @@ public:
     void SetTransaction(TKVL_Transaction* transaction) override { transaction_ = transaction; }
     void Prepare() override;
     void Unprepare() override;
-    bool Prepared() const override { return statement_ != nullptr; }
+    bool Prepared() const override { return statement_ != nullptr || native_ != nullptr; }
     void Execute() override;
 
     int ParamCount() const override { return static_cast<int>(slots_.size()); }
@@ -75,6 +75,8 @@ private:
     bool runBound();
     TKVL_DirectStatement* direct();
     void runThroughClient(bool guarded);
+    void runNative();
+    void fillBoundValues();
     void storeValue(Slot& s, const TVariant& value);
     int fieldIndex(const std::string& name) const;
 
@@ -85,6 +87,8 @@ private:
     std::vector<TKVL_SlotValue> boundValues_; // the slots, for drivers that bind them themselves
     std::unique_ptr<soci::statement> statement_;
     std::unique_ptr<TKVL_DirectStatement> direct_; // prepared on first use
+    // the statement itself where the driver runs all statements its own way
+    std::unique_ptr<TKVL_DirectStatement> native_;
     bool directTried_ = false;
     std::unique_ptr<soci::row> row_;
     std::string preparedText_;

@@ -10,7 +10,7 @@ namespace kvl {
 void TKVL_SociTransaction::StartTransaction() {
     if (connection_.InTransaction()) return;
     try {
-        connection_.Session().begin();
+        connection_.BeginWork();
         connection_.SetInTransaction(true);
     } catch (const std::exception& e) {
         connection_.Fail(e);
@@ -30,7 +30,7 @@ namespace {
         throw;
     } catch (...) {
         try {
-            connection.Session().rollback();
+            connection.RollbackWork();
         } catch (...) {
             // the refusal is what the caller must hear about
         }
@@ -44,7 +44,7 @@ void TKVL_SociTransaction::Commit() {
     if (!connection_.InTransaction()) return;
     connection_.SetInTransaction(false);
     try {
-        connection_.Session().commit();
+        connection_.CommitWork();
     } catch (const std::exception& e) {
         refused(connection_, e);
     }
@@ -54,7 +54,7 @@ void TKVL_SociTransaction::Rollback() {
     if (!connection_.InTransaction()) return;
     connection_.SetInTransaction(false);
     try {
-        connection_.Session().rollback();
+        connection_.RollbackWork();
     } catch (const std::exception& e) {
         connection_.Fail(e);
     }
