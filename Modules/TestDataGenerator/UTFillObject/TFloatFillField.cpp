@@ -60,6 +60,24 @@ void TFloatFillField::prepareInsert() {
     DrawHigh = std::clamp(DrawHigh, -largest, largest);
 }
 
+// Decimals count whole steps of their places, so that the server's rounding keeps the order;
+// other floats keep a step that their own precision tells apart.
+std::optional<kvl::TVariant> TFloatFillField::ValueFrom(const kvl::TVariant& low, bool strict) {
+    if (FillType != fillRandom) return std::nullopt;
+    const long double l = low.AsDouble();
+    const long double top = std::max<long double>(RangeTo, l);
+    if (rounding_ <= 0) {
+        const long double from = strict ? l + std::max(0.01L, std::fabs(l) * 1e-5L) : l;
+        const long double value = from + kvl::Random() * std::max(0.0L, top - from);
+        return kvl::TVariant(static_cast<double>(value));
+    }
+    auto first = static_cast<int64_t>(std::ceil(l * rounding_));
+    if (strict && first <= l * rounding_) ++first;
+    const int64_t last = std::max(first, static_cast<int64_t>(std::floor(top * rounding_)));
+    const auto offset = static_cast<int64_t>(kvl::Random() * static_cast<double>(last - first + 1));
+    return kvl::TVariant(static_cast<double>(std::min(first + offset, last) / rounding_));
+}
+
 kvl::TVariant TFloatFillField::getInsertValue() {
     switch (FillType) {
     case fillFixed:
