@@ -65,7 +65,8 @@ void TFloatFillField::prepareInsert() {
 std::optional<kvl::TVariant> TFloatFillField::ValueFrom(const kvl::TVariant& low, bool strict) {
     if (FillType != fillRandom) return std::nullopt;
     const long double l = low.AsDouble();
-    const long double top = std::max<long double>(RangeTo, l);
+    const long double reach = (RangeTo - RangeFrom) / 10;
+    const long double top = std::min<long double>(std::max<long double>(RangeTo, l), l + reach);
     if (rounding_ <= 0) {
         const long double from = strict ? l + std::max(0.01L, std::fabs(l) * 1e-5L) : l;
         const long double value = from + kvl::Random() * std::max(0.0L, top - from);

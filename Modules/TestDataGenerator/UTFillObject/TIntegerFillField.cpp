@@ -128,7 +128,8 @@ std::optional<kvl::TVariant> TIntegerFillField::ValueFrom(const kvl::TVariant& l
     const auto from =
         static_cast<int64_t>(std::clamp(strict ? std::floor(l) + 1 : std::ceil(l),
                                         static_cast<double>(typeLow), static_cast<double>(typeHigh)));
-    const int64_t top = std::max<int64_t>(from, RangeTo);
+    const int64_t reach = std::max<int64_t>(1, (int64_t{RangeTo} - RangeFrom) / 10);
+    const int64_t top = std::max<int64_t>(from, std::min<int64_t>(RangeTo, from + reach));
     const auto offset = static_cast<int64_t>(kvl::Random() * static_cast<double>(top - from + 1));
     return kvl::TVariant(static_cast<double>(std::min(from + offset, top)));
 }
