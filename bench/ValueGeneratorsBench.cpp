@@ -144,6 +144,16 @@ void BM_DatePairIndependent(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+void BM_DecimalRandom(benchmark::State& state) {
+    TFloatFillField f(Record("Decimal"));
+    f.FillType = fillRandom;
+    f.Precision = 8;
+    f.Scale = 2;
+    f.RangeFrom = 1;
+    f.RangeTo = 1000;
+    Generate(state, f);
+}
+
 void BM_DecimalPairFollowing(benchmark::State& state) {
     TFloatFillField low(Record("Decimal")), high(Record("Decimal"));
     for (TFloatFillField* f : {&low, &high}) {
@@ -168,6 +178,7 @@ BENCHMARK(BM_GUIDRandom);
 BENCHMARK(BM_GUIDBaseline);
 BENCHMARK(BM_DatePairFollowing);
 BENCHMARK(BM_DatePairIndependent);
+BENCHMARK(BM_DecimalRandom);
 BENCHMARK(BM_DecimalPairFollowing);
 
 BENCHMARK_MAIN();

@@ -72,11 +72,16 @@ std::optional<kvl::TVariant> TFloatFillField::ValueFrom(const kvl::TVariant& low
         const long double value = from + kvl::Random() * std::max(0.0L, top - from);
         return kvl::TVariant(static_cast<double>(value));
     }
-    auto first = static_cast<int64_t>(std::ceil(l * rounding_));
-    if (strict && first <= l * rounding_) ++first;
-    const int64_t last = std::max(first, static_cast<int64_t>(std::floor(top * rounding_)));
+    // the earlier value is a decimal of its own: one that lies on a step counts as that step
+    const double r = static_cast<double>(rounding_);
+    const double scaled = static_cast<double>(l) * r;
+    const auto nearest = static_cast<int64_t>(std::llround(scaled));
+    const bool onStep = std::fabs(scaled - static_cast<double>(nearest)) < 1e-6;
+    int64_t first = onStep ? nearest : static_cast<int64_t>(std::ceil(scaled));
+    if (strict && onStep) ++first;
+    const int64_t last = std::max(first, static_cast<int64_t>(std::floor(static_cast<double>(top) * r)));
     const auto offset = static_cast<int64_t>(kvl::Random() * static_cast<double>(last - first + 1));
-    return kvl::TVariant(static_cast<double>(std::min(first + offset, last) / rounding_));
+    return kvl::TVariant(static_cast<double>(std::min(first + offset, last)) / r);
 }
 
 kvl::TVariant TFloatFillField::getInsertValue() {
