@@ -48,34 +48,15 @@ std::unique_ptr<TCustomFillField> dates(const KFillRecord& r) {
     return f;
 }
 
+const double kLastDay = kvl::EncodeDate(2025, 12, 31);
+
 const OrderCase kCases[] = {
     {"integer", integers, "Integer", 0, 1, false, 100.9, {1000, -3}},
     // products with the places that land just below a step (0.29 * 100 = 28.999999999999996),
     // also above the range, where the least value that keeps the order is the only one
-    {"decimal",
-     decimals,
-     "Decimal",
-     2,
-     0.01,
-     true,
-     99.92,
-     {0.29, 1.15, 12.34, 999.99, 1000, 1024.09, 1024.34}},
-    {"date",
-     dates,
-     "Date",
-     0,
-     1,
-     true,
-     403,
-     {kvl::EncodeDate(2025, 12, 31), kvl::EncodeDate(2025, 12, 31) + 0.75}},
-    {"date-time",
-     dates,
-     "DateTime",
-     0,
-     1.0 / 86400,
-     false,
-     402,
-     {kvl::EncodeDate(2025, 12, 31) + 86399.0 / 86400}},
+    {"decimal", decimals, "Decimal", 2, 0.01, true, 99.92, {0.29, 12.34, 999.99, 1024.09, 1024.34}},
+    {"date", dates, "Date", 0, 1, true, 403, {kLastDay, kLastDay + 0.75}},
+    {"date-time", dates, "DateTime", 0, 1.0 / 86400, false, 402, {kLastDay + 86399.0 / 86400}},
 };
 
 class OrderedValuesTest : public FillFieldTest {};

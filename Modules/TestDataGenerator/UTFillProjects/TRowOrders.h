@@ -15,8 +15,6 @@ public:
     void Prepare();
     // Pins the values of the ordered columns for this row; after the row links pinned theirs.
     void BeforeRow();
-    // Whether any column of the table follows another.
-    bool Empty() const { return follows_.empty(); }
 
 private:
     struct TLow {
