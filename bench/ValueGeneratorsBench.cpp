@@ -105,6 +105,67 @@ void BM_GUIDBaseline(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+// A column kept after another of the row (check_out > check_in): the later value is made from
+// the earlier one, and a row pays for both.
+void Following(benchmark::State& state, TCustomFillField& first, TCustomFillField& later) {
+    kvl::RandSeed(1);
+    first.prepareInsert();
+    later.prepareInsert();
+    for (auto _ : state) {
+        const kvl::TVariant low = first.getInsertValue();
+        benchmark::DoNotOptimize(later.ValueFrom(low, true));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_DatePairFollowing(benchmark::State& state) {
+    TDateFillField in(Record("Date")), out(Record("Date"));
+    for (TDateFillField* f : {&in, &out}) {
+        f->FillType = fillRandom;
+        f->DateFrom = kvl::EncodeDate(2015, 1, 1);
+        f->DateTo = kvl::EncodeDate(2025, 12, 31);
+    }
+    Following(state, in, out);
+}
+
+void BM_DatePairIndependent(benchmark::State& state) {
+    TDateFillField in(Record("Date")), out(Record("Date"));
+    for (TDateFillField* f : {&in, &out}) {
+        f->FillType = fillRandom;
+        f->DateFrom = kvl::EncodeDate(2015, 1, 1);
+        f->DateTo = kvl::EncodeDate(2025, 12, 31);
+        f->prepareInsert();
+    }
+    kvl::RandSeed(1);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(in.getInsertValue());
+        benchmark::DoNotOptimize(out.getInsertValue());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_DecimalRandom(benchmark::State& state) {
+    TFloatFillField f(Record("Decimal"));
+    f.FillType = fillRandom;
+    f.Precision = 8;
+    f.Scale = 2;
+    f.RangeFrom = 1;
+    f.RangeTo = 1000;
+    Generate(state, f);
+}
+
+void BM_DecimalPairFollowing(benchmark::State& state) {
+    TFloatFillField low(Record("Decimal")), high(Record("Decimal"));
+    for (TFloatFillField* f : {&low, &high}) {
+        f->FillType = fillRandom;
+        f->Precision = 8;
+        f->Scale = 2;
+        f->RangeFrom = 1;
+        f->RangeTo = 1000;
+    }
+    Following(state, low, high);
+}
+
 } // namespace
 
 BENCHMARK(BM_IntegerRandom);
@@ -115,5 +176,9 @@ BENCHMARK(BM_DateTimeRandom);
 BENCHMARK(BM_DateTimeBaseline);
 BENCHMARK(BM_GUIDRandom);
 BENCHMARK(BM_GUIDBaseline);
+BENCHMARK(BM_DatePairFollowing);
+BENCHMARK(BM_DatePairIndependent);
+BENCHMARK(BM_DecimalRandom);
+BENCHMARK(BM_DecimalPairFollowing);
 
 BENCHMARK_MAIN();

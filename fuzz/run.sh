@@ -12,11 +12,12 @@ ninja -C "$build" -j2 mask_fuzzer project_fuzzer check_reader_fuzzer
 
 # New inputs go to a scratch corpus; the kept seeds in the repository are only read.
 fuzz() {
-  local target=$1 corpus=$2 max_len=$3
+  local target=$1 corpus=$2 max_len=$3 dict=()
+  [ -f "$here/$corpus.dict" ] && dict=(-dict="$here/$corpus.dict")
   local scratch="$build/corpus/$corpus"
   mkdir -p "$scratch"
   "$build/$target" -runs="$runs" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$scratch" "$here/corpus/$corpus"
+    -print_final_stats=1 "${dict[@]}" "$scratch" "$here/corpus/$corpus"
 }
 fuzz mask_fuzzer mask 512
 fuzz project_fuzzer project 8192

@@ -101,7 +101,7 @@ std::vector<Token> tokenize(const std::string& s) {
             t.Text = upper(t.Raw);
             i = j;
         } else {
-            static const char* const pairs[] = {"<=", ">=", "<>", "!=", "::", "=="};
+            static const char* const pairs[] = {"<=", ">=", "<>", "!=", "::", "==", "~~"};
             t.Kind = TokenKind::Symbol;
             t.Text = std::string(1, c);
             for (const char* p : pairs)
@@ -116,14 +116,20 @@ std::vector<Token> tokenize(const std::string& s) {
 
 // What a part of a condition stands for.
 struct Node {
-    enum Kind { Column, Literal, Length, Array, Condition } kind = Condition;
+    enum Kind { Column, Literal, Length, Trim, Array, Condition, IsNull } kind = Condition;
     std::string text; // the column's name, or the literal
     std::vector<std::string> items;
     std::vector<TColumnCondition> conditions;
+    std::vector<TColumnOrder> orders;
 };
 
 bool isComparison(const std::string& op) {
-    return op == "=" || op == "==" || op == "<" || op == "<=" || op == ">" || op == ">=";
+    return op == "=" || op == "==" || op == "<" || op == "<=" || op == ">" || op == ">=" || op == "<>" ||
+           op == "!=";
+}
+
+bool isUnequal(const std::string& op) {
+    return op == "<>" || op == "!=";
 }
 
 std::string mirrored(const std::string& op) {
@@ -145,8 +151,15 @@ int64_t wholeNumber(const Node& n) {
     return v;
 }
 
+TColumnCondition on(const std::string& column) {
+    TColumnCondition c;
+    c.Column = column;
+    return c;
+}
+
 TColumnCondition lengthCondition(const std::string& column, const std::string& op, int64_t n) {
-    TColumnCondition c{column, {}, {}, {}, {}, {}};
+    if (isUnequal(op)) throw NotUnderstood{};
+    TColumnCondition c = on(column);
     if (op == "=" || op == "==" || op == ">=") c.MinLength = n;
     if (op == "=" || op == "==" || op == "<=") c.MaxLength = n;
     if (op == ">") c.MinLength = n == INT64_MAX ? n : n + 1;
@@ -155,11 +168,18 @@ TColumnCondition lengthCondition(const std::string& column, const std::string& o
 }
 
 TColumnCondition valueCondition(const std::string& column, const std::string& op, const std::string& v) {
-    TColumnCondition c{column, {}, {}, {}, {}, {}};
+    TColumnCondition c = on(column);
     if (op == "=" || op == "==") c.Values.push_back(v);
     if (op == ">" || op == ">=") c.Low = TCheckBound{v, op == ">="};
     if (op == "<" || op == "<=") c.High = TCheckBound{v, op == "<="};
+    if (isUnequal(op)) c.Excluded.push_back(v);
     return c;
+}
+
+TColumnOrder order(const std::string& left, const std::string& op, const std::string& right) {
+    if (op == ">" || op == ">=") return {right, left, op == ">"};
+    if (op == "<" || op == "<=") return {left, right, op == "<"};
+    throw NotUnderstood{};
 }
 
 Node condition(TColumnCondition c) {
@@ -168,14 +188,88 @@ Node condition(TColumnCondition c) {
     return n;
 }
 
+// Numbers compare as numbers, anything else (dates as conditions write them) as text.
+int compareValues(const std::string& a, const std::string& b) {
+    double x = 0, y = 0;
+    auto [pa, ea] = std::from_chars(a.data(), a.data() + a.size(), x);
+    auto [pb, eb] = std::from_chars(b.data(), b.data() + b.size(), y);
+    if (ea == std::errc() && eb == std::errc() && pa == a.data() + a.size() && pb == b.data() + b.size())
+        return x < y ? -1 : x > y ? 1 : 0;
+    return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+}
+
+// The tighter of two ends; isLow says which end of a range they are.
+std::optional<TCheckBound> tighter(const std::optional<TCheckBound>& a, const std::optional<TCheckBound>& b,
+                                   bool isLow) {
+    if (!a) return b;
+    if (!b) return a;
+    const int c = compareValues(a->Value, b->Value);
+    if (c == 0) return a->Inclusive ? b : a;
+    return (c > 0) == isLow ? a : b;
+}
+
+// All conditions of one alternative on its one column, as one.
+TColumnCondition folded(const std::vector<TColumnCondition>& conditions) {
+    TColumnCondition out = on(conditions.front().Column);
+    for (const auto& c : conditions) {
+        if (out.Values.empty()) out.Values = c.Values;
+        out.Low = tighter(out.Low, c.Low, true);
+        out.High = tighter(out.High, c.High, false);
+        if (c.MinLength) out.MinLength = std::max(out.MinLength.value_or(INT64_MIN), *c.MinLength);
+        if (c.MaxLength) out.MaxLength = std::min(out.MaxLength.value_or(INT64_MAX), *c.MaxLength);
+        out.Excluded.insert(out.Excluded.end(), c.Excluded.begin(), c.Excluded.end());
+        if (out.Prefix.empty()) out.Prefix = c.Prefix;
+        out.NotNull = out.NotNull || c.NotNull;
+    }
+    return out;
+}
+
+bool onlyValues(const TColumnCondition& c) {
+    return !c.Values.empty() && !c.Low && !c.High && !c.MinLength && !c.MaxLength && c.Excluded.empty() &&
+           c.Prefix.empty();
+}
+
+bool onlyRange(const TColumnCondition& c) {
+    return c.Values.empty() && (c.Low || c.High) && !c.MinLength && !c.MaxLength && c.Excluded.empty() &&
+           c.Prefix.empty();
+}
+
+// Ranges that overlap or touch are one range; the lower-starting one is a.
+bool joins(const TColumnCondition& a, const TColumnCondition& b) {
+    if (!a.High || !b.Low) return true;
+    const int c = compareValues(a.High->Value, b.Low->Value);
+    return c > 0 || (c == 0 && (a.High->Inclusive || b.Low->Inclusive));
+}
+
+// Lists join, and ranges that leave no gap; otherwise the first alternative alone is kept,
+// which is stricter than the condition and so never lets a row fail it.
+TColumnCondition either(const TColumnCondition& a, const TColumnCondition& b) {
+    TColumnCondition out = a;
+    out.NotNull = a.NotNull && b.NotNull;
+    if (onlyValues(a) && onlyValues(b)) {
+        out.Values.insert(out.Values.end(), b.Values.begin(), b.Values.end());
+        return out;
+    }
+    if (!onlyRange(a) || !onlyRange(b)) return a;
+    const bool aFirst = !a.Low || (b.Low && compareValues(a.Low->Value, b.Low->Value) <= 0);
+    if (!joins(aFirst ? a : b, aFirst ? b : a)) return a;
+    out.Low = aFirst ? a.Low : b.Low;
+    if (a.Low && b.Low && compareValues(a.Low->Value, b.Low->Value) == 0)
+        out.Low->Inclusive = a.Low->Inclusive || b.Low->Inclusive;
+    out.High = !a.High || !b.High ? std::nullopt : tighter(a.High, b.High, true);
+    if (out.High && a.High && b.High && compareValues(a.High->Value, b.High->Value) == 0)
+        out.High->Inclusive = a.High->Inclusive || b.High->Inclusive;
+    return out;
+}
+
 class Parser {
 public:
     explicit Parser(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
 
-    std::vector<TColumnCondition> Read() {
+    TCheckReading Read() {
         Node n = orExpression();
         if (peek().Kind != TokenKind::End || n.kind != Node::Condition) throw NotUnderstood{};
-        return n.conditions;
+        return {true, std::move(n.conditions), std::move(n.orders)};
     }
 
 private:
@@ -204,25 +298,50 @@ private:
         int& d_;
     };
 
-    // Equalities of one column joined by OR make a list; anything else joined by OR does not.
     Node orExpression() {
         Depth guard(depth_);
-        Node first = andExpression();
-        if (peek().Text != "OR" || peek().Kind != TokenKind::Word) return first;
-        TColumnCondition list = asList(first);
-        while (accept("OR")) {
-            TColumnCondition more = asList(andExpression());
-            if (upper(more.Column) != upper(list.Column)) throw NotUnderstood{};
-            list.Values.insert(list.Values.end(), more.Values.begin(), more.Values.end());
-        }
-        return condition(std::move(list));
+        std::vector<Node> sides{andExpression()};
+        if (peek().Text != "OR" || peek().Kind != TokenKind::Word) return sides[0];
+        while (accept("OR"))
+            sides.push_back(andExpression());
+        return alternatives(std::move(sides));
     }
 
-    static TColumnCondition asList(const Node& n) {
-        if (n.kind != Node::Condition || n.conditions.size() != 1) throw NotUnderstood{};
-        const TColumnCondition& c = n.conditions[0];
-        if (c.Values.empty() || c.Low || c.High || c.MinLength || c.MaxLength) throw NotUnderstood{};
-        return c;
+    // "x IS NULL OR ..." lets through what the rest lets through, and a NULL, which a check lets
+    // through anyway. The alternatives left must all be about one column.
+    static Node alternatives(std::vector<Node> sides) {
+        std::string nullable;
+        std::vector<Node> kept;
+        for (auto& side : sides) {
+            if (side.kind == Node::IsNull)
+                nullable = side.text;
+            else
+                kept.push_back(std::move(side));
+        }
+        if (kept.empty()) throw NotUnderstood{};
+        for (const auto& side : kept)
+            if (side.kind != Node::Condition) throw NotUnderstood{};
+        if (kept.size() == 1) return dropNotNull(std::move(kept[0]), nullable);
+        TColumnCondition joined = oneColumn(kept[0]);
+        for (size_t i = 1; i < kept.size(); ++i) {
+            TColumnCondition more = oneColumn(kept[i]);
+            if (upper(more.Column) != upper(joined.Column)) throw NotUnderstood{};
+            joined = either(joined, more);
+        }
+        return dropNotNull(condition(std::move(joined)), nullable);
+    }
+
+    static Node dropNotNull(Node n, const std::string& column) {
+        for (auto& c : n.conditions)
+            if (upper(c.Column) == upper(column)) c.NotNull = false;
+        return n;
+    }
+
+    static TColumnCondition oneColumn(const Node& n) {
+        if (n.conditions.empty() || !n.orders.empty()) throw NotUnderstood{};
+        for (const auto& c : n.conditions)
+            if (upper(c.Column) != upper(n.conditions[0].Column)) throw NotUnderstood{};
+        return folded(n.conditions);
     }
 
     Node andExpression() {
@@ -233,6 +352,7 @@ private:
             Node more = predicate();
             if (more.kind != Node::Condition) throw NotUnderstood{};
             first.conditions.insert(first.conditions.end(), more.conditions.begin(), more.conditions.end());
+            first.orders.insert(first.orders.end(), more.orders.begin(), more.orders.end());
         }
         return first;
     }
@@ -241,30 +361,57 @@ private:
         Node left = value();
         const Token& t = peek();
         if (t.Kind == TokenKind::Word) {
-            if (t.Text == "IS") return isNotNull(left);
-            if (t.Text == "IN") return inList(left);
+            if (t.Text == "IS") return isNull(left);
+            if (t.Text == "IN") return inList(left, false);
             if (t.Text == "BETWEEN") return between(left);
-            if (t.Text == "NOT" || t.Text == "LIKE" || t.Text == "GLOB") throw NotUnderstood{};
+            if (t.Text == "LIKE") return like(left);
+            if (t.Text == "NOT") {
+                next();
+                if (peek().Text != "IN") throw NotUnderstood{};
+                return inList(left, true);
+            }
+            if (t.Text == "GLOB") throw NotUnderstood{};
         }
+        if (t.Kind == TokenKind::Symbol && t.Text == "~~") return like(left);
         if (t.Kind == TokenKind::Symbol && isComparison(t.Text)) return comparison(left);
         return left;
     }
 
-    Node isNotNull(const Node& left) {
+    Node isNull(const Node& left) {
         next();
-        if (!accept("NOT") || !accept("NULL") || left.kind != Node::Column) throw NotUnderstood{};
-        return condition({left.text, {}, {}, {}, {}, {}});
+        const bool negated = accept("NOT");
+        if (!accept("NULL") || left.kind != Node::Column) throw NotUnderstood{};
+        if (!negated) return {Node::IsNull, left.text, {}, {}, {}};
+        TColumnCondition c = on(left.text);
+        c.NotNull = true;
+        return condition(std::move(c));
     }
 
-    Node inList(const Node& left) {
+    Node inList(const Node& left, bool negated) {
         next();
         if (left.kind != Node::Column) throw NotUnderstood{};
         expect("(");
-        TColumnCondition c{left.text, {}, {}, {}, {}, {}};
+        TColumnCondition c = on(left.text);
+        auto& values = negated ? c.Excluded : c.Values;
         do {
-            c.Values.push_back(literal(value()));
+            values.push_back(literal(value()));
         } while (accept(","));
         expect(")");
+        return condition(std::move(c));
+    }
+
+    // Only a prefix: 'abc%' with no other wildcard and no escape.
+    Node like(const Node& left) {
+        next();
+        const Token& pattern = next();
+        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
+        const std::string p = pattern.Text;
+        while (accept("::"))
+            typeName();
+        if (p.size() < 2 || p.back() != '%' || p.find_first_of("%_") != p.size() - 1) throw NotUnderstood{};
+        if (peek().Kind == TokenKind::Word && peek().Text == "ESCAPE") throw NotUnderstood{};
+        TColumnCondition c = on(left.text);
+        c.Prefix = p.substr(0, p.size() - 1);
         return condition(std::move(c));
     }
 
@@ -274,35 +421,56 @@ private:
         expect("AND");
         Node high = value();
         if (left.kind == Node::Length) {
-            TColumnCondition c{left.text, {}, {}, {}, wholeNumber(low), wholeNumber(high)};
+            TColumnCondition c = on(left.text);
+            c.MinLength = wholeNumber(low);
+            c.MaxLength = wholeNumber(high);
             return condition(std::move(c));
         }
         if (left.kind != Node::Column) throw NotUnderstood{};
-        TColumnCondition c{left.text, {}, TCheckBound{literal(low), true}, TCheckBound{literal(high), true},
-                           {},        {}};
+        TColumnCondition c = on(left.text);
+        c.Low = TCheckBound{literal(low), true};
+        c.High = TCheckBound{literal(high), true};
         return condition(std::move(c));
     }
 
     Node comparison(Node left) {
         std::string op = next().Text;
-        if ((op == "=" || op == "==") && accept("ANY")) return anyOf(left);
+        if ((op == "=" || op == "==") && accept("ANY")) return anyOf(left, false);
+        if (isUnequal(op) && accept("ALL")) return anyOf(left, true);
         Node right = value();
         if (left.kind == Node::Literal) {
             std::swap(left, right);
             op = mirrored(op);
         }
         if (left.kind == Node::Length) return condition(lengthCondition(left.text, op, wholeNumber(right)));
+        if (left.kind == Node::Trim) return notBlank(left, op, right);
         if (left.kind != Node::Column) throw NotUnderstood{};
+        if (right.kind == Node::Column) {
+            Node n;
+            n.orders.push_back(order(left.text, op, right.text));
+            return n;
+        }
         return condition(valueCondition(left.text, op, literal(right)));
     }
 
-    Node anyOf(const Node& left) {
+    // trim(x) <> '': a value with a character other than a space.
+    static Node notBlank(const Node& left, const std::string& op, const Node& right) {
+        if (!isUnequal(op) || right.kind != Node::Literal || !right.text.empty()) throw NotUnderstood{};
+        TColumnCondition c = on(left.text);
+        c.MinLength = 1;
+        return condition(std::move(c));
+    }
+
+    // "= ANY (ARRAY[...])" is a list, "<> ALL (ARRAY[...])" the values left out.
+    Node anyOf(const Node& left, bool negated) {
         if (left.kind != Node::Column) throw NotUnderstood{};
         expect("(");
         Node array = value();
         expect(")");
         if (array.kind != Node::Array) throw NotUnderstood{};
-        return condition({left.text, array.items, {}, {}, {}, {}});
+        TColumnCondition c = on(left.text);
+        (negated ? c.Excluded : c.Values) = array.items;
+        return condition(std::move(c));
     }
 
     static std::string literal(const Node& n) {
@@ -323,7 +491,8 @@ private:
         if (peek().Kind != TokenKind::Word && peek().Kind != TokenKind::Quoted) throw NotUnderstood{};
         while (peek().Kind == TokenKind::Word || peek().Kind == TokenKind::Quoted) {
             // words of the type's name; a keyword ends it
-            static const std::set<std::string> stop = {"AND", "OR", "IN", "BETWEEN", "IS", "NOT", "ANY"};
+            static const std::set<std::string> stop = {"AND", "OR",  "IN",   "BETWEEN", "IS",
+                                                       "NOT", "ANY", "LIKE", "ESCAPE"};
             if (peek().Kind == TokenKind::Word && stop.count(peek().Text)) break;
             next();
         }
@@ -342,9 +511,9 @@ private:
         const Token& t = next();
         switch (t.Kind) {
         case TokenKind::Text:
-            return {Node::Literal, t.Text, {}, {}};
+            return {Node::Literal, t.Text, {}, {}, {}};
         case TokenKind::Number:
-            return {Node::Literal, t.Text, {}, {}};
+            return {Node::Literal, t.Text, {}, {}, {}};
         case TokenKind::Quoted:
             return column(t.Raw);
         case TokenKind::Word:
@@ -374,20 +543,27 @@ private:
         throw NotUnderstood{};
     }
 
+    // Lengths of a column, of its trimmed text too (a random text has no spaces to trim), and a
+    // column's trimmed text.
     Node word(const Token& t) {
         static const std::set<std::string> lengths = {"LENGTH", "CHAR_LENGTH", "CHARACTER_LENGTH", "LEN"};
-        static const std::set<std::string> reserved = {"AND", "OR",  "NOT",  "IN",   "BETWEEN", "IS",
-                                                       "ANY", "ALL", "NULL", "LIKE", "SELECT",  "CASE"};
+        static const std::set<std::string> trims = {"TRIM", "BTRIM", "LTRIM", "RTRIM"};
+        static const std::set<std::string> reserved = {"AND",    "OR",   "NOT",   "IN",   "BETWEEN",
+                                                       "IS",     "ANY",  "ALL",   "NULL", "LIKE",
+                                                       "SELECT", "CASE", "ESCAPE"};
         if (t.Text == "ARRAY") return array();
         if (t.Text == "CAST") return cast();
         if (reserved.count(t.Text)) throw NotUnderstood{};
         if (peek().Kind == TokenKind::Symbol && peek().Text == "(") {
-            if (!lengths.count(t.Text)) throw NotUnderstood{};
+            const bool isLength = lengths.count(t.Text) > 0;
+            if (!isLength && !trims.count(t.Text)) throw NotUnderstood{};
             next();
+            // TRIM(BOTH FROM x), as one server writes it back
+            if (!isLength && (accept("BOTH") || accept("LEADING") || accept("TRAILING"))) expect("FROM");
             Node inner = value();
             expect(")");
-            if (inner.kind != Node::Column) throw NotUnderstood{};
-            return {Node::Length, inner.text, {}, {}};
+            if (inner.kind != Node::Column && !(isLength && inner.kind == Node::Trim)) throw NotUnderstood{};
+            return {isLength ? Node::Length : Node::Trim, inner.text, {}, {}, {}};
         }
         return column(t.Raw);
     }
@@ -400,12 +576,12 @@ private:
             name = part.Raw;
         }
         if (name.empty()) throw NotUnderstood{};
-        return {Node::Column, name, {}, {}};
+        return {Node::Column, name, {}, {}, {}};
     }
 
     Node array() {
         expect("[");
-        Node n{Node::Array, {}, {}, {}};
+        Node n{Node::Array, {}, {}, {}, {}};
         do {
             n.items.push_back(literal(value()));
         } while (accept(","));
@@ -432,10 +608,9 @@ private:
 TCheckReading ReadCheck(const std::string& condition) {
     TCheckReading reading;
     try {
-        reading.Conditions = Parser(tokenize(condition)).Read();
-        reading.Understood = true;
+        reading = Parser(tokenize(condition)).Read();
     } catch (const NotUnderstood&) {
-        reading.Conditions.clear();
+        reading = {};
     }
     return reading;
 }

@@ -16,14 +16,26 @@ struct TColumnCondition {
     std::vector<std::string> Values;
     std::optional<TCheckBound> Low, High;
     std::optional<int64_t> MinLength, MaxLength;
+    std::vector<std::string> Excluded; // values the column must not have
+    std::string Prefix;                // the text every value starts with
+    bool NotNull = false;
+};
+
+// Two columns of the same row in order: High is above Low, or not below it when not Strict.
+struct TColumnOrder {
+    std::string Low, High;
+    bool Strict = false;
 };
 
 struct TCheckReading {
     bool Understood = false;
     std::vector<TColumnCondition> Conditions;
+    std::vector<TColumnOrder> Orders;
 };
 
-// Reads a CHECK condition: value lists (IN, = ANY (ARRAY[...]), equalities joined by OR),
-// BETWEEN and comparisons with constants, and conditions on a text's length, joined by AND.
-// Anything else is not understood, and nothing of the condition is used.
+// Reads a CHECK condition: value lists (IN, NOT IN, = ANY (ARRAY[...]), equalities joined by
+// OR), BETWEEN and comparisons with constants or with another column of the row, <>, IS NOT
+// NULL, LIKE with a prefix and conditions on a text's length, joined by AND. Alternatives
+// joined by OR are read as one of them where their union cannot be said: a row that meets the
+// reading meets the condition. Anything else is not understood, and nothing of it is used.
 TCheckReading ReadCheck(const std::string& condition);

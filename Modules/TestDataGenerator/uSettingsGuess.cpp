@@ -434,9 +434,88 @@ void keepValues(TCustomFillField& f, const std::vector<std::string>& values) {
     setList(f, allowed);
 }
 
+// Of the range left around excluded values, the widest part is kept: a draw then never meets
+// one of them. Values outside the range change nothing.
+template <class T> void avoid(T& from, T& to, std::vector<T> excluded, T step) {
+    std::sort(excluded.begin(), excluded.end());
+    T bestFrom = from, bestTo = from - step, start = from;
+    auto keep = [&](T end) {
+        if (end - start > bestTo - bestFrom) {
+            bestFrom = start;
+            bestTo = end;
+        }
+    };
+    for (T v : excluded) {
+        if (v < from || v > to) continue;
+        keep(v - step);
+        start = v + step;
+    }
+    keep(to);
+    if (bestTo < bestFrom) return;
+    from = bestFrom;
+    to = bestTo;
+}
+
+template <class T> std::vector<T> numbersOf(const std::vector<std::string>& texts) {
+    std::vector<T> out;
+    for (const auto& text : texts) {
+        double v = 0;
+        if (kvl::TryStrToFloat(text, v)) out.push_back(static_cast<T>(v));
+    }
+    return out;
+}
+
+void leaveOut(TCustomFillField& f, const std::vector<std::string>& excluded) {
+    if (f.FillType == fillList) {
+        kvl::TStringList kept;
+        for (int i = 0; i < f.ListValues.Count(); ++i)
+            if (std::none_of(excluded.begin(), excluded.end(),
+                             [&](const std::string& e) { return kvl::SameText(e, f.ListValues[i]); }))
+                kept.Add(f.ListValues[i]);
+        if (!kept.IsEmpty()) setList(f, kept);
+        return;
+    }
+    if (f.FillType != fillRandom) return;
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
+        int64_t from = i->RangeFrom, to = i->RangeTo;
+        avoid<int64_t>(from, to, numbersOf<int64_t>(excluded), 1);
+        i->RangeFrom = static_cast<int32_t>(from);
+        i->RangeTo = static_cast<int32_t>(to);
+    } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
+        const long double step = r->Scale > 0 ? std::pow(10.0L, -static_cast<int>(r->Scale)) : 0.01L;
+        avoid<long double>(r->RangeFrom, r->RangeTo, numbersOf<long double>(excluded), 2 * step);
+    } else if (auto* t = dynamic_cast<TTextFillField*>(&f)) {
+        if (std::find(excluded.begin(), excluded.end(), "") != excluded.end())
+            t->LengthFrom = std::max(t->LengthFrom, std::min(1, t->LengthTo));
+    }
+}
+
+// Values start with the prefix: a list keeps those that do (or gets it in front), any other
+// text kind becomes the prefix and letters.
+void startWith(TTextFillField& f, const std::string& prefix) {
+    if (f.FillType == fillList) {
+        kvl::TStringList kept, prefixed;
+        for (int i = 0; i < f.ListValues.Count(); ++i) {
+            const std::string& v = f.ListValues[i];
+            if (v.rfind(prefix, 0) == 0) kept.Add(v);
+            std::string p = prefix + v;
+            if (f.Size > 0 && p.size() > static_cast<size_t>(f.Size)) p.resize(static_cast<size_t>(f.Size));
+            prefixed.Add(p);
+        }
+        return setList(f, kept.IsEmpty() ? prefixed : kept);
+    }
+    if (prefix.find_first_of("[]") != std::string::npos) return;
+    const int64_t room = f.Size > 0 ? f.Size - static_cast<int64_t>(prefix.size()) : 8;
+    setMask(f, "[" + prefix + "]" + std::string(static_cast<size_t>(std::clamp<int64_t>(room, 0, 8)), 'a'));
+}
+
 void applyCondition(TCustomFillField& f, const TColumnCondition& c) {
+    if (c.NotNull) f.IncludeNulls = false;
     if (f.FillType == fillReferential || f.FillType == fillNothing) return;
-    if (!c.Values.empty()) return keepValues(f, c.Values);
+    if (!c.Values.empty()) keepValues(f, c.Values);
+    if (!c.Excluded.empty()) leaveOut(f, c.Excluded);
+    if (auto* t = dynamic_cast<TTextFillField*>(&f); t && !c.Prefix.empty()) startWith(*t, c.Prefix);
+    if (!c.Values.empty()) return;
     if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) return narrowInteger(*i, c);
     if (auto* r = dynamic_cast<TFloatFillField*>(&f)) return narrowFloat(*r, c);
     if (auto* d = dynamic_cast<TDateFillField*>(&f)) return narrowDate(*d, c);
@@ -467,6 +546,54 @@ void applyRules(TFillProject& project, TCustomFillField& f) {
     // a row without a partition key lands in no partition
     auto table = kvl::Supports<kvl::IKVL_TableRules>(project.TableObject);
     if (table && !conditionsOn(table->PartitionBounds(), f.ColumnName).empty()) f.IncludeNulls = false;
+}
+
+// --- columns in order within a row ---------------------------------------------------------
+
+bool boundedAbove(TFillProject& project, const TCustomFillField& f) {
+    std::vector<TColumnCondition> conditions = conditionsOn(ChecksOfTable(project), f.ColumnName);
+    for (auto& c : conditionsOn(DomainChecksOf(f), "VALUE"))
+        conditions.push_back(std::move(c));
+    return std::any_of(conditions.begin(), conditions.end(),
+                       [](const TColumnCondition& c) { return c.High; });
+}
+
+// The run makes the later column from the earlier one, up to the end of its own range: that
+// range reaches as far as the earlier column's, unless a condition of its own ends it, and then
+// the earlier column ends there too.
+template <class T> void reachAlike(T& lowTo, T& highTo, bool highBounded) {
+    if (highTo >= lowTo) return;
+    if (highBounded)
+        lowTo = highTo;
+    else
+        highTo = lowTo;
+}
+
+void keepReach(TCustomFillField& low, TCustomFillField& high, bool highBounded) {
+    if (low.FillType != fillRandom || high.FillType != fillRandom) return;
+    auto* li = dynamic_cast<TIntegerFillField*>(&low);
+    auto* lr = dynamic_cast<TFloatFillField*>(&low);
+    if (auto* hi = dynamic_cast<TIntegerFillField*>(&high); hi && li)
+        return reachAlike(li->RangeTo, hi->RangeTo, highBounded);
+    if (auto* hr = dynamic_cast<TFloatFillField*>(&high); hr && lr)
+        return reachAlike(lr->RangeTo, hr->RangeTo, highBounded);
+    auto* ld = dynamic_cast<TDateFillField*>(&low);
+    if (auto* hd = dynamic_cast<TDateFillField*>(&high); hd && ld)
+        reachAlike(ld->DateTo, hd->DateTo, highBounded);
+}
+
+void keepOrders(TFillProject& project, const std::set<TCustomFillField*>& guessed) {
+    auto table = kvl::Supports<kvl::IKVL_TableRules>(project.TableObject);
+    if (!table) return;
+    auto field = [&](const std::string& name) -> TCustomFillField* {
+        for (auto& f : project.GetFillFields())
+            if (kvl::SameText(f->ColumnName, name) && guessed.count(f.get())) return f.get();
+        return nullptr;
+    };
+    for (const auto& check : table->Checks())
+        for (const auto& order : ReadCheck(check).Orders)
+            if (auto* low = field(order.Low), *high = field(order.High); low && high && low != high)
+                keepReach(*low, *high, boundedAbove(project, *high));
 }
 
 // --- foreign keys and the tables --------------------------------------------------------
@@ -539,6 +666,7 @@ void guessProject(TFillProject& project, bool keepSettings) {
     linkForeignKeys(project, keepSettings);
     for (auto& f : project.GetFillFields())
         if (guessed.count(f.get())) applyRules(project, *f);
+    keepOrders(project, guessed);
 }
 
 } // namespace

@@ -172,8 +172,10 @@ private:
                 add(false, p, column, "check \"" + condition + "\" not understood; rows may fail");
         };
         if (auto table = kvl::Supports<kvl::IKVL_TableRules>(p.TableObject)) {
-            for (const auto& condition : table->Checks())
+            for (const auto& condition : table->Checks()) {
                 warn("", condition);
+                checkOrders(p, condition);
+            }
             for (const auto& condition : table->PartitionBounds())
                 warn("", condition);
         }
@@ -182,6 +184,20 @@ private:
                 rules && f->FillType != fillNothing)
                 for (const auto& condition : rules->DomainChecks())
                     warn(f->ColumnName, condition);
+    }
+
+    // The run makes the later column of an ordered pair from the earlier one only where the
+    // later one is drawn from a range.
+    void checkOrders(TFillProject& p, const std::string& condition) {
+        for (const auto& order : ReadCheck(condition).Orders) {
+            TCustomFillField* low = fieldOf(p, order.Low);
+            TCustomFillField* high = fieldOf(p, order.High);
+            if (!low || !high || low->FillType == fillNothing || high->FillType == fillNothing) continue;
+            if (high->FillType == fillRandom) continue;
+            add(false, p, high->ColumnName,
+                "check \"" + condition + "\" orders it after \"" + low->ColumnName +
+                    "\"; only random values are made to follow; rows may fail");
+        }
     }
 
     void checkPool(TFillProject& p, TCustomFillField& f, bool unique) {

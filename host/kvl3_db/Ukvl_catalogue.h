@@ -125,7 +125,8 @@ public:
 };
 
 // Conditions every row of a table meets: its CHECK constraints, table and column level, and the
-// bounds of one of its partitions, where rows land in partitions by value and none takes the rest.
+// bounds of its partitions (a row meets one partition's), where rows land in partitions by value
+// and none takes the rest.
 class IKVL_TableRules : public virtual IKVL_BaseInterface {
 public:
     virtual std::vector<std::string> Checks() const = 0;

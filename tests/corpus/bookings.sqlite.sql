@@ -28,9 +28,11 @@ create table bookings (
   hotel_id integer not null,
   room_no integer not null,
   check_in date not null,
+  check_out date not null,
   nights smallint not null check (nights between 1 and 30),
   status varchar(9) not null check (status in ('booked', 'cancelled', 'completed')),
-  foreign key (hotel_id, room_no) references rooms (hotel_id, room_no)
+  foreign key (hotel_id, room_no) references rooms (hotel_id, room_no),
+  check (check_out > check_in)
 );
 create table payments (
   id integer primary key,

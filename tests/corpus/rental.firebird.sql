@@ -58,5 +58,6 @@ create table rentals (
   inventory_id integer not null references inventory (id),
   customer_id integer not null references rental_customers (id),
   staff_id integer not null references staff (id),
-  return_date timestamp
+  return_date timestamp,
+  check (return_date is null or return_date >= rental_date)
 );

@@ -60,6 +60,7 @@ create table rentals (
   customer_id integer not null references rental_customers (id),
   staff_id integer not null references staff (id),
   return_date timestamp,
+  check (return_date is null or return_date >= rental_date),
   primary key (id, rental_date)
 ) partition by range (rental_date);
 create table rentals_2025 partition of rentals for values from ('2025-01-01') to ('2026-01-01');

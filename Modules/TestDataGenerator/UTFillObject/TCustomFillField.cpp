@@ -39,6 +39,10 @@ kvl::TVariant TCustomFillField::RowValue() {
     return value;
 }
 
+std::optional<kvl::TVariant> TCustomFillField::ValueFrom(const kvl::TVariant&, bool) {
+    return std::nullopt;
+}
+
 kvl::TVariant TCustomFillField::getInsertValue() {
     return kvl::TVariant();
 }

@@ -32,6 +32,14 @@ public:
     kvl::TVariant RowValue();
     bool HasRowValue() const { return Pinned.has_value(); }
     void PinRowValue(kvl::TVariant value) { Pinned = std::move(value); }
+    const kvl::TVariant* PinnedRowValue() const { return Pinned ? &*Pinned : nullptr; }
+
+    // A value of the settings at low or above (above it when strict), for a column that a
+    // condition keeps at or above another column of the row; empty where the settings do not
+    // draw from a range. The value lies within a tenth of the range above low, so that pairs stay
+    // as close as real ones (stays of days or months, not of years); above the range, it is the
+    // least one the condition allows.
+    virtual std::optional<kvl::TVariant> ValueFrom(const kvl::TVariant& low, bool strict);
 
     std::shared_ptr<kvl::IKVL_Column> Column;
     std::string ColumnName;

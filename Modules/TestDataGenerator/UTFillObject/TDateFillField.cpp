@@ -180,6 +180,25 @@ kvl::TVariant TDateFillField::getInsertValue() {
     }
 }
 
+// Dates count whole days; date-times keep a second apart where they must differ, more than
+// any server rounds away.
+std::optional<kvl::TVariant> TDateFillField::ValueFrom(const kvl::TVariant& low, bool strict) {
+    if (FillType != fillRandom || !DatePart) return std::nullopt;
+    const double l = ToLinearDays(low.AsDateTime());
+    const double end = ToLinearDays(DateTo) + 1;
+    const double reach = std::max(1.0, std::floor((end - LinearFrom) / 10));
+    if (!TimePart) {
+        const double from = strict ? std::floor(l) + 1 : std::ceil(l);
+        const double last = std::max(from, std::min(end - 1, from + reach));
+        const double day = std::min(last, from + std::floor(kvl::Random() * (last - from + 1)));
+        return kvl::TVariant::FromDateTime(FromLinearDays(day));
+    }
+    const double second = 1.0 / 86400;
+    const double from = strict ? l + second : l;
+    const double last = std::max(from, std::min(end - second, from + reach));
+    return kvl::TVariant::FromDateTime(FromLinearDays(from + kvl::Random() * (last - from)));
+}
+
 int TDateFillField::GetFieldDatatype() const {
     if (DataTypeName == "Date") return 9;
     if (DataTypeName == "Time") return 10;

@@ -14,6 +14,7 @@ public:
     kvl::TVariant getInsertValue() override;
     void prepareInsert() override;
     int GetFieldDatatype() const override;
+    std::optional<kvl::TVariant> ValueFrom(const kvl::TVariant& low, bool strict) override;
 
     kvl::TDateTime Counter = 0;
     kvl::TDateTime DateFrom = 0; // first date of random values; date of the start of increasing values

@@ -60,6 +60,30 @@ void TFloatFillField::prepareInsert() {
     DrawHigh = std::clamp(DrawHigh, -largest, largest);
 }
 
+// Decimals count whole steps of their places, so that the server's rounding keeps the order;
+// other floats keep a step that their own precision tells apart.
+std::optional<kvl::TVariant> TFloatFillField::ValueFrom(const kvl::TVariant& low, bool strict) {
+    if (FillType != fillRandom) return std::nullopt;
+    const long double l = low.AsDouble();
+    const long double reach = (RangeTo - RangeFrom) / 10;
+    const long double top = std::min<long double>(std::max<long double>(RangeTo, l), l + reach);
+    if (rounding_ <= 0) {
+        const long double from = strict ? l + std::max(0.01L, std::fabs(l) * 1e-5L) : l;
+        const long double value = from + kvl::Random() * std::max(0.0L, top - from);
+        return kvl::TVariant(static_cast<double>(value));
+    }
+    // the earlier value is a decimal of its own: one that lies on a step counts as that step
+    const double r = static_cast<double>(rounding_);
+    const double scaled = static_cast<double>(l) * r;
+    const auto nearest = static_cast<int64_t>(std::llround(scaled));
+    const bool onStep = std::fabs(scaled - static_cast<double>(nearest)) < 1e-6;
+    int64_t first = onStep ? nearest : static_cast<int64_t>(std::ceil(scaled));
+    if (strict && onStep) ++first;
+    const int64_t last = std::max(first, static_cast<int64_t>(std::floor(static_cast<double>(top) * r)));
+    const auto offset = static_cast<int64_t>(kvl::Random() * static_cast<double>(last - first + 1));
+    return kvl::TVariant(static_cast<double>(std::min(first + offset, last)) / r);
+}
+
 kvl::TVariant TFloatFillField::getInsertValue() {
     switch (FillType) {
     case fillFixed:

@@ -13,6 +13,7 @@ public:
     kvl::TVariant getInsertValue() override;
     void prepareInsert() override;
     int GetFieldDatatype() const override;
+    std::optional<kvl::TVariant> ValueFrom(const kvl::TVariant& low, bool strict) override;
 
     long double Counter = 0;
     std::string GeneratorName;

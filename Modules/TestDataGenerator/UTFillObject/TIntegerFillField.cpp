@@ -121,6 +121,19 @@ int32_t TIntegerFillField::RandomValue() const {
     return static_cast<int32_t>(std::clamp<int64_t>(value, RangeFrom, RangeTo));
 }
 
+std::optional<kvl::TVariant> TIntegerFillField::ValueFrom(const kvl::TVariant& low, bool strict) {
+    if (FillType != fillRandom) return std::nullopt;
+    const double l = low.AsDouble();
+    const auto [typeLow, typeHigh] = TypeRange();
+    const auto from =
+        static_cast<int64_t>(std::clamp(strict ? std::floor(l) + 1 : std::ceil(l),
+                                        static_cast<double>(typeLow), static_cast<double>(typeHigh)));
+    const int64_t reach = std::max<int64_t>(1, (int64_t{RangeTo} - RangeFrom) / 10);
+    const int64_t top = std::max<int64_t>(from, std::min<int64_t>(RangeTo, from + reach));
+    const auto offset = static_cast<int64_t>(kvl::Random() * static_cast<double>(top - from + 1));
+    return kvl::TVariant(static_cast<double>(std::min(from + offset, top)));
+}
+
 int TIntegerFillField::GetFieldDatatype() const {
     if (DataTypeName == "SmallInt") return 2;
     if (DataTypeName == "Integer" || DataTypeName == "Decimal" || DataTypeName == "Numeric") return 3;

@@ -4,6 +4,7 @@
 #include "TFillProjects.h"
 #include "TFillStructureEngine.h"
 #include "TRowLinks.h"
+#include "TRowOrders.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
@@ -129,6 +130,8 @@ private:
         links_ = std::make_unique<TRowLinks>(project_);
         links_->Prepare();
         project_.Prepare();
+        orders_ = std::make_unique<TRowOrders>(project_);
+        orders_->Prepare();
         project_.SetSQLAndParamDatatypes();
         engine_.CreateParamMap(&project_);
         // made before the transaction: it may ask the server about the columns
@@ -145,6 +148,7 @@ private:
                 stats_.Log.Add(kvl::Format("Filling ends after %d rows: %s", {inserted_, links_->EndNote()}));
                 return;
             }
+            orders_->BeforeRow();
             const int before = inserted_;
             InsertOne(rowNumber);
             if (inserted_ > before) links_->AfterRow();
@@ -168,6 +172,7 @@ private:
                                            {inserted_ + batch.Rows(), links_->EndNote()}));
                 break;
             }
+            orders_->BeforeRow();
             if (MakeRow(batch, rowNumber)) {
                 // a self-reference may point at a row of the same batch: it goes in earlier
                 links_->AfterRow();
@@ -392,6 +397,7 @@ private:
     TFillStructureEngine& engine_;
     TFillStatistics& stats_;
     std::unique_ptr<TRowLinks> links_;
+    std::unique_ptr<TRowOrders> orders_;
     std::unique_ptr<kvl::TKVL_BulkInsert> bulk_;
     int inserted_ = 0;
     int committed_ = 0;   // inserted rows whose transaction has been committed

@@ -162,8 +162,8 @@ void readColumnRules(
          });
 }
 
-// Rows of a partitioned table must land in some partition: without a default partition, the
-// bounds of the first leaf partition say where. The server writes them as a condition.
+// Rows of a partitioned table must land in some partition: without a default partition, a row
+// meets the bounds of one of its leaf partitions. The server writes each as a condition.
 void readChecksAndBounds(
     const std::function<void(const std::string&, const std::function<void(const soci::row&)>&)>& each,
     const std::string& oid, TKVL_TableInfo& info) {
@@ -179,7 +179,8 @@ void readChecksAndBounds(
              "where p.isleaf and p.level > 0 order by p.level, c.relname",
          [&](const soci::row& r) {
              if (KVL_RowText(r, 0) == "DEFAULT") hasDefault = true;
-             if (bounds.empty()) bounds = KVL_RowText(r, 1);
+             const std::string partition = KVL_RowText(r, 1);
+             if (!partition.empty()) bounds += (bounds.empty() ? "(" : " OR (") + partition + ")";
          });
     if (!hasDefault && !bounds.empty()) info.PartitionBounds.push_back(KVL_CheckCondition(bounds));
 }
