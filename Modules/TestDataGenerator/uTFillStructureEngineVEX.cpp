@@ -66,6 +66,64 @@ std::string CleanServerMessage(const std::string& message) {
     return kvl::Trim(m);
 }
 
+namespace {
+
+// The engine's steps commit their own work; while a transaction is held across tables, those
+// commits and rollbacks wait for the one at its end.
+class THoldableTransaction final : public kvl::TKVL_Transaction {
+public:
+    THoldableTransaction(std::unique_ptr<kvl::TKVL_Transaction> inner, const bool& holding)
+        : inner_(std::move(inner)), holding_(holding) {}
+    void StartTransaction() override { inner_->StartTransaction(); }
+    void Commit() override {
+        if (!holding_) inner_->Commit();
+    }
+    void Rollback() override {
+        if (!holding_) inner_->Rollback();
+    }
+    bool InTransaction() const override { return inner_->InTransaction(); }
+    void SetTransactionFlag(bool autoStart) override { inner_->SetTransactionFlag(autoStart); }
+
+private:
+    std::unique_ptr<kvl::TKVL_Transaction> inner_;
+    const bool& holding_;
+};
+
+} // namespace
+
+std::unique_ptr<kvl::TKVL_Transaction>
+TFillStructureEngineVEX::holdable(std::unique_ptr<kvl::TKVL_Transaction> transaction) {
+    return std::make_unique<THoldableTransaction>(std::move(transaction), holding_);
+}
+
+bool TFillStructureEngineVEX::DefersKeys() const {
+    return Connection && Connection->HasFeature(kvl::TKVL_DriverFeature::DeferrableConstraints);
+}
+
+void TFillStructureEngineVEX::HoldTransaction(const std::vector<std::string>& deferredKeys) {
+    std::string names;
+    for (const std::string& key : deferredKeys)
+        names += (names.empty() ? "" : ", ") + key;
+    Transaction->Commit();
+    Transaction->StartTransaction();
+    try {
+        if (!names.empty()) Connection->ExecuteCommand("CUSTOM", "set constraints " + names + " deferred");
+    } catch (...) {
+        Transaction->Rollback();
+        throw;
+    }
+    holding_ = true;
+}
+
+void TFillStructureEngineVEX::ReleaseTransaction(bool commit) {
+    if (!holding_) return;
+    holding_ = false;
+    if (commit)
+        Transaction->Commit();
+    else
+        Transaction->Rollback();
+}
+
 TFillStructureEngineVEX::TFillStructureEngineVEX(const kvl::TKVL_Connection& connection,
                                                  std::shared_ptr<kvl::IKVL_Database> database,
                                                  std::shared_ptr<kvl::IKVL_Schema> schema)
@@ -74,7 +132,7 @@ TFillStructureEngineVEX::TFillStructureEngineVEX(const kvl::TKVL_Connection& con
     Connection = ownConnection_.get();
     Database = std::move(database);
     Schema = std::move(schema);
-    Transaction = kvl::KVL_GetTransaction(*Connection, false);
+    Transaction = holdable(kvl::KVL_GetTransaction(*Connection, false));
     Query = kvl::KVL_GetCursor(*Connection, "");
     Query->SetTransaction(Transaction.get());
 }
@@ -118,7 +176,7 @@ void TFillStructureEngineVEX::freeSqlObjects() {
 
 void TFillStructureEngineVEX::Connect() {
     freeSqlObjects();
-    Transaction = kvl::KVL_GetTransaction(*Connection, false);
+    Transaction = holdable(kvl::KVL_GetTransaction(*Connection, false));
     Query = kvl::KVL_GetDataset(*Connection, "");
     Query->SetTransaction(Transaction.get());
     Query->SetOption("TIMEOUT", "0");

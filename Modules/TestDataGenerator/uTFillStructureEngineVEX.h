@@ -48,6 +48,9 @@ public:
                     const std::vector<std::string>& keyColumns,
                     const std::vector<std::vector<kvl::TVariant>>& rows) override;
     std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject* project) override;
+    bool DefersKeys() const override;
+    void HoldTransaction(const std::vector<std::string>& deferredKeys) override;
+    void ReleaseTransaction(bool commit) override;
 
     void CloneConnection() {}
     // Works on the caller's connection from now on, never freeing or closing it.
@@ -68,4 +71,6 @@ private:
     bool emptyNewestFirst(TFillProject* project);
 
     std::unique_ptr<kvl::TKVL_Connection> ownConnection_;
+    bool holding_ = false; // Transaction's commits and rollbacks wait for ReleaseTransaction
+    std::unique_ptr<kvl::TKVL_Transaction> holdable(std::unique_ptr<kvl::TKVL_Transaction> transaction);
 };
