@@ -23,6 +23,35 @@ TFillHeldSpans::~TFillHeldSpans() {
     projects_.TransactionHeld = false;
 }
 
+TFillHeldSpans::TEmptying::TEmptying(TFillProjects& projects) : projects_(projects) {
+    std::vector<std::string> keys;
+    for (const THeldSpan& span : HeldSpansOf(projects)) {
+        bool emptied = false;
+        for (int i = span.First; i <= span.Last; ++i)
+            emptied =
+                emptied || (projects.getFillProject(i)->EmptyFirst && projects.getFillProject(i)->doFill);
+        if (emptied) keys.insert(keys.end(), span.Keys.begin(), span.Keys.end());
+    }
+    if (keys.empty()) return;
+    projects.StructureEngine->HoldTransaction(keys);
+    held_ = true;
+}
+
+TFillHeldSpans::TEmptying::~TEmptying() {
+    if (!held_) return;
+    try {
+        projects_.StructureEngine->ReleaseTransaction(false);
+    } catch (...) {
+        // the failure that ended the emptying is what the caller reports
+    }
+}
+
+void TFillHeldSpans::TEmptying::Commit() {
+    if (!held_) return;
+    held_ = false;
+    projects_.StructureEngine->ReleaseTransaction(true);
+}
+
 void TFillHeldSpans::BeforeTable(int index) {
     current_ = index;
     if (open_) return;

@@ -17,6 +17,21 @@ public:
     TFillHeldSpans(const TFillHeldSpans&) = delete;
     TFillHeldSpans& operator=(const TFillHeldSpans&) = delete;
 
+    // The tables of a NOT NULL cycle are emptied in one transaction, its keys checked at the
+    // commit, when none of its rows is left to point at.
+    class TEmptying {
+    public:
+        explicit TEmptying(TFillProjects& projects);
+        ~TEmptying();
+        TEmptying(const TEmptying&) = delete;
+        TEmptying& operator=(const TEmptying&) = delete;
+        void Commit();
+
+    private:
+        TFillProjects& projects_;
+        bool held_ = false;
+    };
+
     void BeforeTable(int index);
     // Throws when the span's commit is refused.
     void AfterTable(int index);

@@ -409,12 +409,14 @@ private:
 // the first row goes in.
 void EmptyTables(TFillProjects& projects) {
     ClearKeysBeforeEmptying(projects);
+    TFillHeldSpans::TEmptying held(projects);
     for (int i = projects.GetProjectCount() - 1; i >= 0; --i) {
         TFillProject* p = projects.getFillProject(i);
         if (!p->EmptyFirst || !p->doFill) continue;
         projects.doTaskUpdate(p, "Emptying table...");
         projects.StructureEngine->EmptyTable(p);
     }
+    held.Commit();
 }
 
 void FillTables(TFillProjects& projects) {
