@@ -129,9 +129,10 @@ private:
                 tables, cycle, true,
                 "foreign keys that are all NOT NULL form a cycle: %s; no table of it can get a first row");
         for (const auto& cycle : plan.HeldCycles)
-            addCycle(tables, cycle, false,
-                     "foreign keys that are all NOT NULL form a cycle: %s; its tables fill in one "
-                     "transaction, a deferrable key set before the commit");
+            addCycle(
+                tables, cycle, false,
+                "foreign keys that are all NOT NULL form a cycle: %s; its tables fill in one "
+                "transaction, without commits between their rows, a deferrable key set before its commit");
     }
 
     void addCycle(const std::vector<TPlanTable>& tables, const std::vector<TPlanLink>& cycle, bool error,
