@@ -153,28 +153,49 @@ private:
         return -1;
     }
 
+    bool deferrable(const TPlanLink& link) const {
+        return tables_[static_cast<size_t>(link.Table)].Keys[static_cast<size_t>(link.Key)].Deferrable;
+    }
+
+    // The table with the fewest waiting keys among those that pass the test, or -1.
+    struct TChoice {
+        int Table = -1;
+        size_t Count = 0;
+        void Offer(int table, size_t count) {
+            if (Table < 0 || count < Count) Table = table, Count = count;
+        }
+    };
+
     void breakCycle() {
         const int c = stuckComponent();
         if (c < 0) return; // cannot happen: the components form no cycle among themselves
-        int best = -1, bestNullable = -1;
-        size_t bestCount = 0, bestNullableCount = 0;
+        TChoice best, byNull, byDeferral;
         std::vector<TPlanLink> notNull;
         for (int t : members_[static_cast<size_t>(c)]) {
             if (placed_[static_cast<size_t>(t)]) continue;
             auto keys = openKeys(t);
-            bool allNullable = true;
-            for (const TPlanLink& link : keys)
-                if (!nullable(link)) {
-                    allNullable = false;
-                    notNull.push_back(link);
-                }
-            if (best < 0 || keys.size() < bestCount) best = t, bestCount = keys.size();
-            if (allNullable && (bestNullable < 0 || keys.size() < bestNullableCount))
-                bestNullable = t, bestNullableCount = keys.size();
+            bool allNullable = true, allDeferrable = true;
+            for (const TPlanLink& link : keys) {
+                if (nullable(link)) continue;
+                allNullable = false;
+                allDeferrable = allDeferrable && deferrable(link);
+                notNull.push_back(link);
+            }
+            best.Offer(t, keys.size());
+            if (allNullable) byNull.Offer(t, keys.size());
+            if (allDeferrable) byDeferral.Offer(t, keys.size());
+        }
+        // a NULL keeps the tables' own transactions; a deferred check holds them in one
+        int chosen = byNull.Table;
+        if (chosen < 0 && byDeferral.Table >= 0) {
+            chosen = byDeferral.Table;
+            plan_.HeldCycles.push_back(notNull);
         }
         // no NULL breaks this cycle: it is reported, and placed anyway so the order stays whole
-        if (bestNullable < 0) plan_.NotNullCycles.push_back(notNull);
-        const int chosen = bestNullable >= 0 ? bestNullable : best;
+        if (chosen < 0) {
+            plan_.NotNullCycles.push_back(notNull);
+            chosen = best.Table;
+        }
         for (const TPlanLink& link : openKeys(chosen)) {
             deferred_[static_cast<size_t>(chosen)][static_cast<size_t>(link.Key)] = true;
             plan_.Deferred.push_back(link);
@@ -250,6 +271,8 @@ std::vector<TPlanTable> PlanTablesOf(const TObjectListPlus& list) {
         auto it = byName.find(lower(name));
         return it == byName.end() ? -1 : it->second;
     };
+    const bool defers = list.Count() > 0 && list[0]->FillProjects && list[0]->FillProjects->StructureEngine &&
+                        list[0]->FillProjects->StructureEngine->DefersKeys();
     std::vector<TPlanTable> tables;
     for (int i = 0; i < list.Count(); ++i) {
         const TFillProject* p = list[i];
@@ -261,6 +284,7 @@ std::vector<TPlanTable> PlanTablesOf(const TObjectListPlus& list) {
                 key.Name = fk->Name();
                 key.Columns = fk->ColumnNames();
                 key.Nullable = allNullable(*table, key.Columns);
+                key.Deferrable = defers && fk->Deferrable();
                 key.Table = fk->ReferencedTable() == table->ReferenceName()
                                 ? i
                                 : find(fk->ReferencedTable(), fk->ReferencedTableOwner());
@@ -308,7 +332,7 @@ namespace {
 bool rowsFoundAgain(const TObjectListPlus& list, int position, const TPlanTable& table) {
     for (const TPlanKey& key : table.Keys) {
         if (key.Table == position) return true;
-        if (key.Table > position && key.Nullable && list[key.Table]->doFill) return true;
+        if (key.Table > position && (key.Nullable || key.Deferrable) && list[key.Table]->doFill) return true;
     }
     return false;
 }

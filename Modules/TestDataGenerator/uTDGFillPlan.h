@@ -15,6 +15,7 @@ struct TPlanKey {
     bool Nullable = false; // every column of the key accepts NULL
     std::string Name;
     std::vector<std::string> Columns;
+    bool Deferrable = false; // its check can wait until the commit on this engine
 };
 
 struct TPlanTable {
@@ -33,15 +34,20 @@ struct TFillPlan {
     std::vector<int> Order;                            // table indices, parents first
     std::vector<TPlanLink> Deferred;                   // inserted NULL, set once the parent is filled
     std::vector<std::vector<TPlanLink>> NotNullCycles; // the keys of each cycle no NULL can break
+    // The NOT NULL keys of each cycle broken at a key whose check waits for the commit: its
+    // tables fill in one transaction.
+    std::vector<std::vector<TPlanLink>> HeldCycles;
 };
 
 // Parents before children along every key that can be satisfied at insert time. Tables that
 // are ready together keep their list order; a cycle is broken inside its own component, at the
-// table whose waiting keys are all nullable and fewest. A key of a table to itself is no edge:
+// table whose waiting keys are all nullable and fewest, else at the one whose NOT NULL waiting
+// keys can all be deferred to the commit. A key of a table to itself is no edge:
 // the run draws such keys from the rows it has already inserted.
 TFillPlan ComputeFillPlan(const std::vector<TPlanTable>& tables);
 
-// The tables of a project list with their foreign keys, as the catalogue reports them.
+// The tables of a project list with their foreign keys, as the catalogue reports them; a key is
+// deferrable only where the list's engine can defer it.
 std::vector<TPlanTable> PlanTablesOf(const TObjectListPlus& list);
 
 // The project of a table as a foreign key names it (owner-qualified or bare, letter case aside).

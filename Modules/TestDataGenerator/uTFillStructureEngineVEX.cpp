@@ -8,6 +8,8 @@
 #include "kvl3_db/ServerKind.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
+#include <algorithm>
+
 std::string DataTypeNameOfHostCode(int code) {
     switch (code) {
     case 1:
@@ -66,6 +68,64 @@ std::string CleanServerMessage(const std::string& message) {
     return kvl::Trim(m);
 }
 
+namespace {
+
+// The engine's steps commit their own work; while a transaction is held across tables, those
+// commits and rollbacks wait for the one at its end.
+class THoldableTransaction final : public kvl::TKVL_Transaction {
+public:
+    THoldableTransaction(std::unique_ptr<kvl::TKVL_Transaction> inner, const bool& holding)
+        : inner_(std::move(inner)), holding_(holding) {}
+    void StartTransaction() override { inner_->StartTransaction(); }
+    void Commit() override {
+        if (!holding_) inner_->Commit();
+    }
+    void Rollback() override {
+        if (!holding_) inner_->Rollback();
+    }
+    bool InTransaction() const override { return inner_->InTransaction(); }
+    void SetTransactionFlag(bool autoStart) override { inner_->SetTransactionFlag(autoStart); }
+
+private:
+    std::unique_ptr<kvl::TKVL_Transaction> inner_;
+    const bool& holding_;
+};
+
+} // namespace
+
+std::unique_ptr<kvl::TKVL_Transaction>
+TFillStructureEngineVEX::holdable(std::unique_ptr<kvl::TKVL_Transaction> transaction) {
+    return std::make_unique<THoldableTransaction>(std::move(transaction), holding_);
+}
+
+bool TFillStructureEngineVEX::DefersKeys() const {
+    return Connection && Connection->HasFeature(kvl::TKVL_DriverFeature::DeferrableConstraints);
+}
+
+void TFillStructureEngineVEX::HoldTransaction(const std::vector<std::string>& deferredKeys) {
+    std::string names;
+    for (const std::string& key : deferredKeys)
+        names += (names.empty() ? "" : ", ") + key;
+    Transaction->Commit();
+    Transaction->StartTransaction();
+    try {
+        if (!names.empty()) Connection->ExecuteCommand("CUSTOM", "set constraints " + names + " deferred");
+    } catch (...) {
+        Transaction->Rollback();
+        throw;
+    }
+    holding_ = true;
+}
+
+void TFillStructureEngineVEX::ReleaseTransaction(bool commit) {
+    if (!holding_) return;
+    holding_ = false;
+    if (commit)
+        Transaction->Commit();
+    else
+        Transaction->Rollback();
+}
+
 TFillStructureEngineVEX::TFillStructureEngineVEX(const kvl::TKVL_Connection& connection,
                                                  std::shared_ptr<kvl::IKVL_Database> database,
                                                  std::shared_ptr<kvl::IKVL_Schema> schema)
@@ -74,7 +134,7 @@ TFillStructureEngineVEX::TFillStructureEngineVEX(const kvl::TKVL_Connection& con
     Connection = ownConnection_.get();
     Database = std::move(database);
     Schema = std::move(schema);
-    Transaction = kvl::KVL_GetTransaction(*Connection, false);
+    Transaction = holdable(kvl::KVL_GetTransaction(*Connection, false));
     Query = kvl::KVL_GetCursor(*Connection, "");
     Query->SetTransaction(Transaction.get());
 }
@@ -118,7 +178,7 @@ void TFillStructureEngineVEX::freeSqlObjects() {
 
 void TFillStructureEngineVEX::Connect() {
     freeSqlObjects();
-    Transaction = kvl::KVL_GetTransaction(*Connection, false);
+    Transaction = holdable(kvl::KVL_GetTransaction(*Connection, false));
     Query = kvl::KVL_GetDataset(*Connection, "");
     Query->SetTransaction(Transaction.get());
     Query->SetOption("TIMEOUT", "0");
@@ -450,15 +510,104 @@ int fieldTypeOf(TFillProject* project, const std::string& column) {
         if (kvl::SameText(f->ColumnName, column)) return f->GetFieldDatatype();
     return 0;
 }
+
+// Rows of one batched UPDATE: a few thousand parameters, far below what a statement may hold.
+constexpr size_t UpdateBatchRows = 500;
+
+// The column's type as the catalogue writes it, for a cast that types a VALUES list.
+std::string columnTypeOf(TFillProject* project, const std::string& column) {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project->TableObject);
+    auto c =
+        table ? kvl::Supports<kvl::IKVL_Column>(kvl::IList_ByName(table->Columns(), column, false)) : nullptr;
+    return c ? c->DataTypeText() : std::string();
+}
+
+void setParamTypes(kvl::TKVL_Statement& st, TFillProject* project, const std::vector<std::string>& columns) {
+    for (int i = 0; i < st.ParamCount(); ++i) {
+        const int type = st.ParamType(i);
+        if (type == 0 || type == 1 || type == 24)
+            st.SetParamType(i, fieldTypeOf(project, columns.at(static_cast<size_t>(i) % columns.size())));
+    }
+}
 } // namespace
+
+std::unique_ptr<kvl::TKVL_Statement>
+TFillStructureEngineVEX::prepareBatchUpdate(TFillProject* project, const std::vector<std::string>& columns,
+                                            size_t setCount, size_t rowCount) {
+    std::string sets, where, values;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const std::string name = FormatIdentifier(columns[i], "");
+        const std::string value = "v.column" + std::to_string(i + 1);
+        if (i < setCount)
+            sets += (sets.empty() ? "" : ", ") + name + " = " + value;
+        else
+            where += std::string(where.empty() ? "" : " and ") + "t0." + name + " = " + value;
+    }
+    std::vector<std::string> types;
+    for (const std::string& c : columns)
+        types.push_back(columnTypeOf(project, c));
+    size_t param = 0;
+    for (size_t r = 0; r < rowCount; ++r) {
+        values += r ? ", (" : "(";
+        for (size_t i = 0; i < columns.size(); ++i, ++param) {
+            const std::string p = ":P" + std::to_string(param);
+            values += (i ? ", " : "") + (types[i].empty() ? p : "cast(" + p + " as " + types[i] + ")");
+        }
+        values += ")";
+    }
+    auto st = kvl::KVL_GetStatement(*Connection, "");
+    st->SetTransaction(Transaction.get());
+    st->SQL().Add("update " + FormatIdentifier(project->TableName, project->TableOwner) + " as t0 set " +
+                  sets + " from (values " + values + ") as v where " + where);
+    st->Prepare();
+    setParamTypes(*st, project, columns);
+    return st;
+}
+
+// One statement per batch of rows instead of one per row: the round trips were the cost.
+void TFillStructureEngineVEX::updateFromValues(TFillProject* project, const std::vector<std::string>& columns,
+                                               size_t setCount,
+                                               const std::vector<std::vector<kvl::TVariant>>& rows) {
+    std::unique_ptr<kvl::TKVL_Statement> st;
+    size_t prepared = 0;
+    Transaction->StartTransaction();
+    try {
+        for (size_t first = 0; first < rows.size(); first += UpdateBatchRows) {
+            const size_t count = std::min(UpdateBatchRows, rows.size() - first);
+            if (count != prepared) {
+                if (st) st->Unprepare();
+                st = prepareBatchUpdate(project, columns, setCount, count);
+                prepared = count;
+            }
+            int param = 0;
+            for (size_t r = first; r < first + count; ++r)
+                for (size_t i = 0; i < columns.size(); ++i, ++param) {
+                    const kvl::TVariant& value = rows[r].at(i);
+                    if (value.IsNull())
+                        st->SetParamNull(param);
+                    else
+                        st->SetParamValue(param, value);
+                }
+            st->Execute();
+        }
+        if (st) st->Unprepare();
+    } catch (...) {
+        Transaction->Rollback();
+        throw;
+    }
+    Transaction->Commit();
+}
 
 void TFillStructureEngineVEX::UpdateRows(TFillProject* project, const std::vector<std::string>& setColumns,
                                          const std::vector<std::string>& keyColumns,
                                          const std::vector<std::vector<kvl::TVariant>>& rows) {
     if (rows.empty()) return;
-    std::string sets, where;
     std::vector<std::string> all(setColumns);
     all.insert(all.end(), keyColumns.begin(), keyColumns.end());
+    if (!keyColumns.empty() && UpdateInBatches &&
+        Connection->HasFeature(kvl::TKVL_DriverFeature::UpdateFromValues))
+        return updateFromValues(project, all, setColumns.size(), rows);
+    std::string sets, where;
     for (size_t i = 0; i < all.size(); ++i) {
         std::string& part = i < setColumns.size() ? sets : where;
         if (i == setColumns.size()) where = " where ";
@@ -473,11 +622,7 @@ void TFillStructureEngineVEX::UpdateRows(TFillProject* project, const std::vecto
     Transaction->StartTransaction();
     try {
         st->Prepare();
-        for (int i = 0; i < st->ParamCount(); ++i) {
-            const int type = st->ParamType(i);
-            if (type == 0 || type == 1 || type == 24)
-                st->SetParamType(i, fieldTypeOf(project, all.at(static_cast<size_t>(i))));
-        }
+        setParamTypes(*st, project, all);
         for (const auto& row : rows) {
             for (size_t i = 0; i < row.size() && i < all.size(); ++i) {
                 if (row[i].IsNull())

@@ -48,6 +48,9 @@ public:
                     const std::vector<std::string>& keyColumns,
                     const std::vector<std::vector<kvl::TVariant>>& rows) override;
     std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject* project) override;
+    bool DefersKeys() const override;
+    void HoldTransaction(const std::vector<std::string>& deferredKeys) override;
+    void ReleaseTransaction(bool commit) override;
 
     void CloneConnection() {}
     // Works on the caller's connection from now on, never freeing or closing it.
@@ -58,6 +61,8 @@ public:
     std::unique_ptr<kvl::TKVL_Statement> Statement;
     std::unique_ptr<kvl::TKVL_Query> Query;
     bool UsesOuterConnection = false;
+    // Where the server can, UpdateRows sets a batch of rows per statement; off, one per row.
+    bool UpdateInBatches = true;
 
 private:
     kvl::IInterfaceList tableList() const;
@@ -66,6 +71,13 @@ private:
                       TFillProject* project, TStateChanges& changes);
     void freeSqlObjects();
     bool emptyNewestFirst(TFillProject* project);
+    void updateFromValues(TFillProject* project, const std::vector<std::string>& columns, size_t setCount,
+                          const std::vector<std::vector<kvl::TVariant>>& rows);
+    std::unique_ptr<kvl::TKVL_Statement> prepareBatchUpdate(TFillProject* project,
+                                                            const std::vector<std::string>& columns,
+                                                            size_t setCount, size_t rowCount);
 
     std::unique_ptr<kvl::TKVL_Connection> ownConnection_;
+    bool holding_ = false; // Transaction's commits and rollbacks wait for ReleaseTransaction
+    std::unique_ptr<kvl::TKVL_Transaction> holdable(std::unique_ptr<kvl::TKVL_Transaction> transaction);
 };

@@ -8,6 +8,7 @@
 #include "UTFillProjects/Events.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
+#include "UTFillProjects/TFillStructureEngine.h"
 #include "base/Format.h"
 #include "base/StringList.h"
 #include "uCheckReader.h"
@@ -24,7 +25,7 @@ namespace fs = std::filesystem;
 
 std::string TFinding::Line() const {
     std::string where = Column.empty() ? Table : Table + "." + Column;
-    return (Error ? "error: " : "warning: ") + where + ": " + Text;
+    return (Error ? "error: " : Note ? "note: " : "warning: ") + where + ": " + Text;
 }
 
 bool HasErrors(const std::vector<TFinding>& findings) {
@@ -118,27 +119,41 @@ private:
         findings_.push_back({error, p.TableName, column, text});
     }
 
-    // A cycle that no NULL can break cannot get its first row, whatever the order.
+    // A cycle that no NULL can break cannot get its first row, whatever the order, unless the
+    // check of one of its keys can wait for the commit.
     void checkCycles() {
         const auto tables = PlanTablesOf(projects_.Projects);
-        for (const auto& cycle : ComputeFillPlan(tables).NotNullCycles) {
-            std::string keys;
-            bool filled = false;
-            for (const TPlanLink& link : cycle) {
-                const TPlanTable& t = tables[static_cast<size_t>(link.Table)];
-                const TPlanKey& key = t.Keys[static_cast<size_t>(link.Key)];
-                filled = filled || projects_.getFillProject(link.Table)->doFill;
-                std::string columns;
-                for (const std::string& c : key.Columns)
-                    columns += (columns.empty() ? "" : ", ") + c;
-                keys += (keys.empty() ? "" : "; ") + t.Name + "(" + columns + ") -> " +
-                        tables[static_cast<size_t>(key.Table)].Name;
-            }
-            if (!filled || cycle.empty()) continue;
-            findings_.push_back({true, tables[static_cast<size_t>(cycle.front().Table)].Name, "",
-                                 "foreign keys that are all NOT NULL form a cycle: " + keys +
-                                     "; no table of it can get a first row"});
+        const TFillPlan plan = ComputeFillPlan(tables);
+        for (const auto& cycle : plan.NotNullCycles)
+            addCycle(
+                tables, cycle, true,
+                "foreign keys that are all NOT NULL form a cycle: %s; no table of it can get a first row");
+        for (const auto& cycle : plan.HeldCycles)
+            addCycle(
+                tables, cycle, false,
+                "foreign keys that are all NOT NULL form a cycle: %s; its tables fill in one "
+                "transaction, without commits between their rows, a deferrable key set before its commit");
+    }
+
+    void addCycle(const std::vector<TPlanTable>& tables, const std::vector<TPlanLink>& cycle, bool error,
+                  const char* text) {
+        std::string keys;
+        bool filled = false;
+        for (const TPlanLink& link : cycle) {
+            const TPlanTable& t = tables[static_cast<size_t>(link.Table)];
+            const TPlanKey& key = t.Keys[static_cast<size_t>(link.Key)];
+            filled = filled || projects_.getFillProject(link.Table)->doFill;
+            std::string columns;
+            for (const std::string& c : key.Columns)
+                columns += (columns.empty() ? "" : ", ") + c;
+            keys += (keys.empty() ? "" : "; ") + t.Name + "(" + columns + ") -> " +
+                    tables[static_cast<size_t>(key.Table)].Name;
         }
+        if (!filled || cycle.empty()) return;
+        TFinding f{error, tables[static_cast<size_t>(cycle.front().Table)].Name, "",
+                   kvl::Format(text, {keys})};
+        f.Note = !error;
+        findings_.push_back(f);
     }
 
     void checkProject(TFillProject& p, int position) {
@@ -270,12 +285,25 @@ private:
             return;
         }
         int sourcePosition = projects_.IndexOfProject(source);
-        if (f.Nullable && source->doFill && source->Rows > 0 && sourcePosition > position) return;
+        const bool waits = f.Nullable || deferrable(p, f.ColumnName);
+        if (waits && source->doFill && source->Rows > 0 && sourcePosition > position) return;
         bool filledBefore = source->doFill && source->Rows > 0 && sourcePosition < position;
         if (filledBefore || rowsOf_(*source) > 0) return;
         std::string why =
             source->doFill && source->Rows > 0 ? "is filled only after it (try tdg order)" : "is not filled";
         add(true, p, f.ColumnName, "source table " + source->TableName + " is empty and " + why);
+    }
+
+    // A NOT NULL key whose check the engine defers to the commit waits like a nullable one.
+    bool deferrable(TFillProject& p, const std::string& column) const {
+        auto table = kvl::Supports<kvl::IKVL_Table>(p.TableObject);
+        if (!table || !projects_.StructureEngine || !projects_.StructureEngine->DefersKeys()) return false;
+        for (const auto& fk : ForeignKeysOf(*table)) {
+            const auto columns = fk->ColumnNames();
+            for (const std::string& c : columns)
+                if (kvl::SameText(c, column)) return fk->Deferrable();
+        }
+        return false;
     }
 
     // A row can point at rows of its own table only when the run knows their keys.

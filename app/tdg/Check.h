@@ -12,6 +12,7 @@ struct TFinding {
     std::string Table;
     std::string Column;
     std::string Text;
+    bool Note = false; // neither error nor warning: how the run goes
 
     std::string Line() const;
 };

@@ -97,6 +97,8 @@ public:
     virtual std::string ReferencedTableOwner() const = 0;
     virtual std::vector<std::string> ColumnNames() const = 0;
     virtual std::vector<std::string> ReferencedColumnNames() const = 0;
+    // Declared so that its check may wait until the commit, where the engine can defer it.
+    virtual bool Deferrable() const { return false; }
 };
 
 class IKVL_Index : public virtual IKVL_BaseInterface {

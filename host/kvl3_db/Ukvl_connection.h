@@ -105,6 +105,7 @@ enum class TKVL_DriverFeature {
     NamedSchemas,          // objects live in named schemas
     BulkLoad,              // rows can be streamed in bulk outside INSERT statements
     DeferrableConstraints, // constraint checks can wait until the commit
+    UpdateFromValues,      // one UPDATE sets many rows from a VALUES list joined on their key
     // How the engine's transactions behave, for the drivers' own statements:
     RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
     OpenEndedWork, // work outside a transaction stays in one the client opened until committed

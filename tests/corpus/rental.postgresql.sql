@@ -1,5 +1,6 @@
--- Film rentals: films in languages, actors in films, stores run by one of their staff, copies of
--- films in stores, rentals of copies by customers (partitioned by month).
+-- Film rentals: films in languages, actors in films, stores run by one of their staff (every store
+-- has its manager, a key checked at the commit), copies of films in stores, rentals of copies by
+-- customers (partitioned by month).
 create domain year as integer check (value >= 1901 and value <= 2155);
 create type mpaa_rating as enum ('G', 'PG', 'PG-13', 'R', 'NC-17');
 create table languages (
@@ -29,7 +30,7 @@ create table film_actor (
 );
 create table stores (
   id serial primary key,
-  manager_staff_id integer,
+  manager_staff_id integer not null,
   city varchar(50) not null
 );
 create table staff (
@@ -40,7 +41,7 @@ create table staff (
   username varchar(16) not null unique,
   active boolean not null
 );
-alter table stores add foreign key (manager_staff_id) references staff (id);
+alter table stores add foreign key (manager_staff_id) references staff (id) deferrable initially immediate;
 create table rental_customers (
   id serial primary key,
   store_id integer not null references stores (id),

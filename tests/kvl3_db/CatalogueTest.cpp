@@ -121,6 +121,10 @@ TEST_P(CatalogueTest, ReadsColumnsWithTypesDefaultsAndComputedOnes) {
 TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
     createSchema();
     exec("create table swapped (x integer not null, y integer not null, primary key (y, x))");
+    // a key whose check may wait for the commit, where the server lets it
+    if (is(Engine::PostgreSQL))
+        exec("create table later (pa integer, pb integer, foreign key (pa, pb) references parent (a, b) "
+             "deferrable initially immediate)");
     auto key = table("swapped")->PrimaryKey();
     ASSERT_TRUE(key);
     EXPECT_THAT(names(key->Columns()), ElementsAre("y", "x"));
@@ -134,6 +138,11 @@ TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
     EXPECT_EQ(fk->ReferencedTable(), table("parent")->ReferenceName());
     EXPECT_THAT(lowered(fk->ColumnNames()), ElementsAre("pa", "pb"));
     EXPECT_THAT(lowered(fk->ReferencedColumnNames()), ElementsAre("a", "b"));
+    EXPECT_FALSE(fk->Deferrable());
+    if (is(Engine::PostgreSQL)) {
+        auto later = Supports<IKVL_ForeignKey>(table("later")->ForeignKeys()->Get(0));
+        EXPECT_TRUE(later && later->Deferrable());
+    }
     EXPECT_FALSE(table("parent")->ForeignKeys()->Count());
     EXPECT_TRUE(conn_->Database()->DefaultSchema()->Capability(capForeignKeys).Available);
 }

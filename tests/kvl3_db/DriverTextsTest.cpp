@@ -184,14 +184,15 @@ TEST(ConnectionFactory, AConnectionAnswersWhatItsEngineCanDo) {
     const Case cases[] = {
         {"sqlite::memory:", {DeferrableConstraints}},
         {"postgresql://h/d",
-         {Sequences, SequenceExpression, NamedSchemas, DeferrableConstraints, RowSavepoint, BulkLoad}},
+         {Sequences, SequenceExpression, NamedSchemas, DeferrableConstraints, RowSavepoint, BulkLoad,
+          UpdateFromValues}},
         {"firebird:/x.fdb", {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
         {"firebird://h:3050/x.fdb",
          {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
     };
     const TKVL_DriverFeature all[] = {
-        Sequences,    SequenceExpression, IndexSwitching,        TriggerSwitching, IdentityInsert,
-        NamedSchemas, BulkLoad,           DeferrableConstraints, RowSavepoint,     OpenEndedWork};
+        Sequences, SequenceExpression,    IndexSwitching, TriggerSwitching, IdentityInsert,  NamedSchemas,
+        BulkLoad,  DeferrableConstraints, RowSavepoint,   OpenEndedWork,    UpdateFromValues};
     for (const Case& c : cases) {
         auto connection = KVL_OpenConnection(c.connection, false);
         for (TKVL_DriverFeature f : all) {

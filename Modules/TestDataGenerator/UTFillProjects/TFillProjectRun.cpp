@@ -1,5 +1,6 @@
 #include "TFillBulkBatch.h"
 #include "TFillErrorLog.h"
+#include "TFillHeldSpans.h"
 #include "TFillProject.h"
 #include "TFillProjects.h"
 #include "TFillStructureEngine.h"
@@ -135,7 +136,7 @@ private:
         project_.SetSQLAndParamDatatypes();
         engine_.CreateParamMap(&project_);
         // made before the transaction: it may ask the server about the columns
-        if (!owner_.InsertOnly) bulk_ = engine_.NewBulkInsert(&project_);
+        if (!owner_.InsertOnly && !owner_.TransactionHeld) bulk_ = engine_.NewBulkInsert(&project_);
         Task(CountText("Insertion started [", project_.Rows, " rows]"));
         start_ = Clock();
         engine_.StartTransaction();
@@ -269,6 +270,7 @@ private:
     bool CommitIfDue() {
         const int perTransaction = project_.RowsPerTransaction;
         if (perTransaction <= 0 || inserted_ == 0 || inserted_ % perTransaction != 0) return true;
+        if (owner_.TransactionHeld) return true; // the cycle's one commit comes after its tables
         Task(CountText("Committing data [", inserted_, " rows inserted]"));
         transactionOpen_ = false;
         if (!Commit()) return false;
@@ -346,7 +348,8 @@ private:
         AppendSummary();
         if (!refusal_.empty()) return; // the run reports the table as failed, not as done
         Task("All done!");
-        owner_.doFillFinished(&project_);
+        // a held table's rows are in the database only once its cycle commits
+        if (!owner_.TransactionHeld) owner_.doFillFinished(&project_);
     }
 
     void AppendSummary() {
@@ -412,18 +415,22 @@ private:
 // the first row goes in.
 void EmptyTables(TFillProjects& projects) {
     ClearKeysBeforeEmptying(projects);
+    TFillHeldSpans::TEmptying held(projects);
     for (int i = projects.GetProjectCount() - 1; i >= 0; --i) {
         TFillProject* p = projects.getFillProject(i);
         if (!p->EmptyFirst || !p->doFill) continue;
         projects.doTaskUpdate(p, "Emptying table...");
         projects.StructureEngine->EmptyTable(p);
     }
+    held.Commit();
 }
 
 void FillTables(TFillProjects& projects) {
+    TFillHeldSpans held(projects);
     for (int i = 0; i < projects.GetProjectCount(); ++i) {
         TFillProject* p = projects.getFillProject(i);
         if (!p->doFill) continue;
+        held.BeforeTable(i);
         try {
             projects.doInitTableFill(p, p->TableName, "Preparing", i + 1, p->Rows);
             p->StartInsert();
@@ -431,6 +438,7 @@ void FillTables(TFillProjects& projects) {
             throw kvl::Exception("Error during project: " + p->TableName + "\n\r" + e.what());
         }
         if (!projects.FillingStarted || projects.StopRequested) return;
+        held.AfterTable(i);
     }
 }
 

@@ -86,6 +86,8 @@ public:
     int32_t defaultTrans = 1000;
     // Rows go through the insert statement even where the server has a bulk load.
     bool InsertOnly = false;
+    // Set while the tables of a cycle fill in one transaction: no table commits on its own.
+    bool TransactionHeld = false;
     TFillNotify OnFillProgress;
     TInitTableFill OnInitTableFill;
     TTaskNotify OnTaskUpdate;

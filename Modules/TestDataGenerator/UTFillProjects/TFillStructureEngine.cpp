@@ -25,6 +25,12 @@ void TFillStructureEngine::UpdateRows(TFillProject*, const std::vector<std::stri
     throw kvl::Exception("Updating rows is not supported by this structure engine");
 }
 
+void TFillStructureEngine::HoldTransaction(const std::vector<std::string>&) {
+    throw kvl::Exception("Deferring foreign keys is not supported by this structure engine");
+}
+
+void TFillStructureEngine::ReleaseTransaction(bool) {}
+
 std::shared_ptr<kvl::IKVL_Schema> TFillStructureEngine::GetSchema() const {
     if (Schema) return Schema;
     if (Database) return Database->DefaultSchema();

@@ -54,6 +54,13 @@ public:
     // The server's bulk load for the columns of the prepared insert; nil where there is none or
     // a column takes its value from the server (a generator), so the rows go one by one.
     virtual std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject*) { return nullptr; }
+    // Whether the check of a foreign key declared deferrable can wait until the commit.
+    virtual bool DefersKeys() const { return false; }
+    // One transaction until ReleaseTransaction: the commits of every step inside it wait, and
+    // the checks of the named foreign keys (formatted identifiers) wait for its commit.
+    virtual void HoldTransaction(const std::vector<std::string>& deferredKeys);
+    // Commits what the hold kept, throwing when the server refuses, or rolls it back.
+    virtual void ReleaseTransaction(bool commit);
 
     void CreateParamMap(TFillProject* project);
     void InsertRow(TFillProject* project);

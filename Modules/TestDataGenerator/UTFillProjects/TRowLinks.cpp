@@ -11,7 +11,9 @@
 #include "uTDGFillPlan.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <limits>
+#include <set>
 
 uint64_t TDistinctDraw::at(uint64_t i) const {
     auto it = moved_.find(i);
@@ -85,10 +87,17 @@ bool linkedFields(TFillProject& project, const kvl::IKVL_ForeignKey& fk,
 struct TKeyLink {
     TRowLink Link;
     bool Unique = false;
+    std::string Name; // the foreign key's
+    int Parent = -1;  // the referenced table's position in the list
 };
 
+bool defers(const TFillProject& project, const kvl::IKVL_ForeignKey& fk) {
+    return fk.Deferrable() && project.FillProjects->StructureEngine &&
+           project.FillProjects->StructureEngine->DefersKeys();
+}
+
 // The links of a project's keys as the project order makes them: a key into a table filled
-// later in this run waits when it may be NULL.
+// later in this run waits when it may be NULL or its check can wait for the commit.
 std::vector<TKeyLink> linksOf(TFillProject& project) {
     std::vector<TKeyLink> links;
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
@@ -109,11 +118,16 @@ std::vector<TKeyLink> linksOf(TFillProject& project) {
         const TCustomFillField* first = link.Fields.front();
         link.NullPercentage = link.Nullable && first->IncludeNulls ? first->NullPercentage : 0;
         TFillProject* parent = ProjectOfTable(list, link.Table, link.Owner);
+        k.Name = fk->Name();
+        k.Parent = parent ? list.IndexOf(parent) : -1;
         const bool self = fk->ReferencedTable() == table->ReferenceName() || parent == &project;
-        if (self)
+        if (self) {
             link.Kind = TLinkKind::Self;
-        else if (parent && parent->doFill && list.IndexOf(parent) > position && link.Nullable)
+        } else if (parent && parent->doFill && k.Parent > position &&
+                   (link.Nullable || defers(project, *fk))) {
             link.Kind = TLinkKind::Waiting;
+            link.Held = !link.Nullable;
+        }
         k.Unique = std::any_of(uniqueKeys.begin(), uniqueKeys.end(),
                                [&](const auto& key) { return sameColumns(key, link.Columns); });
         links.push_back(std::move(k));
@@ -211,6 +225,14 @@ static void pinNull(TRowLink& link) {
         f->PinRowValue(kvl::TVariant::Null());
 }
 
+// A value of the column's type that stands in until the key is set: apart for every row, so that
+// a unique key takes it too. The rows still holding one are those that point at no row.
+static void pinStandIn(TRowLink& link) {
+    const kvl::TVariant value(std::to_string(-++link.StandIns));
+    for (TCustomFillField* f : link.Fields)
+        f->PinRowValue(value);
+}
+
 bool TRowLinks::drawGroup(TGroup& group) {
     // a single nullable key may stay NULL without using up a referenced row
     if (group.Links.size() == 1 && nullNow(links_[static_cast<size_t>(group.Links.front())])) {
@@ -269,7 +291,10 @@ bool TRowLinks::BeforeRow() {
         if (link.Group >= 0) continue;
         switch (link.Kind) {
         case TLinkKind::Waiting:
-            pinNull(link);
+            if (link.Held)
+                pinStandIn(link);
+            else
+                pinNull(link);
             break;
         case TLinkKind::Self:
             drawSelf(link);
@@ -303,6 +328,26 @@ std::vector<std::string> primaryKeyOf(const kvl::IKVL_Table& table) {
     return columns;
 }
 
+// The keys of the rows whose held key still holds its stand-in: those that point at no row.
+std::vector<std::vector<std::string>> standingIn(TFillProject& project, TFillStructureEngine& engine,
+                                                 const std::vector<std::string>& key, const TRowLink& link,
+                                                 const std::vector<std::vector<std::string>>& parents) {
+    std::vector<std::string> columns(key);
+    columns.insert(columns.end(), link.Columns.begin(), link.Columns.end());
+    std::vector<std::vector<std::string>> rows;
+    engine.GetRowsData(project.TableName, project.TableOwner, columns, rows);
+    const std::set<std::vector<std::string>> present(parents.begin(), parents.end());
+    std::vector<std::vector<std::string>> open;
+    for (auto& row : rows) {
+        const std::vector<std::string> points(row.begin() + static_cast<std::ptrdiff_t>(key.size()),
+                                              row.end());
+        if (present.count(points)) continue;
+        row.resize(key.size());
+        open.push_back(std::move(row));
+    }
+    return open;
+}
+
 void setWaiting(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k) {
     const TRowLink& link = k.Link;
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
@@ -313,13 +358,16 @@ void setWaiting(TFillProject& project, TFillStructureEngine& engine, const TKeyL
         return;
     }
     std::vector<std::vector<std::string>> rows, parents;
-    engine.GetRowsData(project.TableName, project.TableOwner, key, rows, link.Columns);
     engine.GetRowsData(link.Table, link.Owner, link.RefColumns, parents);
+    if (link.Held)
+        rows = standingIn(project, engine, key, link, parents);
+    else
+        engine.GetRowsData(project.TableName, project.TableOwner, key, rows, link.Columns);
     if (parents.empty()) return;
     TDistinctDraw distinct(parents.size());
     std::vector<std::vector<kvl::TVariant>> updates;
     for (const auto& row : rows) {
-        if (nullDrawn(link.NullPercentage)) continue;
+        if (!link.Held && nullDrawn(link.NullPercentage)) continue;
         if (k.Unique && distinct.Empty()) break;
         const size_t pick = k.Unique ? static_cast<size_t>(distinct.Next())
                                      : static_cast<size_t>(kvl::Random(static_cast<int32_t>(parents.size())));
@@ -340,7 +388,41 @@ void SetWaitingKeys(TFillProjects& projects) {
         if (!projects.FillingStarted || projects.StopRequested) return;
         if (!p->doFill) continue;
         for (const TKeyLink& k : linksOf(*p)) {
-            if (k.Link.Kind != TLinkKind::Waiting) continue;
+            // a held key was set before its span's commit
+            if (k.Link.Kind != TLinkKind::Waiting || k.Link.Held) continue;
+            projects.doTaskUpdate(p, "Setting keys that waited for later tables...");
+            setWaiting(*p, *projects.StructureEngine, k);
+        }
+    }
+}
+
+std::vector<THeldSpan> HeldSpansOf(TFillProjects& projects) {
+    std::vector<THeldSpan> spans;
+    const TObjectListPlus& list = projects.Projects;
+    for (int i = 0; i < list.Count(); ++i) {
+        TFillProject* p = list[i];
+        if (!p->doFill) continue;
+        for (const TKeyLink& k : linksOf(*p)) {
+            if (!k.Link.Held) continue;
+            const std::string name = projects.StructureEngine->FormatIdentifier(k.Name, p->TableOwner);
+            // the list is walked in order, so a span that overlaps this one is the last
+            if (!spans.empty() && spans.back().Last >= i) {
+                spans.back().Last = std::max(spans.back().Last, k.Parent);
+                spans.back().Keys.push_back(name);
+                continue;
+            }
+            spans.push_back({i, k.Parent, {name}});
+        }
+    }
+    return spans;
+}
+
+void SetHeldKeys(TFillProjects& projects, const THeldSpan& span) {
+    for (int i = span.First; i <= span.Last; ++i) {
+        TFillProject* p = projects.Projects[i];
+        if (!p->doFill) continue;
+        for (const TKeyLink& k : linksOf(*p)) {
+            if (!k.Link.Held) continue;
             projects.doTaskUpdate(p, "Setting keys that waited for later tables...");
             setWaiting(*p, *projects.StructureEngine, k);
         }

@@ -39,6 +39,8 @@ struct TRowLink {
     std::vector<TCustomFillField*> Fields;    // this table's columns of the key
     std::vector<TCustomFillField*> KeyFields; // Self: this table's referenced columns
     bool Nullable = false;
+    bool Held = false; // Waiting NOT NULL: a stand-in value until its check at the held commit
+    int64_t StandIns = 0;
     int32_t NullPercentage = 0;
     std::vector<std::vector<std::string>> Rows;  // Drawn: the referenced rows
     std::vector<std::vector<kvl::TVariant>> Own; // Self: the keys of the rows inserted so far
@@ -88,6 +90,19 @@ private:
 
 // After every table of a run has its rows: sets the keys that waited for a table filled later.
 void SetWaitingKeys(TFillProjects& projects);
+
+// Tables First to Last (positions in the project list) fill in one transaction: a NOT NULL key
+// of one waits for a table filled later, its check deferred to the commit.
+struct THeldSpan {
+    int First = -1, Last = -1;
+    std::vector<std::string> Keys; // the deferred foreign keys, as the engine writes them
+};
+
+// The spans of the project order, overlapping ones joined.
+std::vector<THeldSpan> HeldSpansOf(TFillProjects& projects);
+
+// Sets the NOT NULL keys of a span that waited, before its commit.
+void SetHeldKeys(TFillProjects& projects, const THeldSpan& span);
 
 // Before tables are emptied children first: keys into the table itself or into a table later in
 // the order would hold rows back, so those that may be NULL are set NULL.

@@ -164,6 +164,7 @@ public:
     std::string ReferencedTableOwner() const override { return info_.ReferencedOwner; }
     std::vector<std::string> ColumnNames() const override { return info_.Columns; }
     std::vector<std::string> ReferencedColumnNames() const override { return info_.ReferencedColumns; }
+    bool Deferrable() const override { return info_.Deferrable; }
 
 private:
     TKVL_ForeignKeyInfo info_;

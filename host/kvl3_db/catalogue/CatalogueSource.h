@@ -38,6 +38,7 @@ struct TKVL_ForeignKeyInfo {
     std::string ReferencedOwner;
     std::vector<std::string> Columns;
     std::vector<std::string> ReferencedColumns;
+    bool Deferrable = false; // its check may wait until the commit
 };
 
 struct TKVL_TableInfo {

@@ -200,7 +200,8 @@ void readKeys(
     std::map<std::string, size_t> byName;
     // Keys declared on partitions belong to the partitioned table, and a key into a partition
     // points at its root; copies that the server made of a parent's key are left out.
-    each("select con.conname::text, rc.relname::text, rn.nspname::text, a.attname::text, ra.attname::text "
+    each("select con.conname::text, rc.relname::text, rn.nspname::text, a.attname::text, ra.attname::text, "
+         "con.condeferrable::int "
          "from pg_constraint con "
          "join pg_class rc on rc.oid = coalesce(pg_partition_root(con.confrelid), con.confrelid) "
          "join pg_namespace rn on rn.oid = rc.relnamespace "
@@ -218,6 +219,7 @@ void readKeys(
                  fk.Name = name;
                  fk.ReferencedTable = KVL_RowText(r, 1);
                  fk.ReferencedOwner = KVL_RowText(r, 2);
+                 fk.Deferrable = KVL_RowNumber(r, 5) != 0;
                  info.ForeignKeys.push_back(std::move(fk));
              }
              auto& fk = info.ForeignKeys[it->second];

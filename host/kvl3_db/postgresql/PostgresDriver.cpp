@@ -33,6 +33,7 @@ bool TKVL_PostgresDriver::HasFeature(TKVL_DriverFeature feature) const {
     case SequenceExpression: // nextval('name')
     case NamedSchemas:
     case DeferrableConstraints:
+    case UpdateFromValues:
     case BulkLoad: // COPY ... FROM STDIN
         return true;
     default:
