@@ -144,6 +144,7 @@ bool KVL_MariadbLostError(unsigned number) {
         1927,                 // the server killed the connection
         1053,                 // the server is shutting down
         4031,                 // the server closed an idle connection
+        1213,                 // a deadlock: the server rolled the whole transaction back
     };
     return std::find(std::begin(lost), std::end(lost), number) != std::end(lost);
 }

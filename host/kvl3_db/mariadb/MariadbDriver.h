@@ -52,7 +52,8 @@ MYSQL* KVL_MariadbHandle(soci::session& session);
 std::string KVL_MariadbConnectString(const std::string& connectionString);
 // The server's words of a client library message.
 std::string KVL_MariadbCleanMessage(const std::string& message);
-// Whether an error number says the session can no longer reach its server.
+// Whether an error number says the session's work since its last commit is gone: it can no longer
+// reach its server, or the server rolled its transaction back whole, which no later row makes up for.
 bool KVL_MariadbLostError(unsigned number);
 
 // The host's data type code of a column as information_schema describes it (DATA_TYPE,
