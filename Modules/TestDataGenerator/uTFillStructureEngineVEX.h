@@ -76,6 +76,8 @@ private:
     std::unique_ptr<kvl::TKVL_Statement> prepareBatchUpdate(TFillProject* project,
                                                             const std::vector<std::string>& columns,
                                                             size_t setCount, size_t rowCount);
+    bool emptyWithoutKeyChecks(TFillProject* project);
+    bool pointedAtFromOtherTables(TFillProject* project);
 
     std::unique_ptr<kvl::TKVL_Connection> ownConnection_;
     bool holding_ = false; // Transaction's commits and rollbacks wait for ReleaseTransaction
