@@ -97,13 +97,13 @@ public:
 
 // What an engine can do, asked of its connection instead of being inferred from its server kind.
 enum class TKVL_DriverFeature {
-    Sequences,             // the server has generators or sequences
-    SequenceExpression,    // a sequence's next value can be written into an INSERT's VALUES
-    IndexSwitching,        // an index can be made inactive and active again
-    TriggerSwitching,      // a trigger can be made inactive and active again
-    IdentityInsert,        // explicit values go into identity columns only when switched on
-    NamedSchemas,          // objects live in named schemas
-    BulkLoad,              // rows can be streamed in bulk outside INSERT statements
+    Sequences,          // the server has generators or sequences
+    SequenceExpression, // a sequence's next value can be written into an INSERT's VALUES
+    IndexSwitching,     // an index can be made inactive and active again
+    TriggerSwitching,   // a trigger can be made inactive and active again
+    IdentityInsert,     // explicit values go into identity columns only when switched on
+    NamedSchemas,       // objects live in named schemas
+    BulkLoad, // rows go in bulk (a stream or many-row statements); a refused batch goes again row by row
     DeferrableConstraints, // constraint checks can wait until the commit
     UpdateFromValues,      // one UPDATE sets many rows from a VALUES list joined on their key
     // How the engine's transactions behave, for the drivers' own statements:
