@@ -195,6 +195,8 @@ void TFillThread::ExecuteExternalDataInit() {
 }
 
 void TFillThread::DoLogException(const std::string& ExceptionMessage) {
+    // the figures before the failure come first, also when the message has nowhere to go
+    releaseProgress();
     // without a handler the message is dropped, and nothing needs the window's thread
     if (!OnException) return;
     exceptionMessage = ExceptionMessage;
