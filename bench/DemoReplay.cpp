@@ -46,6 +46,8 @@ class TSqlite {
 public:
     explicit TSqlite(const std::string& file) {
         if (sqlite3_open(file.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("cannot open " + file);
+        // tdg's connections check the foreign keys the schema declares; the same work here
+        exec("pragma foreign_keys = on");
     }
     ~TSqlite() {
         for (auto& rows : values_)

@@ -31,6 +31,9 @@ volatile size_t sink = 0;
 
 void rate(const char* kind, TCustomFillField& field, long count) {
     field.prepareInsert();
+    // a tenth as many first, unmeasured, as faker_rates.mjs does for its compiler
+    for (long i = 0; i < count / 10; ++i)
+        sink = sink + (field.getInsertValue().IsNull() ? 0 : 1);
     auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < count; ++i) {
         kvl::TVariant v = field.getInsertValue();

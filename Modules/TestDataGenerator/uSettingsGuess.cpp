@@ -176,7 +176,13 @@ int currentYear() {
 
 void setRandomText(TTextFillField& f) {
     f.FillType = fillRandomText;
-    int32_t longest = f.Size > 0 ? std::min(f.Size, 20) : 20;
+    // a column without a size gets the lengths a new field and the check give it
+    if (f.Size <= 0) {
+        f.LengthFrom = TTextFillField::UnboundedLengthFrom;
+        f.LengthTo = TTextFillField::UnboundedLengthTo;
+        return;
+    }
+    int32_t longest = std::min(f.Size, 20);
     f.LengthFrom = std::min(longest, 5);
     f.LengthTo = longest;
 }

@@ -2,6 +2,7 @@
 
 #include "Exceptions.h"
 #include "Format.h"
+#include "IsoText.h"
 #include "SysUtils.h"
 
 #include <cctype>
@@ -338,25 +339,82 @@ TDateTime StrToDateTime(std::string_view text) {
     return v;
 }
 
+namespace {
+
+// Room for the widest ISO date-time: a year of ten digits and a sign, and milliseconds.
+constexpr size_t IsoRoom = 40;
+
+// n with at least width digits, as "%0*d" writes it.
+char* putNumber(char* at, int n, int width) {
+    if (n < 0 || n > 9999) return at + std::snprintf(at, 16, "%0*d", width, n);
+    char digits[4];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n > 0);
+    for (int i = count; i < width; ++i)
+        *at++ = '0';
+    while (count > 0)
+        *at++ = digits[--count];
+    return at;
+}
+
+char* putDate(char* at, const TDateParts& p) {
+    at = putNumber(at, p.Year, 4);
+    *at++ = '-';
+    at = putNumber(at, p.Month, 2);
+    *at++ = '-';
+    return putNumber(at, p.Day, 2);
+}
+
+char* putTime(char* at, const TDateParts& p) {
+    at = putNumber(at, p.Hour, 2);
+    *at++ = ':';
+    at = putNumber(at, p.Minute, 2);
+    *at++ = ':';
+    at = putNumber(at, p.Second, 2);
+    if (!p.MilliSecond) return at;
+    *at++ = '.';
+    return putNumber(at, p.MilliSecond, 3);
+}
+
+} // namespace
+
+void AssignIsoDate(std::string& out, TDateTime value) {
+    char buf[IsoRoom];
+    out.assign(buf, putDate(buf, DecodeDateTime(value)));
+}
+
+void AssignIsoTime(std::string& out, TDateTime value) {
+    char buf[IsoRoom];
+    out.assign(buf, putTime(buf, DecodeDateTime(value)));
+}
+
+void AssignIsoDateTime(std::string& out, TDateTime value) {
+    const TDateParts p = DecodeDateTime(value);
+    char buf[IsoRoom];
+    char* at = putDate(buf, p);
+    *at++ = ' ';
+    out.assign(buf, putTime(at, p));
+}
+
 std::string IsoDate(TDateTime value) {
-    TDateParts p = DecodeDateTime(value);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", p.Year, p.Month, p.Day);
-    return buf;
+    std::string text;
+    AssignIsoDate(text, value);
+    return text;
 }
 
 std::string IsoTime(TDateTime value) {
-    TDateParts p = DecodeDateTime(value);
-    char buf[32];
-    if (p.MilliSecond)
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d.%03d", p.Hour, p.Minute, p.Second, p.MilliSecond);
-    else
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", p.Hour, p.Minute, p.Second);
-    return buf;
+    std::string text;
+    AssignIsoTime(text, value);
+    return text;
 }
 
 std::string IsoDateTime(TDateTime value) {
-    return IsoDate(value) + " " + IsoTime(value);
+    std::string text;
+    AssignIsoDateTime(text, value);
+    return text;
 }
 
 bool TryIsoToDateTime(std::string_view text, TDateTime& value) {

@@ -1,5 +1,6 @@
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
+#include "base/IsoText.h"
 #include "base/SysUtils.h"
 
 #include <gtest/gtest.h>
@@ -48,6 +49,29 @@ TEST(DateTime, TextsFollowTheUserFormats) {
     EXPECT_DOUBLE_EQ(StrToDateTime("07.03.2021 08:05:09"), d);
     EXPECT_THROW(StrToDate("2021-13-01"), EConvertError);
     EXPECT_EQ(FormatDateTime("yyyy/mm/dd hh:nn", d), "2021.03.07 08:05");
+}
+
+TEST(DateTime, IsoTextsPadEachPartAndShowMillisecondsOnlyWhenThereAreSome) {
+    struct Case {
+        TDateTime Value;
+        const char* Date;
+        const char* Time;
+    };
+    const Case cases[] = {
+        {ComposeDateTime(EncodeDate(2021, 3, 7), EncodeTime(8, 5, 9, 0)), "2021-03-07", "08:05:09"},
+        {ComposeDateTime(EncodeDate(999, 12, 31), EncodeTime(23, 59, 59, 7)), "0999-12-31", "23:59:59.007"},
+        {ComposeDateTime(EncodeDate(9999, 1, 1), EncodeTime(0, 0, 0, 450)), "9999-01-01", "00:00:00.450"},
+        {EncodeDate(1, 1, 1), "0001-01-01", "00:00:00"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsoDate(c.Value), c.Date);
+        EXPECT_EQ(IsoTime(c.Value), c.Time);
+        EXPECT_EQ(IsoDateTime(c.Value), std::string(c.Date) + " " + c.Time);
+        // a longer text before leaves nothing of itself behind
+        std::string reused(40, 'x');
+        AssignIsoDateTime(reused, c.Value);
+        EXPECT_EQ(reused, IsoDateTime(c.Value));
+    }
 }
 
 TEST(DateTime, IsoTextsRoundTrip) {

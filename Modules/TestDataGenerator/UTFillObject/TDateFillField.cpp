@@ -132,7 +132,7 @@ kvl::TDateTime TDateFillField::FixedValue() const {
 
 // The column's parts and the linear range are taken at preparation: comparing the category's
 // name on every value cost more than making the value.
-kvl::TDateTime TDateFillField::RandomValue() const {
+inline kvl::TDateTime TDateFillField::RandomValue() const {
     kvl::TDateTime value = 0;
     if (DatePart)
         value = FromLinearDays(LinearFrom + kvl::Random() * LinearSpan);
@@ -155,11 +155,12 @@ void TDateFillField::AdvanceCounter() {
 }
 
 kvl::TVariant TDateFillField::getInsertValue() {
+    // the common kind first, ahead of the table of kinds
+    if (FillType == fillRandom) [[likely]]
+        return kvl::TVariant::FromDateTime(RandomValue());
     switch (FillType) {
     case fillFixed:
         return kvl::TVariant::FromDateTime(FixedValue());
-    case fillRandom:
-        return kvl::TVariant::FromDateTime(RandomValue());
     case fillList:
         return kvl::TVariant::FromDateTime(kvl::StrToDateTime(RandomEntry(ListValues)));
     case fillReferential: {

@@ -66,12 +66,50 @@ void TIntegerFillField::prepareInsert() {
     }
 }
 
+namespace {
+
+// A draw is k / 2^53 with a whole k, so x = DrawLow + k * span / 2^53 is known exactly in 128 bits.
+constexpr int FractionBits = 53;
+constexpr uint64_t FractionMask = (uint64_t{1} << FractionBits) - 1;
+// The two roundings of the extended product and sum stay below 2^-29 for spans of 33 bits; a
+// fraction this close to a whole number could come out on the other side of it there.
+constexpr uint64_t RoundingMargin = uint64_t{1} << 26;
+
+[[gnu::noinline]] int64_t ExtendedDraw(int64_t low, int64_t high, uint64_t k) {
+    const double r = static_cast<double>(k) * 0x1.0p-53;
+    const long double x = low + static_cast<long double>(r) * (high - low);
+    return static_cast<int64_t>(std::trunc(x));
+}
+
+} // namespace
+
+// The value of x truncated toward zero in extended precision, found with whole numbers: the
+// extended arithmetic costs more than all the rest of a value together. Inline, as a value of
+// this kind costs little more than its draw.
+inline int32_t TIntegerFillField::RandomValue() const {
+    // exact: the draw is a whole number of 2^-53
+    const auto k = static_cast<uint64_t>(kvl::Random() * 0x1.0p53);
+    const auto product = static_cast<unsigned __int128>(k) * static_cast<uint64_t>(DrawHigh - DrawLow);
+    const auto fraction = static_cast<uint64_t>(product) & FractionMask;
+    int64_t value = 0;
+    if (fraction - RoundingMargin > FractionMask - 2 * RoundingMargin) [[unlikely]] {
+        value = ExtendedDraw(DrawLow, DrawHigh, k);
+    } else {
+        // x lies strictly between two whole numbers; toward zero is the upper one below zero
+        value = DrawLow + static_cast<int64_t>(product >> FractionBits);
+        if (value < 0) ++value;
+    }
+    // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
+    return static_cast<int32_t>(std::clamp<int64_t>(value, RangeFrom, RangeTo));
+}
+
 kvl::TVariant TIntegerFillField::getInsertValue() {
+    // the common kind first, ahead of the table of kinds
+    if (FillType == fillRandom) [[likely]]
+        return kvl::TVariant(static_cast<double>(RandomValue()));
     switch (FillType) {
     case fillFixed:
         return kvl::TVariant(StaticValue);
-    case fillRandom:
-        return kvl::TVariant(static_cast<double>(RandomValue()));
     case fillList:
         return kvl::TVariant(kvl::StrToInt(RandomEntry(ListValues)));
     case fillReferential:
@@ -84,41 +122,6 @@ kvl::TVariant TIntegerFillField::getInsertValue() {
     default:
         return kvl::TVariant();
     }
-}
-
-namespace {
-
-// A draw is k / 2^53 with a whole k, so x = DrawLow + k * span / 2^53 is known exactly in 128 bits.
-constexpr int FractionBits = 53;
-constexpr uint64_t FractionMask = (uint64_t{1} << FractionBits) - 1;
-// The two roundings of the extended product and sum stay below 2^-29 for spans of 33 bits; a
-// fraction this close to a whole number could come out on the other side of it there.
-constexpr uint64_t RoundingMargin = uint64_t{1} << 26;
-
-int64_t ExtendedDraw(int64_t low, int64_t high, double r) {
-    const long double x = low + static_cast<long double>(r) * (high - low);
-    return static_cast<int64_t>(std::trunc(x));
-}
-
-} // namespace
-
-// The value of x truncated toward zero in extended precision, found with whole numbers: the
-// extended arithmetic costs more than all the rest of a value together.
-int32_t TIntegerFillField::RandomValue() const {
-    const double r = kvl::Random();
-    const auto k = static_cast<uint64_t>(r * 0x1.0p53);
-    const auto product = static_cast<unsigned __int128>(k) * static_cast<uint64_t>(DrawHigh - DrawLow);
-    const auto fraction = static_cast<uint64_t>(product) & FractionMask;
-    int64_t value = 0;
-    if (fraction < RoundingMargin || fraction > FractionMask - RoundingMargin) {
-        value = ExtendedDraw(DrawLow, DrawHigh, r);
-    } else {
-        // x lies strictly between two whole numbers; toward zero is the upper one below zero
-        value = DrawLow + static_cast<int64_t>(product >> FractionBits);
-        if (value < 0) ++value;
-    }
-    // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
-    return static_cast<int32_t>(std::clamp<int64_t>(value, RangeFrom, RangeTo));
 }
 
 std::optional<kvl::TVariant> TIntegerFillField::ValueFrom(const kvl::TVariant& low, bool strict) {

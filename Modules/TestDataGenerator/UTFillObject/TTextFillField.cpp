@@ -10,6 +10,7 @@
 #include "base/Random.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
 #include <limits>
@@ -76,6 +77,18 @@ std::string_view provider() {
 std::string_view postfix() {
     return K_Postfix[static_cast<size_t>(kvl::Random(K_PostfixDrawn))];
 }
+
+// The decimal digits of a number, for joined: formatting the whole value cost more than drawing it.
+class TNumberText {
+public:
+    explicit TNumberText(uint32_t n)
+        : size_(static_cast<size_t>(std::to_chars(digits_, digits_ + sizeof digits_, n).ptr - digits_)) {}
+    operator std::string_view() const { return {digits_, size_}; }
+
+private:
+    char digits_[10] = {};
+    size_t size_;
+};
 
 // The parts in one string of their total length: a value costs one allocation at most, where
 // formatting it or adding up its parts cost several.
@@ -354,14 +367,15 @@ kvl::TVariant TTextFillField::nextValue() {
     case fillCountries:
         return kvl::TVariant(poolEntry());
     case fillAddresses: {
-        std::string street = poolEntry();
-        return kvl::TVariant(kvl::Format("%s %u", {street, drawU(1000)}));
+        const std::string& street = RandomEntry(Values);
+        TNumberText number(drawU(1000));
+        return kvl::TVariant(joined({street, " ", number}));
     }
     case fillPhone: {
-        uint32_t area = drawU(900) + 100;
-        uint32_t exchange = drawU(900) + 100;
-        uint32_t line = drawU(9000) + 1000;
-        return kvl::TVariant(kvl::Format("(1-%u) %u-%u", {area, exchange, line}));
+        TNumberText area(drawU(900) + 100);
+        TNumberText exchange(drawU(900) + 100);
+        TNumberText line(drawU(9000) + 1000);
+        return kvl::TVariant(joined({"(1-", area, ") ", exchange, "-", line}));
     }
     case fillEmail: {
         const std::string& name = RandomEntry(Values);

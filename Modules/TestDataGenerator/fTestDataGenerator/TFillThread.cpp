@@ -51,6 +51,13 @@ void TFillThread::enqueue(TQueuedNotice&& notice) {
         FQueue.push_back(std::move(notice));
 }
 
+void TFillThread::releaseProgress() {
+    if (!FHoldingProgress) return;
+    FHoldingProgress = false;
+    FProgressWanted.store(false, std::memory_order_relaxed);
+    enqueue(std::move(FHeldProgress));
+}
+
 void TFillThread::raiseDeliveryError() {
     std::lock_guard lock(FQueueLock);
     if (FDeliveryError) std::rethrow_exception(std::exchange(FDeliveryError, nullptr));
@@ -63,6 +70,7 @@ void TFillThread::DeliverPending() {
             FInDelivery.push_back(std::move(notice));
         FQueue.clear();
     }
+    FProgressWanted.store(true, std::memory_order_relaxed);
     // A handler that lets the window process events may come back here; it goes on with the
     // same queue, so the order holds.
     ++FDeliveryDepth;
@@ -93,6 +101,7 @@ void TFillThread::deliver(const TQueuedNotice& notice) {
 void TFillThread::Execute() {
     try {
         FFillProjects.startInsert();
+        releaseProgress();
     } catch (const std::exception& e) {
         try {
             DoLogException(e.what());
@@ -112,6 +121,7 @@ void TFillThread::restoreHandlers() {
 }
 
 void TFillThread::Synchronize(void (TFillThread::*method)()) {
+    releaseProgress();
     std::exception_ptr raised;
     QMetaObject::invokeMethod(
         this,
@@ -140,14 +150,16 @@ void TFillThread::ReroutOnInitTableFill(TFillProject* Sender, const std::string&
 
 void TFillThread::ReroutOnFillProgress(TFillProject* Sender, int currRow_, int rowErrors_, int rowsPerSec_,
                                        kvl::TDateTime timeElapsed_, kvl::TDateTime timeNeeded_) {
-    TQueuedNotice notice;
+    TQueuedNotice& notice = FHeldProgress;
     notice.Sender = Sender;
+    notice.IsTask = false;
     notice.currRow = currRow_;
     notice.rowErrors = rowErrors_;
     notice.rowsPerSec = rowsPerSec_;
     notice.timeElapsed = timeElapsed_;
     notice.timeNeeded = timeNeeded_;
-    enqueue(std::move(notice));
+    FHoldingProgress = true;
+    if (FProgressWanted.load(std::memory_order_relaxed)) releaseProgress();
 }
 
 void TFillThread::ReroutOnFillFinished(TFillProject* Sender) {
@@ -156,6 +168,7 @@ void TFillThread::ReroutOnFillFinished(TFillProject* Sender) {
 }
 
 void TFillThread::ReroutOnTaskUpdate(TFillProject* Sender, const std::string& task) {
+    releaseProgress();
     TQueuedNotice notice;
     notice.Sender = Sender;
     notice.IsTask = true;
@@ -182,6 +195,8 @@ void TFillThread::ExecuteExternalDataInit() {
 }
 
 void TFillThread::DoLogException(const std::string& ExceptionMessage) {
+    // the figures before the failure come first, also when the message has nowhere to go
+    releaseProgress();
     // without a handler the message is dropped, and nothing needs the window's thread
     if (!OnException) return;
     exceptionMessage = ExceptionMessage;

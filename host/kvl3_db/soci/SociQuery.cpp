@@ -6,6 +6,7 @@
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
+#include "base/IsoText.h"
 #include "base/SysUtils.h"
 
 #include <soci/soci.h>
@@ -134,6 +135,33 @@ void TKVL_SociQuery::SetParamNull(int index) {
     slot(index).indicator = soci::i_null;
 }
 
+namespace {
+
+// A value's text into the slot's own string, whose room is kept from row to row: a fill stores
+// one per column and row, and a copy made on the way would cost more than the row's own work.
+void storeText(std::string& text, const TVariant& value) {
+    switch (value.GetKind()) {
+    case TVariant::Kind::String:
+        text = value.String();
+        break;
+    case TVariant::Kind::Boolean:
+        text = value.Boolean() ? "1" : "0";
+        break;
+    default:
+        text = value.AsString();
+        break;
+    }
+}
+
+template <void (*Iso)(std::string&, TDateTime)> void storeIso(std::string& text, const TVariant& value) {
+    if (value.GetKind() == TVariant::Kind::String)
+        text = value.String();
+    else
+        Iso(text, value.AsDateTime());
+}
+
+} // namespace
+
 void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
     switch (s.kind) {
     case TKVL_SlotKind::Integer:
@@ -143,13 +171,13 @@ void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
         s.real = value.AsDouble();
         break;
     case TKVL_SlotKind::DateText:
-        s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoDate(value.AsDateTime());
+        storeIso<AssignIsoDate>(s.text, value);
         break;
     case TKVL_SlotKind::TimeText:
-        s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoTime(value.AsDateTime());
+        storeIso<AssignIsoTime>(s.text, value);
         break;
     case TKVL_SlotKind::DateTimeText:
-        s.text = value.GetKind() == TVariant::Kind::String ? value.String() : IsoDateTime(value.AsDateTime());
+        storeIso<AssignIsoDateTime>(s.text, value);
         break;
     case TKVL_SlotKind::BooleanText:
         s.text = value.AsBoolean() ? "TRUE" : "FALSE";
@@ -168,8 +196,7 @@ void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
     case TKVL_SlotKind::Blob:
     case TKVL_SlotKind::HexText:
     case TKVL_SlotKind::Text:
-        s.text =
-            value.GetKind() == TVariant::Kind::Boolean ? (value.Boolean() ? "1" : "0") : value.AsString();
+        storeText(s.text, value);
         if (s.kind == TKVL_SlotKind::Blob && s.blob) {
             // trim and append are the operations that every backend implements
             s.blob->trim(0);
