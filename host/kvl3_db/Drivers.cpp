@@ -2,6 +2,7 @@
 
 #include "Ukvl_connectivityfactory.h"
 #include "firebird/FirebirdDriver.h"
+#include "mariadb/MariadbDriver.h"
 #include "postgresql/PostgresDriver.h"
 #include "soci/SociConnection.h"
 #include "sqlite/SqliteDriver.h"
@@ -21,6 +22,8 @@ void KVL_RegisterStandardDrivers() {
     KVL_RegisterDriver("postgresql", factoryOf<TKVL_PostgresDriver>());
     KVL_RegisterDriver("postgres", factoryOf<TKVL_PostgresDriver>());
     KVL_RegisterDriver("firebird", factoryOf<TKVL_FirebirdDriver>());
+    KVL_RegisterDriver("mariadb", factoryOf<TKVL_MariadbDriver>());
+    KVL_RegisterDriver("mysql", factoryOf<TKVL_MariadbDriver>());
 }
 
 } // namespace kvl

@@ -12,6 +12,7 @@ enum TKVL_ServerKind : int {
     skIdentityInsert = 5,   // servers with identity columns switched by SET IDENTITY_INSERT (no driver here)
     skNextVal = 8,          // servers whose sequences are read as name.NEXTVAL (no driver here)
     skPostgreSQL = 10,
+    skMariaDB = 11, // MariaDB and MySQL
 };
 
 } // namespace kvl

@@ -252,6 +252,9 @@ TEST_P(StatementTest, AFailedRowCostsThatRowOnlyAndTheCommitStillLands) {
         EXPECT_THAT(message, StartsWith("violation of PRIMARY or UNIQUE KEY constraint"));
         EXPECT_THAT(message, HasSubstr("on table \"U\""));
         break;
+    case Engine::MariaDB:
+        EXPECT_EQ(message, "Duplicate entry '1' for key 'PRIMARY'");
+        break;
     }
 }
 
@@ -322,7 +325,8 @@ TEST_P(StatementTest, FailedRowsLeaveTheRestOfTheTransactionsWorkInPlace) {
 TEST_P(StatementTest, AFailedCommandGivesTheServersWordsOnly) {
     std::string message = errorOf([&] { exec("selec 1"); });
     EXPECT_THAT(message, Not(HasSubstr("while preparing")));
-    EXPECT_THAT(message, Not(HasSubstr("selec 1")));
+    // MariaDB quotes the text from where it stopped reading, and no more
+    if (!is(Engine::MariaDB)) EXPECT_THAT(message, Not(HasSubstr("selec 1")));
     switch (engine()) {
     case Engine::SQLite:
         EXPECT_EQ(message, "near \"selec\": syntax error");
@@ -334,11 +338,14 @@ TEST_P(StatementTest, AFailedCommandGivesTheServersWordsOnly) {
         EXPECT_THAT(message, StartsWith("Dynamic SQL Error"));
         EXPECT_THAT(message, HasSubstr("Token unknown"));
         break;
+    case Engine::MariaDB:
+        EXPECT_EQ(message, "You have an error in your SQL syntax near 'selec 1' at line 1");
+        break;
     }
 }
 
 TEST_P(StatementTest, ServerKindAndClonesReachTheSameDatabase) {
-    const int kinds[] = {1, 10, 2};
+    const int kinds[] = {1, 10, 2, 11};
     EXPECT_EQ(conn_->ServerKind(), kinds[static_cast<int>(engine())]);
     exec("create table c (id integer)");
     exec("insert into c values (5)");

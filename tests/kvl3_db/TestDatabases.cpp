@@ -52,12 +52,14 @@ std::string EngineName(Engine engine) {
         return "PostgreSQL";
     case Engine::Firebird:
         return "Firebird";
+    case Engine::MariaDB:
+        return "MariaDB";
     }
     return "?";
 }
 
 testing::internal::ParamGenerator<Engine> AllEngines() {
-    return testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::Firebird);
+    return testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::Firebird, Engine::MariaDB);
 }
 
 std::string EngineParamName(const testing::TestParamInfo<Engine>& info) {
@@ -69,6 +71,7 @@ bool EveryEngineRequired() {
 }
 
 std::vector<std::string> RefusedAtCommitTable(Engine engine, const std::string& name, int highest) {
+    if (engine == Engine::MariaDB) return {};
     const std::string table = "\"" + name + "\"";
     if (engine == Engine::Firebird) {
         const std::string refusal = "\"" + name + "_refused\"";
@@ -128,6 +131,22 @@ TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
         connectionString_ = prefix + file_ + query;
         break;
     }
+    case Engine::MariaDB: {
+        std::string base = env("KVL_TEST_MY");
+        if (base.empty()) {
+            unavailable_ = "KVL_TEST_MY is not set";
+            return;
+        }
+        database_ = "kvl_test_" + uniqueSuffix();
+        KVL_OpenConnection(base)->ExecuteCommand("CUSTOM",
+                                                 "create database " + database_ + " character set utf8mb4");
+        // the test's database replaces the one the string names: "mariadb://user:pw@host:port/db?.."
+        auto question = base.find('?');
+        auto slash = base.rfind('/', question);
+        connectionString_ = base.substr(0, slash + 1) + database_ +
+                            (question == std::string::npos ? std::string() : base.substr(question));
+        break;
+    }
     }
 }
 
@@ -138,6 +157,12 @@ TTestDatabase::~TTestDatabase() {
                 ->ExecuteCommand("CUSTOM", "drop schema " + schema_ + " cascade");
     } catch (...) {
         // a schema left behind goes with the throwaway cluster
+    }
+    try {
+        if (!database_.empty())
+            KVL_OpenConnection(env("KVL_TEST_MY"))->ExecuteCommand("CUSTOM", "drop database " + database_);
+    } catch (...) {
+        // a database left behind goes with the throwaway server
     }
     if (!file_.empty()) {
         std::error_code ignored;
