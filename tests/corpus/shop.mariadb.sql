@@ -37,7 +37,7 @@ create table orders (
 ) engine = InnoDB default charset = utf8mb4;
 create table order_lines (
   order_id int unsigned not null,
-  line_no tinyint unsigned not null,
+  line_no smallint unsigned not null,
   product_id int unsigned not null,
   qty tinyint unsigned not null check (qty between 1 and 99),
   primary key (order_id, line_no),

@@ -31,6 +31,8 @@ std::string dialect(Engine engine) {
         return "postgresql";
     case Engine::Firebird:
         return "firebird";
+    case Engine::MariaDB:
+        return "mariadb";
     }
     return "";
 }

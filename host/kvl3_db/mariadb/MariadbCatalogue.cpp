@@ -125,7 +125,10 @@ void readChecks(const TEach& each, TKVL_TableInfo& info) {
          [&](const soci::row& r) {
              std::string clause = KVL_CheckCondition(KVL_RowText(r, 1));
              TKVL_ColumnInfo* c = columnNamed(info, KVL_RowText(r, 0));
-             if (c && SameText(clause, "json_valid(`" + c->Name + "`)")) c->DataTypeText = "json";
+             // the session's ANSI_QUOTES quotes the name in double quotes
+             if (c && (SameText(clause, "json_valid(\"" + c->Name + "\")") ||
+                       SameText(clause, "json_valid(`" + c->Name + "`)")))
+                 c->DataTypeText = "json";
              info.Checks.push_back(std::move(clause));
          });
 }
