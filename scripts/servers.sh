@@ -196,6 +196,7 @@ my_start_on() {
     done
     echo "[ERROR] no answer on $my/s.sock within 30 seconds" >>"$my/server.err"
     my_stop
+    kill "$server" 2>/dev/null || true
     return 1
 }
 
