@@ -307,6 +307,61 @@ bool TFillStructureEngineVEX::emptyNewestFirst(TFillProject* project) {
     }
 }
 
+// Whether rows of another table point at rows of the project's table.
+bool TFillStructureEngineVEX::pointedAtFromOtherTables(TFillProject* project) {
+    for (const auto& item : tableList()) {
+        auto other = kvl::Supports<kvl::IKVL_Table>(item);
+        if (!other || kvl::SameText(other->Name(), project->TableName) || !other->ForeignKeys()) continue;
+        for (const auto& k : *other->ForeignKeys()) {
+            auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(k);
+            if (!fk || !kvl::SameText(fk->ReferencedTable(), project->TableName) || fk->ColumnNames().empty())
+                continue;
+            auto count = kvl::KVL_GetCursor(
+                *Connection,
+                kvl::Format("select count(*) from %s where %s is not null",
+                            {other->SQLName(), FormatIdentifier(fk->ColumnNames().front(), "")}));
+            count->SetTransaction(Transaction.get());
+            count->Open();
+            const bool pointed = count->FieldAsString(0) != "0";
+            count->Close();
+            if (pointed) return true;
+        }
+    }
+    return false;
+}
+
+// A row that points at itself cannot be deleted at all where the server checks every deleted
+// row's keys at once: where a session may leave keys unchecked, a table that no other table's
+// rows point at is emptied so.
+bool TFillStructureEngineVEX::emptyWithoutKeyChecks(TFillProject* project) {
+    if (!Connection->HasFeature(kvl::TKVL_DriverFeature::ForeignKeyChecksSwitching)) return false;
+    Transaction->StartTransaction();
+    bool emptied = false;
+    try {
+        if (!pointedAtFromOtherTables(project)) {
+            Connection->ExecuteCommand("CUSTOM", "set foreign_key_checks = 0");
+            Query->SQL().Clear();
+            Query->SQL().Add(
+                kvl::Format("delete from %s", {FormatIdentifier(project->TableName, project->TableOwner)}));
+            Query->Execute();
+            emptied = true;
+        }
+    } catch (const std::exception&) {
+        // the caller reports the first failure, which says why
+    }
+    try {
+        Connection->ExecuteCommand("CUSTOM", "set foreign_key_checks = 1");
+        if (emptied)
+            Transaction->Commit();
+        else
+            Transaction->Rollback();
+    } catch (const std::exception&) {
+        Transaction->Rollback();
+        return false;
+    }
+    return emptied;
+}
+
 void TFillStructureEngineVEX::EmptyTable(TFillProject* project) {
     Transaction->StartTransaction();
     try {
@@ -317,7 +372,7 @@ void TFillStructureEngineVEX::EmptyTable(TFillProject* project) {
         Transaction->Commit();
     } catch (const std::exception& e) {
         Transaction->Rollback();
-        if (emptyNewestFirst(project)) return;
+        if (emptyNewestFirst(project) || emptyWithoutKeyChecks(project)) return;
         throw kvl::Exception(kvl::Format("Could not empty table \"%s\". Most probably there is a foreign key "
                                          "constraint referencing it.\r\nOriginal error message: %s",
                                          {project->TableName, std::string(e.what())}));

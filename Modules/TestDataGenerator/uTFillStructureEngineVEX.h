@@ -66,6 +66,8 @@ private:
                       TFillProject* project, TStateChanges& changes);
     void freeSqlObjects();
     bool emptyNewestFirst(TFillProject* project);
+    bool emptyWithoutKeyChecks(TFillProject* project);
+    bool pointedAtFromOtherTables(TFillProject* project);
 
     std::unique_ptr<kvl::TKVL_Connection> ownConnection_;
 };

@@ -108,6 +108,10 @@ enum class TKVL_DriverFeature {
     // How the engine's transactions behave, for the drivers' own statements:
     RowSavepoint,  // a failed statement aborts the transaction unless it ran under a savepoint
     OpenEndedWork, // work outside a transaction stays in one the client opened until committed
+
+    // A session can leave foreign keys unchecked ("set foreign_key_checks = 0") until it checks them
+    // again ("= 1"): the one way to delete a row that points at itself where keys are checked row by row.
+    ForeignKeyChecksSwitching,
 };
 
 class TKVL_Connection {

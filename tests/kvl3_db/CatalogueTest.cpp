@@ -239,6 +239,7 @@ TEST_P(CatalogueTest, ReadsChecksOfTableAndColumnsAndOfDomains) {
 }
 
 TEST_P(CatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
+    // MariaDB's ENUM columns are rows of the type codes' table
     if (!is(Engine::PostgreSQL)) GTEST_SKIP() << "enum types and partitions are PostgreSQL's";
     exec("create type mood as enum ('sad', 'ok', 'happy')");
     exec("create table felt (id integer, how mood, at date not null) partition by range (at)");

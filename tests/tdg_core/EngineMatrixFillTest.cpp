@@ -37,6 +37,9 @@ protected:
             exec("create trigger orders_trg before insert on orders for each row execute function "
                  "orders_fn()");
             exec("create sequence customer_ids");
+        } else if (is(Engine::MariaDB)) {
+            exec("create trigger orders_trg before insert on orders for each row set @seen = 1");
+            exec("create sequence customer_ids");
         } else {
             exec("create trigger orders_trg for orders before insert as begin end");
             exec("create generator customer_ids");

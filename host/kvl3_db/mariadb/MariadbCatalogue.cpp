@@ -118,17 +118,20 @@ void readColumns(const TEach& each, TKVL_TableInfo& info) {
          });
 }
 
-// Checks of columns and of the table alike; a column that only takes JSON is named so.
+// Checks of columns and of the table alike; a column that only takes JSON is named so, as the
+// type that it is.
 void readChecks(const TEach& each, TKVL_TableInfo& info) {
     each("select constraint_name, check_clause from information_schema.check_constraints "
          "where constraint_schema = database() and table_name = :t order by constraint_name",
          [&](const soci::row& r) {
              std::string clause = KVL_CheckCondition(KVL_RowText(r, 1));
+             // the server writes the check of a JSON column itself, with the session's quotes
              TKVL_ColumnInfo* c = columnNamed(info, KVL_RowText(r, 0));
-             // the session's ANSI_QUOTES quotes the name in double quotes
              if (c && (SameText(clause, "json_valid(\"" + c->Name + "\")") ||
-                       SameText(clause, "json_valid(`" + c->Name + "`)")))
+                       SameText(clause, "json_valid(`" + c->Name + "`)"))) {
                  c->DataTypeText = "json";
+                 return;
+             }
              info.Checks.push_back(std::move(clause));
          });
 }

@@ -4,6 +4,7 @@
 #include "../FieldType.h"
 #include "../ServerKind.h"
 #include "../soci/SociRows.h"
+#include "MariadbBulkInsert.h"
 #include "MariadbCatalogue.h"
 #include "MariadbStatement.h"
 #include "base/Exceptions.h"
@@ -45,7 +46,9 @@ int TKVL_MariadbDriver::ServerKind() const {
 bool TKVL_MariadbDriver::HasFeature(TKVL_DriverFeature feature) const {
     switch (feature) {
     case Sequences:
-    case SequenceExpression: // nextval(name)
+    case SequenceExpression:        // nextval(name)
+    case ForeignKeyChecksSwitching: // a row that points at itself can be deleted no other way
+    case BulkLoad:                  // INSERT of many rows
         return true;
     default:
         // InnoDB undoes a failed statement alone, and autocommit ends work outside a transaction
@@ -108,6 +111,11 @@ TKVL_SlotKind TKVL_MariadbDriver::SlotFor(int fieldType) const {
     // The client library's binding has no BLOBs: binary data goes as a text of bytes.
     if (fieldType == ftBlob) return TKVL_SlotKind::Text;
     return TKVL_SociDriver::SlotFor(fieldType);
+}
+
+std::unique_ptr<TKVL_BulkInsert> TKVL_MariadbDriver::CreateBulkInsert(TKVL_SociConnection& connection,
+                                                                      const TKVL_BulkTarget& target) const {
+    return std::make_unique<TKVL_MariadbBulkInsert>(connection, target);
 }
 
 std::unique_ptr<TKVL_DirectStatement> TKVL_MariadbDriver::PrepareDirect(soci::session& session,

@@ -26,6 +26,8 @@ public:
     TKVL_SlotKind SlotFor(int fieldType) const override;
     std::unique_ptr<TKVL_DirectStatement> PrepareDirect(soci::session& session,
                                                         const std::string& sql) const override;
+    std::unique_ptr<TKVL_BulkInsert> CreateBulkInsert(TKVL_SociConnection& connection,
+                                                      const TKVL_BulkTarget& target) const override;
     bool ConnectionLost(soci::session& session, const std::exception* failure = nullptr) const override;
     std::string CleanMessage(const std::string& message) const override;
     std::string NextValueExpression(const std::string& sequenceName) const override;
