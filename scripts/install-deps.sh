@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format clang-14 libclang-rt-14-dev
   libsoci-dev libboost-dev libsqlite3-dev sqlite3
   libpq-dev postgresql
-  libmariadb-dev
+  mariadb-server libmariadb-dev
   firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   libpugixml-dev libzip-dev zip iso-codes
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -1,0 +1,46 @@
+-- A forum: boards within boards, threads, posts answering posts, votes, and users who pin a post.
+create table users (
+  id bigint unsigned not null auto_increment primary key,
+  username varchar(30) not null unique,
+  email varchar(80) not null unique,
+  created_at timestamp not null default current_timestamp,
+  karma int not null check (karma >= 0),
+  pinned_post_id bigint unsigned,
+  notify set('replies', 'mentions', 'votes', 'digest') not null default 'replies,mentions',
+  profile json
+) engine = InnoDB default charset = utf8mb4;
+create table boards (
+  id bigint unsigned not null auto_increment primary key,
+  name varchar(60) not null,
+  parent_board_id bigint unsigned,
+  foreign key (parent_board_id) references boards (id)
+) engine = InnoDB default charset = utf8mb4;
+create table threads (
+  id bigint unsigned not null auto_increment primary key,
+  board_id bigint unsigned not null,
+  author_id bigint unsigned not null,
+  title varchar(120) not null,
+  created_at timestamp not null default current_timestamp,
+  foreign key (board_id) references boards (id),
+  foreign key (author_id) references users (id)
+) engine = InnoDB default charset = utf8mb4;
+create table posts (
+  id bigint unsigned not null auto_increment primary key,
+  thread_id bigint unsigned not null,
+  author_id bigint unsigned not null,
+  parent_post_id bigint unsigned,
+  body mediumtext not null,
+  created_at timestamp not null default current_timestamp,
+  foreign key (thread_id) references threads (id),
+  foreign key (author_id) references users (id),
+  foreign key (parent_post_id) references posts (id)
+) engine = InnoDB default charset = utf8mb4;
+alter table users add foreign key (pinned_post_id) references posts (id);
+create table post_votes (
+  post_id bigint unsigned not null,
+  user_id bigint unsigned not null,
+  vote tinyint not null check (vote in (-1, 1)),
+  primary key (post_id, user_id),
+  foreign key (post_id) references posts (id),
+  foreign key (user_id) references users (id)
+) engine = InnoDB default charset = utf8mb4;
