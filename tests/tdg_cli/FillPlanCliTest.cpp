@@ -319,14 +319,16 @@ TEST_P(FillPlanCliTest, ANotNullCycleFillsInOneTransactionOnlyWhereItsKeyIsDefer
         }
         EXPECT_EQ(scalar(orphanQuery({store.c_str(), {"manager_id"}, staff.c_str(), {"id"}})), "0");
         EXPECT_EQ(scalar(orphanQuery({staff.c_str(), {"store_id"}, store.c_str(), {"id"}})), "0");
-        const std::string keys = sumOf(*conn_, store, "manager_id") + sumOf(*conn_, staff, "store_id");
+        const std::string keys = sumOf(*conn_, store, "manager_id", wideInteger()) +
+                                 sumOf(*conn_, staff, "store_id", wideInteger());
         {
             const std::string own = project_;
             kvl::test::TTestDatabase twin(engine());
             create(*twin.Open());
             ASSERT_EQ(initAndFill(twin.ConnectionString(), "8").status, 0);
             auto twinConnection = twin.Open();
-            EXPECT_EQ(sumOf(*twinConnection, store, "manager_id") + sumOf(*twinConnection, staff, "store_id"),
+            EXPECT_EQ(sumOf(*twinConnection, store, "manager_id", wideInteger()) +
+                          sumOf(*twinConnection, staff, "store_id", wideInteger()),
                       keys)
                 << "the same seed, the same rows";
             project_ = own;
