@@ -15,6 +15,16 @@ months apart (or before and after a change to the tests) try the same faults eve
 been added since; a fault whose line has changed in the meantime is left out like one that does
 not build. Only the test executables that the fault's rebuild relinked run, the fastest first.
 
+With --tests only the named executables are built and run (the command line suite, which starts the
+program for every case, takes many minutes on a loaded machine). After a change to the tests of
+some executables only, --changed names them and --previous gives the report from before: the
+changed ones run first, and a fault they do not catch keeps its earlier verdict when that came
+from an unchanged executable, or survival; only a fault that a changed executable caught before
+and misses now runs the unchanged ones again.
+
+    python3 scripts/mutate.py --count 40 --at c6569be --tests kvl3_base_tests,tdg_core_tests,kvl3_db_tests \
+        --changed kvl3_base_tests,tdg_core_tests --previous scripts/mutation-baseline.txt
+
 Run it with the test servers up (scripts/servers.sh) so that the database tests run on every
 engine; the kill rate goes to standard output and, with --report, into a file.
 """
@@ -23,6 +33,7 @@ import os
 import pathlib
 import random
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -145,6 +156,16 @@ def run(cmd, timeout, cwd):
         return "timeout"
 
 
+def earlier_verdicts(report):
+    """fault text -> verdict, from a report written by --report."""
+    verdicts = {}
+    for line in pathlib.Path(report).read_text(encoding="utf-8").splitlines():
+        m = re.match(r"\s*\d+/\d+ (.*?) \(\d+ s\)  (.*)$", line)
+        if m:
+            verdicts[m.group(2)] = re.sub(r" \(as before\)$", "", m.group(1))
+    return verdicts
+
+
 def stamps(build):
     def stamp(rel):
         path = build / rel
@@ -153,21 +174,39 @@ def stamps(build):
     return {test: [stamp(rel) for rel in WATCHED.get(test, [f"tests/{test}"])] for test in TESTS}
 
 
-def caught(build, timeout, everything=False):
+def rebuild(build):
+    """The executables whose rebuild relinked them, or None when the build fails."""
     before = stamps(build)
     if run(["ninja", "-C", str(build)] + TESTS, 1800, ROOT) != 0:
-        return "no build"
+        return None
     after = stamps(build)
-    for test in TESTS:
-        # an executable the fault's rebuild left alone runs the code it ran without the fault
-        if not everything and before[test] == after[test]:
-            continue
+    return [test for test in TESTS if before[test] != after[test]]
+
+
+def first_failing(build, tests, timeout):
+    for test in tests:
         # a test executable stops at its first failure: one is enough to catch the fault
         status = run([str(build / "tests" / test), "--gtest_brief=1", "--gtest_fail_fast"], timeout,
                      build / "tests")
         if status != 0:
             return f"{test} ({status})"
     return None
+
+
+def caught(build, timeout, changed=(), before=None):
+    relinked = rebuild(build)
+    if relinked is None:
+        return "no build"
+    # an executable the fault's rebuild left alone runs the code it ran without the fault
+    if before is None or before in ("no build", "moved"):
+        return first_failing(build, relinked, timeout)
+    by = first_failing(build, [test for test in relinked if test in changed], timeout)
+    if by is not None or before == "SURVIVED":
+        return by
+    catcher = before.removeprefix("caught by ").split(" ")[0]
+    if catcher not in changed:
+        return before.removeprefix("caught by ") + " (as before)"
+    return first_failing(build, [test for test in relinked if test not in changed], timeout)
 
 
 def main():
@@ -179,15 +218,25 @@ def main():
     parser.add_argument("--list", action="store_true", help="print the faults and change nothing")
     parser.add_argument("--report", help="a file for the results")
     parser.add_argument("--at", help="choose the faults from the sources at this commit")
+    parser.add_argument("--tests", help="comma-separated test executables to build and run (default: all)")
+    parser.add_argument("--changed", default="", help="comma-separated executables whose tests changed")
+    parser.add_argument("--previous", help="the report from before the change of --changed")
     args = parser.parse_args()
+    if args.previous and not args.changed:
+        parser.error("--previous needs --changed")
+    # a stopped run still puts the source back
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
 
+    if args.tests:
+        TESTS[:] = [test for test in TESTS if test in args.tests.split(",")]
+    previous = earlier_verdicts(args.previous) if args.previous else {}
     faults = choose(args.count, args.seed, args.at)
     if args.list:
         for fault in faults:
             print(fault)
         return 0
     build = (ROOT / args.build).resolve()
-    if caught(build, args.timeout, everything=True) is not None:
+    if rebuild(build) is None or first_failing(build, TESTS, args.timeout) is not None:
         print("the tests fail without any fault; fix them first", file=sys.stderr)
         return 2
     lines, killed, built = [], 0, 0
@@ -198,7 +247,7 @@ def main():
             by = "moved"
         else:
             try:
-                by = caught(build, args.timeout)
+                by = caught(build, args.timeout, args.changed.split(","), previous.get(str(fault)))
             finally:
                 (ROOT / fault.path).write_text(original, encoding="utf-8")
         left_out = by in ("no build", "moved")
