@@ -26,11 +26,6 @@ protected:
 
 TEST(FillProjectsDefaults, NewProjectsCopyTheDefaultsOfTheirMoment) {
     TFillProjects projects;
-    EXPECT_EQ(projects.defaultRows, 10000);
-    EXPECT_EQ(projects.defaultTrans, 1000);
-    EXPECT_FALSE(projects.defaultEmpty);
-    EXPECT_FALSE(projects.defaultIndex);
-    EXPECT_FALSE(projects.defaultTrigger);
     TFillProject before(&projects);
     projects.SetdefaultRows(50);
     projects.SetdefaultIndex(true);

@@ -74,13 +74,6 @@ TEST_F(FillRunStatement, FullNullShareNeverAsksTheFieldForAValue) {
     EXPECT_EQ(field(0).Counter, 21);
 }
 
-TEST_F(FillRunStatement, ParametersTakeTheFieldsDatatypes) {
-    increasing(0);
-    project().Rows = 0;
-    projects.startInsert();
-    EXPECT_EQ(engine.Statement.ParamType(0), 3); // integer
-}
-
 TEST_F(FillRunStatement, GeneratorWithoutNameTakesAParameter) {
     field(0).FillType = fillGenerator;
     field(0).GeneratorName.clear();
