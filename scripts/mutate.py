@@ -219,6 +219,7 @@ def main():
     parser.add_argument("--report", help="a file for the results")
     parser.add_argument("--at", help="choose the faults from the sources at this commit")
     parser.add_argument("--tests", help="comma-separated test executables to build and run (default: all)")
+    parser.add_argument("--start", type=int, default=1, help="go on from this fault number of a stopped run")
     parser.add_argument("--changed", default="", help="comma-separated executables whose tests changed")
     parser.add_argument("--previous", help="the report from before the change of --changed")
     args = parser.parse_args()
@@ -241,6 +242,8 @@ def main():
         return 2
     lines, killed, built = [], 0, 0
     for index, fault in enumerate(faults, 1):
+        if index < args.start:
+            continue
         started = time.time()
         original = apply(fault)
         if original is None:
