@@ -258,33 +258,4 @@ TEST_F(DateFillFieldTest, EmptyListGivesTheMomentOfPreparation) {
     EXPECT_THROW(f.getInsertValue(), kvl::EListError);
 }
 
-TEST_F(DateFillFieldTest, ReferentialValuesAreCheckedByTheColumnsKind) {
-    engine.ColumnData["EVENTS.AT"] = {"2024-03-01", "12:00:00", "2024-03-02 08:00:00", "x"};
-    const std::pair<const char*, const char*> kinds[] = {
-        {"Date", "2024-03-01"}, {"Time", "12:00:00"}, {"DateTime", "2024-03-01\r\n2024-03-02 08:00:00"}};
-    for (auto [kind, kept] : kinds) {
-        TDateFillField f(Record(kind));
-        f.FillType = fillReferential;
-        f.RefTable = "EVENTS";
-        f.RefColumn = "AT";
-        f.prepareInsert();
-        EXPECT_EQ(f.RefValues.Text(), kept) << kind;
-        EXPECT_EQ(f.getInsertValue().GetKind(), kvl::TVariant::Kind::DateTime) << kind;
-    }
-}
-
-TEST_F(DateFillFieldTest, ReferentialColumnWithoutDatesRaises) {
-    engine.ColumnData["EVENTS.AT"] = {"12:00:00"};
-    TDateFillField f(Record("Date"));
-    f.FillType = fillReferential;
-    f.RefTable = "EVENTS";
-    f.RefColumn = "AT";
-    try {
-        f.prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoReferentialValuesError& e) {
-        EXPECT_STREQ(e.what(), "no referential values found in \"EVENTS.AT\".");
-    }
-}
-
 } // namespace

@@ -126,28 +126,6 @@ TEST_F(ExternalDataLists, FullNamesWithoutLastNamesFailEveryRow) {
     EXPECT_THROW(f->getInsertValue(), kvl::EListError);
 }
 
-TEST_F(ExternalDataLists, ReferentialValuesComeFromTheReferencedColumn) {
-    RecordingEngine engine;
-    engine.ColumnData["CUSTOMERS.NAME"] = {"Acme", "", "Globex"};
-    projects.SetStructureEngine(&engine);
-    auto f = field(fillReferential);
-    f->RefTable = "CUSTOMERS";
-    f->RefColumn = "NAME";
-    std::set<std::string> seen;
-    for (const auto& s : texts(*f, 200))
-        seen.insert(s);
-    EXPECT_EQ(seen, (std::set<std::string>{"Acme", "", "Globex"})) << "empty texts are values too";
-
-    f->RefColumn = "ID";
-    try {
-        f->prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoReferentialValuesError& e) {
-        EXPECT_STREQ(e.what(), "no referential values found in \"CUSTOMERS.ID\".");
-    }
-    projects.SetStructureEngine(nullptr);
-}
-
 // The shipped archives opened with the program's own names and passwords.
 TEST(ExternalDataArchives, AHandlerOnTheShippedArchivesGivesWords) {
     const char* dir = std::getenv("TDG_DATA_DIR");

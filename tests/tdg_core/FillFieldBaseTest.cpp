@@ -1,3 +1,4 @@
+#include "FillFieldTestKit.h"
 #include "support/RecordingEngine.h"
 
 #include "UTFillConstants.h"
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <tuple>
 
 namespace {
@@ -85,30 +87,45 @@ TEST(FillFieldBase, NotNullColumnLosesItsNullShareForGood) {
     EXPECT_FALSE(f.IncludeNulls);
 }
 
-TEST(FillFieldBase, ReferentialFieldWithoutColumnIsNotReadyAndRaisesNamingTheTable) {
-    RecordingEngine engine;
-    TFillProjects projects;
-    projects.SetStructureEngine(&engine);
-    TFillProject project(&projects);
-    KFillRecord r = record("Integer");
-    r.Project = &project;
-    TIntegerFillField f(r);
-    f.FillType = fillReferential;
-    f.RefTable = "ORDERS";
-    EXPECT_FALSE(f.GetReadyForFilling());
-    try {
-        f.prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoReferentialValuesError& e) {
-        EXPECT_STREQ(e.what(), "no referential values found in \"ORDERS.\".");
+// Each class keeps the referenced values it can take, in the column's order; none at all is an
+// error naming the column. Without a column the field is not ready.
+TEST_F(FillFieldTest, ReferentialValuesKeepWhatTheColumnsKindTakes) {
+    const std::vector<std::string> moments = {"2024-03-01", "12:00:00", "2024-03-02 08:00:00", "x"};
+    const std::string guid = "{00000000-0000-0000-0000-000000000001}";
+    const std::tuple<const char*, std::vector<std::string>, std::string> cases[] = {
+        {"Integer", {"7", "", "abc", "8"}, "7\r\n8"},
+        {"Integer", {"abc"}, ""},
+        {"Date", moments, "2024-03-01"},
+        {"Time", moments, "12:00:00"},
+        {"DateTime", moments, "2024-03-01\r\n2024-03-02 08:00:00"},
+        {"Date", {"12:00:00"}, ""},
+        {"GUID", {"not a guid", guid}, "not a guid\r\n" + guid},
+        {"GUID", {}, ""},
+        {"Varchar", {"Acme", "", "Globex"}, "Acme\r\n\r\nGlobex"}, // empty texts are values too
+        {"Varchar", {}, ""}};
+    for (const auto& [type, data, kept] : cases) {
+        SCOPED_TRACE(type + (" " + kept));
+        engine.ColumnData["REF.COL"] = data;
+        auto f = CreateFillField(Record(type));
+        f->FillType = fillReferential;
+        f->RefTable = "REF";
+        EXPECT_FALSE(f->GetReadyForFilling());
+        f->RefColumn = "COL";
+        EXPECT_TRUE(f->GetReadyForFilling());
+        if (kept.empty()) {
+            EXPECT_EQ(MessageOf<EFillNoReferentialValuesError>([&] { f->prepareInsert(); }),
+                      "no referential values found in \"REF.COL\".");
+            continue;
+        }
+        f->prepareInsert();
+        EXPECT_EQ(f->RefValues.Text(), kept);
+        std::set<std::string> drawn;
+        for (const kvl::TVariant& v : Draw(*f, 200))
+            drawn.insert(v.AsString());
+        EXPECT_EQ(drawn.size(), static_cast<size_t>(f->RefValues.Count()));
+        f->unprepareInsert();
+        EXPECT_TRUE(f->RefValues.IsEmpty());
     }
-    f.RefColumn = "ID";
-    EXPECT_TRUE(f.GetReadyForFilling());
-    engine.ColumnData["ORDERS.ID"] = {"7", "", "abc", "8"};
-    f.prepareInsert();
-    EXPECT_EQ(f.RefValues.Text(), "7\r\n8");
-    f.unprepareInsert();
-    EXPECT_TRUE(f.RefValues.IsEmpty());
 }
 
 } // namespace

@@ -132,35 +132,6 @@ TEST_F(IntegerFillFieldTest, ListKeepsOnlyIntegers) {
     }
 }
 
-TEST_F(IntegerFillFieldTest, ReferentialValuesKeepOnlyIntegers) {
-    TIntegerFillField f(Record("Integer"));
-    f.FillType = fillReferential;
-    f.RefTable = "CUSTOMERS";
-    f.RefColumn = "ID";
-    engine.ColumnData["CUSTOMERS.ID"] = {"7", "", "abc", "8"};
-    f.prepareInsert();
-    EXPECT_EQ(f.RefValues.Text(), "7\r\n8");
-    std::map<int32_t, int> seen;
-    for (const kvl::TVariant& v : Draw(f, 200))
-        ++seen[v.Integer()];
-    EXPECT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen.begin()->first, 7);
-}
-
-TEST_F(IntegerFillFieldTest, ReferentialColumnWithoutIntegersRaises) {
-    TIntegerFillField f(Record("Integer"));
-    f.FillType = fillReferential;
-    f.RefTable = "CUSTOMERS";
-    f.RefColumn = "ID";
-    engine.ColumnData["CUSTOMERS.ID"] = {"abc"};
-    try {
-        f.prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoReferentialValuesError& e) {
-        EXPECT_STREQ(e.what(), "no referential values found in \"CUSTOMERS.ID\".");
-    }
-}
-
 TEST_F(IntegerFillFieldTest, GeneratorIsTheFirstByNameAndGivesNoValue) {
     projects.Generators.Add("GEN_B");
     projects.Generators.Add("GEN_A");
