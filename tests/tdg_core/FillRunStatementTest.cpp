@@ -1,3 +1,4 @@
+#include "FillFieldTestKit.h"
 #include "support/RecordingEngine.h"
 
 #include "UTFillConstants.h"
@@ -82,12 +83,8 @@ TEST_F(FillRunStatement, GeneratorWithoutNameTakesAParameter) {
 }
 
 TEST_F(FillRunStatement, SetSQLWithoutFilledColumnRaises) {
-    try {
-        project().SetSQLAndParamDatatypes();
-        FAIL() << "no exception";
-    } catch (const kvl::Exception& e) {
-        EXPECT_STREQ(e.what(), "No columns to fill for table T - please check your settings.");
-    }
+    EXPECT_EQ(MessageOf<kvl::Exception>([&] { project().SetSQLAndParamDatatypes(); }),
+              "No columns to fill for table T - please check your settings.");
 }
 
 } // namespace

@@ -130,12 +130,8 @@ TEST_F(FloatFillFieldTest, ReferentialValuesFollowTheLocale) {
     EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2.75));
 
     engine.ColumnData["PRICES.AMOUNT"] = {};
-    try {
-        f.prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoReferentialValuesError& e) {
-        EXPECT_STREQ(e.what(), "no referential values found in \"PRICES.AMOUNT\".");
-    }
+    EXPECT_EQ(MessageOf<EFillNoReferentialValuesError>([&] { f.prepareInsert(); }),
+              "no referential values found in \"PRICES.AMOUNT\".");
 }
 
 TEST_F(FloatFillFieldTest, ReadinessFollowsTheFillType) {

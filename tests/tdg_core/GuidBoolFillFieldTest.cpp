@@ -79,12 +79,8 @@ TEST_F(BoolBitFillFieldTest, OtherCodesFailEveryRowNamingTheClass) {
     EXPECT_FALSE(f.GetReadyForFilling());
     f.FillType = fillList;
     EXPECT_TRUE(f.GetReadyForFilling());
-    try {
-        f.getInsertValue();
-        FAIL() << "no exception";
-    } catch (const kvl::Exception& e) {
-        EXPECT_STREQ(e.what(), "Fill type (3) not supported in TBoolBitFillField");
-    }
+    EXPECT_EQ(MessageOf<kvl::Exception>([&] { f.getInsertValue(); }),
+              "Fill type (3) not supported in TBoolBitFillField");
     f.FillType = fillNothing;
     EXPECT_THROW(f.getInsertValue(), kvl::Exception);
 }

@@ -1,3 +1,4 @@
+#include "FillFieldTestKit.h"
 #include "TextValuesSupport.h"
 
 #include "UTFillObject/EFillError.h"
@@ -257,12 +258,7 @@ TEST_F(TextValues, IncreasingNumbersPadToTheDigitCountOnlyWhenAsked) {
 
 TEST_F(TextValues, ListValuesAreDrawnFromTheUsersListWhichMustNotBeEmpty) {
     auto f = field(fillList);
-    try {
-        f->prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoListValuesError& e) {
-        EXPECT_STREQ(e.what(), "no list values found.");
-    }
+    EXPECT_EQ(MessageOf<EFillNoListValuesError>([&] { f->prepareInsert(); }), "no list values found.");
     f->ListValues.SetText("red\r\ngreen\r\nblue");
     std::set<std::string> seen;
     for (const auto& s : texts(*f, 200))
