@@ -24,16 +24,6 @@ TEST_F(ExternalDataLists, EachListIsAskedForOnceAndThenShared) {
     EXPECT_EQ(first.Items(), words[xdCities]);
 }
 
-TEST_F(ExternalDataLists, EveryGetterAsksForItsOwnKind) {
-    EXPECT_EQ(projects.GetStreets().Items(), words[xdStreets]);
-    EXPECT_EQ(projects.GetLastnames().Items(), words[xdLastNames]);
-    EXPECT_EQ(projects.GetFirstnames().Items(), words[xdFirstNames]);
-    EXPECT_EQ(projects.GetCountries().Items(), words[xdCountries]);
-    EXPECT_EQ(projects.GetCities().Items(), words[xdCities]);
-    EXPECT_EQ(asked,
-              (std::vector<TExternalDataKind>{xdStreets, xdLastNames, xdFirstNames, xdCountries, xdCities}));
-}
-
 TEST(ExternalDataListsNoHandler, AListWithoutHandlerStaysEmptyForGood) {
     TFillProjects projects;
     EXPECT_TRUE(projects.GetStreets().IsEmpty());

@@ -114,21 +114,6 @@ TEST_F(FillProjectsModel, ValidationFindsUnfilledMandatoryColumns) {
     EXPECT_EQ(orders->validateProjectNotNull(), -1); // CUSTOMER_ID has a default
 }
 
-TEST_F(FillProjectsModel, EventsReachTheirHandlersAndNothingHappensWithoutThem) {
-    projects.doTaskUpdate(nullptr, "ignored");
-    std::vector<std::string> seen;
-    projects.OnTaskUpdate = [&](TFillProject* sender, const std::string& task) {
-        seen.push_back(sender->TableName + ": " + task);
-    };
-    projects.OnFillProgress = [&](TFillProject*, int row, int errors, int rate, kvl::TDateTime,
-                                  kvl::TDateTime) {
-        seen.push_back(std::to_string(row) + "/" + std::to_string(errors) + "/" + std::to_string(rate));
-    };
-    projects.doTaskUpdate(projects.getFillProject(1), "Preparing...");
-    projects.doFillProgress(nullptr, 100, 2, 5000, 0, 0);
-    EXPECT_EQ(seen, (std::vector<std::string>{"ORDERS: Preparing...", "100/2/5000"}));
-}
-
 TEST(FillProjectsEngine, FreeingTheEngineClearsTheReference) {
     TFillProjects projects;
     {

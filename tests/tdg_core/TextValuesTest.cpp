@@ -340,18 +340,6 @@ TEST_F(TextDates, TimesAndDateTimesKeepTheTimeBetweenItsBounds) {
         EXPECT_TRUE(std::regex_match(s, std::regex("(2024-12-3[01]|2025-01-01) 09:[0-5]\\d:[0-5]\\d"))) << s;
 }
 
-TEST_F(TextValues, GuidsAreBracedUpperCaseVersionFourAndDistinct) {
-    auto f = field(fillGUID);
-    const std::regex shape(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\})");
-    std::set<std::string> seen;
-    for (const auto& s : texts(*f, 500)) {
-        ASSERT_EQ(s.size(), 38u);
-        EXPECT_TRUE(std::regex_match(s, shape)) << s;
-        seen.insert(s);
-    }
-    EXPECT_EQ(seen.size(), 500u);
-}
-
 class TextCustomFile : public TextFieldFixture {
 protected:
     void TearDown() override { std::filesystem::remove(path); }
