@@ -73,18 +73,36 @@ TEST_F(BlobFillFieldTest, SingleFileIsLoadedOnceAndServedFromItsStart) {
     EXPECT_TRUE(f.Streams.empty());
 }
 
-TEST_F(BlobFillFieldTest, MissingSingleFileSwitchesTheColumnOff) {
-    TBlobFillField f(Record("Blob"));
-    f.FillType = fillFixed;
-    f.FileName = folder.Path() + "/missing.bin";
-    f.prepareInsert();
-    EXPECT_EQ(f.FillType, fillNothing);
-    EXPECT_TRUE(f.Streams.empty());
-
-    f.FillType = fillFixed;
-    f.FileName = folder.Path(); // a folder is no file
-    f.prepareInsert();
-    EXPECT_EQ(f.FillType, fillNothing);
+// Without anything to read the column is switched off, and no referential values are read.
+TEST_F(BlobFillFieldTest, NothingToReadSwitchesTheColumnOff) {
+    folder.Write("a.txt", "x");
+    struct Case {
+        int32_t code;
+        std::string name, directory, filter, listed;
+    };
+    const Case cases[] = {{fillFixed, folder.Path() + "/missing.bin", "", "*.*", ""},
+                          {fillFixed, folder.Path(), "", "*.*", ""}, // a folder is no file
+                          {fillRandom, "", folder.Path(), "*.png", ""},
+                          {fillRandom, "", folder.Path() + "/nowhere", "*.*", ""},
+                          {fillRandom, "", "", "*.*", ""},
+                          {fillList, "", "", "*.*", ""},
+                          {fillList, "", "", "*.*", folder.Path() + "/gone"},
+                          {fillReferential, "", "", "*.*", ""},
+                          {fillGenerator, "", "", "*.*", ""}};
+    for (const Case& c : cases) {
+        TBlobFillField f(Record("Blob"));
+        f.FillType = c.code;
+        f.FileName = c.name;
+        f.Directory = c.directory;
+        f.FileFilter = c.filter;
+        if (!c.listed.empty()) f.ListValues.Add(c.listed);
+        f.RefTable = "T";
+        f.RefColumn = "C";
+        f.prepareInsert();
+        EXPECT_EQ(f.FillType, fillNothing) << c.code << " " << c.name << c.directory << c.listed;
+        EXPECT_TRUE(f.Streams.empty());
+    }
+    EXPECT_TRUE(engine.Calls.empty());
 }
 
 TEST_F(BlobFillFieldTest, DirectoryLoadsUpToMaxFilesWithOrWithoutTrailingSeparator) {
@@ -109,27 +127,6 @@ TEST_F(BlobFillFieldTest, DirectoryLoadsUpToMaxFilesWithOrWithoutTrailingSeparat
     std::set<std::string> seen = ContentsDrawn(f, 1000);
     EXPECT_EQ(seen.size(), 10u);
     EXPECT_FALSE(seen.contains("not matching"));
-}
-
-TEST_F(BlobFillFieldTest, FolderWithoutMatchingFileSwitchesTheColumnOff) {
-    folder.Write("a.txt", "x");
-    TBlobFillField f(Record("Blob"));
-    f.FillType = fillRandom;
-    f.Directory = folder.Path();
-    f.FileFilter = "*.png";
-    f.prepareInsert();
-    EXPECT_EQ(f.FillType, fillNothing);
-    EXPECT_TRUE(f.Streams.empty());
-}
-
-TEST_F(BlobFillFieldTest, MissingOrUnnamedFolderSwitchesTheColumnOff) {
-    for (const std::string& dir : {folder.Path() + "/nowhere", std::string()}) {
-        TBlobFillField f(Record("Blob"));
-        f.FillType = fillRandom;
-        f.Directory = dir;
-        f.prepareInsert();
-        EXPECT_EQ(f.FillType, fillNothing) << dir;
-    }
 }
 
 TEST_F(BlobFillFieldTest, FolderOfSubFoldersOnlyLeavesEveryRowFailing) {
@@ -169,31 +166,6 @@ TEST_F(BlobFillFieldTest, ListSkipsUnreadableFiles) {
     f.prepareInsert();
     EXPECT_EQ(f.FillType, fillList);
     EXPECT_EQ(ContentsDrawn(f, 100), (std::set<std::string>{"1", "3"}));
-}
-
-TEST_F(BlobFillFieldTest, ListWithoutReadableFileSwitchesTheColumnOff) {
-    TBlobFillField f(Record("Blob"));
-    f.FillType = fillList;
-    EXPECT_FALSE(f.GetReadyForFilling());
-    f.prepareInsert();
-    EXPECT_EQ(f.FillType, fillNothing);
-
-    f.FillType = fillList;
-    f.ListValues.Add(folder.Path() + "/gone");
-    f.prepareInsert();
-    EXPECT_EQ(f.FillType, fillNothing);
-}
-
-TEST_F(BlobFillFieldTest, ReferentialAndGeneratorCodesSwitchTheColumnOff) {
-    for (int32_t code : {fillReferential, fillGenerator}) {
-        TBlobFillField f(Record("Blob"));
-        f.FillType = code;
-        f.RefTable = "T";
-        f.RefColumn = "C";
-        f.prepareInsert();
-        EXPECT_EQ(f.FillType, fillNothing) << code;
-        EXPECT_TRUE(engine.Calls.empty()) << "no referential values are read";
-    }
 }
 
 TEST_F(BlobFillFieldTest, ReadinessLooksAtTheNameParts) {

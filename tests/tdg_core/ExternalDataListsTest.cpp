@@ -24,16 +24,6 @@ TEST_F(ExternalDataLists, EachListIsAskedForOnceAndThenShared) {
     EXPECT_EQ(first.Items(), words[xdCities]);
 }
 
-TEST_F(ExternalDataLists, EveryGetterAsksForItsOwnKind) {
-    EXPECT_EQ(projects.GetStreets().Items(), words[xdStreets]);
-    EXPECT_EQ(projects.GetLastnames().Items(), words[xdLastNames]);
-    EXPECT_EQ(projects.GetFirstnames().Items(), words[xdFirstNames]);
-    EXPECT_EQ(projects.GetCountries().Items(), words[xdCountries]);
-    EXPECT_EQ(projects.GetCities().Items(), words[xdCities]);
-    EXPECT_EQ(asked,
-              (std::vector<TExternalDataKind>{xdStreets, xdLastNames, xdFirstNames, xdCountries, xdCities}));
-}
-
 TEST(ExternalDataListsNoHandler, AListWithoutHandlerStaysEmptyForGood) {
     TFillProjects projects;
     EXPECT_TRUE(projects.GetStreets().IsEmpty());
@@ -124,28 +114,6 @@ TEST_F(ExternalDataLists, FullNamesWithoutLastNamesFailEveryRow) {
     EXPECT_EQ(f->Values.Count(), static_cast<int>(words[xdFirstNames].size()) + 1);
     EXPECT_EQ(f->Values[f->Values.Count() - 1], "Guru Meditation");
     EXPECT_THROW(f->getInsertValue(), kvl::EListError);
-}
-
-TEST_F(ExternalDataLists, ReferentialValuesComeFromTheReferencedColumn) {
-    RecordingEngine engine;
-    engine.ColumnData["CUSTOMERS.NAME"] = {"Acme", "", "Globex"};
-    projects.SetStructureEngine(&engine);
-    auto f = field(fillReferential);
-    f->RefTable = "CUSTOMERS";
-    f->RefColumn = "NAME";
-    std::set<std::string> seen;
-    for (const auto& s : texts(*f, 200))
-        seen.insert(s);
-    EXPECT_EQ(seen, (std::set<std::string>{"Acme", "", "Globex"})) << "empty texts are values too";
-
-    f->RefColumn = "ID";
-    try {
-        f->prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoReferentialValuesError& e) {
-        EXPECT_STREQ(e.what(), "no referential values found in \"CUSTOMERS.ID\".");
-    }
-    projects.SetStructureEngine(nullptr);
 }
 
 // The shipped archives opened with the program's own names and passwords.

@@ -1,3 +1,4 @@
+#include "FillFieldTestKit.h"
 #include "support/RecordingEngine.h"
 
 #include "UTFillConstants.h"
@@ -15,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 namespace {
 
 KFillRecord record(const std::string& type, int16_t scale = 0, int32_t size = 0) {
@@ -31,37 +35,31 @@ template <class T> bool builds(const KFillRecord& r) {
     return dynamic_cast<T*>(f.get()) != nullptr;
 }
 
+// Numbers with decimal places are reals, without them integers; unknown types are unsupported.
 TEST(FillFieldClass, ChosenByDatatypeCategory) {
-    for (auto t : {"SmallInt", "Word", "Integer", "Int64"})
-        EXPECT_TRUE(builds<TIntegerFillField>(record(t))) << t;
-    EXPECT_TRUE(builds<TFloatFillField>(record("Decimal", 2)));
-    EXPECT_TRUE(builds<TIntegerFillField>(record("Numeric", 0)));
-    EXPECT_TRUE(builds<TIntegerFillField>(record("Decimal", -2)));
-    EXPECT_TRUE(builds<TFloatFillField>(record("Float")));
-    EXPECT_TRUE(builds<TFloatFillField>(record("Double Precision")));
-    EXPECT_TRUE(builds<TTextFillField>(record("Char")));
-    EXPECT_TRUE(builds<TTextFillField>(record("Varchar")));
-    for (auto t : {"Date", "Time", "DateTime"})
-        EXPECT_TRUE(builds<TDateFillField>(record(t))) << t;
-    EXPECT_TRUE(builds<TBlobFillField>(record("Blob")));
-    EXPECT_TRUE(builds<TGUIDFillField>(record("GUID")));
-    EXPECT_TRUE(builds<TBoolBitFillField>(record("Boolean/Bit")));
-    EXPECT_TRUE(builds<TUnsupportedFillField>(record("Unsupported")));
-    EXPECT_TRUE(builds<TUnsupportedFillField>(record("Interval")));
-}
-
-TEST(FillFieldClass, ParameterTypesFollowTheCategory) {
-    EXPECT_EQ(CreateFillField(record("Numeric", 0))->GetFieldDatatype(), 3);
-    EXPECT_EQ(CreateFillField(record("SmallInt"))->GetFieldDatatype(), 2);
-    EXPECT_EQ(CreateFillField(record("Int64"))->GetFieldDatatype(), 25);
-    EXPECT_EQ(CreateFillField(record("Word"))->GetFieldDatatype(), 4);
-    EXPECT_EQ(CreateFillField(record("Decimal", 2))->GetFieldDatatype(), 6);
-    EXPECT_EQ(CreateFillField(record("Varchar"))->GetFieldDatatype(), 1);
-    EXPECT_EQ(CreateFillField(record("Time"))->GetFieldDatatype(), 10);
-    EXPECT_EQ(CreateFillField(record("Blob"))->GetFieldDatatype(), 15);
-    EXPECT_EQ(CreateFillField(record("GUID"))->GetFieldDatatype(), 35);
-    EXPECT_EQ(CreateFillField(record("Boolean/Bit"))->GetFieldDatatype(), 5);
-    EXPECT_EQ(CreateFillField(record("Unsupported"))->GetFieldDatatype(), 0);
+    using Builds = bool (*)(const KFillRecord&);
+    const std::tuple<const char*, int16_t, Builds> cases[] = {
+        {"SmallInt", 0, builds<TIntegerFillField>},
+        {"Word", 0, builds<TIntegerFillField>},
+        {"Integer", 0, builds<TIntegerFillField>},
+        {"Int64", 0, builds<TIntegerFillField>},
+        {"Numeric", 0, builds<TIntegerFillField>},
+        {"Decimal", -2, builds<TIntegerFillField>},
+        {"Decimal", 2, builds<TFloatFillField>},
+        {"Float", 0, builds<TFloatFillField>},
+        {"Double Precision", 0, builds<TFloatFillField>},
+        {"Char", 0, builds<TTextFillField>},
+        {"Varchar", 0, builds<TTextFillField>},
+        {"Date", 0, builds<TDateFillField>},
+        {"Time", 0, builds<TDateFillField>},
+        {"DateTime", 0, builds<TDateFillField>},
+        {"Blob", 0, builds<TBlobFillField>},
+        {"GUID", 0, builds<TGUIDFillField>},
+        {"Boolean/Bit", 0, builds<TBoolBitFillField>},
+        {"Unsupported", 0, builds<TUnsupportedFillField>},
+        {"Interval", 0, builds<TUnsupportedFillField>}};
+    for (auto [type, scale, buildsTheClass] : cases)
+        EXPECT_TRUE(buildsTheClass(record(type, scale))) << type << " " << scale;
 }
 
 TEST(FillFieldBase, NewFieldHasDefaultsAndAbsoluteSizes) {
@@ -89,36 +87,45 @@ TEST(FillFieldBase, NotNullColumnLosesItsNullShareForGood) {
     EXPECT_FALSE(f.IncludeNulls);
 }
 
-TEST(FillFieldBase, ReferentialFieldWithoutColumnIsNotReadyAndRaisesNamingTheTable) {
-    RecordingEngine engine;
-    TFillProjects projects;
-    projects.SetStructureEngine(&engine);
-    TFillProject project(&projects);
-    KFillRecord r = record("Integer");
-    r.Project = &project;
-    TIntegerFillField f(r);
-    f.FillType = fillReferential;
-    f.RefTable = "ORDERS";
-    EXPECT_FALSE(f.GetReadyForFilling());
-    try {
-        f.prepareInsert();
-        FAIL() << "no exception";
-    } catch (const EFillNoReferentialValuesError& e) {
-        EXPECT_STREQ(e.what(), "no referential values found in \"ORDERS.\".");
+// Each class keeps the referenced values it can take, in the column's order; none at all is an
+// error naming the column. Without a column the field is not ready.
+TEST_F(FillFieldTest, ReferentialValuesKeepWhatTheColumnsKindTakes) {
+    const std::vector<std::string> moments = {"2024-03-01", "12:00:00", "2024-03-02 08:00:00", "x"};
+    const std::string guid = "{00000000-0000-0000-0000-000000000001}";
+    const std::tuple<const char*, std::vector<std::string>, std::string> cases[] = {
+        {"Integer", {"7", "", "abc", "8"}, "7\r\n8"},
+        {"Integer", {"abc"}, ""},
+        {"Date", moments, "2024-03-01"},
+        {"Time", moments, "12:00:00"},
+        {"DateTime", moments, "2024-03-01\r\n2024-03-02 08:00:00"},
+        {"Date", {"12:00:00"}, ""},
+        {"GUID", {"not a guid", guid}, "not a guid\r\n" + guid},
+        {"GUID", {}, ""},
+        {"Varchar", {"Acme", "", "Globex"}, "Acme\r\n\r\nGlobex"}, // empty texts are values too
+        {"Varchar", {}, ""}};
+    for (const auto& [type, data, kept] : cases) {
+        SCOPED_TRACE(type + (" " + kept));
+        engine.ColumnData["REF.COL"] = data;
+        auto f = CreateFillField(Record(type));
+        f->FillType = fillReferential;
+        f->RefTable = "REF";
+        EXPECT_FALSE(f->GetReadyForFilling());
+        f->RefColumn = "COL";
+        EXPECT_TRUE(f->GetReadyForFilling());
+        if (kept.empty()) {
+            EXPECT_EQ(MessageOf<EFillNoReferentialValuesError>([&] { f->prepareInsert(); }),
+                      "no referential values found in \"REF.COL\".");
+            continue;
+        }
+        f->prepareInsert();
+        EXPECT_EQ(f->RefValues.Text(), kept);
+        std::set<std::string> drawn;
+        for (const kvl::TVariant& v : Draw(*f, 200))
+            drawn.insert(v.AsString());
+        EXPECT_EQ(drawn.size(), static_cast<size_t>(f->RefValues.Count()));
+        f->unprepareInsert();
+        EXPECT_TRUE(f->RefValues.IsEmpty());
     }
-    f.RefColumn = "ID";
-    EXPECT_TRUE(f.GetReadyForFilling());
-    engine.ColumnData["ORDERS.ID"] = {"7", "", "abc", "8"};
-    f.prepareInsert();
-    EXPECT_EQ(f.RefValues.Text(), "7\r\n8");
-    f.unprepareInsert();
-    EXPECT_TRUE(f.RefValues.IsEmpty());
-}
-
-TEST(FillErrors, MessagesAreExact) {
-    EXPECT_STREQ(EFillNoReferentialValuesError("CUSTOMERS", "ID").what(),
-                 "no referential values found in \"CUSTOMERS.ID\".");
-    EXPECT_STREQ(EFillNoListValuesError().what(), "no list values found.");
 }
 
 } // namespace

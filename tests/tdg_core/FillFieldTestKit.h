@@ -44,3 +44,14 @@ protected:
     TFillProjects projects;
     std::unique_ptr<TFillProject> project;
 };
+
+// The message of the exception of type E that the call throws.
+template <class E, class Call> std::string MessageOf(Call&& call) {
+    try {
+        call();
+    } catch (const E& e) {
+        return e.what();
+    }
+    ADD_FAILURE() << "no exception";
+    return {};
+}

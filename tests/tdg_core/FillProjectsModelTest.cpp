@@ -26,11 +26,6 @@ protected:
 
 TEST(FillProjectsDefaults, NewProjectsCopyTheDefaultsOfTheirMoment) {
     TFillProjects projects;
-    EXPECT_EQ(projects.defaultRows, 10000);
-    EXPECT_EQ(projects.defaultTrans, 1000);
-    EXPECT_FALSE(projects.defaultEmpty);
-    EXPECT_FALSE(projects.defaultIndex);
-    EXPECT_FALSE(projects.defaultTrigger);
     TFillProject before(&projects);
     projects.SetdefaultRows(50);
     projects.SetdefaultIndex(true);
@@ -117,21 +112,6 @@ TEST_F(FillProjectsModel, ValidationFindsUnfilledMandatoryColumns) {
     orders->GetFillFields()[0]->FillType = fillRandom;
     EXPECT_TRUE(orders->validateProjectNoFill());
     EXPECT_EQ(orders->validateProjectNotNull(), -1); // CUSTOMER_ID has a default
-}
-
-TEST_F(FillProjectsModel, EventsReachTheirHandlersAndNothingHappensWithoutThem) {
-    projects.doTaskUpdate(nullptr, "ignored");
-    std::vector<std::string> seen;
-    projects.OnTaskUpdate = [&](TFillProject* sender, const std::string& task) {
-        seen.push_back(sender->TableName + ": " + task);
-    };
-    projects.OnFillProgress = [&](TFillProject*, int row, int errors, int rate, kvl::TDateTime,
-                                  kvl::TDateTime) {
-        seen.push_back(std::to_string(row) + "/" + std::to_string(errors) + "/" + std::to_string(rate));
-    };
-    projects.doTaskUpdate(projects.getFillProject(1), "Preparing...");
-    projects.doFillProgress(nullptr, 100, 2, 5000, 0, 0);
-    EXPECT_EQ(seen, (std::vector<std::string>{"ORDERS: Preparing...", "100/2/5000"}));
 }
 
 TEST(FillProjectsEngine, FreeingTheEngineClearsTheReference) {

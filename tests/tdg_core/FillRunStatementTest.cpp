@@ -1,3 +1,4 @@
+#include "FillFieldTestKit.h"
 #include "support/RecordingEngine.h"
 
 #include "UTFillConstants.h"
@@ -74,13 +75,6 @@ TEST_F(FillRunStatement, FullNullShareNeverAsksTheFieldForAValue) {
     EXPECT_EQ(field(0).Counter, 21);
 }
 
-TEST_F(FillRunStatement, ParametersTakeTheFieldsDatatypes) {
-    increasing(0);
-    project().Rows = 0;
-    projects.startInsert();
-    EXPECT_EQ(engine.Statement.ParamType(0), 3); // integer
-}
-
 TEST_F(FillRunStatement, GeneratorWithoutNameTakesAParameter) {
     field(0).FillType = fillGenerator;
     field(0).GeneratorName.clear();
@@ -89,12 +83,8 @@ TEST_F(FillRunStatement, GeneratorWithoutNameTakesAParameter) {
 }
 
 TEST_F(FillRunStatement, SetSQLWithoutFilledColumnRaises) {
-    try {
-        project().SetSQLAndParamDatatypes();
-        FAIL() << "no exception";
-    } catch (const kvl::Exception& e) {
-        EXPECT_STREQ(e.what(), "No columns to fill for table T - please check your settings.");
-    }
+    EXPECT_EQ(MessageOf<kvl::Exception>([&] { project().SetSQLAndParamDatatypes(); }),
+              "No columns to fill for table T - please check your settings.");
 }
 
 } // namespace

@@ -94,37 +94,42 @@ const std::set<std::string> abcLines{"alpha", "beta", "gamma"};
 
 } // namespace
 
-TEST_F(MaskedValueFileTest, SequentialModeServesLinesInOrderThenFails) {
-    prepare("{FS:abc.txt}");
-    EXPECT_EQ(rows(3), (Rows{"alpha", "beta", "gamma"}));
-    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 3 cannot acquired.");
-}
-
-TEST_F(MaskedValueFileTest, UniqueModeServesEveryLineOnceThenFails) {
-    prepare("{FU:abc.txt}");
-    EXPECT_EQ(asSet(rows(3)), abcLines);
-    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 3 cannot acquired.");
-    EXPECT_EQ(files_.Lines(0).Count(), 0);
-}
-
-TEST_F(MaskedValueFileTest, RandomModeRepeatsLinesOfTheFile) {
-    prepare("{F:abc.txt}");
-    const Rows values = rows(300);
-    EXPECT_EQ(asSet(values), abcLines);
-    prepare("{Fr:abc.txt}");
-    EXPECT_EQ(asSet(rows(300)), abcLines);
-}
-
-TEST_F(MaskedValueFileTest, LowerCaseModesBehaveLikeUpperCase) {
-    prepare("{fs:abc.txt}");
-    EXPECT_EQ(rows(2), (Rows{"alpha", "beta"}));
-    prepare("{fu:abc.txt}");
-    EXPECT_EQ(asSet(rows(3)), abcLines);
-}
-
-TEST_F(MaskedValueFileTest, OtherModesAppendNothing) {
-    prepare("[<]{FX:abc.txt}[>]");
-    EXPECT_EQ(rows(5), (Rows(5, "<>")));
+// S serves the lines in order, U each line once, R (or no mode) at random, in either case; other
+// modes append nothing. A file that cannot be read, or an empty one, is exhausted at once.
+TEST_F(MaskedValueFileTest, ModesServeTheLinesOfTheFile) {
+    disk_.Put("empty.txt", {});
+    struct Case {
+        std::string_view mask;
+        int count;
+        Rows exact;      // the rows in order, or empty when the set of them is abc.txt's lines
+        int exhaustedAt; // the row whose value fails, or -1
+    };
+    const Case cases[] = {
+        {"{FS:abc.txt}", 3, {"alpha", "beta", "gamma"}, 3},
+        {"{fs:abc.txt}", 2, {"alpha", "beta"}, -1},
+        {"{FU:abc.txt}", 3, {}, 3},
+        {"{fu:abc.txt}", 3, {}, 3},
+        {"{F:abc.txt}", 300, {}, -1},
+        {"{Fr:abc.txt}", 300, {}, -1},
+        {"[<]{FX:abc.txt}[>]", 5, Rows(5, "<>"), -1},
+        {"{FS:missing.txt}", 0, {}, 0},
+        {"{F:missing.txt}", 0, {}, 0},
+        {"{FU:missing.txt}", 0, {}, 0},
+        {"{F:empty.txt}", 0, {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mask);
+        prepare(c.mask);
+        const Rows values = rows(c.count);
+        if (!c.exact.empty())
+            EXPECT_EQ(values, c.exact);
+        else if (c.count > 0)
+            EXPECT_EQ(asSet(values), abcLines);
+        if (c.exhaustedAt >= 0)
+            EXPECT_EQ(nextError(), "Custom file exhausted - data for row " + std::to_string(c.exhaustedAt) +
+                                       " cannot acquired.");
+    }
+    EXPECT_EQ(disk_.Reads("missing.txt"), 3);
 }
 
 TEST_F(MaskedValueFileTest, FileLineFollowedByOtherCommands) {
@@ -176,24 +181,6 @@ TEST_F(MaskedValueFileTest, PreparingAgainReloadsTheFileAndRestartsPositions) {
     EXPECT_EQ(abcLines.count(unique), 1u);
     // The sequential command starts again at the first line of the list the unique one left.
     EXPECT_EQ(value.substr(value.find('|') + 1), unique == "alpha" ? "beta" : "alpha");
-}
-
-TEST_F(MaskedValueFileTest, UnreadableFileLeavesItsCommandsWithoutLines) {
-    prepare("{FS:missing.txt}");
-    EXPECT_EQ(files_.Count(), 0);
-    EXPECT_EQ(disk_.Reads("missing.txt"), 1);
-    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
-    prepare("{F:missing.txt}");
-    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
-    prepare("{FU:missing.txt}");
-    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
-}
-
-TEST_F(MaskedValueFileTest, EmptyFileIsExhaustedAtOnce) {
-    disk_.Put("empty.txt", {});
-    prepare("{F:empty.txt}");
-    EXPECT_EQ(files_.Count(), 1);
-    EXPECT_EQ(nextError(), "Custom file exhausted - data for row 0 cannot acquired.");
 }
 
 TEST_F(MaskedValueFileTest, MaskWithoutFilesNeedsNoFileList) {

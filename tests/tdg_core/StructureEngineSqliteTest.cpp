@@ -1,3 +1,4 @@
+#include "FillFieldTestKit.h"
 #include "UTFillConstants.h"
 #include "UTFillObject/TFloatFillField.h"
 #include "UTFillObject/TIntegerFillField.h"
@@ -121,12 +122,8 @@ TEST_F(StructureEngineSqlite, UnknownTableStopsWithItsBareName) {
     ghost.TableName = "ghost";
     ghost.TableOwner = "nobody";
     TFillFieldList fields;
-    try {
-        engine->GetFields(&ghost, fields);
-        FAIL() << "no exception";
-    } catch (const kvl::Exception& e) {
-        EXPECT_STREQ(e.what(), "Table \"ghost\" not found in method \"TFillStructureEngineVEX.GetFields\"?");
-    }
+    EXPECT_EQ(MessageOf<kvl::Exception>([&] { engine->GetFields(&ghost, fields); }),
+              "Table \"ghost\" not found in method \"TFillStructureEngineVEX.GetFields\"?");
     EXPECT_TRUE(fields.empty());
 }
 

@@ -1,3 +1,4 @@
+#include "FillFieldTestKit.h"
 #include "UTFillConstants.h"
 #include "UTFillObject/TTextFillField.h"
 #include "base/Exceptions.h"
@@ -37,12 +38,8 @@ TEST(TextMasked, ASyntaxErrorStopsThePreparation) {
     TTextFillField f(rec);
     f.FillType = fillMasked;
     f.Mask = "AA[unterminated";
-    try {
-        f.prepareInsert();
-        FAIL() << "no exception";
-    } catch (const kvl::Exception& e) {
-        EXPECT_STREQ(e.what(), "Masked value parsing error. Check syntax.");
-    }
+    EXPECT_EQ(MessageOf<kvl::Exception>([&] { f.prepareInsert(); }),
+              "Masked value parsing error. Check syntax.");
 }
 
 } // namespace
