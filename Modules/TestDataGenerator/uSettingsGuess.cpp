@@ -695,6 +695,19 @@ std::vector<std::string> DomainChecksOf(const TCustomFillField& field) {
     return rules ? rules->DomainChecks() : std::vector<std::string>();
 }
 
+std::optional<int64_t> HighestCounterValue(const TFillProject& project, const TCustomFillField& field) {
+    const auto* f = dynamic_cast<const TIntegerFillField*>(&field);
+    if (!f || f->FillType != fillIncreasing || f->StaticValue <= 0) return std::nullopt;
+    int64_t top = f->TypeRange().second;
+    std::vector<TColumnCondition> conditions = conditionsOn(ChecksOfTable(project), f->ColumnName);
+    for (auto& c : conditionsOn(DomainChecksOf(*f), "VALUE"))
+        conditions.push_back(std::move(c));
+    for (const auto& c : conditions)
+        if (auto high = wholeBound(numberOf(c.High), c.High && c.High->Inclusive, false))
+            top = std::min<int64_t>(top, *high);
+    return top;
+}
+
 void GuessSettings(TFillProjects& projects, const TGuessOptions& options) {
     for (TFillProject* project : projects.Projects)
         if (!options.Only || options.Only(*project)) guessProject(*project, options.KeepSettings);

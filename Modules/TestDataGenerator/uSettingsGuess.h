@@ -1,5 +1,7 @@
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,3 +32,7 @@ std::string NormalisedColumnName(const std::string& name);
 // the column).
 std::vector<std::string> ChecksOfTable(const TFillProject& project);
 std::vector<std::string> DomainChecksOf(const TCustomFillField& field);
+
+// The highest value a counter may reach in its column: the top of its type, or lower where a
+// check or a domain ends its range; nothing when the field is not a counting integer.
+std::optional<int64_t> HighestCounterValue(const TFillProject& project, const TCustomFillField& field);

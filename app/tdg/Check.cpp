@@ -12,6 +12,7 @@
 #include "base/Format.h"
 #include "base/StringList.h"
 #include "uCheckReader.h"
+#include "uSettingsGuess.h"
 #include "uTDGFillPlan.h"
 
 #include <algorithm>
@@ -171,6 +172,7 @@ private:
                 continue;
             }
             checkPool(p, *f, contains(unique, f->ColumnName));
+            checkCounter(p, *f);
             checkNulls(p, *f);
             checkFixedLength(p, *f);
             checkFiles(p, *f);
@@ -222,6 +224,22 @@ private:
         add(true, p, f.ColumnName,
             kvl::Format("unique column, but its settings give only %d different values for %d rows",
                         {static_cast<long long>(*pool), p.Rows}));
+    }
+
+    // The run ends the table where a counter would pass its column's top, as it does where a
+    // unique key runs out of combinations.
+    void checkCounter(TFillProject& p, TCustomFillField& f) {
+        const auto top = HighestCounterValue(p, f);
+        if (!top || p.Rows <= 0) return;
+        const auto& i = dynamic_cast<const TIntegerFillField&>(f);
+        const int64_t last = int64_t{i.RangeFrom} + int64_t{p.Rows - 1} * i.StaticValue;
+        if (last <= *top) return;
+        const int64_t fit = i.RangeFrom > *top ? 0 : (*top - i.RangeFrom) / i.StaticValue + 1;
+        add(false, p, f.ColumnName,
+            kvl::Format("counter runs to %d for %d rows, but the column takes values up to %d; "
+                        "the table ends after %d rows",
+                        {static_cast<long long>(last), p.Rows, static_cast<long long>(*top),
+                         static_cast<long long>(fit)}));
     }
 
     void checkNulls(TFillProject& p, TCustomFillField& f) {

@@ -245,6 +245,30 @@ TEST_P(FillPlanCliTest, ARefillEmptiesThroughCyclesAndAUniqueKeyEndsWhenItsRowsR
                           "the server"));
 }
 
+// Lines numbered within their order: the number's column holds 255 at most, by its type on
+// MariaDB and by a check elsewhere, and 300 lines are asked.
+TEST_P(FillPlanCliTest, AKeysCounterEndsTheTableAtTheTopOfItsColumn) {
+    const std::string number = is(Engine::MariaDB)
+                                   ? "\"line_no\" tinyint unsigned not null"
+                                   : "\"line_no\" smallint not null check (\"line_no\" <= 255)";
+    exec("create table \"orders\" (\"id\" integer primary key, \"note\" varchar(20))");
+    exec("create table \"order_line\" (\"order_id\" integer not null references \"orders\"(\"id\"), " +
+         number + ", primary key (\"order_id\", \"line_no\"))");
+    const std::string uri = db_->ConnectionString();
+    project_ = temp("lines", ".tdg");
+    ASSERT_EQ(Tdg({"init", "--connect", uri, "-o", project_, "--rows", "300"}).status, 0);
+    auto r = Tdg({"check", "--connect", uri, "--project", project_});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_THAT(r.out,
+                HasSubstr("warning: order_line.line_no: counter runs to 300 for 300 rows, but the column "
+                          "takes values up to 255; the table ends after 255 rows"));
+    r = fill(uri, {"--seed", "3"});
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_THAT(r.out, HasSubstr("order_line: 255 inserted, 0 failed"));
+    EXPECT_EQ(scalar("select count(*) from \"order_line\" where \"line_no\" between 1 and 255"), "255");
+    EXPECT_THAT(ReadFile(logs_ + "/order_line.log"), HasSubstr("Filling ends after 255 rows"));
+}
+
 TEST_P(FillPlanCliTest, ANotNullCycleIsOneErrorOfTheCheckAndNoRowIsWritten) {
     const std::string late = "foreign key (\"s2_id\") references \"s2\"(\"id\")";
     exec("create table \"s1\" (\"id\" integer primary key, \"s2_id\" integer not null" +

@@ -5,9 +5,11 @@
 #include "TFillStructureEngine.h"
 #include "UTFillConstants.h"
 #include "UTFillObject/EFillError.h"
+#include "UTFillObject/TIntegerFillField.h"
 #include "base/Format.h"
 #include "base/Random.h"
 #include "base/SysUtils.h"
+#include "uSettingsGuess.h"
 #include "uTDGFillPlan.h"
 
 #include <algorithm>
@@ -177,6 +179,9 @@ void TRowLinks::Prepare() {
     }
     thisRow_.assign(links_.size(), {});
     findGroups();
+    for (auto& f : project_.GetFillFields())
+        if (auto top = HighestCounterValue(project_, *f))
+            counters_.push_back({dynamic_cast<TIntegerFillField*>(f.get()), *top});
 }
 
 // Keys whose columns are all drawn links and that must stay unique: their links draw together,
@@ -285,6 +290,12 @@ bool TRowLinks::BeforeRow() {
     for (TGroup& group : groups_)
         if (!drawGroup(group)) {
             endNote_ = "every combination of referenced rows that its unique key allows is used.";
+            return false;
+        }
+    for (const TCounter& c : counters_)
+        if (c.Field->Counter > c.Top) {
+            endNote_ = kvl::Format("counter %s would pass %d, the highest value its column takes.",
+                                   {c.Field->ColumnName, static_cast<long long>(c.Top)});
             return false;
         }
     for (TRowLink& link : links_) {

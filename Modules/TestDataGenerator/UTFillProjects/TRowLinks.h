@@ -9,6 +9,7 @@
 #include <vector>
 
 class TFillProject;
+class TIntegerFillField;
 class TFillProjects;
 
 // Draws the indices 0 .. Count-1 each at most once, in random order, without holding them all:
@@ -63,7 +64,7 @@ public:
     // Reads the referenced rows; before the fields prepare, so that they leave these columns.
     void Prepare();
     // Chooses this row's values of the linked columns; False when a unique key has no
-    // combination left, and the table ends.
+    // combination left or a counter has passed the top of its column, and the table ends.
     bool BeforeRow();
     // The row went in: its key is one that self-references may point at from now on.
     void AfterRow();
@@ -75,6 +76,11 @@ private:
         std::vector<int> Links;
         std::unique_ptr<TDistinctDraw> Draw;
     };
+    // a counter past its top fails every further row, a key's counter would fail them all
+    struct TCounter {
+        TIntegerFillField* Field;
+        int64_t Top;
+    };
     void pinDrawn(TRowLink& link, const std::vector<std::string>& row);
     bool nullNow(const TRowLink& link) const;
     void findGroups();
@@ -85,6 +91,7 @@ private:
     std::vector<TRowLink> links_;
     std::vector<TGroup> groups_;
     std::vector<std::vector<kvl::TVariant>> thisRow_; // Self: this row's own key per link
+    std::vector<TCounter> counters_;
     std::string endNote_;
 };
 
