@@ -708,6 +708,44 @@ std::optional<int64_t> HighestCounterValue(const TFillProject& project, const TC
     return top;
 }
 
+std::optional<TNumberedKey> NumberedKeyCounter(TFillProject& project) {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    auto key = table ? table->PrimaryKey() : nullptr;
+    if (!key || !key->Columns() || !table->ForeignKeys()) return std::nullopt;
+    std::optional<TNumberedKey> found;
+    std::vector<std::string> rest;
+    for (const auto& c : *key->Columns()) {
+        TCustomFillField* f = nullptr;
+        for (const auto& field : project.GetFillFields())
+            if (kvl::SameText(field->ColumnName, c->Name())) f = field.get();
+        if (!f) return std::nullopt;
+        auto top = HighestCounterValue(project, *f);
+        if (!top) {
+            if (f->FillType != fillReferential) return std::nullopt;
+            rest.push_back(c->Name());
+            continue;
+        }
+        if (found) return std::nullopt;
+        found = TNumberedKey{dynamic_cast<TIntegerFillField*>(f), *top, {}, "", ""};
+    }
+    if (!found) return std::nullopt;
+    for (const auto& item : *table->ForeignKeys()) {
+        auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item);
+        auto columns = fk->ColumnNames();
+        if (columns.size() != rest.size() ||
+            !std::all_of(columns.begin(), columns.end(), [&](const std::string& c) {
+                return std::any_of(rest.begin(), rest.end(),
+                                   [&](const std::string& r) { return kvl::SameText(r, c); });
+            }))
+            continue;
+        found->Columns = columns;
+        found->Table = fk->ReferencedTable();
+        found->Owner = fk->ReferencedTableOwner();
+        return found;
+    }
+    return std::nullopt;
+}
+
 void GuessSettings(TFillProjects& projects, const TGuessOptions& options) {
     for (TFillProject* project : projects.Projects)
         if (!options.Only || options.Only(*project)) guessProject(*project, options.KeepSettings);
