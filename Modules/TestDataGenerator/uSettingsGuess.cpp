@@ -695,6 +695,57 @@ std::vector<std::string> DomainChecksOf(const TCustomFillField& field) {
     return rules ? rules->DomainChecks() : std::vector<std::string>();
 }
 
+std::optional<int64_t> HighestCounterValue(const TFillProject& project, const TCustomFillField& field) {
+    const auto* f = dynamic_cast<const TIntegerFillField*>(&field);
+    if (!f || f->FillType != fillIncreasing || f->StaticValue <= 0) return std::nullopt;
+    int64_t top = f->TypeRange().second;
+    std::vector<TColumnCondition> conditions = conditionsOn(ChecksOfTable(project), f->ColumnName);
+    for (auto& c : conditionsOn(DomainChecksOf(*f), "VALUE"))
+        conditions.push_back(std::move(c));
+    for (const auto& c : conditions)
+        if (auto high = wholeBound(numberOf(c.High), c.High && c.High->Inclusive, false))
+            top = std::min<int64_t>(top, *high);
+    return top;
+}
+
+std::optional<TNumberedKey> NumberedKeyCounter(TFillProject& project) {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    auto key = table ? table->PrimaryKey() : nullptr;
+    if (!key || !key->Columns() || !table->ForeignKeys()) return std::nullopt;
+    std::optional<TNumberedKey> found;
+    std::vector<std::string> rest;
+    for (const auto& c : *key->Columns()) {
+        TCustomFillField* f = nullptr;
+        for (const auto& field : project.GetFillFields())
+            if (kvl::SameText(field->ColumnName, c->Name())) f = field.get();
+        if (!f) return std::nullopt;
+        auto top = HighestCounterValue(project, *f);
+        if (!top) {
+            if (f->FillType != fillReferential) return std::nullopt;
+            rest.push_back(c->Name());
+            continue;
+        }
+        if (found) return std::nullopt;
+        found = TNumberedKey{dynamic_cast<TIntegerFillField*>(f), *top, {}, "", ""};
+    }
+    if (!found) return std::nullopt;
+    for (const auto& item : *table->ForeignKeys()) {
+        auto fk = kvl::Supports<kvl::IKVL_ForeignKey>(item);
+        auto columns = fk->ColumnNames();
+        if (columns.size() != rest.size() ||
+            !std::all_of(columns.begin(), columns.end(), [&](const std::string& c) {
+                return std::any_of(rest.begin(), rest.end(),
+                                   [&](const std::string& r) { return kvl::SameText(r, c); });
+            }))
+            continue;
+        found->Columns = columns;
+        found->Table = fk->ReferencedTable();
+        found->Owner = fk->ReferencedTableOwner();
+        return found;
+    }
+    return std::nullopt;
+}
+
 void GuessSettings(TFillProjects& projects, const TGuessOptions& options) {
     for (TFillProject* project : projects.Projects)
         if (!options.Only || options.Only(*project)) guessProject(*project, options.KeepSettings);

@@ -1,11 +1,14 @@
 #pragma once
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 class TFillProjects;
 class TFillProject;
 class TCustomFillField;
+class TIntegerFillField;
 
 struct TGuessOptions {
     // Columns that have a fill type already keep their settings.
@@ -30,3 +33,17 @@ std::string NormalisedColumnName(const std::string& name);
 // the column).
 std::vector<std::string> ChecksOfTable(const TFillProject& project);
 std::vector<std::string> DomainChecksOf(const TCustomFillField& field);
+
+// The highest value a counter may reach in its column: the top of its type, or lower where a
+// check or a domain ends its range; nothing when the field is not a counting integer.
+std::optional<int64_t> HighestCounterValue(const TFillProject& project, const TCustomFillField& field);
+
+// A primary key of one whole foreign key and one counter, as order lines keyed by their order
+// and a line number: the run numbers the rows of each referenced row on their own.
+struct TNumberedKey {
+    TIntegerFillField* Field = nullptr;
+    int64_t Top = 0;                  // the counter's highest value
+    std::vector<std::string> Columns; // the foreign key's
+    std::string Table, Owner;         // the referenced table
+};
+std::optional<TNumberedKey> NumberedKeyCounter(TFillProject& project);

@@ -12,6 +12,7 @@
 #include "base/Format.h"
 #include "base/StringList.h"
 #include "uCheckReader.h"
+#include "uSettingsGuess.h"
 #include "uTDGFillPlan.h"
 
 #include <algorithm>
@@ -171,6 +172,7 @@ private:
                 continue;
             }
             checkPool(p, *f, contains(unique, f->ColumnName));
+            checkCounter(p, *f, position);
             checkNulls(p, *f);
             checkFixedLength(p, *f);
             checkFiles(p, *f);
@@ -222,6 +224,38 @@ private:
         add(true, p, f.ColumnName,
             kvl::Format("unique column, but its settings give only %d different values for %d rows",
                         {static_cast<long long>(*pool), p.Rows}));
+    }
+
+    // The run ends the table where a counter would pass its column's top, as it does where a
+    // unique key runs out of combinations.
+    void checkCounter(TFillProject& p, TCustomFillField& f, int position) {
+        const auto top = HighestCounterValue(p, f);
+        if (!top || p.Rows <= 0) return;
+        const auto& i = dynamic_cast<const TIntegerFillField&>(f);
+        const int64_t fit = i.RangeFrom > *top ? 0 : (*top - i.RangeFrom) / i.StaticValue + 1;
+        if (auto numbered = NumberedKeyCounter(p); numbered && numbered->Field == &f)
+            return checkNumbered(p, f, *numbered, fit, position);
+        const int64_t last = int64_t{i.RangeFrom} + int64_t{p.Rows - 1} * i.StaticValue;
+        if (last <= *top) return;
+        add(false, p, f.ColumnName,
+            kvl::Format("counter runs to %d for %d rows, but the column takes values up to %d; "
+                        "the table ends after %d rows",
+                        {static_cast<long long>(last), p.Rows, static_cast<long long>(*top),
+                         static_cast<long long>(fit)}));
+    }
+
+    void checkNumbered(TFillProject& p, TCustomFillField& f, const TNumberedKey& key, int64_t fit,
+                       int position) {
+        TFillProject* source = findProject(key.Table, key.Owner);
+        if (!source || source == &p || projects_.IndexOfProject(source) > position) return;
+        const int64_t parents = rowsBefore(*source, position);
+        const int64_t rows = parents > INT64_MAX / std::max<int64_t>(fit, 1) ? INT64_MAX : parents * fit;
+        if (rows >= p.Rows) return;
+        add(false, p, f.ColumnName,
+            kvl::Format("counter numbers the rows of each row of %s up to %d; %d rows of %s give %d rows "
+                        "for %d; the table ends after %d rows",
+                        {key.Table, static_cast<long long>(key.Top), static_cast<long long>(parents),
+                         key.Table, static_cast<long long>(rows), p.Rows, static_cast<long long>(rows)}));
     }
 
     void checkNulls(TFillProject& p, TCustomFillField& f) {

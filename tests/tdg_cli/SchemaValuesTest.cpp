@@ -79,6 +79,7 @@ const Column kPeople[] = {
     {"\"unit_price\" decimal(10,2) not null",
      "\"unit_price\" > 0 and round(\"unit_price\", 2) = \"unit_price\"", false},
     {"\"rating\" smallint", "\"rating\" between 1 and 5", false},
+    {"\"uuid\" varchar(38) not null", "\"uuid\" like '%-%-%-%-%'", false},
 };
 
 class SchemaValuesTest : public kvl::test::EngineTest {

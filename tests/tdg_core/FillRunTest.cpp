@@ -251,20 +251,23 @@ TEST_F(FillRun, FailedRowAfterCommitPointCommitsAgainWithTheSameCount) {
     EXPECT_EQ(summaryOf(log)[4], "Errors encountered: 1");
 }
 
-TEST_F(FillRun, ProgressFollowsEveryRowWhileErrorsAreAMultipleOfTen) {
+TEST_F(FillRun, ProgressFollowsEveryRowWhileErrorsAreAMultipleOfTenAndEveryHundredthRowOtherwise) {
     only(230, 0);
-    // rows 3 to 12 fail: ten errors
+    // rows 3 to 11 fail, nine errors until row 212 fails as the tenth
     engine.Statement.Fail = [](int n, const std::vector<kvl::TVariant>&) {
-        if (n >= 3 && n <= 12) throw kvl::EKVL_DatabaseError("no");
+        if ((n >= 3 && n <= 11) || n == 212) throw kvl::EKVL_DatabaseError("no");
     };
     run();
     EXPECT_TRUE(has("Progress 2 0"));
     EXPECT_FALSE(has("Progress 3 1"));
     EXPECT_FALSE(has("Progress 11 9"));
-    EXPECT_TRUE(has("Progress 12 10"));
-    EXPECT_TRUE(has("Progress 13 10"));
+    EXPECT_TRUE(has("Progress 100 9"));
+    EXPECT_FALSE(has("Progress 101 9"));
+    EXPECT_TRUE(has("Progress 200 9"));
+    EXPECT_TRUE(has("Progress 212 10"));
+    EXPECT_TRUE(has("Progress 213 10"));
     EXPECT_TRUE(has("Progress 230 10"));
-    EXPECT_EQ(countPrefix("Progress"), 1 + 2 + 219);
+    EXPECT_EQ(countPrefix("Progress"), 1 + 2 + 2 + 19);
     EXPECT_EQ(project(0).Statistics.ErrorCount, 10);
     EXPECT_EQ(project(0).Statistics.RowsInserted, 220);
 }

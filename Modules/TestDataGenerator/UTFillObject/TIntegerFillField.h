@@ -25,7 +25,9 @@ public:
     int64_t DrawHigh = 0;
     int32_t StaticValue = 0; // the fixed value; the step of increasing values
 
-private:
+    // The lowest and highest value the column's type holds, as far as the type's name tells.
     std::pair<int64_t, int64_t> TypeRange() const;
+
+private:
     int32_t RandomValue() const;
 };

@@ -5,9 +5,11 @@
 #include "TFillStructureEngine.h"
 #include "UTFillConstants.h"
 #include "UTFillObject/EFillError.h"
+#include "UTFillObject/TIntegerFillField.h"
 #include "base/Format.h"
 #include "base/Random.h"
 #include "base/SysUtils.h"
+#include "uSettingsGuess.h"
 #include "uTDGFillPlan.h"
 
 #include <algorithm>
@@ -177,6 +179,47 @@ void TRowLinks::Prepare() {
     }
     thisRow_.assign(links_.size(), {});
     findGroups();
+    findNumbered();
+    for (auto& f : project_.GetFillFields())
+        if (auto top = HighestCounterValue(project_, *f); top && !(numbered_ && numbered_->Field == f.get()))
+            counters_.push_back({dynamic_cast<TIntegerFillField*>(f.get()), *top});
+}
+
+void TRowLinks::findNumbered() {
+    const auto counter = NumberedKeyCounter(project_);
+    if (!counter) return;
+    for (TRowLink& link : links_) {
+        if (link.Kind != TLinkKind::Drawn || link.Nullable || link.Group >= 0 ||
+            !sameColumns(link.Columns, counter->Columns))
+            continue;
+        numbered_ = std::make_unique<TNumbered>();
+        numbered_->Link = &link;
+        numbered_->Field = counter->Field;
+        numbered_->Top = counter->Top;
+        numbered_->Next.assign(link.Rows.size(), counter->Field->RangeFrom);
+        if (counter->Field->RangeFrom <= counter->Top)
+            for (size_t i = 0; i < link.Rows.size(); ++i)
+                numbered_->Open.push_back(i);
+        return;
+    }
+}
+
+bool TRowLinks::drawNumbered() {
+    TNumbered& n = *numbered_;
+    if (n.Open.empty()) {
+        endNote_ = kvl::Format("every row of %s has its numbers in %s up to %d.",
+                               {n.Link->Table, n.Field->ColumnName, static_cast<long long>(n.Top)});
+        return false;
+    }
+    const auto at = static_cast<size_t>(kvl::Random(static_cast<int32_t>(n.Open.size())));
+    const size_t row = n.Open[at];
+    pinDrawn(*n.Link, n.Link->Rows[row]);
+    n.Field->PinRowValue(kvl::TVariant(static_cast<int32_t>(n.Next[row])));
+    n.Next[row] += n.Field->StaticValue;
+    if (n.Next[row] <= n.Top) return true;
+    n.Open[at] = n.Open.back();
+    n.Open.pop_back();
+    return true;
 }
 
 // Keys whose columns are all drawn links and that must stay unique: their links draw together,
@@ -287,8 +330,15 @@ bool TRowLinks::BeforeRow() {
             endNote_ = "every combination of referenced rows that its unique key allows is used.";
             return false;
         }
+    for (const TCounter& c : counters_)
+        if (c.Field->Counter > c.Top) {
+            endNote_ = kvl::Format("counter %s would pass %d, the highest value its column takes.",
+                                   {c.Field->ColumnName, static_cast<long long>(c.Top)});
+            return false;
+        }
+    if (numbered_ && !drawNumbered()) return false;
     for (TRowLink& link : links_) {
-        if (link.Group >= 0) continue;
+        if (link.Group >= 0 || (numbered_ && numbered_->Link == &link)) continue;
         switch (link.Kind) {
         case TLinkKind::Waiting:
             if (link.Held)

@@ -9,6 +9,7 @@
 #include <vector>
 
 class TFillProject;
+class TIntegerFillField;
 class TFillProjects;
 
 // Draws the indices 0 .. Count-1 each at most once, in random order, without holding them all:
@@ -63,7 +64,8 @@ public:
     // Reads the referenced rows; before the fields prepare, so that they leave these columns.
     void Prepare();
     // Chooses this row's values of the linked columns; False when a unique key has no
-    // combination left, and the table ends.
+    // combination left or a counter has passed the top of its column, and the table ends. A
+    // primary key of one foreign key and a counter numbers the rows of each referenced row.
     bool BeforeRow();
     // The row went in: its key is one that self-references may point at from now on.
     void AfterRow();
@@ -75,6 +77,22 @@ private:
         std::vector<int> Links;
         std::unique_ptr<TDistinctDraw> Draw;
     };
+    // a counter past its top fails every further row, a key's counter would fail them all
+    struct TCounter {
+        TIntegerFillField* Field;
+        int64_t Top;
+    };
+    // A key of one foreign key and a counter numbers the rows of each referenced row on its own,
+    // as order lines are numbered within their order, so the numbers stay within the column.
+    struct TNumbered {
+        TRowLink* Link = nullptr;
+        TIntegerFillField* Field = nullptr;
+        int64_t Top = 0;
+        std::vector<int64_t> Next; // per referenced row
+        std::vector<size_t> Open;  // the referenced rows that have numbers left
+    };
+    void findNumbered();
+    bool drawNumbered();
     void pinDrawn(TRowLink& link, const std::vector<std::string>& row);
     bool nullNow(const TRowLink& link) const;
     void findGroups();
@@ -85,6 +103,8 @@ private:
     std::vector<TRowLink> links_;
     std::vector<TGroup> groups_;
     std::vector<std::vector<kvl::TVariant>> thisRow_; // Self: this row's own key per link
+    std::vector<TCounter> counters_;
+    std::unique_ptr<TNumbered> numbered_;
     std::string endNote_;
 };
 
