@@ -247,9 +247,10 @@ TEST_P(CatalogueTest, ReadsChecksOfTableAndColumnsAndOfDomains) {
     EXPECT_THAT(lower(built->DomainChecks()[0]), HasSubstr("value >= 1901"));
 }
 
-TEST_P(CatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
-    // MariaDB's ENUM columns are rows of the type codes' table
-    if (!is(Engine::PostgreSQL)) GTEST_SKIP() << "enum types and partitions are PostgreSQL's";
+// Enum types and partitions are PostgreSQL's; MariaDB's ENUM columns are rows of the type codes' table.
+class PostgresCatalogueTest : public CatalogueTest {};
+
+TEST_P(PostgresCatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
     exec("create type mood as enum ('sad', 'ok', 'happy')");
     exec("create table felt (id integer, how mood, at date not null) partition by range (at)");
     exec("create table felt_2024 partition of felt for values from ('2024-01-01') to ('2025-01-01')");
@@ -269,8 +270,10 @@ TEST_P(CatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
     EXPECT_THAT(Supports<IKVL_TableRules>(table("listed"))->PartitionBounds(), IsEmpty());
 }
 
-TEST_P(CatalogueTest, TellsWhereTextLengthsCountBytes) {
-    if (!is(Engine::Firebird)) GTEST_SKIP() << "only Firebird declares one-byte character sets per column";
+// Only Firebird declares one-byte character sets per column.
+class FirebirdCatalogueTest : public CatalogueTest {};
+
+TEST_P(FirebirdCatalogueTest, TellsWhereTextLengthsCountBytes) {
     exec("create table coded (a varchar(10) character set none, b varchar(10) character set utf8)");
     auto t = table("coded");
     EXPECT_EQ(Supports<IKVL_ColumnRules>(column(t, "a"))->BytesPerCharacter(), 1);
@@ -278,6 +281,9 @@ TEST_P(CatalogueTest, TellsWhereTextLengthsCountBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
+INSTANTIATE_TEST_SUITE_P(Engines, PostgresCatalogueTest, testing::Values(Engine::PostgreSQL),
+                         EngineParamName);
+INSTANTIATE_TEST_SUITE_P(Engines, FirebirdCatalogueTest, testing::Values(Engine::Firebird), EngineParamName);
 
 // The host data type codes of the types that users meet every day, per engine.
 // Enum labels and the range of an integer type narrower than its code's, where the engine has them.
