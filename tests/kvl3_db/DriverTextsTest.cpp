@@ -178,15 +178,6 @@ TEST(SqliteMessages, DropTheStatement) {
               "near \"selec\": syntax error");
 }
 
-TEST(SlotKinds, EachEngineSendsBinaryAndBooleanDataItsOwnWay) {
-    EXPECT_EQ(TKVL_PostgresDriver("postgresql://h/d").SlotFor(ftBlob), TKVL_SlotKind::HexText);
-    EXPECT_EQ(TKVL_FirebirdDriver("firebird:/x.fdb").SlotFor(ftBoolean), TKVL_SlotKind::BooleanText);
-    EXPECT_EQ(TKVL_FirebirdDriver("firebird:/x.fdb").SlotFor(ftBlob), TKVL_SlotKind::Blob);
-    EXPECT_EQ(TKVL_SqliteDriver("sqlite:x").SlotFor(ftBlob), TKVL_SlotKind::Blob);
-    EXPECT_TRUE(TKVL_PostgresDriver("postgresql://h/d").HasFeature(TKVL_SociDriver::RowSavepoint));
-    EXPECT_FALSE(TKVL_FirebirdDriver("firebird:/x.fdb").HasFeature(TKVL_SociDriver::RowSavepoint));
-}
-
 TEST(ConnectionFactory, KnowsEveryDriverAndRefusesUnknownSchemes) {
     KVL_RegisterStandardDrivers();
     EXPECT_EQ(KVL_OpenConnection("postgresql://h/d", false)->ServerKind(), 10);

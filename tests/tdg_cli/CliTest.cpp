@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -149,36 +150,72 @@ TEST_P(TdgCliTest, TheSameSeedGivesTheSameValues) {
     EXPECT_NE(parentValues(), first);
 }
 
-TEST_P(TdgCliTest, CheckFindsAUniqueColumnWithTooFewValues) {
+// Each case edits the project (or the data) further and checks some tables: what the check finds
+// is one line, and only errors fail the command.
+TEST_P(TdgCliTest, CheckFindsWhatWouldFailTheRunAndWarnsOfTheRest) {
     init(); // codes.code: random integers from 1 to 1000
-    auto r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "codes", "--rows", "1001"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_THAT(r.out, HasSubstr("error: codes.code: unique column"));
-    EXPECT_EQ(lineCount(r.out), 1) << r.out;
-    r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "codes", "--rows", "1000"});
-    EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_THAT(r.out, HasSubstr("no problems"));
-}
-
-TEST_P(TdgCliTest, CheckFindsAFixedValueLongerThanTheColumnAndAMissingFile) {
-    init();
-    EditProject(project_, "codes", "note", {{"FILL_TYPE", "1"}, {"STATIC_VALUE", "too long"}});
-    auto r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "codes", "--rows", "5"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_THAT(r.out,
-                HasSubstr("error: codes.note: fixed value of 8 characters is longer than the column (5)"));
-    EditProject(project_, "codes", "note", {{"FILL_TYPE", "2"}, {"FILENAME", "/no/such/values.txt"}});
-    r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "codes", "--rows", "5"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_THAT(r.out, HasSubstr("error: codes.note: value file \"/no/such/values.txt\" not found"));
-}
-
-TEST_P(TdgCliTest, CheckWarnsOfANullShareOnANotNullColumnWithoutFailing) {
-    init();
-    EditProject(project_, "parent", "name", {{"INCLUDE_NULLS", "1"}, {"NULL_PERC", "20"}});
-    auto r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "parent"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_THAT(r.out, HasSubstr("warning: parent.name: NOT NULL column with a NULL share of 20%"));
+    struct Case {
+        const char *table, *column;
+        std::map<std::string, std::string> edit;
+        const char *sql, *only, *rows;
+        int status;
+        std::string words;
+    };
+    const Case cases[] = {
+        {"", "", {}, "", "codes", "1001", 1, "error: codes.code: unique column"},
+        {"", "", {}, "", "codes", "1000", 0, "no problems"},
+        {"codes",
+         "note",
+         {{"FILL_TYPE", "1"}, {"STATIC_VALUE", "too long"}},
+         "",
+         "codes",
+         "5",
+         1,
+         "error: codes.note: fixed value of 8 characters is longer than the column (5)"},
+        {"codes",
+         "note",
+         {{"FILL_TYPE", "2"}, {"FILENAME", "/no/such/values.txt"}},
+         "",
+         "codes",
+         "5",
+         1,
+         "error: codes.note: value file \"/no/such/values.txt\" not found"},
+        {"parent",
+         "name",
+         {{"INCLUDE_NULLS", "1"}, {"NULL_PERC", "20"}},
+         "",
+         "parent",
+         "",
+         0,
+         "warning: parent.name: NOT NULL column with a NULL share of 20%"},
+        {"",
+         "",
+         {},
+         "",
+         "child",
+         "",
+         1,
+         "error: child.parent_id: source table parent is empty and is not filled"},
+        {"",
+         "",
+         {},
+         "insert into \"parent\" (\"id\", \"name\") values (1, 'one')",
+         "child",
+         "",
+         0,
+         "no problems"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.words);
+        if (*c.table) EditProject(project_, c.table, c.column, c.edit);
+        if (*c.sql) exec(c.sql);
+        std::vector<std::string> args{"check", "--connect", uri_, "--project", project_, "--only", c.only};
+        if (*c.rows) args.insert(args.end(), {"--rows", c.rows});
+        auto r = Tdg(args);
+        EXPECT_EQ(r.status, c.status) << r.out;
+        EXPECT_THAT(r.out, HasSubstr(c.words));
+        EXPECT_EQ(lineCount(r.out), 1) << r.out;
+    }
 }
 
 TEST_P(TdgCliTest, CheckWarnsOfWordListsMissingFromTheDataFolder) {
@@ -196,16 +233,6 @@ TEST_P(TdgCliTest, CheckWarnsOfWordListsMissingFromTheDataFolder) {
     EXPECT_EQ(r.status, 0) << "a missing list is no reason to refuse the run";
     EXPECT_THAT(r.out, HasSubstr("warning: parent.email: word list \"Lastnames.qdz\" not found in \"" +
                                  empty + "\" (TDG_DATA_DIR); the column gets placeholder texts"));
-}
-
-TEST_P(TdgCliTest, CheckFindsAnEmptySourceTableThatIsNotFilledFirst) {
-    init();
-    auto r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "child"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_THAT(r.out, HasSubstr("error: child.parent_id: source table parent is empty and is not filled"));
-    exec("insert into \"parent\" (\"id\", \"name\") values (1, 'one')");
-    r = Tdg({"check", "--connect", uri_, "--project", project_, "--only", "child"});
-    EXPECT_EQ(r.status, 0) << r.out;
 }
 
 TEST_P(TdgCliTest, FillRunsTheCheckFirstAndWritesNothingOnAnError) {
