@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -150,64 +149,33 @@ TEST_P(TdgCliTest, TheSameSeedGivesTheSameValues) {
     EXPECT_NE(parentValues(), first);
 }
 
-// Each case edits the project (or the data) further and checks some tables: what the check finds
-// is one line, and only errors fail the command.
+// Each case edits a column of the project (or the data) further and checks some tables: what the
+// check finds is one line, and only errors fail the command.
 TEST_P(TdgCliTest, CheckFindsWhatWouldFailTheRunAndWarnsOfTheRest) {
     init(); // codes.code: random integers from 1 to 1000
     struct Case {
-        const char *table, *column;
-        std::map<std::string, std::string> edit;
-        const char *sql, *only, *rows;
+        const char *table, *column, *attribute, *value, *attribute2, *value2, *sql, *only, *rows;
         int status;
-        std::string words;
+        const char* words;
     };
     const Case cases[] = {
-        {"", "", {}, "", "codes", "1001", 1, "error: codes.code: unique column"},
-        {"", "", {}, "", "codes", "1000", 0, "no problems"},
-        {"codes",
-         "note",
-         {{"FILL_TYPE", "1"}, {"STATIC_VALUE", "too long"}},
-         "",
-         "codes",
-         "5",
-         1,
+        {"", "", "", "", "", "", "", "codes", "1001", 1, "error: codes.code: unique column"},
+        {"", "", "", "", "", "", "", "codes", "1000", 0, "no problems"},
+        {"codes", "note", "FILL_TYPE", "1", "STATIC_VALUE", "too long", "", "codes", "5", 1,
          "error: codes.note: fixed value of 8 characters is longer than the column (5)"},
-        {"codes",
-         "note",
-         {{"FILL_TYPE", "2"}, {"FILENAME", "/no/such/values.txt"}},
-         "",
-         "codes",
-         "5",
-         1,
+        {"codes", "note", "FILL_TYPE", "2", "FILENAME", "/no/such/values.txt", "", "codes", "5", 1,
          "error: codes.note: value file \"/no/such/values.txt\" not found"},
-        {"parent",
-         "name",
-         {{"INCLUDE_NULLS", "1"}, {"NULL_PERC", "20"}},
-         "",
-         "parent",
-         "",
-         0,
+        {"parent", "name", "INCLUDE_NULLS", "1", "NULL_PERC", "20", "", "parent", "", 0,
          "warning: parent.name: NOT NULL column with a NULL share of 20%"},
-        {"",
-         "",
-         {},
-         "",
-         "child",
-         "",
-         1,
+        {"", "", "", "", "", "", "", "child", "", 1,
          "error: child.parent_id: source table parent is empty and is not filled"},
-        {"",
-         "",
-         {},
-         "insert into \"parent\" (\"id\", \"name\") values (1, 'one')",
-         "child",
-         "",
-         0,
-         "no problems"},
+        {"", "", "", "", "", "", "insert into \"parent\" (\"id\", \"name\") values (1, 'one')", "child", "",
+         0, "no problems"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.words);
-        if (*c.table) EditProject(project_, c.table, c.column, c.edit);
+        if (*c.table)
+            EditProject(project_, c.table, c.column, {{c.attribute, c.value}, {c.attribute2, c.value2}});
         if (*c.sql) exec(c.sql);
         std::vector<std::string> args{"check", "--connect", uri_, "--project", project_, "--only", c.only};
         if (*c.rows) args.insert(args.end(), {"--rows", c.rows});
