@@ -151,7 +151,7 @@ TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
     EXPECT_TRUE(conn_->Database()->DefaultSchema()->Capability(capForeignKeys).Available);
 }
 
-TEST_P(CatalogueTest, ReadsIndicesTriggersAndGenerators) {
+TEST_P(CatalogueTest, ReadsIndicesAlsoThoseBehindKeysTriggersAndGenerators) {
     createSchema();
     auto child = table("child");
     auto indexNames = names(child->Indices());
@@ -170,13 +170,8 @@ TEST_P(CatalogueTest, ReadsIndicesTriggersAndGenerators) {
         EXPECT_THAT(generators, ElementsAre("child_seq"));
     EXPECT_EQ(names(conn_->Database()->DefaultSchema()->Generators()).size(),
               conn_->Database()->ObjectsOfKind(okGenerator).size());
-}
-
-TEST_P(CatalogueTest, IndicesBehindKeysAreListedWhereTheServerHasThem) {
-    createSchema();
     // every engine keeps an index for a composite primary key
     EXPECT_GE(table("parent")->Indices()->Count(), 1);
-    auto child = table("child");
     if (is(Engine::Firebird)) // keys are enforced by indices of their own, foreign keys too
         EXPECT_EQ(child->Indices()->Count(), 3);
 }
@@ -198,7 +193,7 @@ TEST_P(CatalogueTest, QuotedNamesAreFormattedSoThatTheServerFindsThem) {
         "2");
 }
 
-TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByName) {
+TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByNameAndNewOnesAfterARefresh) {
     createSchema();
     auto db = conn_->Database();
     auto tables = db->ObjectsOfKind(okTable);
@@ -210,11 +205,7 @@ TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByName) {
     bool qualified = db->DefaultSchema()->Capability(capSchemas).Supported;
     EXPECT_EQ(qualified, is(Engine::PostgreSQL));
     if (qualified) EXPECT_EQ(child->SearchName(), child->OwnerName() + "." + child->Name());
-}
-
-TEST_P(CatalogueTest, RefreshSeesTablesMadeSinceTheFirstRead) {
-    createSchema();
-    auto db = conn_->Database();
+    // a refresh sees tables made since the first read
     EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 2u);
     exec("create table later (id integer)");
     db->Refresh();
