@@ -14,62 +14,24 @@
 
 namespace {
 
-// Each kind of column offers its own entries; choosing one writes its code and shows its page.
-TEST_F(ColumnPages, EachColumnKindOffersItsEntriesAndWritesTheChosenCode) {
-    struct Choice {
-        const char* entry;
-        int code;
-        const char* page; // nullptr: not looked at
-    };
-    struct Case {
-        const char *column, *pageClass, *pageSet;
-        QStringList entries;
-        std::vector<Choice> choices;
-    };
-    const Case cases[] = {
-        {"qty",
-         "tsInteger",
-         "pcInteger",
-         {"[nothing]", "Fixed Value", "Random Values", "Link to Sequence", "Increasing Values",
-          "Referential Link", "Values From List"},
-         {{"Fixed Value", 1, "tsIntegerFixed"},
-          {"Random Values", 2, "tsIntegerRandom"},
-          {"Link to Sequence", 5, "tsIntegerGenerator"},
-          {"Increasing Values", 21, "tsIntegerIncreasing"},
-          {"Values From List", 3, "tsIntegerList"},
-          {"[nothing]", 0, "tsIntegerNothing"}}},
-        {"title",
-         "tsText",
-         "pcText",
-         {"[nothing]", "Fixed Value", "Random Values", "Custom Values", "Referential Link",
-          "Values From List", "Increasing Values"},
-         {{"Fixed Value", 1, nullptr},
-          {"Custom Values", 2, nullptr},
-          {"Referential Link", 4, nullptr},
-          {"Values From List", 3, nullptr},
-          {"Increasing Values", 21, "tsTextIncreasing"},
-          {"Random Values", 0, "tsTextRandom"}}}, // no random option chosen yet
-        {"token",
-         "tsGUID",
-         nullptr,
-         {"[nothing]", "Random GUID", "Referential Link"},
-         {{"Random GUID", 22, nullptr}}},
-        {"active", "tsBoolean", nullptr, {"[nothing]", "Fixed Value", "Random Values"}, {}},
-    };
+TEST_F(ColumnPages, AnIntegerColumnOffersItsSevenEntriesAndWritesTheChosenCode) {
     open();
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.column);
-        auto* field = select("kinds", c.column);
-        ASSERT_NE(field, nullptr);
-        EXPECT_EQ(shownClass(), c.pageClass);
-        EXPECT_EQ(entries("cbFillWith"), c.entries);
-        EXPECT_EQ(control<QComboBox>("cbFillWith")->currentIndex(), 0);
-        for (const Choice& choice : c.choices) {
-            choose("cbFillWith", choice.entry);
-            EXPECT_EQ(field->FillType, choice.code) << choice.entry;
-            if (!choice.page) continue;
-            EXPECT_EQ(shownPage(c.pageSet), choice.page) << choice.entry;
-        }
+    auto* qty = select<TIntegerFillField>("kinds", "qty");
+    EXPECT_EQ(shownClass(), "tsInteger");
+    EXPECT_EQ(entries("cbFillWith"),
+              (QStringList{"[nothing]", "Fixed Value", "Random Values", "Link to Sequence",
+                           "Increasing Values", "Referential Link", "Values From List"}));
+    EXPECT_EQ(control<QComboBox>("cbFillWith")->currentIndex(), 0);
+    const std::pair<const char*, int> expected[] = {{"Fixed Value", 1},      {"Random Values", 2},
+                                                    {"Link to Sequence", 5}, {"Increasing Values", 21},
+                                                    {"Values From List", 3}, {"[nothing]", 0}};
+    const char* pages[] = {"tsIntegerFixed",      "tsIntegerRandom", "tsIntegerGenerator",
+                           "tsIntegerIncreasing", "tsIntegerList",   "tsIntegerNothing"};
+    int i = 0;
+    for (const auto& [entry, code] : expected) {
+        choose("cbFillWith", entry);
+        EXPECT_EQ(qty->FillType, code) << entry;
+        EXPECT_EQ(shownPage("pcInteger"), pages[i++]);
     }
 }
 

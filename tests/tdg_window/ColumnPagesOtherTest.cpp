@@ -116,11 +116,15 @@ TEST_F(ColumnPages, BlobPagesTakeFilesFoldersAndLists) {
 TEST_F(ColumnPages, GuidAndBooleanColumnsHaveTheirShortChoices) {
     open();
     auto* token = select<TGUIDFillField>("kinds", "token");
+    EXPECT_EQ(shownClass(), "tsGUID");
+    EXPECT_EQ(entries("cbFillWith"), (QStringList{"[nothing]", "Random GUID", "Referential Link"}));
     choose("cbFillWith", "Random GUID");
     EXPECT_EQ(token->FillType, 22);
     EXPECT_EQ(columnNode("kinds", "token").data(TFillerTreeModel::ImageIndexRole).toInt(), 136);
 
     auto* active = select<TBoolBitFillField>("kinds", "active");
+    EXPECT_EQ(shownClass(), "tsBoolean");
+    EXPECT_EQ(entries("cbFillWith"), (QStringList{"[nothing]", "Fixed Value", "Random Values"}));
     choose("cbFillWith", "Fixed Value");
     control<QCheckBox>("cbBooleanFixed")->click();
     EXPECT_EQ(active->FillType, 1);

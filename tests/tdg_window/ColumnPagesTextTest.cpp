@@ -11,6 +11,28 @@
 
 namespace {
 
+TEST_F(ColumnPages, ATextColumnOffersItsEntriesAndTheirPages) {
+    open();
+    auto* title = select<TTextFillField>("kinds", "title");
+    EXPECT_EQ(shownClass(), "tsText");
+    EXPECT_EQ(entries("cbFillWith"),
+              (QStringList{"[nothing]", "Fixed Value", "Random Values", "Custom Values", "Referential Link",
+                           "Values From List", "Increasing Values"}));
+    const std::pair<const char*, int> expected[] = {{"Fixed Value", 1},
+                                                    {"Custom Values", 2},
+                                                    {"Referential Link", 4},
+                                                    {"Values From List", 3},
+                                                    {"Increasing Values", 21}};
+    for (const auto& [entry, code] : expected) {
+        choose("cbFillWith", entry);
+        EXPECT_EQ(title->FillType, code) << entry;
+    }
+    EXPECT_EQ(shownPage("pcText"), "tsTextIncreasing");
+    choose("cbFillWith", "Random Values");
+    EXPECT_EQ(shownPage("pcText"), "tsTextRandom");
+    EXPECT_EQ(title->FillType, 0) << "no option chosen yet";
+}
+
 TEST_F(ColumnPages, EveryRandomOptionStandsForItsCode) {
     open();
     auto* title = select<TTextFillField>("kinds", "title");
