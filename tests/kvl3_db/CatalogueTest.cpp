@@ -151,7 +151,7 @@ TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
     EXPECT_TRUE(conn_->Database()->DefaultSchema()->Capability(capForeignKeys).Available);
 }
 
-TEST_P(CatalogueTest, ReadsIndicesTriggersAndGenerators) {
+TEST_P(CatalogueTest, ReadsIndicesAlsoThoseBehindKeysTriggersAndGenerators) {
     createSchema();
     auto child = table("child");
     auto indexNames = names(child->Indices());
@@ -170,13 +170,8 @@ TEST_P(CatalogueTest, ReadsIndicesTriggersAndGenerators) {
         EXPECT_THAT(generators, ElementsAre("child_seq"));
     EXPECT_EQ(names(conn_->Database()->DefaultSchema()->Generators()).size(),
               conn_->Database()->ObjectsOfKind(okGenerator).size());
-}
-
-TEST_P(CatalogueTest, IndicesBehindKeysAreListedWhereTheServerHasThem) {
-    createSchema();
     // every engine keeps an index for a composite primary key
     EXPECT_GE(table("parent")->Indices()->Count(), 1);
-    auto child = table("child");
     if (is(Engine::Firebird)) // keys are enforced by indices of their own, foreign keys too
         EXPECT_EQ(child->Indices()->Count(), 3);
 }
@@ -198,7 +193,7 @@ TEST_P(CatalogueTest, QuotedNamesAreFormattedSoThatTheServerFindsThem) {
         "2");
 }
 
-TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByName) {
+TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByNameAndNewOnesAfterARefresh) {
     createSchema();
     auto db = conn_->Database();
     auto tables = db->ObjectsOfKind(okTable);
@@ -210,11 +205,7 @@ TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByName) {
     bool qualified = db->DefaultSchema()->Capability(capSchemas).Supported;
     EXPECT_EQ(qualified, is(Engine::PostgreSQL));
     if (qualified) EXPECT_EQ(child->SearchName(), child->OwnerName() + "." + child->Name());
-}
-
-TEST_P(CatalogueTest, RefreshSeesTablesMadeSinceTheFirstRead) {
-    createSchema();
-    auto db = conn_->Database();
+    // a refresh sees tables made since the first read
     EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 2u);
     exec("create table later (id integer)");
     db->Refresh();
@@ -247,9 +238,10 @@ TEST_P(CatalogueTest, ReadsChecksOfTableAndColumnsAndOfDomains) {
     EXPECT_THAT(lower(built->DomainChecks()[0]), HasSubstr("value >= 1901"));
 }
 
-TEST_P(CatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
-    // MariaDB's ENUM columns are rows of the type codes' table
-    if (!is(Engine::PostgreSQL)) GTEST_SKIP() << "enum types and partitions are PostgreSQL's";
+// Enum types and partitions are PostgreSQL's; MariaDB's ENUM columns are rows of the type codes' table.
+class PostgresCatalogueTest : public CatalogueTest {};
+
+TEST_P(PostgresCatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
     exec("create type mood as enum ('sad', 'ok', 'happy')");
     exec("create table felt (id integer, how mood, at date not null) partition by range (at)");
     exec("create table felt_2024 partition of felt for values from ('2024-01-01') to ('2025-01-01')");
@@ -269,8 +261,10 @@ TEST_P(CatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
     EXPECT_THAT(Supports<IKVL_TableRules>(table("listed"))->PartitionBounds(), IsEmpty());
 }
 
-TEST_P(CatalogueTest, TellsWhereTextLengthsCountBytes) {
-    if (!is(Engine::Firebird)) GTEST_SKIP() << "only Firebird declares one-byte character sets per column";
+// Only Firebird declares one-byte character sets per column.
+class FirebirdCatalogueTest : public CatalogueTest {};
+
+TEST_P(FirebirdCatalogueTest, TellsWhereTextLengthsCountBytes) {
     exec("create table coded (a varchar(10) character set none, b varchar(10) character set utf8)");
     auto t = table("coded");
     EXPECT_EQ(Supports<IKVL_ColumnRules>(column(t, "a"))->BytesPerCharacter(), 1);
@@ -278,6 +272,9 @@ TEST_P(CatalogueTest, TellsWhereTextLengthsCountBytes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
+INSTANTIATE_TEST_SUITE_P(Engines, PostgresCatalogueTest, testing::Values(Engine::PostgreSQL),
+                         EngineParamName);
+INSTANTIATE_TEST_SUITE_P(Engines, FirebirdCatalogueTest, testing::Values(Engine::Firebird), EngineParamName);
 
 // The host data type codes of the types that users meet every day, per engine.
 // Enum labels and the range of an integer type narrower than its code's, where the engine has them.

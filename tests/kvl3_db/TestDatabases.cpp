@@ -66,6 +66,10 @@ std::string EngineParamName(const testing::TestParamInfo<Engine>& info) {
     return EngineName(info.param);
 }
 
+testing::internal::ParamGenerator<Engine> EnginesRefusingAtCommit() {
+    return testing::Values(Engine::SQLite, Engine::PostgreSQL, Engine::Firebird);
+}
+
 bool EveryEngineRequired() {
     return env("CI") == "true";
 }

@@ -42,9 +42,9 @@ bool EveryEngineRequired();
 // The SQL that makes a table (name quoted, one integer column "v") whose rows with v above
 // `highest` the server refuses only when their transaction commits: a deferred foreign key where
 // the engine has one, a commit trigger on Firebird, which checks every key at once. Empty where
-// the engine has neither (MariaDB): tests that need such a table skip there.
+// the engine has neither (MariaDB): tests that need such a table run on EnginesRefusingAtCommit().
 std::vector<std::string> RefusedAtCommitTable(Engine engine, const std::string& name, int highest);
-inline constexpr const char* NoRefusalAtCommit = "the engine has neither deferred keys nor commit triggers";
+testing::internal::ParamGenerator<Engine> EnginesRefusingAtCommit();
 
 // The fixture of the engine matrix: a test database and an open connection to it.
 class EngineTest : public testing::TestWithParam<Engine> {

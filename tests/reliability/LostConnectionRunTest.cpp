@@ -84,15 +84,4 @@ TEST_F(LostConnectionRun, LostCommitPointCountsOnlyTheCommitsBefore) {
     EXPECT_EQ(engine.Statement.Executions, 6);
 }
 
-TEST_F(LostConnectionRun, RefusedRowsStillLeaveTheTableToGoOn) {
-    engine.Statement.Fail = [](int execution, const std::vector<kvl::TVariant>&) {
-        if (execution >= 8 && execution <= 12) throw kvl::EKVL_DatabaseError("duplicate key value");
-    };
-    EXPECT_EQ(Run(), "");
-    TFillStatistics& t = projects.getFillProject(0)->Statistics;
-    EXPECT_EQ(t.RowsInserted, 15);
-    EXPECT_EQ(t.ErrorCount, 5);
-    EXPECT_EQ(projects.getFillProject(1)->Statistics.RowsInserted, 20);
-}
-
 } // namespace

@@ -73,7 +73,6 @@ protected:
 };
 
 TEST_P(BulkLoadCliTest, CopyAndInsertGiveTheSameRowsAndTheSameFailedRows) {
-    if (!is(Engine::PostgreSQL)) GTEST_SKIP() << "COPY is PostgreSQL's";
     const Outcome copy = fill({});
     const Outcome insert = fill({"--insert"});
     EXPECT_EQ(copy.rows, insert.rows);
