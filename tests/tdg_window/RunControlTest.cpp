@@ -12,32 +12,36 @@ const char* const kAborted = "Test Data Generation aborted by user";
 
 // --- starting a run -----------------------------------------------------------------------
 
-TEST_F(RunControl, WithoutMarkedTablesTellsSoAndChangesNothing) {
+// A run that is not started changes nothing: no marked table, or the question answered No or Cancel.
+struct TRefusedStart {
+    bool marked;
+    QMessageBox::StandardButton answer;
+    const char* text;
+};
+
+class RefusedStart : public RunControl, public ::testing::WithParamInterface<TRefusedStart> {};
+
+TEST_P(RefusedStart, LeavesTheWindowAndTheTablesAsTheyWere) {
     open();
+    if (GetParam().marked) mark("customers", 10);
     BoxAnswers boxes;
+    boxes.Next(GetParam().answer);
     window->btnRunClick(control<QToolButton>("btnRun"));
     ASSERT_EQ(boxes.Texts.size(), 1u);
-    EXPECT_EQ(boxes.Texts[0],
-              QString("There are no tables to fill - make sure that you select at least 1 table."));
+    EXPECT_EQ(boxes.Texts[0], QString(GetParam().text));
     EXPECT_FALSE(window->Filling());
     EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
     EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
-}
-
-TEST_F(RunControl, AnsweringNoOrCancelStartsNothing) {
-    open();
-    mark("customers", 10);
-    for (auto answer : {QMessageBox::No, QMessageBox::Cancel}) {
-        BoxAnswers boxes;
-        boxes.Next(answer);
-        window->btnRunClick(control<QToolButton>("btnRun"));
-        ASSERT_EQ(boxes.Texts.size(), 1u);
-        EXPECT_EQ(boxes.Texts[0], QString("Start the filling process?"));
-        EXPECT_FALSE(window->Filling());
-        EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
-    }
     EXPECT_EQ(rowCount("customers"), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedStart,
+                         ::testing::Values(
+                             TRefusedStart{
+                                 false, QMessageBox::Ok,
+                                 "There are no tables to fill - make sure that you select at least 1 table."},
+                             TRefusedStart{true, QMessageBox::No, "Start the filling process?"},
+                             TRefusedStart{true, QMessageBox::Cancel, "Start the filling process?"}));
 
 TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
     open();
