@@ -69,7 +69,6 @@ TEST_F(ColumnPages, SelectingAnIntegerColumnShowsItsStoredSettings) {
     EXPECT_EQ(shownPage("pcInteger"), "tsIntegerIncreasing");
     EXPECT_EQ(control<QSpinBox>("edIntegerIncStartAt")->value(), 1000);
     EXPECT_EQ(control<QSpinBox>("edIntegerIncStep")->value(), 7);
-    EXPECT_EQ(control<QSpinBox>("edIntegerFixed")->value(), 7);
     EXPECT_EQ(control<QSpinBox>("edIntegerRandomTo")->value(), 2000);
     auto* list = control<QListWidget>("lbIntegerList");
     ASSERT_EQ(list->count(), 3);

@@ -134,14 +134,6 @@ TEST_F(FillThreadRun, ProgressDoesNotHoldTheWorkerAndOnlyTheLatestFiguresAreShow
     EXPECT_EQ(shown.back(), 250);
 }
 
-TEST_F(FillThreadRun, AfterTheRunTheCollectionReportsToTheWindowDirectlyAgain) {
-    runThreaded();
-    log.clear();
-    projects.doTaskUpdate(projects.getFillProject(0), "direct");
-    projects.doFillFinished(projects.getFillProject(1));
-    EXPECT_EQ(log, (std::vector<std::string>{"Task T direct", "Finished U"}));
-}
-
 TEST_F(FillThreadRun, AHandlerThatRaisesEndsTheRunWithACriticalErrorThenFinished) {
     failOnInit = true;
     runThreaded();
