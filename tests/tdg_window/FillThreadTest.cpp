@@ -62,11 +62,10 @@ protected:
     }
 
     // Starts the thread as the window does and waits for its termination notification.
-    void runThreaded(bool withExceptionHandler = true) {
+    void runThreaded() {
         auto* thread = new TFillThread(projects);
         worker = thread;
-        if (withExceptionHandler)
-            thread->OnException = [this](const std::string& m) { note("Critical Error: " + m); };
+        thread->OnException = [this](const std::string& m) { note("Critical Error: " + m); };
         thread->OnTerminate = [this](QObject* sender) {
             EXPECT_EQ(sender, worker.data());
             note("Filling finished");
@@ -149,21 +148,6 @@ TEST_F(FillThreadRun, AHandlerThatRaisesEndsTheRunWithACriticalErrorThenFinished
     failOnInit = false;
     projects.doInitTableFill(projects.getFillProject(1), "U", "again", 2, 1);
     EXPECT_EQ(log, std::vector<std::string>{"Init U again 2 1"});
-}
-
-TEST_F(FillThreadRun, WithoutAnExceptionHandlerTheMessageIsDropped) {
-    failOnInit = true;
-    runThreaded(false);
-    EXPECT_EQ(log, (std::vector<std::string>{"Init T Preparing 1 250", "Filling finished"}));
-}
-
-TEST_F(FillThreadRun, AnEventWithoutAWindowHandlerStillCompletes) {
-    projects.OnFillProgress = nullptr;
-    projects.OnTaskUpdate = nullptr;
-    runThreaded();
-    EXPECT_EQ(engine.Statement.Executions, 500);
-    EXPECT_FALSE(contains("Progress T 250 0"));
-    EXPECT_TRUE(contains("Finished U"));
 }
 
 TEST_F(FillThreadRun, AStopFromTheWindowEndsTheRunAfterTheCurrentTable) {
