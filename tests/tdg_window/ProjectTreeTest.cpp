@@ -4,7 +4,6 @@
 #include "kvl3_lib/UImageList.h"
 #include "kvl3_lib/UScreenCursor.h"
 
-#include <QComboBox>
 #include <QFont>
 #include <QHeaderView>
 
@@ -124,19 +123,6 @@ TEST_F(WindowOnSqlite, RebuildingTheTreeForgetsTheSelection) {
     EXPECT_EQ(w.SelectedProject(), nullptr);
     ASSERT_EQ(model().rowCount(), 2);
     EXPECT_EQ(text(tableNode("orders"), Model::colName, Model::StaticTextRole), "- don't fill -");
-}
-
-TEST_F(WindowOnSqlite, TheSourceListsOfferEveryTableWithItsCatalogueObject) {
-    open();
-    for (const char* name : {"cbFloatRefTable", "cbIntegerRefTable", "cbTextRefTable", "cbGUIDRefTable"}) {
-        auto* box = control<QComboBox>(name);
-        ASSERT_EQ(box->count(), 2) << name;
-        EXPECT_EQ(box->itemText(0), "customers");
-        EXPECT_EQ(box->itemText(1), "orders");
-        auto object = box->itemData(1).value<kvl::IKVL_Ref>();
-        ASSERT_TRUE(object);
-        EXPECT_EQ(object->Name(), "orders");
-    }
 }
 
 } // namespace
