@@ -46,28 +46,26 @@ protected:
         WindowOnSqlite::TearDown();
     }
 
-    // Selects a column in the tree as the user does and returns its fill field.
-    template <class Field = TCustomFillField>
-    Field* select(const std::string& table, const std::string& column) {
-        QModelIndex node = expanded(table);
-        for (int row = 0; row < model().rowCount(node); ++row) {
-            QModelIndex child = model().index(row, 0, node);
-            if (child.data().toString().toStdString() != column) continue;
-            tree().setCurrentIndex(child);
-            auto* field = dynamic_cast<Field*>(model().FillFieldOf(child));
-            EXPECT_NE(field, nullptr) << column;
-            return field;
-        }
-        ADD_FAILURE() << "no column " << column;
-        return nullptr;
-    }
-
     QModelIndex columnNode(const std::string& table, const std::string& column) {
         QModelIndex node = expanded(table);
         for (int row = 0; row < model().rowCount(node); ++row)
             if (model().index(row, 0, node).data().toString().toStdString() == column)
                 return model().index(row, 0, node);
         return {};
+    }
+
+    // Selects a column in the tree as the user does and returns its fill field.
+    template <class Field = TCustomFillField>
+    Field* select(const std::string& table, const std::string& column) {
+        QModelIndex child = columnNode(table, column);
+        if (!child.isValid()) {
+            ADD_FAILURE() << "no column " << column;
+            return nullptr;
+        }
+        tree().setCurrentIndex(child);
+        auto* field = dynamic_cast<Field*>(model().FillFieldOf(child));
+        EXPECT_NE(field, nullptr) << column;
+        return field;
     }
 
     // The user picks an entry of a drop-down list.

@@ -44,28 +44,23 @@ TEST_F(RunControl, MovingATableKeepsTheOpenedTablesOpen) {
     EXPECT_EQ(tree().currentIndex(), tableNode("orders"));
 }
 
-TEST_F(RunControl, OrderingPutsReferencedTablesFirstAndKeepsTheMarks) {
+// Ordering the marked tables or every table puts the referenced table first; the marks stay.
+class Ordering : public RunControl, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(Ordering, PutsReferencedTablesFirstAndKeepsTheMarks) {
+    const bool onlyToFill = GetParam();
     open();
     tree().setCurrentIndex(tableNode("orders"));
     window->aMoveTableUpExecute();
     mark("orders", 10);
-    mark("customers", 10);
-    window->aShuffleOnlyToFillExecute();
+    if (onlyToFill) mark("customers", 10);
+    onlyToFill ? window->aShuffleOnlyToFillExecute() : window->aFillPlanExecute();
     EXPECT_EQ(treeOrder(model()), (std::vector<std::string>{"customers", "orders"}));
-    EXPECT_TRUE(ticked(model(), 0));
+    EXPECT_EQ(ticked(model(), 0), onlyToFill);
     EXPECT_TRUE(ticked(model(), 1));
 }
 
-TEST_F(RunControl, TheFillPlanOrdersEveryTableAndKeepsTheMarks) {
-    open();
-    tree().setCurrentIndex(tableNode("orders"));
-    window->aMoveTableUpExecute();
-    mark("orders", 10);
-    window->aFillPlanExecute();
-    EXPECT_EQ(treeOrder(model()), (std::vector<std::string>{"customers", "orders"}));
-    EXPECT_FALSE(ticked(model(), 0));
-    EXPECT_TRUE(ticked(model(), 1));
-}
+INSTANTIATE_TEST_SUITE_P(MarkedOrAll, Ordering, ::testing::Bool());
 
 TEST_F(RunControl, SavedSettingsComeBackOnLoad) {
     open();

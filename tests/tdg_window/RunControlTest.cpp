@@ -6,42 +6,42 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "base/Exceptions.h"
-
-#include <atomic>
-
 namespace {
 
 const char* const kAborted = "Test Data Generation aborted by user";
 
 // --- starting a run -----------------------------------------------------------------------
 
-TEST_F(RunControl, WithoutMarkedTablesTellsSoAndChangesNothing) {
+// A run that is not started changes nothing: no marked table, or the question answered No or Cancel.
+struct TRefusedStart {
+    bool marked;
+    QMessageBox::StandardButton answer;
+    const char* text;
+};
+
+class RefusedStart : public RunControl, public ::testing::WithParamInterface<TRefusedStart> {};
+
+TEST_P(RefusedStart, LeavesTheWindowAndTheTablesAsTheyWere) {
     open();
+    if (GetParam().marked) mark("customers", 10);
     BoxAnswers boxes;
+    boxes.Next(GetParam().answer);
     window->btnRunClick(control<QToolButton>("btnRun"));
     ASSERT_EQ(boxes.Texts.size(), 1u);
-    EXPECT_EQ(boxes.Texts[0],
-              QString("There are no tables to fill - make sure that you select at least 1 table."));
+    EXPECT_EQ(boxes.Texts[0], QString(GetParam().text));
     EXPECT_FALSE(window->Filling());
     EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
     EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
-}
-
-TEST_F(RunControl, AnsweringNoOrCancelStartsNothing) {
-    open();
-    mark("customers", 10);
-    for (auto answer : {QMessageBox::No, QMessageBox::Cancel}) {
-        BoxAnswers boxes;
-        boxes.Next(answer);
-        window->btnRunClick(control<QToolButton>("btnRun"));
-        ASSERT_EQ(boxes.Texts.size(), 1u);
-        EXPECT_EQ(boxes.Texts[0], QString("Start the filling process?"));
-        EXPECT_FALSE(window->Filling());
-        EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
-    }
     EXPECT_EQ(rowCount("customers"), 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedStart,
+                         ::testing::Values(
+                             TRefusedStart{
+                                 false, QMessageBox::Ok,
+                                 "There are no tables to fill - make sure that you select at least 1 table."},
+                             TRefusedStart{true, QMessageBox::No, "Start the filling process?"},
+                             TRefusedStart{true, QMessageBox::Cancel, "Start the filling process?"}));
 
 TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
     open();
@@ -71,9 +71,9 @@ TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
     EXPECT_EQ(all.back(), "Filling finished");
     EXPECT_TRUE(hasMessage("Initializing city names..."));
     EXPECT_TRUE(hasMessage("Finished initializing city names..."));
-    EXPECT_EQ(panel(0), QString("Table: customers"));
     EXPECT_EQ(panel(4), QString("Errors: 0"));
     EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+
     EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
     auto* tabs = control<QTabBar>("tsMessageTabs");
     ASSERT_EQ(tabs->count(), 2);
@@ -177,13 +177,21 @@ TEST_F(RunControl, ClosingDuringARunIsRefused) {
     EXPECT_TRUE(WaitUntil([this] { return window.isNull(); }));
 }
 
-TEST_F(RunControl, RunOnTheWindowsThreadEndsWithABoxInsteadOfALine) {
-    open();
+// A run on the window's thread, chosen from the menu or forced by a single-connection server,
+// returns only when it is over and ends with a box instead of a line.
+class WindowsThreadRun : public RunControl, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WindowsThreadRun, EndsWithABoxInsteadOfALine) {
+    const bool fromTheMenu = GetParam();
+    fromTheMenu ? open() : open(1, "0");
     mark("customers", 500, 100);
     BoxAnswers boxes;
     boxes.Next(QMessageBox::Yes);
     boxes.Next(QMessageBox::Ok);
-    control<QAction>("miFillNonThreaded")->trigger();
+    if (fromTheMenu)
+        control<QAction>("miFillNonThreaded")->trigger();
+    else
+        window->btnRunClick(control<QToolButton>("btnRun"));
     ASSERT_EQ(boxes.Texts.size(), 2u);
     EXPECT_EQ(boxes.Texts[1], QString("Finished generating test data!"));
     EXPECT_FALSE(window->Filling());
@@ -194,17 +202,7 @@ TEST_F(RunControl, RunOnTheWindowsThreadEndsWithABoxInsteadOfALine) {
     EXPECT_EQ(rowCount("customers"), 500);
 }
 
-TEST_F(RunControl, SingleConnectionCaseRunsOnTheWindowsThread) {
-    open(1, "0");
-    mark("customers", 50, 10);
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    window->btnRunClick(control<QToolButton>("btnRun"));
-    // the command returns only after the run
-    EXPECT_FALSE(window->Filling());
-    EXPECT_EQ(boxes.Texts.back(), QString("Finished generating test data!"));
-    EXPECT_EQ(rowCount("customers"), 50);
-}
+INSTANTIATE_TEST_SUITE_P(MenuOrServer, WindowsThreadRun, ::testing::Bool());
 
 TEST_F(RunControl, ASecondRunStartsWithEmptyMessagesAndTabs) {
     open();
@@ -294,15 +292,6 @@ TEST_F(RunControl, ProgressBarIsNavyUpToTheCurrentRow) {
     EXPECT_FALSE(navyAt(0.9));
 }
 
-TEST_F(RunControl, WordListsAreReadFromTheArchives) {
-    open();
-    kvl::TStringList cities;
-    window->FillProjects().OnExternalDataInit(xdCities, cities);
-    EXPECT_GT(cities.Count(), 100);
-    EXPECT_EQ(messages(), (std::vector<std::string>{"Initializing city names...",
-                                                    "Finished initializing city names..."}));
-}
-
 } // namespace
 
 namespace {
@@ -331,6 +320,8 @@ TEST_F(FailingRun, ThreadedRunReportsTheErrorThenEnds) {
     EXPECT_EQ(messages().back(), "Filling finished");
     EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
     EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
+    EXPECT_TRUE(control<QWidget>("pnlLeft")->isEnabled());
+    EXPECT_TRUE(control<QWidget>("pnlRight")->isEnabled());
 }
 
 TEST_F(FailingRun, RunOnTheWindowsThreadLeavesTheErrorToTheCallerAndRestoresTheWindow) {
@@ -347,193 +338,6 @@ TEST_F(FailingRun, RunOnTheWindowsThreadLeavesTheErrorToTheCallerAndRestoresTheW
     for (const QString& text : boxes.Texts)
         EXPECT_NE(text, QString("Finished generating test data!"));
     EXPECT_FALSE(hasMessage("Filling finished"));
-}
-
-} // namespace
-
-namespace {
-
-// --- a server that goes away ----------------------------------------------------------------
-
-// A connection whose server goes away after a given number of statements: from then on every
-// statement and commit fails as on a lost connection. Its clones share the count.
-struct Severance {
-    std::atomic<int> statementsLeft{-1}; // -1: never
-    bool Severed() { return statementsLeft.load() == 0; }
-    void Count() {
-        int left = statementsLeft.load();
-        if (left > 0) statementsLeft.compare_exchange_strong(left, left - 1);
-    }
-};
-
-class SeveringConnection : public kvl::TKVL_Connection {
-public:
-    using Switch = std::shared_ptr<Severance>;
-    SeveringConnection(std::unique_ptr<kvl::TKVL_Connection> inner, Switch severed)
-        : inner_(std::move(inner)), severed_(std::move(severed)) {}
-    bool Connected() const override { return inner_->Connected(); }
-    void Connect() override { inner_->Connect(); }
-    void Disconnect() override { inner_->Disconnect(); }
-    int ServerKind() const override { return inner_->ServerKind(); }
-    std::string ModeText() const override { return inner_->ModeText(); }
-    std::string ConnectionString() const override { return inner_->ConnectionString(); }
-    void ExecuteCommand(const std::string& kind, const std::string& sql) override {
-        check(*severed_);
-        inner_->ExecuteCommand(kind, sql);
-    }
-    std::unique_ptr<kvl::TKVL_Connection> Clone() const override {
-        return std::make_unique<SeveringConnection>(inner_->Clone(), severed_);
-    }
-    std::unique_ptr<kvl::TKVL_Transaction> NewTransaction() override {
-        return std::make_unique<Transaction>(inner_->NewTransaction(), severed_);
-    }
-    std::unique_ptr<kvl::TKVL_Query> NewQuery() override {
-        return std::make_unique<Query>(inner_->NewQuery(), severed_, *this);
-    }
-    std::shared_ptr<kvl::IKVL_Database> Database() override { return inner_->Database(); }
-
-private:
-    static void check(Severance& severance) {
-        if (severance.Severed()) throw kvl::EKVL_ConnectionLost("server closed the connection unexpectedly");
-    }
-
-    class Transaction : public kvl::TKVL_Transaction {
-    public:
-        Transaction(std::unique_ptr<kvl::TKVL_Transaction> inner, Switch severed)
-            : inner_(std::move(inner)), severed_(std::move(severed)) {}
-        void StartTransaction() override {
-            check(*severed_);
-            inner_->StartTransaction();
-        }
-        void Commit() override {
-            check(*severed_);
-            inner_->Commit();
-        }
-        void Rollback() override { inner_->Rollback(); }
-        bool InTransaction() const override { return inner_->InTransaction(); }
-        void SetTransactionFlag(bool autoStart) override { inner_->SetTransactionFlag(autoStart); }
-        kvl::TKVL_Transaction& Inner() { return *inner_; }
-
-    private:
-        std::unique_ptr<kvl::TKVL_Transaction> inner_;
-        Switch severed_;
-    };
-
-    class Query : public kvl::TKVL_Query {
-    public:
-        Query(std::unique_ptr<kvl::TKVL_Query> inner, Switch severed, kvl::TKVL_Connection& connection)
-            : inner_(std::move(inner)), severed_(std::move(severed)), connection_(connection) {}
-        void SetTransaction(kvl::TKVL_Transaction* transaction) override {
-            auto* ours = dynamic_cast<Transaction*>(transaction);
-            inner_->SetTransaction(ours ? &ours->Inner() : transaction);
-        }
-        void Prepare() override {
-            sync();
-            inner_->Prepare();
-        }
-        void Unprepare() override { inner_->Unprepare(); }
-        bool Prepared() const override { return inner_->Prepared(); }
-        void Execute() override {
-            check(*severed_);
-            severed_->Count();
-            sync();
-            inner_->Execute();
-        }
-        int ParamCount() const override { return inner_->ParamCount(); }
-        std::string ParamName(int index) const override { return inner_->ParamName(index); }
-        int ParamType(int index) const override { return inner_->ParamType(index); }
-        void SetParamType(int index, int fieldType) override { inner_->SetParamType(index, fieldType); }
-        void SetParamNull(int index) override { inner_->SetParamNull(index); }
-        void SetParamValue(int index, const kvl::TVariant& value) override {
-            inner_->SetParamValue(index, value);
-        }
-        void SetBlobParam(const std::string& name, std::istream& stream) override {
-            inner_->SetBlobParam(name, stream);
-        }
-        kvl::TKVL_Connection& Connection() const override { return connection_; }
-        void SetOption(const std::string& name, const std::string& value) override {
-            inner_->SetOption(name, value);
-        }
-        void Open() override {
-            check(*severed_);
-            sync();
-            inner_->Open();
-        }
-        bool Eof() const override { return inner_->Eof(); }
-        void Next() override { inner_->Next(); }
-        void Close() override { inner_->Close(); }
-        int FieldCount() const override { return inner_->FieldCount(); }
-        std::string FieldName(int index) const override { return inner_->FieldName(index); }
-        bool FieldIsNull(int index) const override { return inner_->FieldIsNull(index); }
-        std::string FieldAsString(int index) const override { return inner_->FieldAsString(index); }
-        std::string FieldAsString(const std::string& name) const override {
-            return inner_->FieldAsString(name);
-        }
-
-    private:
-        // the statement's text is written into this object's lines
-        void sync() {
-            if (SQL().ChangeCount() == synced_) return;
-            inner_->SQL().SetText(SQL().Text());
-            synced_ = SQL().ChangeCount();
-        }
-
-        std::unique_ptr<kvl::TKVL_Query> inner_;
-        Switch severed_;
-        kvl::TKVL_Connection& connection_;
-        uint64_t synced_ = ~uint64_t{0};
-    };
-
-    std::unique_ptr<kvl::TKVL_Connection> inner_;
-    Switch severed_;
-};
-
-class LostServer : public RunControl {
-protected:
-    SeveringConnection::Switch severed = std::make_shared<Severance>();
-
-    // The server goes away during the 2,501st row: two commits of 1,000 rows are behind it.
-    void openSevering() {
-        severed->statementsLeft = 2500;
-        session =
-            std::make_unique<SeveringConnection>(kvl::KVL_OpenConnection("sqlite:" + path.string()), severed);
-        window =
-            new TfrmTestDataGenerator(nullptr, session.get(), kvl::TKVL_InterfaceList(), session->Database());
-    }
-};
-
-TEST_F(LostServer, AThreadedRunEndsOnTheTableAndTheWindowIsUsableAgain) {
-    openSevering();
-    mark("customers", 1000000, 1000);
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    control<QToolButton>("btnRun")->click();
-    ASSERT_TRUE(waitForRunEnd());
-
-    ASSERT_TRUE(hasMessageStarting("Critical Error: Error during project: customers"));
-    EXPECT_EQ(messages().back(), "Filling finished");
-    // what was committed before the loss stays, and the count says so
-    EXPECT_EQ(project("customers").Statistics.RowsInserted, 2000);
-    EXPECT_EQ(rowCount("customers"), 2000);
-
-    EXPECT_FALSE(window->Filling());
-    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
-    EXPECT_TRUE(control<QWidget>("pnlLeft")->isEnabled());
-    EXPECT_TRUE(control<QWidget>("pnlRight")->isEnabled());
-}
-
-TEST_F(LostServer, ARunOnTheWindowsThreadGivesTheErrorBackAndRestoresTheWindow) {
-    openSevering();
-    mark("customers", 1000000, 1000);
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    EXPECT_THROW(window->btnRunClick(control<QAction>("miFillNonThreaded")), kvl::Exception);
-    EXPECT_FALSE(window->Filling());
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
-    EXPECT_EQ(rowCount("customers"), 2000);
 }
 
 } // namespace

@@ -23,25 +23,6 @@ protected:
     }
 };
 
-TEST_F(TableSettings, BeforeAnySelectionThePanelShowsItsOwnDefaults) {
-    open();
-    EXPECT_EQ(rows()->value(), 100000);
-    EXPECT_EQ(rows()->text(), QLocale().toString(100000));
-    EXPECT_EQ(perTransaction()->value(), 10000);
-    EXPECT_EQ(rows()->maximum(), 2147483647);
-    EXPECT_EQ(rows()->minimum(), 0);
-    EXPECT_FALSE(empty()->isChecked());
-    EXPECT_FALSE(empty()->isEnabled());
-    EXPECT_TRUE(indices()->isChecked());
-    EXPECT_FALSE(indices()->isEnabled());
-    EXPECT_TRUE(triggers()->isChecked());
-    EXPECT_EQ(empty()->text(), "Empty Table before generating");
-    EXPECT_EQ(indices()->text(), "Disable Indices");
-    EXPECT_EQ(triggers()->text(), "Disable Triggers");
-    EXPECT_EQ(model().ProjectOf(tableNode("orders"))->Rows, 10000)
-        << "the panel's values are written nowhere";
-}
-
 TEST_F(TableSettings, SelectingATableShowsItsSettings) {
     open();
     TFillProject* customers = model().ProjectOf(tableNode("customers"));
@@ -122,19 +103,28 @@ TEST_P(TableSettingsPerKind, KindsWithSwitchableIndicesStartWithDeactivationOn) 
     EXPECT_TRUE(control<QAction>("miFillThreaded")->isEnabled());
 }
 
-TEST_P(TableSettingsPerKind, TheSingleConnectionCaseCannotRunOnTheWorker) {
-    open(GetParam(), "0");
-    EXPECT_FALSE(control<QAction>("miFillThreaded")->isEnabled());
-    EXPECT_TRUE(control<QAction>("miFillNonThreaded")->isEnabled());
-    EXPECT_EQ(model().rowCount(), 2) << "the engine reads the catalogue on the window's own connection";
-}
-
 INSTANTIATE_TEST_SUITE_P(FirebirdKinds, TableSettingsPerKind,
                          ::testing::Values(kvl::skFirebirdEmbedded, kvl::skFirebird));
 
-TEST_F(TableSettings, TheSingleConnectionCaseOnOtherKindsKeepsTheWorker) {
-    open(kvl::skPostgreSQL, "0");
-    EXPECT_TRUE(control<QAction>("miFillThreaded")->isEnabled());
+// Only Firebird's single-connection mode keeps the run off the worker; the engine still reads the
+// catalogue on the window's own connection.
+struct TSingleConnectionCase {
+    int kind;
+    bool threaded;
+};
+
+class SingleConnection : public TableSettings, public ::testing::WithParamInterface<TSingleConnectionCase> {};
+
+TEST_P(SingleConnection, TheWorkerIsOfferedUnlessTheServerHasOneConnection) {
+    open(GetParam().kind, "0");
+    EXPECT_EQ(control<QAction>("miFillThreaded")->isEnabled(), GetParam().threaded);
+    EXPECT_TRUE(control<QAction>("miFillNonThreaded")->isEnabled());
+    EXPECT_EQ(model().rowCount(), 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, SingleConnection,
+                         ::testing::Values(TSingleConnectionCase{kvl::skFirebirdEmbedded, false},
+                                           TSingleConnectionCase{kvl::skFirebird, false},
+                                           TSingleConnectionCase{kvl::skPostgreSQL, true}));
 
 } // namespace
