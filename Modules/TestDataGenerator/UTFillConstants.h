@@ -33,15 +33,18 @@ enum TFillType : int32_t {
     fillGUID = 22,
 };
 
-// The five word lists, indexed by TExternalDataKind: cities, countries, first names, last names,
-// streets. The archive file in the host's data folder, the member inside it, and the words used
-// in the messages while a list is loaded.
-inline constexpr std::array<std::string_view, 5> TDG_EXTERNALDATA_FILENAMES = {
-    "Cities.qdz", "Countries.qdz", "Firstnames.qdz", "Lastnames.qdz", "Streets.qdz"};
-inline constexpr std::array<std::string_view, 5> TDG_EXTERNALDATA_ZIPPEDNAME = {
-    "Cities.txt", "Countries.txt", "Firstnames.txt", "Lastnames.txt", "Streets.txt"};
-inline constexpr std::array<std::string_view, 5> TDG_EXTERNALDATA_DATANAMES = {
-    "city names", "country names", "first names", "last names", "street names"};
+// The word lists, indexed by TExternalDataKind: cities, countries, first names, last names,
+// streets; states, companies, job titles and words serve the guessed settings. The archive file in the host's
+// data folder, the member inside it, and the words used in the messages while a list is loaded.
+inline constexpr std::array<std::string_view, 9> TDG_EXTERNALDATA_FILENAMES = {
+    "Cities.qdz", "Countries.qdz", "Firstnames.qdz", "Lastnames.qdz", "Streets.qdz",
+    "States.qdz", "Companies.qdz", "JobTitles.qdz",  "Words.qdz"};
+inline constexpr std::array<std::string_view, 9> TDG_EXTERNALDATA_ZIPPEDNAME = {
+    "Cities.txt", "Countries.txt", "Firstnames.txt", "Lastnames.txt", "Streets.txt",
+    "States.txt", "Companies.txt", "JobTitles.txt",  "Words.txt"};
+inline constexpr std::array<std::string_view, 9> TDG_EXTERNALDATA_DATANAMES = {
+    "city names",  "country names", "first names", "last names", "street names",
+    "state names", "company names", "job titles",  "words"};
 // The passwords stay next to the archive reader, where the archive build script reads them.
 using tdg::TDG_EXTERNALDATA_PASSWORDS;
 

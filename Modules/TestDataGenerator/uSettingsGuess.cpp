@@ -1,5 +1,6 @@
 #include "uSettingsGuess.h"
 
+#include "ExternalData/ExternalDataReader.h"
 #include "UTFillConstants.h"
 #include "UTFillObject/TBoolBitFillField.h"
 #include "UTFillObject/TDateFillField.h"
@@ -19,6 +20,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -187,6 +190,45 @@ void setRandomText(TTextFillField& f) {
     f.LengthTo = longest;
 }
 
+// The archives of states, companies, job titles and words, each read once per guess through the
+// host's loader. An archive that is missing or unreadable leaves our small lists in its place:
+// a guess should still give the column a meaning.
+class TGuessWords {
+public:
+    explicit TGuessWords(const TExternalDataInit& load) : load_(load) {}
+
+    // The entries of the archive, or nothing when it could not be read.
+    const kvl::TStringList* Of(TExternalDataKind kind) {
+        auto [at, added] = lists_.try_emplace(kind);
+        if (added) at->second = read(kind);
+        return at->second.get();
+    }
+
+    // Values for a list column: a column's project file keeps its list, so a long archive
+    // gives a fixed sample rather than all its entries.
+    kvl::TStringList ListOf(TExternalDataKind kind, kvl::TStringList (*own)()) {
+        const kvl::TStringList* read = Of(kind);
+        return read ? GuessSample(*read, kListEntries) : own();
+    }
+
+private:
+    static constexpr int kListEntries = 200;
+
+    std::unique_ptr<kvl::TStringList> read(TExternalDataKind kind) const {
+        if (!load_) return nullptr;
+        auto list = std::make_unique<kvl::TStringList>();
+        try {
+            load_(kind, *list);
+        } catch (const tdg::EExternalDataError&) {
+            return nullptr;
+        }
+        return list->IsEmpty() ? nullptr : std::move(list);
+    }
+
+    const TExternalDataInit& load_;
+    std::map<TExternalDataKind, std::unique_ptr<kvl::TStringList>> lists_;
+};
+
 void setList(TCustomFillField& f, const kvl::TStringList& values) {
     f.FillType = fillList;
     f.ListValues.Clear();
@@ -198,7 +240,7 @@ void setMask(TTextFillField& f, const std::string& mask) {
     f.Mask = mask;
 }
 
-void setText(TTextFillField& f, Meaning meaning) {
+void setText(TTextFillField& f, Meaning meaning, TGuessWords& lists) {
     static const std::pair<Meaning, int32_t> kinds[] = {{Meaning::FirstName, fillGenerator},
                                                         {Meaning::LastName, fillLastNames},
                                                         {Meaning::FullName, fillFullNames},
@@ -220,15 +262,15 @@ void setText(TTextFillField& f, Meaning meaning) {
         f.FillType = fillGUID;
         return;
     case Meaning::State:
-        return setList(f, GuessStates());
+        return setList(f, lists.ListOf(xdStates, GuessStates));
     case Meaning::CountryCode:
         return setList(f, GuessCountryCodes(f.Size == 3 ? 3 : 2));
     case Meaning::PostalCode:
         return setMask(f, "NNNNN");
     case Meaning::Company:
-        return setList(f, GuessCompanies());
+        return setList(f, lists.ListOf(xdCompanies, GuessCompanies));
     case Meaning::JobTitle:
-        return setList(f, GuessJobTitles());
+        return setList(f, lists.ListOf(xdJobTitles, GuessJobTitles));
     case Meaning::Username:
         return setMask(f, "aaaaaaNN");
     case Meaning::Code:
@@ -237,9 +279,10 @@ void setText(TTextFillField& f, Meaning meaning) {
         if (f.Size > 0 && f.Size < 13) break;
         return setMask(f, "[978]NNNNNNNNNN");
     case Meaning::Title:
-        return setList(f, GuessSentences(1, 3, false, 120));
+        return setList(f, GuessSentences(1, 3, false, 120, lists.Of(xdWords)));
     case Meaning::Description:
-        return setList(f, shortColumn ? GuessSentences(2, 4, false, 120) : GuessSentences(6, 14, true, 120));
+        return setList(f, shortColumn ? GuessSentences(2, 4, false, 120, lists.Of(xdWords))
+                                      : GuessSentences(6, 14, true, 120, lists.Of(xdWords)));
     default:
         break;
     }
@@ -300,7 +343,7 @@ void setDate(TDateFillField& f, Meaning meaning) {
 
 // Every column a user could fill gets a kind by its type and its name; computed and identity
 // columns are left to the server, BLOBs need files of the user's.
-void setColumn(TCustomFillField& f, bool key, bool people) {
+void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists) {
     const std::vector<std::string> words = wordsOf(f.ColumnName);
     const std::string all = joined(words, "");
     if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
@@ -314,7 +357,7 @@ void setColumn(TCustomFillField& f, bool key, bool people) {
         if (contains(type, "json"))
             setList(*t, GuessJsonTexts());
         else
-            setText(*t, words.empty() ? Meaning::None : textMeaning(all, words.back(), people));
+            setText(*t, words.empty() ? Meaning::None : textMeaning(all, words.back(), people), lists);
     } else if (dynamic_cast<TBoolBitFillField*>(&f)) {
         f.FillType = fillRandom;
     } else if (dynamic_cast<TGUIDFillField*>(&f)) {
@@ -650,7 +693,7 @@ void widenForUnique(TCustomFillField& f, int32_t rowsAsked) {
     setList(f, values);
 }
 
-void guessProject(TFillProject& project, bool keepSettings) {
+void guessProject(TFillProject& project, bool keepSettings, TGuessWords& lists) {
     project.doFill = true;
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
     auto key = table ? table->PrimaryKey() : nullptr;
@@ -661,8 +704,8 @@ void guessProject(TFillProject& project, bool keepSettings) {
         guessed.insert(f.get());
         bool inKey = f->Column && f->Column->InPrimaryKey();
         bool soleKey = inKey && key && key->Columns()->Count() == 1;
-        setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no",
-                  tableOfPeople(project.TableName));
+        setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no", tableOfPeople(project.TableName),
+                  lists);
         widenForUnique(*f, project.Rows);
         if (f->Nullable && !inKey && f->FillType != fillNothing) {
             f->IncludeNulls = true;
@@ -747,6 +790,7 @@ std::optional<TNumberedKey> NumberedKeyCounter(TFillProject& project) {
 }
 
 void GuessSettings(TFillProjects& projects, const TGuessOptions& options) {
+    TGuessWords lists(projects.OnExternalDataInit);
     for (TFillProject* project : projects.Projects)
-        if (!options.Only || options.Only(*project)) guessProject(*project, options.KeepSettings);
+        if (!options.Only || options.Only(*project)) guessProject(*project, options.KeepSettings, lists);
 }

@@ -1,8 +1,10 @@
 #include "uSettingsGuessLists.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -131,20 +133,40 @@ kvl::TStringList GuessCompanies() {
     return list;
 }
 
-kvl::TStringList GuessSentences(int fewestWords, int mostWords, bool fullStop, int count) {
+kvl::TStringList GuessSentences(int fewestWords, int mostWords, bool fullStop, int count,
+                                const kvl::TStringList* words) {
+    const kvl::TStringList own = listOf(kWords);
+    const kvl::TStringList& pool = words && !words->IsEmpty() ? *words : own;
     Draws draws(static_cast<uint32_t>(fewestWords * 131 + mostWords * 7 + (fullStop ? 1 : 0)));
     kvl::TStringList list;
     const size_t span = static_cast<size_t>(mostWords - fewestWords + 1);
     for (int i = 0; i < count; ++i) {
-        size_t words = static_cast<size_t>(fewestWords) + draws.Next(span);
+        size_t length = static_cast<size_t>(fewestWords) + draws.Next(span);
         std::string sentence;
-        for (size_t w = 0; w < words; ++w) {
-            std::string_view word = kWords[draws.Next(kWords.size())];
+        for (size_t w = 0; w < length; ++w) {
+            const std::string& word = pool[static_cast<int>(draws.Next(static_cast<size_t>(pool.Count())))];
             sentence += w == 0 ? capitalised(word) : " " + (fullStop ? std::string(word) : capitalised(word));
         }
         list.Add(fullStop ? sentence + "." : sentence);
     }
     return list;
+}
+
+kvl::TStringList GuessSample(const kvl::TStringList& all, int count) {
+    if (all.Count() <= count) return all;
+    // a partial shuffle of the indexes, then back in the list's order
+    std::vector<int> indexes(static_cast<size_t>(all.Count()));
+    for (size_t i = 0; i < indexes.size(); ++i)
+        indexes[i] = static_cast<int>(i);
+    Draws draws(static_cast<uint32_t>(all.Count()));
+    for (size_t i = 0; i < static_cast<size_t>(count); ++i)
+        std::swap(indexes[i], indexes[i + draws.Next(indexes.size() - i)]);
+    indexes.resize(static_cast<size_t>(count));
+    std::sort(indexes.begin(), indexes.end());
+    kvl::TStringList sample;
+    for (int i : indexes)
+        sample.Add(all[i]);
+    return sample;
 }
 
 kvl::TStringList GuessJsonTexts() {

@@ -1,12 +1,17 @@
 #pragma once
 #include "base/StringList.h"
 
-// Small word lists of our own for guessed settings, where no archive of words exists.
+// Small word lists of our own for guessed settings, where no archive of words exists or none
+// could be read.
 kvl::TStringList GuessStates();
 kvl::TStringList GuessCountryCodes(int letters); // two or three letters
 kvl::TStringList GuessJobTitles();
 kvl::TStringList GuessCompanies();
 // count sentences of fewestWords to mostWords words: title case without a full stop, or
-// ordinary sentences with one. The same arguments give the same sentences.
-kvl::TStringList GuessSentences(int fewestWords, int mostWords, bool fullStop, int count);
+// ordinary sentences with one. The words are drawn from words, or from a small list of our own
+// when that is missing or empty. The same arguments give the same sentences.
+kvl::TStringList GuessSentences(int fewestWords, int mostWords, bool fullStop, int count,
+                                const kvl::TStringList* words = nullptr);
+// At most count entries of all, drawn without repeats; the same list gives the same entries.
+kvl::TStringList GuessSample(const kvl::TStringList& all, int count);
 kvl::TStringList GuessJsonTexts();

@@ -28,14 +28,18 @@ std::string bar(int row, int rows) {
 
 } // namespace
 
-TConsoleRun::TConsoleRun(TFillProjects& projects, const kvl::TKVL_Settings& settings)
-    : projects_(projects), settings_(settings), terminal_(isatty(STDOUT_FILENO) != 0) {
-    projects_.OnExternalDataInit = [this](TExternalDataKind kind, kvl::TStringList& target) {
+TExternalDataInit WordListLoader(const std::string& dataDir) {
+    return [dataDir](TExternalDataKind kind, kvl::TStringList& target) {
         auto k = static_cast<size_t>(kind);
-        tdg::LoadExternalData(settings_.TDG_DATA_DIR, std::string(TDG_EXTERNALDATA_FILENAMES[k]),
+        tdg::LoadExternalData(dataDir, std::string(TDG_EXTERNALDATA_FILENAMES[k]),
                               std::string(TDG_EXTERNALDATA_ZIPPEDNAME[k]),
                               std::string(TDG_EXTERNALDATA_PASSWORDS[k]), target);
     };
+}
+
+TConsoleRun::TConsoleRun(TFillProjects& projects, const kvl::TKVL_Settings& settings)
+    : projects_(projects), settings_(settings), terminal_(isatty(STDOUT_FILENO) != 0) {
+    projects_.OnExternalDataInit = WordListLoader(settings_.TDG_DATA_DIR);
     projects_.OnInitTableFill = [this](TFillProject*, const std::string& table, const std::string&, int,
                                        int rows) {
         lastShown_ = std::chrono::steady_clock::now();

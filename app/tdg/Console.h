@@ -5,6 +5,9 @@
 #include <chrono>
 #include <string>
 
+// Reads the word lists from the archives of the data folder dataDir (ending in a path delimiter).
+TExternalDataInit WordListLoader(const std::string& dataDir);
+
 // Reports a run on a terminal (one updating progress bar per table) or as plain lines when
 // the output is not a terminal; reads the word lists from the archives of the data folder.
 class TConsoleRun {

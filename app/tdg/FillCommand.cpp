@@ -137,6 +137,8 @@ int DemoCommand(const TOptions& o) {
     }
     TStopOnSignal::HoldSignals();
     TSession session(uri);
+    session.Projects().OnExternalDataInit =
+        WordListLoader(kvl::TKVL_Settings::FromEnvironment(TDG_DEFAULT_DATA_DIR).TDG_DATA_DIR);
     ApplyDemoSettings(session.Projects(), rows);
     session.Projects().InsertOnly = o.Has("insert");
     std::cout << "Filling "

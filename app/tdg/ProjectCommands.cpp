@@ -1,5 +1,6 @@
 // init, order and check: they read the schema and a project file but write no row.
 #include "Commands.h"
+#include "Console.h"
 #include "Demo.h"
 #include "Session.h"
 
@@ -29,6 +30,9 @@ int InitCommand(const TOptions& o) {
     // the guesses size what must be unique by the rows asked
     for (TFillProject* p : projects.Projects)
         p->Rows = rows;
+    // states, companies, job titles and the words of texts come from the word lists
+    projects.OnExternalDataInit =
+        WordListLoader(kvl::TKVL_Settings::FromEnvironment(TDG_DEFAULT_DATA_DIR).TDG_DATA_DIR);
     ApplySensibleSettings(projects);
     projects.PlanTables();
     GuessPlanKeys(projects);

@@ -3,9 +3,9 @@
 
     python3 make_archives.py LIST_DIR PASSWORDS_HEADER OUT_DIR
 
-For each of Cities, Countries, Firstnames, Lastnames and Streets it writes OUT_DIR/<Name>.qdz,
-a zip archive with the one member <Name>.txt (the bytes of LIST_DIR/<Name>.txt, deflated and
-encrypted with AES-256). The passwords are read from the program's own constants in
+For each of Cities, Countries, Firstnames, Lastnames, Streets, States, Companies, JobTitles and
+Words it writes OUT_DIR/<Name>.qdz, a zip archive with the one member <Name>.txt (the bytes of
+LIST_DIR/<Name>.txt, deflated and encrypted with AES-256). The passwords are read from the program's own constants in
 PASSWORDS_HEADER, so the archives and the program cannot disagree.
 
 The zip work is done by libzip, the library the program reads the archives with, through ctypes:
@@ -22,7 +22,7 @@ import os
 import re
 import sys
 
-NAMES = ("Cities", "Countries", "Firstnames", "Lastnames", "Streets")
+NAMES = ("Cities", "Countries", "Firstnames", "Lastnames", "Streets", "States", "Companies", "JobTitles", "Words")
 
 ZIP_CREATE = 1
 ZIP_TRUNCATE = 8

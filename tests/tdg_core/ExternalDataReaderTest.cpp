@@ -67,13 +67,15 @@ TEST_P(ShippedArchiveTest, OpensWithTheProgramsPasswordAndMatchesThePlainList) {
     EXPECT_TRUE(words == plain);
 }
 
-INSTANTIATE_TEST_SUITE_P(ExternalData, ShippedArchiveTest,
-                         testing::Values(ShippedList{"Cities", 0, 1000, "Berlin"},
-                                         ShippedList{"Countries", 1, 200, "Germany"},
-                                         ShippedList{"Firstnames", 2, 1000, "Mary"},
-                                         ShippedList{"Lastnames", 3, 1000, "Smith"},
-                                         ShippedList{"Streets", 4, 1000, "Abbey Road"}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    ExternalData, ShippedArchiveTest,
+    testing::Values(ShippedList{"Cities", 0, 1000, "Berlin"}, ShippedList{"Countries", 1, 200, "Germany"},
+                    ShippedList{"Firstnames", 2, 1000, "Mary"}, ShippedList{"Lastnames", 3, 1000, "Smith"},
+                    ShippedList{"Streets", 4, 1000, "Abbey Road"}, ShippedList{"States", 5, 1000, "Ontario"},
+                    ShippedList{"Companies", 6, 1000, "Abbott LLC"},
+                    ShippedList{"JobTitles", 7, 10000, "Lead Data Agent"},
+                    ShippedList{"Words", 8, 1000, "abacus"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // A private folder with a copy of the countries archive, the smallest one.
 class ExternalDataFailureTest : public testing::Test {

@@ -1,12 +1,16 @@
 #include "uSettingsGuess.h"
 
+#include "ExternalData/ExternalDataReader.h"
 #include "UTFillConstants.h"
 #include "UTFillObject/TTextFillField.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
+#include "base/SysUtils.h"
 #include "support/RecordingEngine.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -55,6 +59,47 @@ TEST(SettingsGuessTest, TextOfNoKnownMeaningGetsRandomLengthsAsANewFieldOfItsSiz
     EXPECT_EQ(fresh.LengthFrom, expected[0].From);
     EXPECT_EQ(fresh.LengthTo, expected[0].To);
     projects.SetStructureEngine(nullptr);
+}
+
+// The word lists give the values; without them, or when one cannot be read, our own small lists do.
+TEST(SettingsGuessTest, StatesCompaniesJobsAndSentencesComeFromTheWordListsElseFromOurOwn) {
+    RecordingEngine engine;
+    engine.AddTable("T", {{"state", "Varchar", true, 40},
+                          {"company", "Varchar", true, 40},
+                          {"job_title", "Varchar", true, 40},
+                          {"title", "Varchar", true, 40},
+                          {"description", "Varchar", true, 400}});
+    const std::map<TExternalDataKind, std::string> entry = {{xdStates, "Bavaria"},
+                                                            {xdCompanies, "Abbott LLC"},
+                                                            {xdJobTitles, "Lead Data Agent"},
+                                                            {xdWords, "abacus"}};
+    const std::vector<TExternalDataKind> eachOnce = {xdStates, xdCompanies, xdJobTitles, xdWords};
+    enum class Lists { Read, Missing, NoLoader };
+    for (Lists lists : {Lists::Read, Lists::Missing, Lists::NoLoader}) {
+        TFillProjects projects;
+        projects.SetStructureEngine(&engine);
+        projects.CreateStructure();
+        std::vector<TExternalDataKind> asked;
+        if (lists != Lists::NoLoader)
+            projects.OnExternalDataInit = [&](TExternalDataKind kind, kvl::TStringList& target) {
+                asked.push_back(kind);
+                if (lists == Lists::Missing) throw tdg::EExternalDataMissing("the archive is missing");
+                target.Add(entry.at(kind));
+            };
+        GuessSettings(projects);
+        const std::vector<TExternalDataKind> kinds = {xdStates, xdCompanies, xdJobTitles, xdWords, xdWords};
+        auto& fields = projects.getFillProject(0)->GetFillFields();
+        for (size_t i = 0; i < kinds.size(); ++i) {
+            const auto& f = *fields[i];
+            ASSERT_EQ(f.FillType, fillList) << f.ColumnName;
+            ASSERT_FALSE(f.ListValues.IsEmpty()) << f.ColumnName;
+            const bool fromList =
+                kvl::LowerCase(f.ListValues[0]).find(kvl::LowerCase(entry.at(kinds[i]))) != std::string::npos;
+            EXPECT_EQ(fromList, lists == Lists::Read) << f.ColumnName << ": " << f.ListValues[0];
+        }
+        EXPECT_EQ(asked, lists == Lists::NoLoader ? std::vector<TExternalDataKind>{} : eachOnce);
+        projects.SetStructureEngine(nullptr);
+    }
 }
 
 } // namespace

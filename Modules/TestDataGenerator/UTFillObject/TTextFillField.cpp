@@ -172,6 +172,7 @@ const kvl::TStringList& TTextFillField::externalList(TExternalDataKind kind) {
     case xdLastNames:
         return owner->GetLastnames();
     case xdStreets:
+    default: // the guesses' lists are no fill type's
         break;
     }
     return owner->GetStreets();

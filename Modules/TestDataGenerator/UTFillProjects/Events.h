@@ -8,7 +8,17 @@
 class TFillProject;
 
 enum TActionTime { atBefore, atAfter };
-enum TExternalDataKind { xdCities, xdCountries, xdFirstNames, xdLastNames, xdStreets };
+enum TExternalDataKind {
+    xdCities,
+    xdCountries,
+    xdFirstNames,
+    xdLastNames,
+    xdStreets,
+    xdStates,
+    xdCompanies,
+    xdJobTitles,
+    xdWords
+};
 enum TTableShuffleMethod { tsmAll, tsmToFillOnly, tsmToFillAndWithOptions, tsmFillPlan };
 
 // Times are date-time values in days (1.0 = 24 hours).
