@@ -19,6 +19,11 @@ TKVL_MariadbStatement::~TKVL_MariadbStatement() {
 
 bool TKVL_MariadbStatement::Execute(const std::vector<TKVL_SlotValue>& values) {
     if (values.size() != params_) return false;
+    if (params_ == 0) {
+        if (mysql_stmt_execute(statement_))
+            throw EKVL_MariadbError(mysql_stmt_error(statement_), mysql_stmt_errno(statement_));
+        return true;
+    }
     auto* binds = reinterpret_cast<MYSQL_BIND*>(binds_.data());
     std::memset(binds, 0, binds_.size());
     for (size_t i = 0; i < params_; ++i) {
