@@ -60,17 +60,6 @@ const soci::backend_factory& TKVL_MariadbDriver::Backend() const {
     return *soci::factory_mysql();
 }
 
-namespace {
-std::string keywordValue(const std::string& value) {
-    std::string out = "'";
-    for (char c : value) {
-        if (c == '\\' || c == '\'') out += '\\';
-        out += c;
-    }
-    return out + "'";
-}
-} // namespace
-
 std::string KVL_MariadbConnectString(const std::string& connectionString) {
     TKVL_UriParts uri = KVL_SplitUri(connectionString);
     std::vector<std::pair<std::string, std::string>> parts;
@@ -92,7 +81,7 @@ std::string KVL_MariadbConnectString(const std::string& connectionString) {
     }
     std::string out;
     for (const auto& [key, value] : parts)
-        out += (out.empty() ? "" : " ") + key + "=" + (key == "port" ? value : keywordValue(value));
+        out += (out.empty() ? "" : " ") + key + "=" + (key == "port" ? value : KVL_QuotedKeywordValue(value));
     return out;
 }
 

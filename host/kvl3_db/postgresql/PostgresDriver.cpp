@@ -62,17 +62,6 @@ std::string TKVL_PostgresDriver::SociConnectString() const {
     return out;
 }
 
-namespace {
-std::string conninfoValue(const std::string& value) {
-    std::string out = "'";
-    for (char c : value) {
-        if (c == '\\' || c == '\'') out += '\\';
-        out += c;
-    }
-    return out + "'";
-}
-} // namespace
-
 std::string KVL_PostgresConnectString(const std::string& uri) {
     // SOCI reads keyword/value texts only, so the URI is taken apart here.
     TKVL_UriParts split = KVL_SplitUri(uri);
@@ -89,7 +78,7 @@ std::string KVL_PostgresConnectString(const std::string& uri) {
     parts.insert(parts.end(), split.Query.begin(), split.Query.end());
     std::string out;
     for (const auto& [key, value] : parts)
-        out += (out.empty() ? "" : " ") + key + "=" + conninfoValue(value);
+        out += (out.empty() ? "" : " ") + key + "=" + KVL_QuotedKeywordValue(value);
     return out;
 }
 

@@ -121,6 +121,15 @@ void splitAuthority(std::string authority, TKVL_UriParts& parts) {
 }
 } // namespace
 
+std::string KVL_QuotedKeywordValue(const std::string& value) {
+    std::string out = "'";
+    for (char c : value) {
+        if (c == '\\' || c == '\'') out += '\\';
+        out += c;
+    }
+    return out + "'";
+}
+
 TKVL_UriParts KVL_SplitUri(const std::string& connectionString) {
     TKVL_UriParts parts;
     std::string rest = connectionString.substr(connectionString.find(':') + 1);

@@ -29,6 +29,10 @@ struct TKVL_UriParts {
 };
 TKVL_UriParts KVL_SplitUri(const std::string& connectionString);
 
+// A value of a keyword=value connection text, quoted so that spaces, quotes and backslashes in
+// it survive the client's parsing.
+std::string KVL_QuotedKeywordValue(const std::string& value);
+
 // A text with its URL escapes ("%40" for "@") replaced by the characters they stand for.
 std::string KVL_PercentDecoded(const std::string& text);
 
