@@ -18,21 +18,6 @@ namespace {
 
 using TextValues = TextFieldFixture;
 
-TEST_F(TextValues, NewFieldStartsWithTheDocumentedSettings) {
-    auto f = field(fillNothing, -20, "Char");
-    EXPECT_EQ(f->StaticValue, "Fixed String value");
-    EXPECT_EQ(f->Mask, "AAANNN[CONSTANT]");
-    EXPECT_EQ(f->LengthFrom, 20);
-    EXPECT_EQ(f->LengthTo, 20);
-    EXPECT_EQ(f->DateFrom, kvl::Date());
-    EXPECT_EQ(f->DateTo, f->DateFrom);
-    EXPECT_GE(f->TimeFrom, 0.0);
-    EXPECT_LT(f->TimeFrom, 1.0);
-    EXPECT_EQ(f->TimeTo, f->TimeFrom);
-    EXPECT_EQ(f->FillType, fillNothing);
-    EXPECT_FALSE(f->GetReadyForFilling());
-}
-
 TEST_F(TextValues, AColumnWithoutASizeGetsSensibleRandomLengthsWithinTheLimit) {
     auto unbounded = field(fillRandomText, 0);
     EXPECT_EQ(unbounded->LengthFrom, 1);
@@ -144,94 +129,66 @@ TEST_F(TextValues, RandomLengthsCoverTheirRangeEvenlyEitherWayRound) {
     }
 }
 
-TEST_F(TextValues, PhoneNumbersHaveThreeGroupsInTheirRanges) {
-    auto f = field(fillPhone);
-    const std::regex shape(R"(\(1-(\d+)\) (\d+)-(\d+))");
-    int lowFirst = 1000, highFirst = 0, lowLast = 10000, highLast = 0;
-    for (const auto& s : texts(*f, 3000)) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
-        int a = std::stoi(m[1]), b = std::stoi(m[2]), c = std::stoi(m[3]);
-        EXPECT_TRUE(a >= 100 && a <= 999 && b >= 100 && b <= 999 && c >= 1000 && c <= 9999) << s;
-        lowFirst = std::min(lowFirst, a);
-        highFirst = std::max(highFirst, a);
-        lowLast = std::min(lowLast, c);
-        highLast = std::max(highLast, c);
-    }
-    EXPECT_LT(lowFirst, 110);
-    EXPECT_GT(highFirst, 990);
-    EXPECT_LT(lowLast, 1100);
-    EXPECT_GT(highLast, 9900);
-}
-
-TEST_F(TextValues, EmailAddressesAreInitialLastNameProviderAndOneOfTheFirstSixSuffixes) {
-    auto f = field(fillEmail);
-    const std::regex shape(R"(([A-Z])\.([^@.]+)@([a-z]+)\.([a-z.]+))");
-    std::set<std::string> initials, providers, suffixes;
-    for (const auto& s : texts(*f, 3000)) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
-        EXPECT_TRUE(contains(words[xdLastNames], m[2])) << s;
-        initials.insert(m[1]);
-        providers.insert(m[3]);
-        suffixes.insert(m[4]);
-    }
-    EXPECT_EQ(initials.size(), 26u);
-    EXPECT_EQ(providers, std::set<std::string>(K_Provider.begin(), K_Provider.end()));
-    EXPECT_EQ(suffixes, std::set<std::string>(K_Postfix.begin(), K_Postfix.begin() + 6));
-}
-
-TEST_F(TextValues, WebAddressesAreLastNameProviderAndSuffix) {
-    auto f = field(fillURL);
-    const std::regex shape(R"(http://www\.([^.]+)\.([a-z]+)\.([a-z.]+))");
-    std::set<std::string> suffixes;
-    for (const auto& s : texts(*f, 1000)) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
-        EXPECT_TRUE(contains(words[xdLastNames], m[1])) << s;
-        EXPECT_TRUE(contains({K_Provider.begin(), K_Provider.end()}, m[2])) << s;
-        suffixes.insert(m[3]);
-    }
-    EXPECT_EQ(suffixes, std::set<std::string>(K_Postfix.begin(), K_Postfix.begin() + 6));
-}
-
-TEST_F(TextValues, StreetsGetAHouseNumberUpTo999) {
-    auto f = field(fillAddresses);
-    const std::regex shape(R"((.+) (\d+))");
-    int highest = 0;
-    for (const auto& s : texts(*f, 2000)) {
-        std::smatch m;
-        ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
-        EXPECT_TRUE(contains(words[xdStreets], m[1])) << s;
-        highest = std::max(highest, std::stoi(m[2]));
-    }
-    EXPECT_LE(highest, 999);
-    EXPECT_GE(highest, 990);
-}
-
-TEST_F(TextValues, EachWordKindDrawsFromItsOwnList) {
-    const std::vector<std::pair<int32_t, TExternalDataKind>> kinds = {{fillGenerator, xdFirstNames},
-                                                                      {fillLastNames, xdLastNames},
-                                                                      {fillCities, xdCities},
-                                                                      {fillCountries, xdCountries}};
-    for (auto [fillType, kind] : kinds) {
-        auto f = field(fillType);
-        std::set<std::string> seen;
-        for (const auto& s : texts(*f, 200)) {
-            EXPECT_TRUE(contains(words[kind], s)) << fillType << ": " << s;
-            seen.insert(s);
+// Every part of a made-up text is one of its choices, and every choice comes up: each word of
+// a list, or numbers from near one end of their range to near the other.
+TEST_F(TextValues, MadeUpTextsHaveTheirShapeAndDrawEveryPartFromItsChoices) {
+    struct Part {
+        std::vector<std::string> choices; // empty: a number from low to high
+        int low = 0, high = 0;
+    };
+    const auto list = [&](TExternalDataKind kind) { return Part{words[kind]}; };
+    const auto number = [](int low, int high) { return Part{{}, low, high}; };
+    const auto of = [](auto first, auto last) { return Part{std::vector<std::string>(first, last)}; };
+    std::vector<std::string> letters;
+    for (char c = 'A'; c <= 'Z'; ++c)
+        letters.emplace_back(1, c);
+    const Part providers = of(K_Provider.begin(), K_Provider.end());
+    const Part suffixes = of(K_Postfix.begin(), K_Postfix.begin() + K_PostfixDrawn);
+    struct Case {
+        int32_t fillType;
+        const char* shape;
+        std::vector<Part> parts;
+    };
+    const Case cases[] = {
+        {fillPhone, R"(\(1-(\d+)\) (\d+)-(\d+))", {number(100, 999), number(100, 999), number(1000, 9999)}},
+        {fillEmail,
+         R"(([A-Z])\.([^@.]+)@([a-z]+)\.([a-z.]+))",
+         {Part{letters}, list(xdLastNames), providers, suffixes}},
+        {fillURL, R"(http://www\.([^.]+)\.([a-z]+)\.([a-z.]+))", {list(xdLastNames), providers, suffixes}},
+        {fillAddresses, R"((.+) (\d+))", {list(xdStreets), number(0, 999)}},
+        {fillFullNames, R"(([^ ]+) ([^ ]+))", {list(xdFirstNames), list(xdLastNames)}},
+        {fillGenerator, "(.+)", {list(xdFirstNames)}},
+        {fillLastNames, "(.+)", {list(xdLastNames)}},
+        {fillCities, "(.+)", {list(xdCities)}},
+        {fillCountries, "(.+)", {list(xdCountries)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shape);
+        const std::regex shape(c.shape);
+        std::vector<std::set<std::string>> seen(c.parts.size());
+        std::vector<int> lowest(c.parts.size(), INT32_MAX), highest(c.parts.size(), INT32_MIN);
+        for (const auto& s : texts(*field(c.fillType), 3000)) {
+            std::smatch m;
+            ASSERT_TRUE(std::regex_match(s, m, shape)) << s;
+            for (size_t i = 0; i < c.parts.size(); ++i) {
+                seen[i].insert(m[i + 1]);
+                if (!c.parts[i].choices.empty()) continue;
+                lowest[i] = std::min(lowest[i], std::stoi(m[i + 1]));
+                highest[i] = std::max(highest[i], std::stoi(m[i + 1]));
+            }
         }
-        EXPECT_EQ(seen.size(), words[kind].size()) << fillType;
-    }
-}
-
-TEST_F(TextValues, FullNamesAreAFirstNameABlankAndALastName) {
-    auto f = field(fillFullNames);
-    for (const auto& s : texts(*f, 300)) {
-        auto blank = s.find(' ');
-        ASSERT_NE(blank, std::string::npos) << s;
-        EXPECT_TRUE(contains(words[xdFirstNames], s.substr(0, blank))) << s;
-        EXPECT_TRUE(contains(words[xdLastNames], s.substr(blank + 1))) << s;
+        for (size_t i = 0; i < c.parts.size(); ++i) {
+            const Part& part = c.parts[i];
+            if (!part.choices.empty()) {
+                EXPECT_EQ(seen[i], std::set<std::string>(part.choices.begin(), part.choices.end())) << i;
+                continue;
+            }
+            const int margin = (part.high - part.low) / 50;
+            EXPECT_GE(lowest[i], part.low) << i;
+            EXPECT_LE(lowest[i], part.low + margin) << i;
+            EXPECT_LE(highest[i], part.high) << i;
+            EXPECT_GE(highest[i], part.high - margin) << i;
+        }
     }
 }
 
@@ -316,28 +273,33 @@ protected:
     kvl::TFormatSettingsScope scope{iso()};
 };
 
-TEST_F(TextDates, DatesFallBetweenTheBoundsAndNeverOnTheUpperOne) {
-    auto f = field(fillDateText);
-    f->DateFrom = kvl::EncodeDate(2024, 2, 27);
-    f->DateTo = kvl::EncodeDate(2024, 3, 2);
-    std::set<std::string> seen;
-    for (const auto& s : texts(*f, 500))
-        seen.insert(s);
-    EXPECT_EQ(seen, (std::set<std::string>{"2024-02-27", "2024-02-28", "2024-02-29", "2024-03-01"}));
-}
-
-TEST_F(TextDates, TimesAndDateTimesKeepTheTimeBetweenItsBounds) {
-    auto f = field(fillTimeText);
-    f->TimeFrom = kvl::EncodeTime(9, 0, 0, 0);
-    f->TimeTo = kvl::EncodeTime(10, 0, 0, 0);
-    for (const auto& s : texts(*f, 200))
-        EXPECT_TRUE(std::regex_match(s, std::regex("09:[0-5]\\d:[0-5]\\d"))) << s;
-
-    f->FillType = fillDateTimeText;
-    f->DateFrom = kvl::EncodeDate(2024, 12, 30);
-    f->DateTo = kvl::EncodeDate(2025, 1, 2);
-    for (const auto& s : texts(*f, 200))
-        EXPECT_TRUE(std::regex_match(s, std::regex("(2024-12-3[01]|2025-01-01) 09:[0-5]\\d:[0-5]\\d"))) << s;
+// Dates never fall on the upper bound; times keep between their bounds.
+TEST_F(TextDates, DatesAndTimesFallBetweenTheirBounds) {
+    struct Case {
+        int32_t fillType;
+        kvl::TDateTime dateFrom, dateTo;
+        const char* shape;
+        size_t distinct; // 0: not counted
+    };
+    const Case cases[] = {
+        {fillDateText, kvl::EncodeDate(2024, 2, 27), kvl::EncodeDate(2024, 3, 2), "2024-0(2-2[7-9]|3-01)", 4},
+        {fillTimeText, 0, 0, "09:[0-5]\\d:[0-5]\\d", 0},
+        {fillDateTimeText, kvl::EncodeDate(2024, 12, 30), kvl::EncodeDate(2025, 1, 2),
+         "(2024-12-3[01]|2025-01-01) 09:[0-5]\\d:[0-5]\\d", 0},
+    };
+    for (const Case& c : cases) {
+        auto f = field(c.fillType);
+        f->DateFrom = c.dateFrom;
+        f->DateTo = c.dateTo;
+        f->TimeFrom = kvl::EncodeTime(9, 0, 0, 0);
+        f->TimeTo = kvl::EncodeTime(10, 0, 0, 0);
+        std::set<std::string> seen;
+        for (const auto& s : texts(*f, 500)) {
+            EXPECT_TRUE(std::regex_match(s, std::regex(c.shape))) << s;
+            seen.insert(s);
+        }
+        if (c.distinct) EXPECT_EQ(seen.size(), c.distinct) << c.shape;
+    }
 }
 
 class TextCustomFile : public TextFieldFixture {
@@ -353,32 +315,27 @@ protected:
                            .string();
 };
 
+// A missing file is logged once and every row says so; an empty one gives empty texts.
 TEST_F(TextCustomFile, LinesOfTheFileAreTheValues) {
-    auto f = field(fillRandom);
-    f->FileName = write("alpha\nbeta\r\ngamma\n");
-    std::set<std::string> seen;
-    for (const auto& s : texts(*f, 200))
-        seen.insert(s);
-    EXPECT_EQ(seen, (std::set<std::string>{"alpha", "beta", "gamma"}));
-    EXPECT_TRUE(project.Statistics.Log.IsEmpty());
-}
-
-TEST_F(TextCustomFile, AMissingFileIsLoggedOnceAndEveryRowSaysSo) {
-    auto f = field(fillRandom);
-    f->FileName = path + ".missing";
-    for (const auto& s : texts(*f, 20))
-        EXPECT_EQ(s, "Custom failed");
-    EXPECT_EQ(
-        project.Statistics.Log.Items(),
-        (std::vector<std::string>{"Error while preparing inserts:", "Could not laod the custom file", ""}));
-}
-
-TEST_F(TextCustomFile, AnEmptyFileGivesEmptyTexts) {
-    auto f = field(fillRandom);
-    f->FileName = write("");
-    for (const auto& s : texts(*f, 5))
-        EXPECT_EQ(s, "");
-    EXPECT_TRUE(project.Statistics.Log.IsEmpty());
+    const std::vector<std::string> nothingLogged;
+    const std::vector<std::string> missingLogged{
+        "Error while preparing inserts:", "Could not laod the custom file", ""};
+    struct Case {
+        const char* content; // nullptr: no file
+        std::set<std::string> values;
+        const std::vector<std::string>& log;
+    };
+    const Case cases[] = {{"alpha\nbeta\r\ngamma\n", {"alpha", "beta", "gamma"}, nothingLogged},
+                          {nullptr, {"Custom failed"}, missingLogged},
+                          {"", {""}, nothingLogged}};
+    for (const Case& c : cases) {
+        project.Statistics.Log.Clear();
+        auto f = field(fillRandom);
+        f->FileName = c.content ? write(c.content) : path + ".missing";
+        const std::vector<std::string> values = texts(*f, 200);
+        EXPECT_EQ(std::set<std::string>(values.begin(), values.end()), c.values);
+        EXPECT_EQ(project.Statistics.Log.Items(), c.log);
+    }
 }
 
 } // namespace
