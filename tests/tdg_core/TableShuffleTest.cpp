@@ -1,26 +1,19 @@
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
 #include "base/Exceptions.h"
-#include "kvl3_db/Drivers.h"
-#include "kvl3_db/Ukvl_connectivityfactory.h"
+#include "kvl3_db/TestDatabases.h"
 #include "support/RecordingEngine.h"
 #include "uTDGTableShuffle.h"
 #include "uTFillStructureEngineVEX.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace {
 
-class Key : public kvl::IKVL_ForeignKey {
+// The names come from the recording engine's table object; only the foreign keys matter here.
+class Key : public FakeTableObject, public kvl::IKVL_ForeignKey {
 public:
-    explicit Key(std::string to) : to_(std::move(to)) {}
-    std::string Name() const override { return "fk"; }
-    std::string SQLName() const override { return "fk"; }
-    std::string OwnerName() const override { return ""; }
-    std::string DisplayName() const override { return "fk"; }
-    std::string SearchName() const override { return "fk"; }
+    explicit Key(std::string to) : FakeTableObject("fk", ""), to_(std::move(to)) {}
     std::string ReferencedTable() const override { return to_; }
     std::string ReferencedTableOwner() const override { return ""; }
     std::vector<std::string> ColumnNames() const override { return {}; }
@@ -30,18 +23,13 @@ private:
     std::string to_;
 };
 
-class Table : public kvl::IKVL_Table {
+class Table : public FakeTableObject, public kvl::IKVL_Table {
 public:
-    Table(std::string name, std::vector<std::string> parents) : name_(std::move(name)) {
-        keys_ = std::make_shared<kvl::TKVL_InterfaceList>();
+    Table(std::string name, std::vector<std::string> parents)
+        : FakeTableObject(std::move(name), ""), keys_(std::make_shared<kvl::TKVL_InterfaceList>()) {
         for (auto& p : parents)
             keys_->Add(std::make_shared<Key>(p));
     }
-    std::string Name() const override { return name_; }
-    std::string SQLName() const override { return name_; }
-    std::string OwnerName() const override { return ""; }
-    std::string DisplayName() const override { return name_; }
-    std::string SearchName() const override { return name_; }
     kvl::TKVL_InterfaceListRef Columns() const override {
         return std::make_shared<kvl::TKVL_InterfaceList>();
     }
@@ -49,21 +37,23 @@ public:
     kvl::TKVL_InterfaceListRef Indices() const override { return nullptr; }
     std::shared_ptr<kvl::IKVL_Key> PrimaryKey() const override { return nullptr; }
     kvl::TKVL_InterfaceListRef ForeignKeys() const override { return keys_; }
-    std::string ReferenceName() const override { return name_; }
+    std::string ReferenceName() const override { return Name(); }
 
 private:
-    std::string name_;
     kvl::TKVL_InterfaceListRef keys_;
 };
 
-class View : public kvl::IKVL_View {
+class View : public FakeTableObject, public kvl::IKVL_View {
 public:
-    std::string Name() const override { return "V"; }
-    std::string SQLName() const override { return "V"; }
-    std::string OwnerName() const override { return ""; }
-    std::string DisplayName() const override { return "V"; }
-    std::string SearchName() const override { return "V"; }
+    View() : FakeTableObject("V", "") {}
 };
+
+std::string orderOf(const TFillProjects& projects) {
+    std::string s;
+    for (TFillProject* p : projects.Projects)
+        s += (s.empty() ? "" : " ") + p->TableName;
+    return s;
+}
 
 class TableShuffle : public ::testing::Test {
 protected:
@@ -74,12 +64,7 @@ protected:
         projects.Projects.Add(p);
         return p;
     }
-    std::string order() const {
-        std::string s;
-        for (TFillProject* p : projects.Projects)
-            s += (s.empty() ? "" : " ") + p->TableName;
-        return s;
-    }
+    std::string order() const { return orderOf(projects); }
     TFillProjects projects;
 };
 
@@ -124,14 +109,9 @@ TEST_F(TableShuffle, OnlyMarkedTablesMoveToTheFront) {
     add("D");
     add("PARENT")->doFill = true;
     add("A");
-    class Schema : public kvl::IKVL_Schema {
+    class Schema : public FakeTableObject, public kvl::IKVL_Schema {
     public:
-        explicit Schema(bool fks) : fks_(fks) {}
-        std::string Name() const override { return ""; }
-        std::string SQLName() const override { return ""; }
-        std::string OwnerName() const override { return ""; }
-        std::string DisplayName() const override { return ""; }
-        std::string SearchName() const override { return ""; }
+        explicit Schema(bool fks) : FakeTableObject("", ""), fks_(fks) {}
         kvl::TKVL_InterfaceListRef Tables() const override { return nullptr; }
         kvl::TKVL_InterfaceListRef Relations() const override { return nullptr; }
         kvl::TKVL_InterfaceListRef Generators() const override { return nullptr; }
@@ -166,10 +146,8 @@ TEST_F(TableShuffle, OnlyMarkedTablesMoveToTheFront) {
 }
 
 TEST(TableShuffleSqlite, OrdersARealSchemaByItsForeignKeys) {
-    kvl::KVL_RegisterStandardDrivers();
-    auto path = std::filesystem::temp_directory_path() / "kvl_shuffle.db";
-    std::filesystem::remove(path);
-    auto session = kvl::KVL_OpenConnection("sqlite:" + path.string());
+    kvl::test::TTestDatabase db(kvl::test::Engine::SQLite);
+    auto session = db.Open();
     for (const char* sql :
          {"create table lines (id integer primary key, order_id integer references orders(id))",
           "create table orders (id integer primary key, customer_id integer references customers)",
@@ -181,12 +159,7 @@ TEST(TableShuffleSqlite, OrdersARealSchemaByItsForeignKeys) {
     projects.SetStructureEngine(&engine);
     projects.CreateStructure();
     projects.ShuffleTables(tsmAll);
-    std::string s;
-    for (TFillProject* p : projects.Projects)
-        s += p->TableName + " ";
-    EXPECT_EQ(s, "notes customers orders lines ");
-    projects.Projects.Clear();
-    std::filesystem::remove(path);
+    EXPECT_EQ(orderOf(projects), "notes customers orders lines");
 }
 
 } // namespace
