@@ -368,18 +368,6 @@ TEST_F(FillRun, FailedPrepareNamesTheColumnClosesTheTableAndLeavesIndicesOff) {
     EXPECT_EQ(engine.Calls.back(), "Disconnect");
 }
 
-TEST_F(FillRun, FailureBeforeTheInsertPhaseSkipsTheClosing) {
-    TFillProject& p = only(2, 0);
-    p.DisableTriggers = true;
-    engine.FailOn = [](const std::string& call) {
-        if (call == "Before T") throw kvl::Exception("cannot switch identity insert");
-    };
-    EXPECT_EQ(runFailing(), "Error during project: T\n\rcannot switch identity insert");
-    EXPECT_FALSE(has("Task Preparing insertion"));
-    EXPECT_FALSE(has("CommitTransaction"));
-    EXPECT_FALSE(has("Triggers on T"));
-}
-
 TEST_F(FillRun, StateChangeFailuresAreLoggedAndTheFillGoesOn) {
     TFillProject& p = only(2, 0);
     p.DisableIndices = p.DisableTriggers = true;
@@ -398,8 +386,10 @@ TEST_F(FillRun, StateChangeFailuresAreLoggedAndTheFillGoesOn) {
     EXPECT_TRUE(has("Task All done!"));
 }
 
-TEST_F(FillRun, FailuresWhileClosingAreIgnoredButACommitIsNot) {
+// A stop asked for before the run does not stop it.
+TEST_F(FillRun, FailuresWhileClosingAreIgnoredAndAStopBeforeTheRunIsForgotten) {
     only(2, 0);
+    projects.stopInsert();
     engine.FailOn = [](const std::string& call) {
         if (call == "After T" || call == "UnprepareInsert T" || call == "Disconnect")
             throw kvl::Exception("closing failed");
@@ -453,25 +443,36 @@ TEST_F(FillRun, RefusedCommitFailsTheTableAndCountsOnlyCommittedRows) {
     }
 }
 
+// A stop, or the caller clearing the started flag, ends the table after the current row as
+// stopped, without its summary, and starts no other table.
 TEST_F(FillRun, StopDuringATableEndsItAsStoppedAndStartsNoOtherTable) {
-    TFillProject& p = only(10, 2);
-    p.DisableIndices = p.DisableTriggers = true;
-    project(1).doFill = true;
-    onProgress = [this](int row) {
-        if (row == 3) projects.stopInsert();
-    };
-    run();
-    EXPECT_EQ(engine.Statement.Executions, 3);
-    auto from = std::find(engine.Calls.begin(), engine.Calls.end(), "Progress 3 0");
-    ASSERT_NE(from, engine.Calls.end());
-    EXPECT_EQ(Calls(from, engine.Calls.end()),
-              (Calls{"Progress 3 0", "CommitTransaction", "Task Unpreparing...", "After T",
-                     "UnprepareInsert T", "Unprepare statement", "Finished T",
-                     "Task Finished filling [3 rows inserted]", "Disconnect"}));
-    EXPECT_TRUE(summaryOf(logOf(0)).empty());
-    EXPECT_EQ(p.Statistics.RowsInserted, 3);
-    EXPECT_FALSE(projects.StopRequested);
-    EXPECT_FALSE(projects.FillingStarted);
+    for (const bool byFlag : {false, true}) {
+        SCOPED_TRACE(byFlag);
+        TFillProject& p = only(10, 2);
+        p.DisableIndices = p.DisableTriggers = true;
+        project(1).doFill = true;
+        engine.Statement.Executions = 0;
+        onProgress = [&](int row) {
+            if (row != 3) return;
+            if (byFlag)
+                projects.SetFillingStarted(false);
+            else
+                projects.stopInsert();
+        };
+        run();
+        EXPECT_EQ(engine.Statement.Executions, 3);
+        auto from = std::find(engine.Calls.begin(), engine.Calls.end(), "Progress 3 0");
+        ASSERT_NE(from, engine.Calls.end());
+        EXPECT_EQ(Calls(from, engine.Calls.end()),
+                  (Calls{"Progress 3 0", "CommitTransaction", "Task Unpreparing...", "After T",
+                         "UnprepareInsert T", "Unprepare statement", "Finished T",
+                         "Task Finished filling [3 rows inserted]", "Disconnect"}));
+        EXPECT_TRUE(summaryOf(logOf(0)).empty());
+        EXPECT_EQ(p.Statistics.RowsInserted, 3);
+        EXPECT_TRUE(p.StopRequested);
+        EXPECT_FALSE(projects.StopRequested);
+        EXPECT_FALSE(projects.FillingStarted);
+    }
 }
 
 TEST_F(FillRun, StopFromTheWindowsThreadEndsTheWorkersTableAfterTheCurrentRow) {
@@ -496,27 +497,6 @@ TEST_F(FillRun, StopFromTheWindowsThreadEndsTheWorkersTableAfterTheCurrentRow) {
     EXPECT_FALSE(projects.FillingStarted);
 }
 
-TEST_F(FillRun, ARunStartsWithTheStopFlagsCleared) {
-    only(2, 0);
-    projects.stopInsert();
-    run();
-    EXPECT_EQ(project(0).Statistics.RowsInserted, 2);
-    EXPECT_TRUE(has("Task All done!"));
-}
-
-TEST_F(FillRun, FillingStartedClearedByTheCallerStopsTheTable) {
-    only(10, 0);
-    project(1).doFill = true;
-    onProgress = [this](int row) {
-        if (row == 4) projects.SetFillingStarted(false);
-    };
-    run();
-    EXPECT_EQ(engine.Statement.Executions, 4);
-    EXPECT_TRUE(project(0).StopRequested);
-    EXPECT_EQ(count("Finished T"), 1);
-    EXPECT_EQ(countPrefix("Init U"), 0);
-}
-
 // A stop while the indices come back on ends the table there, without its summary or finished
 // event; once the triggers come back on, the table ends as usual. No other table starts.
 TEST_F(FillRun, StopWhileReactivatingEndsTheTableThere) {
@@ -539,40 +519,38 @@ TEST_F(FillRun, StopWhileReactivatingEndsTheTableThere) {
     }
 }
 
+// Only tables to fill are emptied, last first, before any is filled; positions count every table.
 TEST_F(FillRun, TablesAreEmptiedLastFirstBeforeAnyIsFilled) {
-    for (int i = 0; i < 3; ++i) {
+    for (int i : {0, 2}) {
         project(i).doFill = true;
         project(i).Rows = 1;
     }
-    project(0).EmptyFirst = true;
-    project(2).EmptyFirst = true;
+    for (int i = 0; i < 3; ++i)
+        project(i).EmptyFirst = true;
     run();
     Calls order;
     for (const auto& c : engine.Calls)
         if (c.rfind("EmptyTable", 0) == 0 || c.rfind("Init", 0) == 0) order.push_back(c);
-    EXPECT_EQ(order, (Calls{"EmptyTable V", "EmptyTable T", "Init T Preparing 1 1", "Init U Preparing 2 1",
-                            "Init V Preparing 3 1"}));
+    EXPECT_EQ(order, (Calls{"EmptyTable V", "EmptyTable T", "Init T Preparing 1 1", "Init V Preparing 3 1"}));
 }
 
-TEST_F(FillRun, OnlyTablesToFillAreEmptiedAndPositionsCountEveryTable) {
-    project(0).EmptyFirst = true; // not to be filled
-    project(2).doFill = true;
-    project(2).Rows = 1;
-    run();
-    EXPECT_EQ(countPrefix("EmptyTable"), 0);
-    EXPECT_TRUE(has("Init V Preparing 3 1"));
-}
-
+// A failure before the insert phase skips the table's closing and ends the run after the tables
+// before it.
 TEST_F(FillRun, FailedTableEndsTheRunAfterTheTablesBefore) {
     for (int i = 0; i < 3; ++i) {
         project(i).doFill = true;
         project(i).Rows = 1;
     }
+    project(1).DisableTriggers = true;
     engine.FailOn = [](const std::string& call) {
-        if (call == "Before U") throw kvl::Exception("no");
+        if (call == "Before U") throw kvl::Exception("cannot switch identity insert");
     };
-    EXPECT_EQ(runFailing(), "Error during project: U\n\rno");
+    EXPECT_EQ(runFailing(), "Error during project: U\n\rcannot switch identity insert");
     EXPECT_TRUE(has("Finished T"));
+    EXPECT_EQ(count("Task Preparing insertion"), 1);
+    EXPECT_EQ(count("CommitTransaction"), 1);
+    EXPECT_TRUE(has("Triggers off U"));
+    EXPECT_FALSE(has("Triggers on U"));
     EXPECT_FALSE(has("Init V Preparing 3 1"));
     EXPECT_EQ(engine.Calls.back(), "Disconnect");
 }
