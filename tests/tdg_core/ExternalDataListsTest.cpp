@@ -1,14 +1,10 @@
 #include "TextValuesSupport.h"
 
-#include "support/RecordingEngine.h"
-
-#include "ExternalData/ExternalDataReader.h"
 #include "UTFillObject/EFillError.h"
 #include "base/Exceptions.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <regex>
 #include <set>
 
@@ -114,45 +110,6 @@ TEST_F(ExternalDataLists, FullNamesWithoutLastNamesFailEveryRow) {
     EXPECT_EQ(f->Values.Count(), static_cast<int>(words[xdFirstNames].size()) + 1);
     EXPECT_EQ(f->Values[f->Values.Count() - 1], "Guru Meditation");
     EXPECT_THROW(f->getInsertValue(), kvl::EListError);
-}
-
-// The shipped archives opened with the program's own names and passwords.
-TEST(ExternalDataArchives, AHandlerOnTheShippedArchivesGivesWords) {
-    const char* dir = std::getenv("TDG_DATA_DIR");
-    if (!dir) GTEST_SKIP() << "TDG_DATA_DIR is not set";
-    TFillProjects projects;
-    std::vector<TExternalDataKind> asked;
-    projects.OnExternalDataInit = [&](TExternalDataKind kind, kvl::TStringList& target) {
-        asked.push_back(kind);
-        tdg::LoadExternalData(dir, std::string(TDG_EXTERNALDATA_FILENAMES[kind]),
-                              std::string(TDG_EXTERNALDATA_ZIPPEDNAME[kind]),
-                              std::string(TDG_EXTERNALDATA_PASSWORDS[kind]), target);
-    };
-    for (auto* list : {&projects.GetCities(), &projects.GetCountries(), &projects.GetFirstnames(),
-                       &projects.GetLastnames(), &projects.GetStreets()})
-        EXPECT_GT(list->Count(), 100);
-    EXPECT_NE(projects.GetCountries().IndexOf("Norway"), -1);
-
-    TFillProject project(&projects);
-    KFillRecord r;
-    r.DataTypeName = "Varchar";
-    r.Size = 60;
-    r.Project = &project;
-    TTextFillField f(r);
-    f.FillType = fillFullNames;
-    f.prepareInsert();
-    for (int i = 0; i < 20; ++i) {
-        // first names may hold blanks themselves: some blank must split the value into both kinds
-        std::string name = f.getInsertValue().AsString();
-        bool split = false;
-        for (auto blank = name.find(' '); blank != std::string::npos && !split;
-             blank = name.find(' ', blank + 1))
-            split = projects.GetFirstnames().IndexOf(name.substr(0, blank)) != -1 &&
-                    projects.GetLastnames().IndexOf(name.substr(blank + 1)) != -1;
-        EXPECT_TRUE(split) << name;
-    }
-    EXPECT_TRUE(project.Statistics.Log.IsEmpty());
-    EXPECT_EQ(asked.size(), 5u);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 
 #include "ExternalData/ExternalDataPasswords.h"
 #include "ExternalData/ExternalDataReader.h"
+#include "UTFillConstants.h"
+#include "UTFillProjects/Events.h"
 #include "base/Usettings.h"
 
 namespace fs = std::filesystem;
@@ -36,25 +38,25 @@ void writeFile(const fs::path& path, const std::string& bytes) {
 }
 
 struct ShippedList {
-    const char* Name; // archive and member name without extension
-    int PasswordIndex;
+    TExternalDataKind Kind;
     int MinEntries;
     const char* KnownEntry;
 };
 
 void PrintTo(const ShippedList& list, std::ostream* os) {
-    *os << list.Name;
+    *os << TDG_EXTERNALDATA_ZIPPEDNAME[list.Kind];
 }
 
 class ShippedArchiveTest : public testing::TestWithParam<ShippedList> {};
 
+// Each kind's archive, member and password, as the program names them.
 TEST_P(ShippedArchiveTest, OpensWithTheProgramsPasswordAndMatchesThePlainList) {
     const ShippedList& p = GetParam();
     const std::string dir = shippedDataDir();
+    const std::string member(TDG_EXTERNALDATA_ZIPPEDNAME[p.Kind]);
     kvl::TStringList words;
-    tdg::LoadExternalData(dir, std::string(p.Name) + ".qdz", std::string(p.Name) + ".txt",
-                          std::string(TDG_EXTERNALDATA_PASSWORDS[static_cast<size_t>(p.PasswordIndex)]),
-                          words);
+    tdg::LoadExternalData(dir, std::string(TDG_EXTERNALDATA_FILENAMES[p.Kind]), member,
+                          std::string(TDG_EXTERNALDATA_PASSWORDS[p.Kind]), words);
 
     EXPECT_GE(words.Count(), p.MinEntries);
     EXPECT_GE(words.IndexOf(p.KnownEntry), 0) << p.KnownEntry;
@@ -63,19 +65,21 @@ TEST_P(ShippedArchiveTest, OpensWithTheProgramsPasswordAndMatchesThePlainList) {
 
     // The archive must have been rebuilt from the committed list, not left behind by an edit.
     kvl::TStringList plain;
-    plain.LoadFromFile(dir + "wordlists/" + p.Name + ".txt");
+    plain.LoadFromFile(dir + "wordlists/" + member);
     EXPECT_TRUE(words == plain);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     ExternalData, ShippedArchiveTest,
-    testing::Values(ShippedList{"Cities", 0, 1000, "Berlin"}, ShippedList{"Countries", 1, 200, "Germany"},
-                    ShippedList{"Firstnames", 2, 1000, "Mary"}, ShippedList{"Lastnames", 3, 1000, "Smith"},
-                    ShippedList{"Streets", 4, 1000, "Abbey Road"}, ShippedList{"States", 5, 1000, "Ontario"},
-                    ShippedList{"Companies", 6, 1000, "Abbott LLC"},
-                    ShippedList{"JobTitles", 7, 10000, "Lead Data Agent"},
-                    ShippedList{"Words", 8, 1000, "abacus"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    testing::Values(ShippedList{xdCities, 1000, "Berlin"}, ShippedList{xdCountries, 200, "Norway"},
+                    ShippedList{xdFirstNames, 1000, "Mary"}, ShippedList{xdLastNames, 1000, "Smith"},
+                    ShippedList{xdStreets, 1000, "Abbey Road"}, ShippedList{xdStates, 1000, "Ontario"},
+                    ShippedList{xdCompanies, 1000, "Abbott LLC"},
+                    ShippedList{xdJobTitles, 10000, "Lead Data Agent"}, ShippedList{xdWords, 1000, "abacus"}),
+    [](const auto& info) {
+        const std::string_view member = TDG_EXTERNALDATA_ZIPPEDNAME[info.param.Kind];
+        return std::string(member.substr(0, member.find('.')));
+    });
 
 // A private folder with a copy of the countries archive, the smallest one.
 class ExternalDataFailureTest : public testing::Test {
