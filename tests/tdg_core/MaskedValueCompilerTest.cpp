@@ -104,6 +104,7 @@ TEST(MaskedValueGrammar, RandomNumbers) {
         {"#R:4:1:10[x]", 1, 9998, 4, ""},
         {"#R:12", 0, 999999999998, 12, ""},
         {"#R:18", 0, 999999999999999998, 18, ""},
+        {"#R:0:10:-5", 10, 10 + 2147483646LL, 0, ""}, // a negative span draws over the 31-bit range
     };
     kvl::RandSeed(20261206);
     for (const Case& c : cases) {

@@ -95,9 +95,11 @@ const std::set<std::string> abcLines{"alpha", "beta", "gamma"};
 } // namespace
 
 // S serves the lines in order, U each line once, R (or no mode) at random, in either case; other
-// modes append nothing. A file that cannot be read, or an empty one, is exhausted at once.
+// modes append nothing. A file that cannot be read, or an empty one, is exhausted at once. Names
+// compare without regard to case, and each command keeps its own position.
 TEST_F(MaskedValueFileTest, ModesServeTheLinesOfTheFile) {
     disk_.Put("empty.txt", {});
+    disk_.Put("ABC.TXT", {"x"});
     struct Case {
         std::string_view mask;
         int count;
@@ -116,6 +118,7 @@ TEST_F(MaskedValueFileTest, ModesServeTheLinesOfTheFile) {
         {"{F:missing.txt}", 0, {}, 0},
         {"{FU:missing.txt}", 0, {}, 0},
         {"{F:empty.txt}", 0, {}, 0},
+        {"{FS:abc.txt}{FS:ABC.TXT}", 3, {"alphaalpha", "betabeta", "gammagamma"}, 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mask);
@@ -130,6 +133,7 @@ TEST_F(MaskedValueFileTest, ModesServeTheLinesOfTheFile) {
                                        " cannot acquired.");
     }
     EXPECT_EQ(disk_.Reads("missing.txt"), 3);
+    EXPECT_EQ(disk_.Reads("ABC.TXT"), 0);
 }
 
 TEST_F(MaskedValueFileTest, FileLineFollowedByOtherCommands) {
@@ -153,13 +157,6 @@ TEST_F(MaskedValueFileTest, OneFileNamedTwiceIsReadOnceAndEachCommandKeepsItsMod
     }
 }
 
-TEST_F(MaskedValueFileTest, NamesCompareWithoutRegardToCaseAndPositionsArePerCommand) {
-    disk_.Put("ABC.TXT", {"x"});
-    prepare("{FS:abc.txt}{FS:ABC.TXT}");
-    EXPECT_EQ(disk_.Reads("ABC.TXT"), 0);
-    EXPECT_EQ(rows(3), (Rows{"alphaalpha", "betabeta", "gammagamma"}));
-}
-
 TEST_F(MaskedValueFileTest, UniqueCommandsOnOneFileShareItsLines) {
     disk_.Put("four.txt", {"1", "2", "3", "4"});
     prepare("{FU:four.txt}{FU:four.txt}");
@@ -181,13 +178,6 @@ TEST_F(MaskedValueFileTest, PreparingAgainReloadsTheFileAndRestartsPositions) {
     EXPECT_EQ(abcLines.count(unique), 1u);
     // The sequential command starts again at the first line of the list the unique one left.
     EXPECT_EQ(value.substr(value.find('|') + 1), unique == "alpha" ? "beta" : "alpha");
-}
-
-TEST_F(MaskedValueFileTest, MaskWithoutFilesNeedsNoFileList) {
-    commands_ = GetMaskedCommands("[x]#S");
-    std::string value;
-    kvl::AppendMaskedValue(commands_, nullptr, value);
-    EXPECT_EQ(value, "x1");
 }
 
 TEST(MaskedValueDiskFile, DefaultLoaderReadsLinesFromDisk) {
