@@ -4,47 +4,9 @@
 #include "UTFillObject/TBlobFillField.h"
 #include "base/Exceptions.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
-
-// A folder of its own under the system's temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        static int serial = 0;
-        path_ = fs::temp_directory_path() /
-                ("tdg-blob-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        fs::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string Write(const std::string& name, const std::string& contents) const {
-        const fs::path p = path_ / name;
-        std::ofstream(p, std::ios::binary) << contents;
-        return p.string();
-    }
-    void MakeFolder(const std::string& name) const { fs::create_directories(path_ / name); }
-    std::string Path() const { return path_.string(); }
-
-private:
-    fs::path path_;
-};
-
-std::string ReadAll(std::istream& in) {
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class BlobFillFieldTest : public FillFieldTest {
 protected:

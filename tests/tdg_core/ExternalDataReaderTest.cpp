@@ -1,10 +1,9 @@
+#include "FillFieldTestKit.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -25,16 +24,6 @@ std::string shippedDataDir() {
     if (const char* dir = std::getenv("TDG_DATA_DIR"); dir && *dir)
         return kvl::IncludeTrailingPathDelimiter(dir);
     return (fs::path(__FILE__).parent_path() / ".." / ".." / "data").lexically_normal().string() + "/";
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 struct ShippedList {
@@ -85,31 +74,26 @@ INSTANTIATE_TEST_SUITE_P(
 class ExternalDataFailureTest : public testing::Test {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("tdg_external_" + std::to_string(rd()));
-        fs::create_directories(dir_);
-        archive_ = readFile(shippedDataDir() + "Countries.qdz");
+        archive_ = ReadFile(shippedDataDir() + "Countries.qdz");
         ASSERT_GT(archive_.size(), 200u);
         target_.Add("kept");
         target_.Add("as it was");
     }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string dataDir() const { return dir_.string() + "/"; }
-    std::string path(const char* file) const { return (dir_ / file).string(); }
+    std::string dataDir() const { return folder_.Path() + "/"; }
+    std::string path(const char* file) const { return folder_.Path(file); }
     std::string password() const { return std::string(TDG_EXTERNALDATA_PASSWORDS[1]); }
 
     void load(const char* file, const std::string& member, const std::string& pw) {
         tdg::LoadExternalData(dataDir(), file, member, pw, target_);
     }
 
-    fs::path dir_;
+    TempFolder folder_;
     std::string archive_;
     kvl::TStringList target_;
 };
 
 TEST_F(ExternalDataFailureTest, LoadReplacesTheListsEarlierContent) {
-    writeFile(dir_ / "Countries.qdz", archive_);
+    folder_.Write("Countries.qdz", archive_);
     load("Countries.qdz", "Countries.txt", password());
     EXPECT_EQ(target_.IndexOf("kept"), -1);
     EXPECT_EQ(target_.Get(0), "Afghanistan");
@@ -153,11 +137,11 @@ TEST_F(ExternalDataFailureTest, FailuresNameTheFileAndLeaveTheListAlone) {
     for (size_t k = 0; k < std::size(cases); ++k) {
         const Case& c = cases[k];
         SCOPED_TRACE(k);
-        fs::remove_all(dir_ / "Countries.qdz");
+        fs::remove_all(path("Countries.qdz"));
         if (c.bytes == folder)
-            fs::create_directories(dir_ / "Countries.qdz");
+            folder_.MakeFolder("Countries.qdz");
         else if (c.bytes != missing)
-            writeFile(dir_ / "Countries.qdz", c.bytes);
+            folder_.Write("Countries.qdz", c.bytes);
         try {
             load("Countries.qdz", c.member, c.password);
             ADD_FAILURE() << "no exception";

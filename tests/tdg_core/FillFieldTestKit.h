@@ -11,8 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 class FillFieldTest : public ::testing::Test {
@@ -43,6 +47,47 @@ protected:
     RecordingEngine engine;
     TFillProjects projects;
     std::unique_ptr<TFillProject> project;
+};
+
+// The whole contents of a stream or a file.
+inline std::string ReadAll(std::istream&& in) {
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+inline std::string ReadAll(std::istream& in) {
+    return ReadAll(std::move(in));
+}
+inline std::string ReadFile(const std::string& path) {
+    return ReadAll(std::ifstream(path, std::ios::binary));
+}
+
+// A folder of its own under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder() {
+        static int serial = 0;
+        path_ = std::filesystem::temp_directory_path() /
+                ("tdg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // Writes the file and gives its path.
+    std::string Write(const std::string& name, const std::string& contents) const {
+        std::ofstream(Path(name), std::ios::binary) << contents;
+        return Path(name);
+    }
+    void MakeFolder(const std::string& name) const { std::filesystem::create_directories(path_ / name); }
+    std::string Path(const std::string& name = "") const {
+        return name.empty() ? path_.string() : (path_ / name).string();
+    }
+
+private:
+    std::filesystem::path path_;
 };
 
 // The message of the exception of type E that the call throws.

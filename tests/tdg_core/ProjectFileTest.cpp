@@ -1,4 +1,4 @@
-#include "support/RecordingEngine.h"
+#include "FillFieldTestKit.h"
 
 #include "UTFillConstants.h"
 #include "UTFillObject/TBlobFillField.h"
@@ -14,26 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 namespace {
-
-std::string tempFile(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("kvl_pf_" + name)).string();
-}
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 class ProjectFile : public ::testing::Test {
 protected:
@@ -127,6 +108,7 @@ protected:
     }
     RecordingEngine engine;
     TFillProjects original;
+    TempFolder folder;
 };
 
 // Every setting is written, and a project loaded from the file writes the same file again.
@@ -134,9 +116,9 @@ TEST_F(ProjectFile, RoundTripKeepsEverySetting) {
     configure(original);
     original.MoveProjectUp(original.getFillProject(2)); // THIRD before OTHER
     original.InsertOnly = true;
-    std::string path = tempFile("roundtrip.tdg");
+    std::string path = folder.Path("roundtrip.tdg");
     original.SaveToFile(path);
-    const std::string xml = readAll(path);
+    const std::string xml = ReadFile(path);
     for (const char* setting :
          {"INSERT_ONLY=\"1\"",
           "ROWS=\"1234\"",
@@ -173,20 +155,19 @@ TEST_F(ProjectFile, RoundTripKeepsEverySetting) {
     EXPECT_FALSE(loaded.getFillProject(1)->doFill);
     EXPECT_EQ(field<TTextFillField>(loaded, 0, 2)->Mask, "a <b> & \"c\""); // one stored value serves both
     loaded.SaveToFile(path);
-    EXPECT_EQ(readAll(path), xml);
+    EXPECT_EQ(ReadFile(path), xml);
 }
 
 TEST_F(ProjectFile, NothingFilledWritesAnEmptyProjectList) {
-    std::string path = tempFile("empty.tdg");
+    std::string path = folder.Path("empty.tdg");
     original.getFillProject(0)->GetFillFields();
     original.SaveToFile(path);
-    std::string xml = readAll(path);
+    std::string xml = ReadFile(path);
     EXPECT_NE(xml.find("<TABLE_PROJECTS />"), std::string::npos) << xml;
 }
 
 TEST_F(ProjectFile, HandWrittenFileMatchesByNameOwnerAndLetterCase) {
-    std::string path = tempFile("hand.tdg");
-    writeAll(path, R"(<?xml version="1.0"?>
+    std::string path = folder.Write("hand.tdg", R"(<?xml version="1.0"?>
 <TEST_DATA_GENERATOR><TABLE_PROJECTS>
   <TABLE_PROJECT NAME="third" SEQUENCE="1" ROWS="1" PER_TRANSACTION="1" DISABLE_INDICES="0" DISABLE_TRIGGERS="0" EMPTY_TABLE="0"/>
   <TABLE_PROJECT NAME="OTHER" OWNER="APP" SEQUENCE="1" ROWS="1" PER_TRANSACTION="1" DISABLE_INDICES="0" DISABLE_TRIGGERS="0" EMPTY_TABLE="0"/>
@@ -223,13 +204,12 @@ TEST_F(ProjectFile, HandWrittenFileMatchesByNameOwnerAndLetterCase) {
 
 TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
     configure(original);
-    std::string good = tempFile("good.tdg");
+    std::string good = folder.Path("good.tdg");
     original.SaveToFile(good);
-    std::string xml = readAll(good);
+    std::string xml = ReadFile(good);
 
     auto expectUnchanged = [&](const std::string& content, const std::string& message) {
-        std::string path = tempFile("bad.tdg");
-        writeAll(path, content);
+        std::string path = folder.Write("bad.tdg", content);
         TFillProjects target;
         build(target);
         target.getFillProject(0)->Rows = 42;
@@ -254,7 +234,7 @@ TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
     missing.replace(missing.find("ROWS=\"1234\""), 11, "");
     expectUnchanged(missing, "the attribute \"ROWS\" is missing in table \"ALL_TYPES\"");
     try {
-        original.LoadFromFile(tempFile("does-not-exist.tdg"));
+        original.LoadFromFile(folder.Path("does-not-exist.tdg"));
         FAIL();
     } catch (const kvl::EFileError& e) {
         EXPECT_NE(std::string(e.what()).find("does-not-exist.tdg"), std::string::npos);
@@ -264,9 +244,9 @@ TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
 TEST_F(ProjectFile, CommaLocaleWritesAndReadsItsOwnSeparator) {
     kvl::TFormatSettingsScope comma(kvl::LocaleFormatSettings("de_DE"));
     configure(original);
-    std::string path = tempFile("comma.tdg");
+    std::string path = folder.Path("comma.tdg");
     original.SaveToFile(path);
-    EXPECT_NE(readAll(path).find("RAN_FROM=\"-0,125\""), std::string::npos);
+    EXPECT_NE(ReadFile(path).find("RAN_FROM=\"-0,125\""), std::string::npos);
     TFillProjects loaded;
     build(loaded);
     loaded.LoadFromFile(path);

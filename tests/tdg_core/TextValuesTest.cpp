@@ -7,12 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <unistd.h>
 
 namespace {
 
@@ -304,15 +300,7 @@ TEST_F(TextDates, DatesAndTimesFallBetweenTheirBounds) {
 
 class TextCustomFile : public TextFieldFixture {
 protected:
-    void TearDown() override { std::filesystem::remove(path); }
-    std::string write(const std::string& content) {
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-    std::string path = (std::filesystem::temp_directory_path() /
-                        (std::string("tdg_custom_") + std::to_string(::getpid()) + "_" +
-                         ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt"))
-                           .string();
+    TempFolder folder;
 };
 
 // A missing file is logged once and every row says so; an empty one gives empty texts.
@@ -331,7 +319,7 @@ TEST_F(TextCustomFile, LinesOfTheFileAreTheValues) {
     for (const Case& c : cases) {
         project.Statistics.Log.Clear();
         auto f = field(fillRandom);
-        f->FileName = c.content ? write(c.content) : path + ".missing";
+        f->FileName = c.content ? folder.Write("custom.txt", c.content) : folder.Path("missing.txt");
         const std::vector<std::string> values = texts(*f, 200);
         EXPECT_EQ(std::set<std::string>(values.begin(), values.end()), c.values);
         EXPECT_EQ(project.Statistics.Log.Items(), c.log);
