@@ -146,13 +146,4 @@ TEST_F(BlobFillFieldTest, ReadinessLooksAtTheNameParts) {
     EXPECT_TRUE(f.GetReadyForFilling());
 }
 
-TEST_F(BlobFillFieldTest, NotNullColumnGetsNoNulls) {
-    KFillRecord r = Record("Blob");
-    r.Nullable = false;
-    TBlobFillField f(r);
-    f.IncludeNulls = true;
-    f.prepareInsert();
-    EXPECT_FALSE(f.IncludeNulls);
-}
-
 } // namespace

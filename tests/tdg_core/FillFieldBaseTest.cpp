@@ -62,29 +62,38 @@ TEST(FillFieldClass, ChosenByDatatypeCategory) {
         EXPECT_TRUE(buildsTheClass(record(type, scale))) << type << " " << scale;
 }
 
-TEST(FillFieldBase, NewFieldHasDefaultsAndAbsoluteSizes) {
+// Catalogues may hand over negative sizes; a NOT NULL column loses its share of NULLs for good.
+TEST(FillFieldBase, SizesAreAbsoluteAndANotNullColumnGetsNoNulls) {
     KFillRecord r = record("Varchar", -3, -10);
     r.Precision = -7;
-    r.Nullable = false;
     TCustomFillField f(r);
-    EXPECT_EQ(f.FillType, 0);
-    EXPECT_EQ(f.NullPercentage, 10);
-    EXPECT_FALSE(f.IncludeNulls);
-    EXPECT_FALSE(f.GetReadyForFilling());
     EXPECT_EQ(f.Size, 10);
     EXPECT_EQ(f.Scale, 3);
     EXPECT_EQ(f.Precision, 7);
-    EXPECT_TRUE(f.getInsertValue().IsEmpty());
+    for (const char* type : {"Integer", "Blob"}) {
+        KFillRecord notNull = record(type);
+        notNull.Nullable = false;
+        auto field = CreateFillField(notNull);
+        field->IncludeNulls = true;
+        field->FillType = fillFixed;
+        field->prepareInsert();
+        EXPECT_FALSE(field->IncludeNulls) << type;
+    }
 }
 
-TEST(FillFieldBase, NotNullColumnLosesItsNullShareForGood) {
-    KFillRecord r = record("Integer");
-    r.Nullable = false;
-    TIntegerFillField f(r);
-    f.IncludeNulls = true;
-    f.FillType = fillFixed;
-    f.prepareInsert();
-    EXPECT_FALSE(f.IncludeNulls);
+// Codes of other classes give no value, and only those that need no settings are ready.
+TEST(FillFieldBase, CodesOfOtherClassesGiveNoValue) {
+    const std::tuple<const char*, std::vector<int32_t>> cases[] = {
+        {"Integer", {fillNothing, fillLastNames, fillMasked, fillGUID}},
+        {"GUID", {fillNothing, fillFixed, fillRandom}}};
+    for (const auto& [type, codes] : cases)
+        for (int32_t code : codes) {
+            auto f = CreateFillField(record(type));
+            f->FillType = code;
+            EXPECT_FALSE(f->GetReadyForFilling()) << type << " " << code;
+            f->prepareInsert();
+            EXPECT_TRUE(f->getInsertValue().IsEmpty()) << type << " " << code;
+        }
 }
 
 // Each class keeps the referenced values it can take, in the column's order; none at all is an

@@ -51,12 +51,9 @@ TEST_F(FillProjectsModel, CreateStructureBuildsOneUnmarkedProjectPerTableInOrder
     EXPECT_EQ(engine.Calls.back(), "Disconnect");
     EXPECT_EQ(engine.GetFieldsCalls, 0); // columns are read when first needed
     EXPECT_THROW(projects.getFillProject(3), kvl::EListError);
-}
-
-TEST_F(FillProjectsModel, CreateStructureAgainDiscardsSettings) {
     projects.getFillProject(0)->doFill = true;
     projects.CreateStructure();
-    EXPECT_EQ(projects.GetProjectToFillCount(), 0);
+    EXPECT_EQ(projects.GetProjectToFillCount(), 0) << "creating again discards the settings";
 }
 
 TEST_F(FillProjectsModel, MovingKeepsTheOrderAtTheEnds) {

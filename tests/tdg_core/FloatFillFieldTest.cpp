@@ -135,13 +135,7 @@ TEST_F(FloatFillFieldTest, ReferentialValuesFollowTheLocale) {
 }
 
 TEST_F(FloatFillFieldTest, ReadinessFollowsTheFillType) {
-    projects.Generators.Add("SEQ");
     TFloatFillField f(Record("Numeric", 3));
-    EXPECT_EQ(f.GeneratorName, "SEQ");
-    f.FillType = fillGenerator;
-    EXPECT_TRUE(f.GetReadyForFilling());
-    f.prepareInsert();
-    EXPECT_TRUE(f.getInsertValue().IsEmpty());
     f.FillType = fillFixed;
     EXPECT_TRUE(f.GetReadyForFilling());
     f.FillType = fillIncreasing;

@@ -145,14 +145,4 @@ TEST_F(IntegerFillFieldTest, GeneratorIsTheFirstByNameAndGivesNoValue) {
     EXPECT_FALSE(f.GetReadyForFilling());
 }
 
-TEST_F(IntegerFillFieldTest, CodesOfOtherClassesGiveNoValue) {
-    TIntegerFillField f(Record("Integer"));
-    for (int32_t code : {fillNothing, fillLastNames, fillMasked, fillGUID}) {
-        f.FillType = code;
-        EXPECT_FALSE(f.GetReadyForFilling()) << code;
-        f.prepareInsert();
-        EXPECT_TRUE(f.getInsertValue().IsEmpty()) << code;
-    }
-}
-
 } // namespace

@@ -7,25 +7,17 @@
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
 #include "base/Exceptions.h"
-#include "kvl3_db/Drivers.h"
-#include "kvl3_db/Ukvl_connectivityfactory.h"
+#include "kvl3_db/TestDatabases.h"
 #include "uTFillStructureEngineVEX.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 
 class StructureEngineSqlite : public ::testing::Test {
 protected:
     void SetUp() override {
-        kvl::KVL_RegisterStandardDrivers();
-        path = std::filesystem::temp_directory_path() /
-               ("kvl_engine_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
-                ".db");
-        std::filesystem::remove(path);
-        session = kvl::KVL_OpenConnection("sqlite:" + path.string());
+        session = db.Open();
         for (const char* sql :
              {"create table customers (id integer primary key, name varchar(40) not null, "
               "price decimal(10,2), qty numeric(8,0), ratio real, born date, "
@@ -42,19 +34,13 @@ protected:
         projects.SetStructureEngine(engine.get());
         projects.CreateStructure();
     }
-    void TearDown() override {
-        projects.Projects.Clear();
-        engine.reset();
-        session.reset();
-        std::filesystem::remove(path);
-    }
     TFillProject* project(const std::string& name) {
         for (TFillProject* p : projects.Projects)
             if (p->TableName == name) return p;
         throw kvl::Exception("no project " + name);
     }
 
-    std::filesystem::path path;
+    kvl::test::TTestDatabase db{kvl::test::Engine::SQLite};
     std::unique_ptr<kvl::TKVL_Connection> session;
     std::shared_ptr<kvl::IKVL_Database> database;
     std::unique_ptr<TFillStructureEngineVEX> engine;
