@@ -13,6 +13,9 @@
 #include "UTFillObject/TUnsupportedFillField.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
+#include "base/DateTime.h"
+#include "base/Exceptions.h"
+#include "base/SysUtils.h"
 
 #include <gtest/gtest.h>
 
@@ -94,6 +97,55 @@ TEST(FillFieldBase, CodesOfOtherClassesGiveNoValue) {
             f->prepareInsert();
             EXPECT_TRUE(f->getInsertValue().IsEmpty()) << type << " " << code;
         }
+}
+
+// Entries the column's kind cannot take, read in the locale's format, are dropped for good; an
+// empty list of numbers gains a zero; a list without any usable entry fails every row.
+TEST_F(FillFieldTest, ListsKeepOnlyWhatTheColumnsKindTakes) {
+    kvl::TFormatSettings german;
+    german.DecimalSeparator = ',';
+    german.ThousandSeparator = '.';
+    german.DateSeparator = '.';
+    german.ShortDateFormat = "dd/mm/yyyy";
+    kvl::TFormatSettingsScope scope(german);
+    struct Case {
+        const char* type;
+        const char* list;
+        const char* kept;
+        std::set<double> values;
+    };
+    const Case cases[] = {
+        {"Integer",
+         "1\r\nx\r\n2\r\n1.5\r\n2147483648\r\n-2147483648",
+         "1\r\n2\r\n-2147483648",
+         {1, 2, -2147483648.0}},
+        {"Integer", "", "0", {0}},
+        {"Integer", "a\r\nb", "", {}},
+        {"Float", "1,5\r\nabc\r\n-0,25\r\n\r\n7", "1,5\r\n-0,25\r\n7", {-0.25, 1.5, 7}},
+        {"Float", "", "0", {0}},
+        {"Float", "x\r\ny", "", {}},
+        {"DateTime",
+         "29.02.2024 10:30:00\r\n2024-13-01\r\n31.04.2024\r\n01.01.1800",
+         "29.02.2024 10:30:00\r\n01.01.1800",
+         {kvl::EncodeDate(2024, 2, 29) + kvl::EncodeTime(10, 30, 0, 0), kvl::EncodeDate(1800, 1, 1)}},
+        {"DateTime", "never", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.list);
+        auto f = CreateFillField(Record(c.type, c.type == std::string("Float") ? 4 : 0));
+        f->FillType = fillList;
+        f->ListValues.SetText(c.list);
+        f->prepareInsert();
+        EXPECT_EQ(f->ListValues.Text(), c.kept);
+        if (c.values.empty()) {
+            EXPECT_THROW(f->getInsertValue(), kvl::EListError);
+            continue;
+        }
+        std::set<double> seen;
+        for (const kvl::TVariant& v : Draw(*f, 300))
+            seen.insert(v.AsDouble());
+        EXPECT_EQ(seen, c.values);
+    }
 }
 
 // Each class keeps the referenced values it can take, in the column's order; none at all is an

@@ -92,32 +92,6 @@ TEST_F(FloatFillFieldTest, FixedAndIncreasingValues) {
     EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483648.0));
 }
 
-TEST_F(FloatFillFieldTest, ListIsReadWithTheLocalesDecimalSeparator) {
-    kvl::TFormatSettingsScope comma(CommaDecimals());
-    TFloatFillField f(Record("Float", 4));
-    f.FillType = fillList;
-    f.ListValues.SetText("1,5\r\nabc\r\n-0,25\r\n\r\n7");
-    f.prepareInsert();
-    EXPECT_EQ(f.ListValues.Text(), "1,5\r\n-0,25\r\n7");
-    std::set<double> seen;
-    for (const kvl::TVariant& v : Draw(f, 200))
-        seen.insert(v.Double());
-    EXPECT_EQ(seen, (std::set<double>{-0.25, 1.5, 7}));
-}
-
-TEST_F(FloatFillFieldTest, EmptyListGainsZeroAndUnconvertibleListFailsRows) {
-    TFloatFillField f(Record("Float", 4));
-    f.FillType = fillList;
-    f.prepareInsert();
-    EXPECT_EQ(f.ListValues.Text(), "0");
-    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(0.0));
-
-    f.ListValues.SetText("x\r\ny");
-    f.prepareInsert();
-    EXPECT_TRUE(f.ListValues.IsEmpty());
-    EXPECT_THROW(f.getInsertValue(), kvl::EListError);
-}
-
 TEST_F(FloatFillFieldTest, ReferentialValuesFollowTheLocale) {
     kvl::TFormatSettingsScope comma(CommaDecimals());
     TFloatFillField f(Record("Float", 4));

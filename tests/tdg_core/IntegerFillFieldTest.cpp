@@ -108,30 +108,6 @@ TEST_F(IntegerFillFieldTest, FixedValueIsAnInteger) {
         EXPECT_EQ(v, kvl::TVariant(42));
 }
 
-// Entries that are no 32-bit integers are dropped for good; an empty list gains a zero, a list
-// without any integer fails every row.
-TEST_F(IntegerFillFieldTest, ListKeepsOnlyIntegers) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"1\r\nx\r\n2\r\n1.5\r\n2147483648\r\n-2147483648", "1\r\n2\r\n-2147483648"},
-        {"", "0"},
-        {"a\r\nb", ""}};
-    for (auto [list, kept] : cases) {
-        TIntegerFillField f(Record("Integer"));
-        f.FillType = fillList;
-        f.ListValues.SetText(list);
-        f.prepareInsert();
-        EXPECT_EQ(f.ListValues.Text(), kept);
-        if (f.ListValues.IsEmpty()) {
-            EXPECT_THROW(f.getInsertValue(), kvl::EListError);
-            continue;
-        }
-        std::set<std::string> seen;
-        for (const kvl::TVariant& v : Draw(f, 300))
-            seen.insert(std::to_string(v.Integer()));
-        EXPECT_EQ(seen.size(), static_cast<size_t>(f.ListValues.Count())) << list;
-    }
-}
-
 TEST_F(IntegerFillFieldTest, GeneratorIsTheFirstByNameAndGivesNoValue) {
     projects.Generators.Add("GEN_B");
     projects.Generators.Add("GEN_A");
