@@ -1,4 +1,4 @@
-#include "support/RecordingEngine.h"
+#include "FillFieldTestKit.h"
 
 #include "UTFillConstants.h"
 #include "UTFillObject/TIntegerFillField.h"
@@ -25,6 +25,7 @@ using Calls = std::vector<std::string>;
 class FillRun : public ::testing::Test {
 protected:
     void SetUp() override {
+        engine.Generators = {"GEN_ID"};
         engine.AddTable("T", {{"A", "Integer", false}, {"B", "Integer", true}});
         engine.AddTable("U", {{"X", "Integer", true}});
         engine.AddTable("V", {{"Y", "Integer", true}});
@@ -335,6 +336,43 @@ TEST_F(FillRun, NotNullColumnLeftUnfilledIsWarnedAboutAndTheFillGoesOn) {
     EXPECT_EQ(logOf(0)[6], warning);
     EXPECT_EQ(p.Statistics.RowsInserted, 2);
     EXPECT_EQ(engine.Statement.PreparedText, "insert into \"T\" (\r\n\"B\"\r\n)\r\nvalues (\r\n:P1\r\n)");
+    EXPECT_EQ(engine.ParamMap, std::vector<int>{1}) << "parameters keep the field's position";
+}
+
+// A generator column gets the server's expression and no parameter, unless it names no generator.
+TEST_F(FillRun, GeneratorColumnGetsAnExpressionInsteadOfAParameter) {
+    for (const bool named : {true, false}) {
+        TFillProject& p = only(20, 0);
+        auto& a = static_cast<TIntegerFillField&>(*p.GetFillFields()[0]);
+        a.FillType = fillGenerator;
+        ASSERT_EQ(a.GeneratorName, "GEN_ID");
+        if (!named) a.GeneratorName.clear();
+        p.GetFillFields()[1]->FillType = fillNothing;
+        engine.Statement.Executions = 0;
+        run();
+        EXPECT_EQ(engine.Statement.PreparedText,
+                  named ? "insert into \"T\" (\r\n\"A\"\r\n)\r\nvalues (\r\nnext(\"GEN_ID\")\r\n)"
+                        : "insert into \"T\" (\r\n\"A\"\r\n)\r\nvalues (\r\n:P0\r\n)");
+        EXPECT_EQ(engine.ParamMap, named ? std::vector<int>{} : std::vector<int>{0});
+        EXPECT_EQ(engine.Statement.Executions, 20);
+        EXPECT_EQ(p.Statistics.RowsInserted, 20);
+    }
+}
+
+// No share of NULLs gives none; a full share never asks the field for a value.
+TEST_F(FillRun, NullShareDecidesBeforeTheFieldIsAsked) {
+    for (const int32_t share : {0, 100}) {
+        TFillProject& p = only(20, 0);
+        auto& b = static_cast<TIntegerFillField&>(*p.GetFillFields()[1]);
+        b.IncludeNulls = true;
+        b.NullPercentage = share;
+        engine.Statement.Rows.clear();
+        run();
+        ASSERT_EQ(engine.Statement.Rows.size(), 20u);
+        for (const auto& row : engine.Statement.Rows)
+            EXPECT_EQ(row[1].IsNull(), share == 100) << share;
+        EXPECT_EQ(b.Counter, b.RangeFrom + (share == 100 ? 0 : 20)) << share;
+    }
 }
 
 TEST_F(FillRun, TableWithoutFilledColumnEndsTheRunUntouched) {
@@ -346,6 +384,8 @@ TEST_F(FillRun, TableWithoutFilledColumnEndsTheRunUntouched) {
               "Error during project: T\n\rCan't start filling without at least one field to fill.");
     EXPECT_EQ(engine.Calls, (Calls{"Connect", "Init T Preparing 1 2", "Progress 0 0", "Disconnect"}));
     EXPECT_FALSE(projects.FillingStarted);
+    EXPECT_EQ(MessageOf<kvl::Exception>([&] { p.SetSQLAndParamDatatypes(); }),
+              "No columns to fill for table T - please check your settings.");
 }
 
 TEST_F(FillRun, FailedPrepareNamesTheColumnClosesTheTableAndLeavesIndicesOff) {

@@ -53,11 +53,6 @@ TEST(SettingsGuessTest, TextOfNoKnownMeaningGetsRandomLengthsAsANewFieldOfItsSiz
         EXPECT_EQ(f.LengthFrom, expected[i].From) << f.ColumnName;
         EXPECT_EQ(f.LengthTo, expected[i].To) << f.ColumnName;
     }
-    KFillRecord unbounded;
-    unbounded.DataTypeName = "Varchar";
-    TTextFillField fresh(unbounded);
-    EXPECT_EQ(fresh.LengthFrom, expected[0].From);
-    EXPECT_EQ(fresh.LengthTo, expected[0].To);
     projects.SetStructureEngine(nullptr);
 }
 
