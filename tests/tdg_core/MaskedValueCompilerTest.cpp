@@ -165,3 +165,36 @@ TEST(MaskedValueGrammar, Errors) {
     EXPECT_THROW(kvl::GetMaskedCommands("#R:0"), kvl::EConvertError);
     EXPECT_EQ(generate("#S:1024", 1)[0].size(), 1024u);
 }
+
+// Each single-character command draws from exactly its set: every character seen, none other.
+TEST(MaskedValueGrammar, CharacterSets) {
+    constexpr std::string_view Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    // the printable characters without blank, backquote, braces, bar and tilde
+    constexpr std::string_view Printable =
+        "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_abcdefghijklmnopqrstuvwxyz";
+    const std::pair<std::string_view, std::string_view> cases[] = {{"A", Letters.substr(0, 26)},
+                                                                   {"a", Letters.substr(26)},
+                                                                   {"C", Letters},
+                                                                   {"c", Letters},
+                                                                   {"R", Printable},
+                                                                   {"r", Printable},
+                                                                   {"n", "0123456789"},
+                                                                   {"H", "0123456789ABCDEF"},
+                                                                   {"h", "0123456789ABCDEF"}};
+    kvl::RandSeed(20261206);
+    for (const auto& [mask, characters] : cases) {
+        std::set<char> seen;
+        for (const std::string& value : generate(mask, 5000)) {
+            ASSERT_EQ(value.size(), 1u) << mask;
+            seen.insert(value[0]);
+        }
+        EXPECT_EQ(seen, std::set<char>(characters.begin(), characters.end())) << mask;
+    }
+}
+
+TEST(MaskedValueGrammar, ValueIsAppendedToWhatTheCallerHolds) {
+    kvl::TMaskedCommands commands = kvl::GetMaskedCommands("[x]");
+    std::string value = "keep-";
+    kvl::AppendMaskedValue(commands, nullptr, value);
+    EXPECT_EQ(value, "keep-x");
+}
