@@ -70,34 +70,27 @@ TEST_F(ExternalDataLists, FieldsOfDifferentProjectsShareTheLists) {
     EXPECT_EQ(mine->Values.Items(), words[xdCities]);
 }
 
+// A list that cannot be read is logged once, in a line of its own kind; its rows say so in the
+// first run and are empty after.
 TEST_F(ExternalDataLists, AListThatFailedIsLoggedOnceThenGivesEmptyTexts) {
-    failing.insert(xdStreets);
-    auto f = field(fillAddresses);
-    for (const auto& s : texts(*f, 10))
-        EXPECT_TRUE(std::regex_match(s, std::regex("Guru Meditation \\d{1,3}"))) << s;
-    const std::vector<std::string> logged{
-        "Error while preparing inserts:", "Could not load the adress repostitory", ""};
-    EXPECT_EQ(project.Statistics.Log.Items(), logged);
-
-    for (const auto& s : texts(*f, 10))
-        EXPECT_EQ(s, "");
-    EXPECT_EQ(project.Statistics.Log.Items(), logged) << "nothing new is logged";
-}
-
-TEST_F(ExternalDataLists, EachKindLogsItsOwnLine) {
-    const std::vector<std::tuple<int32_t, TExternalDataKind, std::string>> kinds = {
-        {fillCities, xdCities, "Could not load the city repostitory"},
-        {fillCountries, xdCountries, "Could not load the country repostitory"},
-        {fillGenerator, xdFirstNames, "Could not load the first name repostitory"},
-        {fillLastNames, xdLastNames, "Could not load the last name repostitory"},
+    const std::vector<std::tuple<int32_t, TExternalDataKind, std::string, std::string>> kinds = {
+        {fillAddresses, xdStreets, "Could not load the adress repostitory", "Guru Meditation \\d{1,3}"},
+        {fillCities, xdCities, "Could not load the city repostitory", "Guru Meditation"},
+        {fillCountries, xdCountries, "Could not load the country repostitory", "Guru Meditation"},
+        {fillGenerator, xdFirstNames, "Could not load the first name repostitory", "Guru Meditation"},
+        {fillLastNames, xdLastNames, "Could not load the last name repostitory", "Guru Meditation"},
     };
-    for (const auto& [fillType, kind, line] : kinds) {
+    for (const auto& [fillType, kind, line, shape] : kinds) {
         failing.insert(kind);
         project.Statistics.Log.Clear();
         auto f = field(fillType);
-        EXPECT_EQ(texts(*f, 3), std::vector<std::string>(3, "Guru Meditation")) << line;
-        ASSERT_EQ(project.Statistics.Log.Count(), 3) << line;
-        EXPECT_EQ(project.Statistics.Log[1], line);
+        for (const auto& s : texts(*f, 10))
+            EXPECT_TRUE(std::regex_match(s, std::regex(shape))) << s;
+        const std::vector<std::string> logged{"Error while preparing inserts:", line, ""};
+        EXPECT_EQ(project.Statistics.Log.Items(), logged);
+        for (const auto& s : texts(*f, 3))
+            EXPECT_EQ(s, "") << line;
+        EXPECT_EQ(project.Statistics.Log.Items(), logged) << "nothing new is logged";
     }
 }
 
