@@ -209,6 +209,21 @@ TEST_F(TextValues, IncreasingNumbersPadToTheDigitCountOnlyWhenAsked) {
     EXPECT_EQ(texts(*f, 2), (std::vector<std::string>{"2147483647", "-2147483648"}));
 }
 
+// Every row follows the mask and is kept in the field's buffer; a syntax error stops the preparation.
+TEST_F(TextValues, MaskedTextsFollowTheMask) {
+    auto f = field(fillMasked, 20);
+    f->Mask = "AA[-]NNN";
+    f->prepareInsert();
+    for (int i = 0; i < 200; ++i) {
+        const std::string v = f->getInsertValue().String();
+        ASSERT_TRUE(std::regex_match(v, std::regex("[A-Z]{2}-[0-9]{3}"))) << v;
+        EXPECT_EQ(f->Buffer, v);
+    }
+    f->Mask = "AA[unterminated";
+    EXPECT_EQ(MessageOf<kvl::Exception>([&] { f->prepareInsert(); }),
+              "Masked value parsing error. Check syntax.");
+}
+
 TEST_F(TextValues, ListValuesAreDrawnFromTheUsersListWhichMustNotBeEmpty) {
     auto f = field(fillList);
     EXPECT_EQ(MessageOf<EFillNoListValuesError>([&] { f->prepareInsert(); }), "no list values found.");
