@@ -159,12 +159,10 @@ TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
     std::string missing = xml;
     missing.replace(missing.find("ROWS=\"1234\""), 11, "");
     expectUnchanged(missing, "the attribute \"ROWS\" is missing in table \"ALL_TYPES\"");
-    try {
-        original.LoadFromFile(folder.Path("does-not-exist.tdg"));
-        FAIL();
-    } catch (const kvl::EFileError& e) {
-        EXPECT_NE(std::string(e.what()).find("does-not-exist.tdg"), std::string::npos);
-    }
+    EXPECT_NE(MessageOf<kvl::EFileError>([&] {
+                  original.LoadFromFile(folder.Path("does-not-exist.tdg"));
+              }).find("does-not-exist.tdg"),
+              std::string::npos);
 }
 
 TEST_F(ProjectFile, CommaLocaleWritesAndReadsItsOwnSeparator) {

@@ -83,20 +83,14 @@ TEST_F(StructureEngineSqlite, ReferentialValuesComeInPrimaryKeyOrder) {
 }
 
 TEST_F(StructureEngineSqlite, EmptyingAReferencedTableNamesItAndKeepsTheServerWords) {
-    try {
-        engine->Connect();
-        engine->EmptyTable(project("customers"));
-        FAIL() << "no exception";
-    } catch (const kvl::Exception& e) {
-        std::string m = e.Message();
-        EXPECT_EQ(
-            m.rfind("Could not empty table \"customers\". Most probably there is a foreign key constraint "
-                    "referencing it.\r\nOriginal error message: ",
-                    0),
-            0u)
-            << m;
-        EXPECT_NE(m.find("FOREIGN KEY constraint failed"), std::string::npos) << m;
-    }
+    engine->Connect();
+    const std::string m = MessageOf<kvl::Exception>([&] { engine->EmptyTable(project("customers")); });
+    EXPECT_EQ(m.rfind("Could not empty table \"customers\". Most probably there is a foreign key constraint "
+                      "referencing it.\r\nOriginal error message: ",
+                      0),
+              0u)
+        << m;
+    EXPECT_NE(m.find("FOREIGN KEY constraint failed"), std::string::npos) << m;
     engine->EmptyTable(project("lines"));
     kvl::TStringList values;
     engine->GetColumnData("lines", "", "item", values);

@@ -1,5 +1,6 @@
 // The one reader of the user's text files: whatever the editor wrote, the values are UTF-8.
 #include "UTFillObject/UserTextFile.h"
+#include "FillFieldTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -44,15 +45,11 @@ TEST(UserTextFile, EveryEncodingBecomesUtf8WithoutAByteOrderMark) {
 }
 
 TEST(UserTextFile, TextInSixteenBitUnitsIsRefusedWithTheFilesName) {
-    try {
-        DecodeUserText(std::string("\xFF\xFE"
-                                   "A\0",
-                                   4),
-                       "names.txt");
-        ADD_FAILURE() << "UTF-16 was taken for 8-bit text";
-    } catch (const EUserTextEncoding& e) {
-        EXPECT_EQ(std::string(e.what()), "The file \"names.txt\" is no UTF-8 text; convert it to UTF-8.");
-    }
+    const std::string utf16("\xFF\xFE"
+                            "A\0",
+                            4);
+    EXPECT_EQ(MessageOf<EUserTextEncoding>([&] { DecodeUserText(utf16, "names.txt"); }),
+              "The file \"names.txt\" is no UTF-8 text; convert it to UTF-8.");
 }
 
 } // namespace
