@@ -37,8 +37,6 @@ public:
     std::string FormatIdentifier(const std::string& name, const std::string& owner) override;
     kvl::TKVL_Statement& GetSQLClassInstance() override;
 
-    int Commits = 0;
-
 private:
     struct Table {
         std::string Name;
@@ -52,17 +50,4 @@ private:
     std::unique_ptr<kvl::TKVL_Connection> connection_;
     std::unique_ptr<kvl::TKVL_Transaction> transaction_;
     std::unique_ptr<kvl::TKVL_Statement> statement_;
-};
-
-// One-off SQL on a connection of its own, as a second client of the same database sees it.
-class SqliteProbe {
-public:
-    explicit SqliteProbe(const std::string& connectionString);
-    ~SqliteProbe();
-    void Execute(const std::string& sql);
-    std::string Value(const std::string& sql); // first column of the first row
-    int Count(const std::string& table);
-
-private:
-    std::unique_ptr<kvl::TKVL_Connection> connection_;
 };
