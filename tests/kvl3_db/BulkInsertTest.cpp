@@ -128,13 +128,9 @@ TEST_P(BulkInsertTest, ARefusedBatchTakesBackOnlyItsOwnRows) {
     keys({9});
     EXPECT_FALSE(bulk_->Send());
     // the transaction goes on: statements, further batches and a commit point
-    auto statement = KVL_GetStatement(*conn_, "insert into keyed (id, s) values (:P0, :P1)");
+    auto statement = KVL_GetStatement(*conn_, "insert into keyed (id, s) values (4, 'k4')");
     statement->SetTransaction(transaction_.get());
     statement->Prepare();
-    statement->SetParamType(0, ftInteger);
-    statement->SetParamType(1, ftString);
-    statement->SetParamValue(0, TVariant(4));
-    statement->SetParamValue(1, TVariant("k4"));
     statement->Execute();
     keys({6});
     ASSERT_TRUE(bulk_->Send());

@@ -14,25 +14,20 @@ using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
 
-std::string lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+// Names in lower case: Firebird keeps unquoted names in upper case.
+std::vector<std::string> lowered(std::vector<std::string> list) {
+    for (auto& s : list)
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return list;
 }
 
-// Names as the catalogue gives them, in lower case: Firebird keeps unquoted names in upper case.
 std::vector<std::string> names(const TKVL_InterfaceListRef& list) {
     std::vector<std::string> out;
     if (list)
         for (const auto& item : *list)
-            out.push_back(lower(item->Name()));
-    return out;
-}
-
-std::vector<std::string> lowered(std::vector<std::string> list) {
-    for (auto& s : list)
-        s = lower(s);
-    return list;
+            out.push_back(item->Name());
+    return lowered(out);
 }
 
 // What each engine needs for a computed column of table child, a trigger on it and a sequence.
@@ -116,24 +111,7 @@ TEST_P(CatalogueTest, ListsTablesApartFromViewsAndFindsThemByNameAndAfterARefres
     EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 3u);
 }
 
-TEST_P(CatalogueTest, ReadsColumnsWithDefaultsKeysAndComputedOnes) {
-    createSchema();
-    auto child = table("child");
-    ASSERT_TRUE(child);
-    EXPECT_THAT(names(child->Columns()), ElementsAre("id", "pa", "pb", "amount", "twice", "note"));
-    EXPECT_FALSE(column(child, "amount")->NotNull());
-    EXPECT_TRUE(column(child, "twice")->Computed());
-    EXPECT_FALSE(column(child, "note")->Computed());
-    EXPECT_TRUE(column(child, "id")->InPrimaryKey());
-    EXPECT_FALSE(column(child, "pa")->InPrimaryKey());
-    auto parent = table("parent");
-    ASSERT_TRUE(parent);
-    EXPECT_TRUE(column(parent, "name")->NotNull());
-    EXPECT_THAT(column(parent, "name")->DefaultValue(), HasSubstr("'x'"));
-    EXPECT_EQ(column(parent, "a")->DefaultValue(), "");
-}
-
-TEST_P(CatalogueTest, ReadsKeysInKeyOrderIndicesTriggersAndGenerators) {
+TEST_P(CatalogueTest, ReadsColumnsKeysInKeyOrderIndicesTriggersAndGenerators) {
     createSchema();
     exec("create table swapped (x integer not null, y integer not null, primary key (y, x))");
     // a key whose check may wait for the commit, where the server lets it
@@ -144,16 +122,27 @@ TEST_P(CatalogueTest, ReadsKeysInKeyOrderIndicesTriggersAndGenerators) {
     ASSERT_TRUE(key);
     EXPECT_THAT(names(key->Columns()), ElementsAre("y", "x"));
     auto parent = table("parent");
+    ASSERT_TRUE(parent);
+    EXPECT_TRUE(column(parent, "name")->NotNull());
+    EXPECT_THAT(column(parent, "name")->DefaultValue(), HasSubstr("'x'"));
+    EXPECT_EQ(column(parent, "a")->DefaultValue(), "");
     EXPECT_THAT(names(parent->PrimaryKey()->Columns()), ElementsAre("a", "b"));
     EXPECT_FALSE(parent->ForeignKeys()->Count());
     EXPECT_THAT(names(parent->Triggers()), IsEmpty());
     EXPECT_GE(parent->Indices()->Count(), 1); // every engine keeps an index for a composite primary key
 
     auto child = table("child");
+    ASSERT_TRUE(child);
+    EXPECT_THAT(names(child->Columns()), ElementsAre("id", "pa", "pb", "amount", "twice", "note"));
+    EXPECT_FALSE(column(child, "amount")->NotNull());
+    EXPECT_TRUE(column(child, "twice")->Computed());
+    EXPECT_FALSE(column(child, "note")->Computed());
+    EXPECT_TRUE(column(child, "id")->InPrimaryKey());
+    EXPECT_FALSE(column(child, "pa")->InPrimaryKey());
     ASSERT_EQ(child->ForeignKeys()->Count(), 1);
     auto fk = Supports<IKVL_ForeignKey>(child->ForeignKeys()->Get(0));
     ASSERT_TRUE(fk);
-    EXPECT_EQ(lower(fk->ReferencedTable()), "parent");
+    EXPECT_THAT(lowered({fk->ReferencedTable()}), ElementsAre("parent"));
     EXPECT_EQ(fk->ReferencedTable(), parent->ReferenceName());
     EXPECT_THAT(lowered(fk->ColumnNames()), ElementsAre("pa", "pb"));
     EXPECT_THAT(lowered(fk->ReferencedColumnNames()), ElementsAre("a", "b"));
@@ -208,16 +197,13 @@ TEST_P(CatalogueTest, ReadsChecksOfTableAndColumnsAndOfDomains) {
     auto rules = Supports<IKVL_TableRules>(table("ruled"));
     ASSERT_TRUE(rules);
     std::vector<std::string> checks = lowered(rules->Checks());
-    ASSERT_EQ(checks.size(), 2u) << testing::PrintToString(checks);
-    EXPECT_THAT(checks, testing::Contains(HasSubstr("99")));
-    EXPECT_THAT(checks, testing::Contains(HasSubstr("length(")));
+    EXPECT_THAT(checks, testing::UnorderedElementsAre(HasSubstr("99"), HasSubstr("length(")));
     EXPECT_THAT(checks, testing::Each(testing::Not(testing::StartsWith("check"))));
     EXPECT_THAT(rules->PartitionBounds(), IsEmpty());
     if (!domains) return;
     auto built = Supports<IKVL_ColumnRules>(column(table("dated"), "built"));
     ASSERT_TRUE(built);
-    ASSERT_EQ(built->DomainChecks().size(), 1u);
-    EXPECT_THAT(lower(built->DomainChecks()[0]), HasSubstr("value >= 1901"));
+    EXPECT_THAT(lowered(built->DomainChecks()), ElementsAre(HasSubstr("value >= 1901")));
 }
 
 // Enum types and partitions are PostgreSQL's; MariaDB's ENUM columns are rows of the type codes' table.
@@ -235,15 +221,12 @@ TEST_P(PostgresCatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
     EXPECT_THAT(how->EnumLabels(), ElementsAre("sad", "ok", "happy"));
     EXPECT_EQ(column(table("felt"), "how")->DataTypeCode(),
               column(table("listed"), "region")->DataTypeCode());
-    auto bounds = Supports<IKVL_TableRules>(table("felt"))->PartitionBounds();
-    ASSERT_EQ(bounds.size(), 1u);
-    EXPECT_THAT(bounds[0], HasSubstr("2024-01-01"));
-    EXPECT_THAT(bounds[0], HasSubstr("2025-01-01"));
+    EXPECT_THAT(Supports<IKVL_TableRules>(table("felt"))->PartitionBounds(),
+                ElementsAre(testing::AllOf(HasSubstr("2024-01-01"), HasSubstr("2025-01-01"))));
     // a default partition takes every row
     EXPECT_THAT(Supports<IKVL_TableRules>(table("listed"))->PartitionBounds(), IsEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
 INSTANTIATE_TEST_SUITE_P(Engines, PostgresCatalogueTest, testing::Values(Engine::PostgreSQL),
                          EngineParamName);
 
@@ -326,9 +309,7 @@ const std::map<Engine, std::vector<TypeCase>> OwnTypes = {
       {"point", 0}}},
 };
 
-class TypeCodeTest : public CatalogueTest {};
-
-TEST_P(TypeCodeTest, DeclaredTypesMapToHostCodes) {
+TEST_P(CatalogueTest, DeclaredTypesMapToHostCodes) {
     if (is(Engine::PostgreSQL)) exec("create domain short_code as varchar(5)");
     std::vector<TypeCase> cases = CommonTypes;
     for (const TypeCase& c : OwnTypes.at(engine()))
@@ -356,7 +337,7 @@ TEST_P(TypeCodeTest, DeclaredTypesMapToHostCodes) {
     }
 }
 
-TEST_P(TypeCodeTest, IdentityColumnsAreMarkedAndTheirSequencesHidden) {
+TEST_P(CatalogueTest, IdentityColumnsAreMarkedAndTheirSequencesHidden) {
     const std::string id = is(Engine::SQLite)    ? "id integer primary key"
                            : is(Engine::MariaDB) ? "id integer not null auto_increment primary key"
                                                  : "id integer generated by default as identity";
@@ -374,7 +355,7 @@ TEST_P(TypeCodeTest, IdentityColumnsAreMarkedAndTheirSequencesHidden) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TypeCodeTest, AllEngines(), EngineParamName);
+INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
 
 // Only Firebird declares one-byte character sets per column.
 class FirebirdCatalogueTest : public CatalogueTest {};

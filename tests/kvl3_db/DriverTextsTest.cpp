@@ -29,9 +29,7 @@ TEST(PostgresConnectString, TakesAUriApartIntoLibpqKeywords) {
     EXPECT_EQ(KVL_PostgresConnectString("postgresql://localhost"), "host='localhost'");
     EXPECT_EQ(KVL_PostgresConnectString("postgresql://[::1]:5432/d"), "port='5432' host='::1' dbname='d'");
     EXPECT_EQ(KVL_PostgresConnectString("postgresql:host=h dbname=d"), "host=h dbname=d");
-}
-
-TEST(PostgresConnectString, SessionsGiveUpOnASilentServerUnlessTheUserSaysOtherwise) {
+    // sessions give up on a silent server unless the user says otherwise
     std::string given = TKVL_PostgresDriver("postgresql://h/d?connect_timeout=3").SociConnectString();
     EXPECT_THAT(given, HasSubstr("connect_timeout='3'"));
     EXPECT_THAT(given, Not(HasSubstr("connect_timeout='15'")));

@@ -1,6 +1,5 @@
 #include "SqliteTestEngine.h"
 
-#include "RecordingEngine.h"
 #include "UTFillProjects/TFillProject.h"
 #include "base/Exceptions.h"
 #include "kvl3_db/Drivers.h"
@@ -13,21 +12,10 @@ std::unique_ptr<kvl::TKVL_Connection> open(const std::string& connectionString) 
     return kvl::KVL_OpenConnection(connectionString);
 }
 
-std::string quoted(const std::string& name) {
-    return "\"" + name + "\"";
-}
-
 } // namespace
 
 SqliteTestEngine::SqliteTestEngine(std::string connectionString)
     : connectionString_(std::move(connectionString)) {}
-
-SqliteTestEngine::~SqliteTestEngine() {
-    try {
-        Disconnect();
-    } catch (...) {
-    }
-}
 
 void SqliteTestEngine::AddTable(const std::string& name, std::vector<KFillRecord> columns) {
     tables_.push_back({name, std::move(columns), std::make_shared<FakeTableObject>(name, "")});
@@ -97,10 +85,6 @@ void SqliteTestEngine::EmptyTable(TFillProject* project) {
 void SqliteTestEngine::UnprepareInsert(TFillProject* project) {
     project->Unprepare();
     GetSQLClassInstance().Unprepare();
-}
-
-std::string SqliteTestEngine::FormatIdentifier(const std::string& name, const std::string& owner) {
-    return owner.empty() ? quoted(name) : quoted(owner) + "." + quoted(name);
 }
 
 kvl::TKVL_Statement& SqliteTestEngine::GetSQLClassInstance() {
