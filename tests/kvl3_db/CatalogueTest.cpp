@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace kvl::test {
 namespace {
 
@@ -12,61 +14,59 @@ using testing::ElementsAre;
 using testing::HasSubstr;
 using testing::IsEmpty;
 
-std::string lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
+// Names in lower case: Firebird keeps unquoted names in upper case.
+std::vector<std::string> lowered(std::vector<std::string> list) {
+    for (auto& s : list)
+        for (char& c : s)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return list;
 }
 
-// Names as the catalogue gives them, in lower case: Firebird keeps unquoted names in upper case.
 std::vector<std::string> names(const TKVL_InterfaceListRef& list) {
     std::vector<std::string> out;
     if (list)
         for (const auto& item : *list)
-            out.push_back(lower(item->Name()));
-    return out;
+            out.push_back(item->Name());
+    return lowered(out);
 }
 
-std::vector<std::string> lowered(std::vector<std::string> list) {
-    for (auto& s : list)
-        s = lower(s);
-    return list;
-}
+// What each engine needs for a computed column of table child, a trigger on it and a sequence.
+struct EngineSchema {
+    std::string twice;
+    std::vector<std::string> extras;
+};
+
+const std::map<Engine, EngineSchema> Schemas = {
+    {Engine::SQLite,
+     {"twice integer generated always as (id * 2)",
+      {"create trigger child_ai after insert on child begin select 1; end"}}},
+    {Engine::PostgreSQL,
+     {"twice integer generated always as (id * 2) stored",
+      {"create function child_touch() returns trigger language plpgsql as $$ begin return new; end $$",
+       "create trigger child_ai after insert on child for each row execute function child_touch()",
+       "create sequence child_seq"}}},
+    {Engine::Firebird,
+     {"twice computed by (id * 2)",
+      {"create trigger child_ai for child after insert as begin end", "create sequence child_seq"}}},
+    {Engine::MariaDB,
+     {"twice integer generated always as (id * 2)",
+      {"create trigger child_ai after insert on child for each row set @touched = 1",
+       "create sequence child_seq"}}},
+};
 
 class CatalogueTest : public EngineTest {
 protected:
     void createSchema() {
-        const std::string fbNotNull = is(Engine::Firebird) ? " not null" : "";
+        const EngineSchema& own = Schemas.at(engine());
         exec("create table parent (a integer not null, b integer not null, name varchar(30) default 'x' not "
-             "null, "
-             "primary key (a, b))");
-        std::string twice = is(Engine::Firebird)     ? "twice computed by (id * 2)"
-                            : is(Engine::PostgreSQL) ? "twice integer generated always as (id * 2) stored"
-                                                     : "twice integer generated always as (id * 2)";
-        exec("create table child (id integer" + fbNotNull +
-             " primary key, pa integer, pb integer, amount numeric(10,2), " + twice +
+             "null, primary key (a, b))");
+        exec(std::string("create table child (id integer") + (is(Engine::Firebird) ? " not null" : "") +
+             " primary key, pa integer, pb integer, amount numeric(10,2), " + own.twice +
              ", note varchar(200), foreign key (pa, pb) references parent (a, b))");
         exec("create unique index child_note on child (note)");
         exec("create view child_view as select id from child");
-        switch (engine()) {
-        case Engine::SQLite:
-            exec("create trigger child_ai after insert on child begin select 1; end");
-            break;
-        case Engine::PostgreSQL:
-            exec("create function child_touch() returns trigger language plpgsql as $$ begin return new; end "
-                 "$$");
-            exec("create trigger child_ai after insert on child for each row execute function child_touch()");
-            exec("create sequence child_seq");
-            break;
-        case Engine::Firebird:
-            exec("create trigger child_ai for child after insert as begin end");
-            exec("create sequence child_seq");
-            break;
-        case Engine::MariaDB:
-            exec("create trigger child_ai after insert on child for each row set @touched = 1");
-            exec("create sequence child_seq");
-            break;
-        }
+        for (const std::string& sql : own.extras)
+            exec(sql);
     }
 
     std::shared_ptr<IKVL_Table> table(const std::string& name) {
@@ -83,46 +83,35 @@ protected:
     }
 };
 
-TEST_P(CatalogueTest, ListsTablesApartFromViewsInAStableOrder) {
+TEST_P(CatalogueTest, ListsTablesApartFromViewsAndFindsThemByNameAndAfterARefresh) {
     createSchema();
-    auto schema = conn_->Database()->DefaultSchema();
+    auto db = conn_->Database();
+    auto schema = db->DefaultSchema();
     auto tables = names(schema->Tables());
     EXPECT_THAT(tables, testing::UnorderedElementsAre("parent", "child"));
     EXPECT_THAT(names(schema->Relations()), testing::UnorderedElementsAre("parent", "child", "child_view"));
-    auto again = db_->Open();
-    EXPECT_EQ(names(again->Database()->DefaultSchema()->Tables()), tables);
+    EXPECT_EQ(names(db_->Open()->Database()->DefaultSchema()->Tables()), tables); // in a stable order
     auto view = Supports<IKVL_Relation>(IList_ByName(schema->Relations(), "child_view", false));
     ASSERT_TRUE(view);
     EXPECT_EQ(scalar("select count(*) from " + view->FromName()), "0");
-}
 
-TEST_P(CatalogueTest, ReadsColumnsWithTypesDefaultsAndComputedOnes) {
-    createSchema();
-    auto child = table("child");
+    auto all = db->ObjectsOfKind(okTable);
+    auto child = IList_ByName(all, "CHILD", false);
     ASSERT_TRUE(child);
-    EXPECT_THAT(names(child->Columns()), ElementsAre("id", "pa", "pb", "amount", "twice", "note"));
-    auto amount = column(child, "amount");
-    EXPECT_EQ(amount->DataTypeCode(), 14);
-    EXPECT_EQ(amount->Precision(), "10");
-    EXPECT_EQ(amount->Scale(), "2");
-    EXPECT_FALSE(amount->NotNull());
-    EXPECT_TRUE(column(child, "twice")->Computed());
-    EXPECT_FALSE(column(child, "note")->Computed());
-    EXPECT_EQ(column(child, "note")->DataTypeCode(), 37);
-    EXPECT_EQ(column(child, "note")->Length(), "200");
-    EXPECT_TRUE(column(child, "id")->InPrimaryKey());
-    EXPECT_FALSE(column(child, "pa")->InPrimaryKey());
-
-    auto parent = table("parent");
-    ASSERT_TRUE(parent);
-    auto name = column(parent, "name");
-    EXPECT_TRUE(name->NotNull());
-    EXPECT_THAT(name->DefaultValue(), HasSubstr("'x'"));
-    EXPECT_EQ(column(parent, "a")->DefaultValue(), "");
-    EXPECT_EQ(column(parent, "a")->DataTypeCode(), 17);
+    EXPECT_EQ(IList_BySearchName(all, child->SearchName(), true), child);
+    EXPECT_FALSE(IList_ByName(all, "child_view", false)); // views are relations, not tables
+    EXPECT_FALSE(IList_ByName(all, "nothing", false));
+    bool qualified = schema->Capability(capSchemas).Supported;
+    EXPECT_EQ(qualified, is(Engine::PostgreSQL));
+    if (qualified) EXPECT_EQ(child->SearchName(), child->OwnerName() + "." + child->Name());
+    // a refresh sees tables made since the first read
+    EXPECT_EQ(all.size(), 2u);
+    exec("create table later (id integer)");
+    db->Refresh();
+    EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 3u);
 }
 
-TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
+TEST_P(CatalogueTest, ReadsColumnsKeysInKeyOrderIndicesTriggersAndGenerators) {
     createSchema();
     exec("create table swapped (x integer not null, y integer not null, primary key (y, x))");
     // a key whose check may wait for the commit, where the server lets it
@@ -132,14 +121,29 @@ TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
     auto key = table("swapped")->PrimaryKey();
     ASSERT_TRUE(key);
     EXPECT_THAT(names(key->Columns()), ElementsAre("y", "x"));
-    EXPECT_THAT(names(table("parent")->PrimaryKey()->Columns()), ElementsAre("a", "b"));
+    auto parent = table("parent");
+    ASSERT_TRUE(parent);
+    EXPECT_TRUE(column(parent, "name")->NotNull());
+    EXPECT_THAT(column(parent, "name")->DefaultValue(), HasSubstr("'x'"));
+    EXPECT_EQ(column(parent, "a")->DefaultValue(), "");
+    EXPECT_THAT(names(parent->PrimaryKey()->Columns()), ElementsAre("a", "b"));
+    EXPECT_FALSE(parent->ForeignKeys()->Count());
+    EXPECT_THAT(names(parent->Triggers()), IsEmpty());
+    EXPECT_GE(parent->Indices()->Count(), 1); // every engine keeps an index for a composite primary key
 
     auto child = table("child");
+    ASSERT_TRUE(child);
+    EXPECT_THAT(names(child->Columns()), ElementsAre("id", "pa", "pb", "amount", "twice", "note"));
+    EXPECT_FALSE(column(child, "amount")->NotNull());
+    EXPECT_TRUE(column(child, "twice")->Computed());
+    EXPECT_FALSE(column(child, "note")->Computed());
+    EXPECT_TRUE(column(child, "id")->InPrimaryKey());
+    EXPECT_FALSE(column(child, "pa")->InPrimaryKey());
     ASSERT_EQ(child->ForeignKeys()->Count(), 1);
     auto fk = Supports<IKVL_ForeignKey>(child->ForeignKeys()->Get(0));
     ASSERT_TRUE(fk);
-    EXPECT_EQ(lower(fk->ReferencedTable()), "parent");
-    EXPECT_EQ(fk->ReferencedTable(), table("parent")->ReferenceName());
+    EXPECT_THAT(lowered({fk->ReferencedTable()}), ElementsAre("parent"));
+    EXPECT_EQ(fk->ReferencedTable(), parent->ReferenceName());
     EXPECT_THAT(lowered(fk->ColumnNames()), ElementsAre("pa", "pb"));
     EXPECT_THAT(lowered(fk->ReferencedColumnNames()), ElementsAre("a", "b"));
     EXPECT_FALSE(fk->Deferrable());
@@ -147,33 +151,19 @@ TEST_P(CatalogueTest, ReadsACompositePrimaryKeyInKeyOrderAndTheForeignKey) {
         auto later = Supports<IKVL_ForeignKey>(table("later")->ForeignKeys()->Get(0));
         EXPECT_TRUE(later && later->Deferrable());
     }
-    EXPECT_FALSE(table("parent")->ForeignKeys()->Count());
     EXPECT_TRUE(conn_->Database()->DefaultSchema()->Capability(capForeignKeys).Available);
-}
 
-TEST_P(CatalogueTest, ReadsIndicesAlsoThoseBehindKeysTriggersAndGenerators) {
-    createSchema();
-    auto child = table("child");
-    auto indexNames = names(child->Indices());
-    EXPECT_THAT(indexNames, testing::Contains("child_note"));
     auto index = Supports<IKVL_Index>(IList_ByName(child->Indices(), "child_note", false));
     ASSERT_TRUE(index);
     EXPECT_TRUE(index->Unique());
     EXPECT_THAT(lowered(index->ColumnNames()), ElementsAre("note"));
-    EXPECT_THAT(names(child->Triggers()), ElementsAre("child_ai"));
-    EXPECT_THAT(names(table("parent")->Triggers()), IsEmpty());
-
-    auto generators = names(conn_->Database()->DefaultSchema()->Generators());
-    if (is(Engine::SQLite))
-        EXPECT_THAT(generators, IsEmpty());
-    else
-        EXPECT_THAT(generators, ElementsAre("child_seq"));
-    EXPECT_EQ(names(conn_->Database()->DefaultSchema()->Generators()).size(),
-              conn_->Database()->ObjectsOfKind(okGenerator).size());
-    // every engine keeps an index for a composite primary key
-    EXPECT_GE(table("parent")->Indices()->Count(), 1);
     if (is(Engine::Firebird)) // keys are enforced by indices of their own, foreign keys too
         EXPECT_EQ(child->Indices()->Count(), 3);
+    EXPECT_THAT(names(child->Triggers()), ElementsAre("child_ai"));
+    auto generators = names(conn_->Database()->DefaultSchema()->Generators());
+    EXPECT_EQ(generators,
+              is(Engine::SQLite) ? std::vector<std::string>() : std::vector<std::string>{"child_seq"});
+    EXPECT_EQ(generators.size(), conn_->Database()->ObjectsOfKind(okGenerator).size());
 }
 
 TEST_P(CatalogueTest, QuotedNamesAreFormattedSoThatTheServerFindsThem) {
@@ -193,25 +183,6 @@ TEST_P(CatalogueTest, QuotedNamesAreFormattedSoThatTheServerFindsThem) {
         "2");
 }
 
-TEST_P(CatalogueTest, FindsObjectsBySearchNameAndByNameAndNewOnesAfterARefresh) {
-    createSchema();
-    auto db = conn_->Database();
-    auto tables = db->ObjectsOfKind(okTable);
-    auto child = IList_ByName(tables, "CHILD", false);
-    ASSERT_TRUE(child);
-    EXPECT_EQ(IList_BySearchName(tables, child->SearchName(), true), child);
-    EXPECT_FALSE(IList_ByName(tables, "child_view", false)); // views are relations, not tables
-    EXPECT_FALSE(IList_ByName(tables, "nothing", false));
-    bool qualified = db->DefaultSchema()->Capability(capSchemas).Supported;
-    EXPECT_EQ(qualified, is(Engine::PostgreSQL));
-    if (qualified) EXPECT_EQ(child->SearchName(), child->OwnerName() + "." + child->Name());
-    // a refresh sees tables made since the first read
-    EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 2u);
-    exec("create table later (id integer)");
-    db->Refresh();
-    EXPECT_EQ(db->ObjectsOfKind(okTable).size(), 3u);
-}
-
 TEST_P(CatalogueTest, ReadsChecksOfTableAndColumnsAndOfDomains) {
     const std::string length = is(Engine::SQLite) ? "length" : "char_length";
     exec("create table ruled (id integer not null primary key, qty integer check (qty between 1 and 99), "
@@ -226,16 +197,13 @@ TEST_P(CatalogueTest, ReadsChecksOfTableAndColumnsAndOfDomains) {
     auto rules = Supports<IKVL_TableRules>(table("ruled"));
     ASSERT_TRUE(rules);
     std::vector<std::string> checks = lowered(rules->Checks());
-    ASSERT_EQ(checks.size(), 2u) << testing::PrintToString(checks);
-    EXPECT_THAT(checks, testing::Contains(HasSubstr("99")));
-    EXPECT_THAT(checks, testing::Contains(HasSubstr("length(")));
+    EXPECT_THAT(checks, testing::UnorderedElementsAre(HasSubstr("99"), HasSubstr("length(")));
     EXPECT_THAT(checks, testing::Each(testing::Not(testing::StartsWith("check"))));
     EXPECT_THAT(rules->PartitionBounds(), IsEmpty());
     if (!domains) return;
     auto built = Supports<IKVL_ColumnRules>(column(table("dated"), "built"));
     ASSERT_TRUE(built);
-    ASSERT_EQ(built->DomainChecks().size(), 1u);
-    EXPECT_THAT(lower(built->DomainChecks()[0]), HasSubstr("value >= 1901"));
+    EXPECT_THAT(lowered(built->DomainChecks()), ElementsAre(HasSubstr("value >= 1901")));
 }
 
 // Enum types and partitions are PostgreSQL's; MariaDB's ENUM columns are rows of the type codes' table.
@@ -253,184 +221,129 @@ TEST_P(PostgresCatalogueTest, ReadsEnumLabelsAndTheBoundsOfAPartition) {
     EXPECT_THAT(how->EnumLabels(), ElementsAre("sad", "ok", "happy"));
     EXPECT_EQ(column(table("felt"), "how")->DataTypeCode(),
               column(table("listed"), "region")->DataTypeCode());
-    auto bounds = Supports<IKVL_TableRules>(table("felt"))->PartitionBounds();
-    ASSERT_EQ(bounds.size(), 1u);
-    EXPECT_THAT(bounds[0], HasSubstr("2024-01-01"));
-    EXPECT_THAT(bounds[0], HasSubstr("2025-01-01"));
+    EXPECT_THAT(Supports<IKVL_TableRules>(table("felt"))->PartitionBounds(),
+                ElementsAre(testing::AllOf(HasSubstr("2024-01-01"), HasSubstr("2025-01-01"))));
     // a default partition takes every row
     EXPECT_THAT(Supports<IKVL_TableRules>(table("listed"))->PartitionBounds(), IsEmpty());
 }
 
-// Only Firebird declares one-byte character sets per column.
-class FirebirdCatalogueTest : public CatalogueTest {};
-
-TEST_P(FirebirdCatalogueTest, TellsWhereTextLengthsCountBytes) {
-    exec("create table coded (a varchar(10) character set none, b varchar(10) character set utf8)");
-    auto t = table("coded");
-    EXPECT_EQ(Supports<IKVL_ColumnRules>(column(t, "a"))->BytesPerCharacter(), 1);
-    EXPECT_EQ(Supports<IKVL_ColumnRules>(column(t, "b"))->BytesPerCharacter(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
 INSTANTIATE_TEST_SUITE_P(Engines, PostgresCatalogueTest, testing::Values(Engine::PostgreSQL),
                          EngineParamName);
-INSTANTIATE_TEST_SUITE_P(Engines, FirebirdCatalogueTest, testing::Values(Engine::Firebird), EngineParamName);
 
-// The host data type codes of the types that users meet every day, per engine.
-// Enum labels and the range of an integer type narrower than its code's, where the engine has them.
+// The host data type codes of the types that users meet every day, per engine. Enum labels and the
+// range of an integer type narrower than its code's, where the engine has them.
 struct TypeCase {
     std::string declared;
     int code;
-    std::string length, precision, scale;
+    std::string length = {}, precision = {}, scale = {};
     std::vector<std::string> labels = {};
     std::string range = {};
 };
 
-class TypeCodeTest : public CatalogueTest {
-protected:
-    void expectCodes(const std::vector<TypeCase>& cases) {
-        std::string ddl = "create table types (";
-        for (size_t i = 0; i < cases.size(); ++i)
-            ddl += (i ? ", c" : "c") + std::to_string(i) + " " + cases[i].declared;
-        exec(ddl + ")");
-        auto t = table("types");
-        ASSERT_TRUE(t);
-        ASSERT_EQ(t->Columns()->Count(), static_cast<int>(cases.size()));
-        for (size_t i = 0; i < cases.size(); ++i) {
-            auto c = Supports<IKVL_Column>(t->Columns()->Get(static_cast<int>(i)));
-            SCOPED_TRACE(cases[i].declared);
-            EXPECT_EQ(c->DataTypeCode(), cases[i].code);
-            EXPECT_EQ(c->Length(), cases[i].length);
-            EXPECT_EQ(c->Precision(), cases[i].precision);
-            EXPECT_EQ(c->Scale(), cases[i].scale);
-            EXPECT_EQ(c->DataTypeText().empty(), cases[i].declared.empty());
-            auto rules = Supports<IKVL_ColumnRules>(c);
-            ASSERT_TRUE(rules);
-            EXPECT_EQ(rules->EnumLabels(), cases[i].labels);
-            EXPECT_EQ(rules->DomainChecks(),
-                      cases[i].range.empty() ? std::vector<std::string>() : std::vector{cases[i].range});
-        }
-    }
+// Every engine spells these alike.
+const std::vector<TypeCase> CommonTypes = {
+    {"integer", 17},           {"smallint", 15},     {"bigint", 19},
+    {"varchar(12)", 37, "12"}, {"char(3)", 36, "3"}, {"numeric(12,3)", 14, "", "12", "3"},
+    {"double precision", 25},  {"date", 27},         {"time", 28},
+    {"timestamp", 29},         {"boolean", 1},
 };
 
-TEST_P(TypeCodeTest, DeclaredTypesMapToHostCodes) {
-    switch (engine()) {
-    case Engine::SQLite:
-        expectCodes({{"integer", 17, "", "", ""},
-                     {"bigint", 19, "", "", ""},
-                     {"smallint", 15, "", "", ""},
-                     {"tinyint", 35, "", "", ""},
-                     {"varchar(12)", 37, "12", "", ""},
-                     {"character(3)", 36, "3", "", ""},
-                     {"text", 37, "", "", ""},
-                     {"decimal(9,2)", 13, "", "9", "2"},
-                     {"numeric(12)", 14, "", "12", "0"},
-                     {"real", 24, "", "", ""},
-                     {"double precision", 25, "", "", ""},
-                     {"date", 27, "", "", ""},
-                     {"time", 28, "", "", ""},
-                     {"datetime", 29, "", "", ""},
-                     {"boolean", 1, "", "", ""},
-                     {"blob", 43, "", "", ""},
-                     {"uuid", 3, "", "", ""},
-                     {"", 0, "", "", ""},
-                     {"json", 0, "", "", ""}});
-        break;
-    case Engine::PostgreSQL:
-        exec("create domain short_code as varchar(5)");
-        expectCodes({{"text", 37, "", "", ""},
-                     {"varchar(12)", 37, "12", "", ""},
-                     {"varchar", 37, "", "", ""},
-                     {"char(3)", 36, "3", "", ""},
-                     {"numeric(12,3)", 14, "", "12", "3"},
-                     {"numeric", 14, "", "", ""},
-                     {"integer", 17, "", "", ""},
-                     {"smallint", 15, "", "", ""},
-                     {"bigint", 19, "", "", ""},
-                     {"boolean", 1, "", "", ""},
-                     {"real", 24, "", "", ""},
-                     {"double precision", 25, "", "", ""},
-                     {"date", 27, "", "", ""},
-                     {"time", 28, "", "", ""},
-                     {"timestamp", 29, "", "", ""},
-                     {"timestamptz", 29, "", "", ""},
-                     {"uuid", 3, "", "", ""},
-                     {"bytea", 43, "", "", ""},
-                     {"short_code", 37, "5", "", ""},
-                     // JSON travels as text, which the server reads
-                     {"json", 37, "", "", ""},
-                     {"jsonb", 37, "", "", ""},
-                     {"interval", 0, "", "", ""},
-                     {"integer[]", 0, "", "", ""}});
-        break;
-    case Engine::Firebird:
-        expectCodes({{"varchar(12)", 37, "12", "", ""},
-                     {"char(3)", 36, "3", "", ""},
-                     {"smallint", 15, "", "", ""},
-                     {"integer", 17, "", "", ""},
-                     {"bigint", 19, "", "", ""},
-                     {"numeric(12,3)", 14, "", "12", "3"},
-                     {"decimal(9,2)", 13, "", "9", "2"},
-                     {"numeric(4,0)", 14, "", "4", "0"},
-                     {"float", 24, "", "", ""},
-                     {"double precision", 25, "", "", ""},
-                     {"date", 27, "", "", ""},
-                     {"time", 28, "", "", ""},
-                     {"timestamp", 29, "", "", ""},
-                     {"boolean", 1, "", "", ""},
-                     {"blob sub_type 0", 43, "", "", ""},
-                     {"blob sub_type 1", 37, "", "", ""}});
-        break;
-    case Engine::MariaDB:
-        expectCodes({{"int", 17, "", "", ""},
-                     {"int unsigned", 19, "", "", "", {}, "VALUE between 0 and 4294967295"},
-                     {"tinyint", 35, "", "", "", {}, "VALUE between -128 and 127"},
-                     {"tinyint unsigned", 15, "", "", "", {}, "VALUE between 0 and 255"},
-                     {"boolean", 1, "", "", ""},
-                     {"bit(1)", 1, "", "", ""},
-                     {"smallint", 15, "", "", ""},
-                     {"smallint unsigned", 17, "", "", "", {}, "VALUE between 0 and 65535"},
-                     {"mediumint", 17, "", "", "", {}, "VALUE between -8388608 and 8388607"},
-                     {"mediumint unsigned", 17, "", "", "", {}, "VALUE between 0 and 16777215"},
-                     {"bigint", 19, "", "", ""},
-                     {"bigint unsigned", 19, "", "", "", {}, "VALUE between 0 and 18446744073709551615"},
-                     {"year", 15, "", "", "", {}, "VALUE between 1901 and 2155"},
-                     {"decimal(9,2)", 14, "", "9", "2"},
-                     {"numeric(12)", 14, "", "12", "0"},
-                     {"float", 24, "", "", ""},
-                     {"double", 25, "", "", ""},
-                     {"date", 27, "", "", ""},
-                     {"time", 28, "", "", ""},
-                     {"datetime", 29, "", "", ""},
-                     {"timestamp", 29, "", "", ""},
-                     {"char(3)", 36, "3", "", ""},
-                     {"varchar(12)", 37, "12", "", ""},
-                     {"text", 37, "", "", ""},
-                     {"json", 37, "", "", ""},
-                     {"enum('sad','ok','it''s')", 37, "4", "", "", {"sad", "ok", "it's"}},
-                     {"set('red','green')", 37, "9", "", "", {"red", "green"}},
-                     {"blob", 43, "", "", ""},
-                     {"varbinary(16)", 43, "", "", ""},
-                     {"uuid", 3, "", "", ""},
-                     {"point", 0, "", "", ""}});
-        break;
+const std::map<Engine, std::vector<TypeCase>> OwnTypes = {
+    {Engine::SQLite,
+     {{"tinyint", 35},
+      {"unsigned big int", 19},
+      {"nvarchar(5)", 37, "5"},
+      {"text", 37},
+      {"decimal(9,2)", 13, "", "9", "2"},
+      {"numeric(8, 3)", 14, "", "8", "3"},
+      {"numeric(12)", 14, "", "12", "0"},
+      {"real", 24},
+      {"datetime", 29},
+      {"blob", 43},
+      {"uuid", 3},
+      {"", 0},
+      {"json", 0},
+      {"geometry", 0}}},
+    {Engine::PostgreSQL,
+     {{"text", 37},
+      {"varchar", 37},
+      {"numeric", 14},
+      {"numeric(5,-2)", 14, "", "5", "-2"},
+      {"real", 24},
+      {"timestamptz", 29},
+      {"uuid", 3},
+      {"bytea", 43},
+      {"short_code", 37, "5"},
+      // JSON travels as text, which the server reads
+      {"json", 37},
+      {"jsonb", 37},
+      {"interval", 0},
+      {"integer[]", 0}}},
+    {Engine::Firebird,
+     {{"decimal(9,2)", 13, "", "9", "2"},
+      {"numeric(4,0)", 14, "", "4", "0"},
+      {"float", 24},
+      {"blob sub_type 0", 43},
+      {"blob sub_type 1", 37}}},
+    {Engine::MariaDB,
+     {{"int unsigned", 19, "", "", "", {}, "VALUE between 0 and 4294967295"},
+      {"tinyint", 35, "", "", "", {}, "VALUE between -128 and 127"},
+      {"tinyint unsigned", 15, "", "", "", {}, "VALUE between 0 and 255"},
+      {"bit(1)", 1},
+      {"smallint unsigned", 17, "", "", "", {}, "VALUE between 0 and 65535"},
+      {"mediumint", 17, "", "", "", {}, "VALUE between -8388608 and 8388607"},
+      {"mediumint unsigned", 17, "", "", "", {}, "VALUE between 0 and 16777215"},
+      {"bigint unsigned", 19, "", "", "", {}, "VALUE between 0 and 18446744073709551615"},
+      {"year", 15, "", "", "", {}, "VALUE between 1901 and 2155"},
+      {"decimal(9,2)", 14, "", "9", "2"},
+      {"numeric(12)", 14, "", "12", "0"},
+      {"float", 24},
+      {"datetime", 29},
+      {"text", 37},
+      {"json", 37},
+      {"enum('sad','ok','it''s')", 37, "4", "", "", {"sad", "ok", "it's"}},
+      {"set('red','green')", 37, "9", "", "", {"red", "green"}},
+      {"blob", 43},
+      {"varbinary(16)", 43},
+      {"uuid", 3},
+      {"point", 0}}},
+};
+
+TEST_P(CatalogueTest, DeclaredTypesMapToHostCodes) {
+    if (is(Engine::PostgreSQL)) exec("create domain short_code as varchar(5)");
+    std::vector<TypeCase> cases = CommonTypes;
+    for (const TypeCase& c : OwnTypes.at(engine()))
+        cases.push_back(c);
+    std::string ddl = "create table types (";
+    for (size_t i = 0; i < cases.size(); ++i)
+        ddl += (i ? ", c" : "c") + std::to_string(i) + " " + cases[i].declared;
+    exec(ddl + ")");
+    auto t = table("types");
+    ASSERT_TRUE(t);
+    ASSERT_EQ(t->Columns()->Count(), static_cast<int>(cases.size()));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        auto c = Supports<IKVL_Column>(t->Columns()->Get(static_cast<int>(i)));
+        SCOPED_TRACE(cases[i].declared);
+        EXPECT_EQ(c->DataTypeCode(), cases[i].code);
+        EXPECT_EQ(c->Length(), cases[i].length);
+        EXPECT_EQ(c->Precision(), cases[i].precision);
+        EXPECT_EQ(c->Scale(), cases[i].scale);
+        EXPECT_EQ(c->DataTypeText().empty(), cases[i].declared.empty());
+        auto rules = Supports<IKVL_ColumnRules>(c);
+        ASSERT_TRUE(rules);
+        EXPECT_EQ(rules->EnumLabels(), cases[i].labels);
+        EXPECT_EQ(rules->DomainChecks(),
+                  cases[i].range.empty() ? std::vector<std::string>() : std::vector{cases[i].range});
     }
 }
 
-TEST_P(TypeCodeTest, IdentityColumnsAreMarkedAndTheirSequencesHidden) {
-    if (is(Engine::SQLite)) {
-        exec("create table ids (id integer primary key, v integer)");
-        EXPECT_TRUE(column(table("ids"), "id")->IsIdentity());
-        EXPECT_FALSE(column(table("ids"), "v")->IsIdentity());
-        return;
-    }
-    if (is(Engine::MariaDB))
-        exec("create table ids (id integer not null auto_increment primary key, v integer)");
-    else
-        exec("create table ids (id integer generated by default as identity, v integer)");
-    auto id = column(table("ids"), "id");
-    EXPECT_TRUE(id->IsIdentity());
-    EXPECT_FALSE(id->Computed()); // values may still be given
+TEST_P(CatalogueTest, IdentityColumnsAreMarkedAndTheirSequencesHidden) {
+    const std::string id = is(Engine::SQLite)    ? "id integer primary key"
+                           : is(Engine::MariaDB) ? "id integer not null auto_increment primary key"
+                                                 : "id integer generated by default as identity";
+    exec("create table ids (" + id + ", v integer)");
+    EXPECT_TRUE(column(table("ids"), "id")->IsIdentity());
+    EXPECT_FALSE(column(table("ids"), "id")->Computed()); // values may still be given
     EXPECT_FALSE(column(table("ids"), "v")->IsIdentity());
     EXPECT_THAT(names(conn_->Database()->DefaultSchema()->Generators()), IsEmpty());
     if (is(Engine::PostgreSQL)) {
@@ -442,7 +355,18 @@ TEST_P(TypeCodeTest, IdentityColumnsAreMarkedAndTheirSequencesHidden) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TypeCodeTest, AllEngines(), EngineParamName);
+INSTANTIATE_TEST_SUITE_P(Engines, CatalogueTest, AllEngines(), EngineParamName);
+
+// Only Firebird declares one-byte character sets per column.
+class FirebirdCatalogueTest : public CatalogueTest {};
+
+TEST_P(FirebirdCatalogueTest, TellsWhereTextLengthsCountBytes) {
+    exec("create table coded (a varchar(10) character set none, b varchar(10) character set utf8)");
+    EXPECT_EQ(Supports<IKVL_ColumnRules>(column(table("coded"), "a"))->BytesPerCharacter(), 1);
+    EXPECT_EQ(Supports<IKVL_ColumnRules>(column(table("coded"), "b"))->BytesPerCharacter(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, FirebirdCatalogueTest, testing::Values(Engine::Firebird), EngineParamName);
 
 } // namespace
 } // namespace kvl::test

@@ -26,14 +26,6 @@ std::string uniqueSuffix() {
     return std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
-void registerDrivers() {
-    static bool done = [] {
-        KVL_RegisterStandardDrivers();
-        return true;
-    }();
-    (void)done;
-}
-
 // Lock files of the embedded engine stay in a folder of the tests' own.
 void privateFirebirdLock() {
     if (!env("FIREBIRD_LOCK").empty()) return;
@@ -42,20 +34,22 @@ void privateFirebirdLock() {
     setenv("FIREBIRD_LOCK", lock.c_str(), 0);
 }
 
+// The variable that names each engine's server, SQLite's aside.
+const char* const ServerVariables[] = {"", "KVL_TEST_PG", "KVL_TEST_FB", "KVL_TEST_MY"};
+
+void dropQuietly(Engine engine, const std::string& sql) {
+    if (sql.empty()) return;
+    try {
+        KVL_OpenConnection(env(ServerVariables[static_cast<int>(engine)]))->ExecuteCommand("CUSTOM", sql);
+    } catch (...) {
+    }
+}
+
 } // namespace
 
 std::string EngineName(Engine engine) {
-    switch (engine) {
-    case Engine::SQLite:
-        return "SQLite";
-    case Engine::PostgreSQL:
-        return "PostgreSQL";
-    case Engine::Firebird:
-        return "Firebird";
-    case Engine::MariaDB:
-        return "MariaDB";
-    }
-    return "?";
+    static const char* const names[] = {"SQLite", "PostgreSQL", "Firebird", "MariaDB"};
+    return names[static_cast<int>(engine)];
 }
 
 testing::internal::ParamGenerator<Engine> AllEngines() {
@@ -95,79 +89,52 @@ std::vector<std::string> RefusedAtCommitTable(Engine engine, const std::string& 
 }
 
 TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
-    registerDrivers();
-    switch (engine) {
-    case Engine::SQLite:
+    KVL_RegisterStandardDrivers();
+    if (engine == Engine::SQLite) {
         file_ = (fs::path(testing::TempDir()) / ("kvl_db_test_" + uniqueSuffix() + ".sqlite")).string();
         fs::remove(file_);
         connectionString_ = "sqlite:" + file_;
-        break;
-    case Engine::PostgreSQL: {
-        std::string base = env("KVL_TEST_PG");
-        if (base.empty()) {
-            unavailable_ = "KVL_TEST_PG is not set";
-            return;
-        }
+        return;
+    }
+    const std::string base = env(ServerVariables[static_cast<int>(engine)]);
+    if (base.empty()) {
+        unavailable_ = std::string(ServerVariables[static_cast<int>(engine)]) + " is not set";
+        return;
+    }
+    auto question = base.find('?');
+    const std::string query = question == std::string::npos ? std::string() : base.substr(question);
+    switch (engine) {
+    case Engine::PostgreSQL:
         schema_ = "kvl_test_" + uniqueSuffix();
         KVL_OpenConnection(base)->ExecuteCommand("CUSTOM", "create schema " + schema_);
         // the test's schema is the session's: the first of its search path
-        connectionString_ =
-            base + (base.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema_;
+        connectionString_ = base + (query.empty() ? "?" : "&") + "options=-csearch_path%3D" + schema_;
         break;
-    }
     case Engine::Firebird: {
-        std::string base = env("KVL_TEST_FB");
-        if (base.empty()) {
-            unavailable_ = "KVL_TEST_FB is not set";
-            return;
-        }
         privateFirebirdLock();
-        auto question = base.find('?');
         std::string location = base.substr(0, question);
-        std::string query = question == std::string::npos ? std::string() : base.substr(question);
         // "firebird:/path" or "firebird://host:port/path": the file starts at the first single "/"
         auto pathStart =
             location.rfind("firebird://", 0) == 0 ? location.find('/', 11) : location.find(':') + 1;
-        std::string prefix = location.substr(0, pathStart);
         std::string templateFile = location.substr(pathStart);
         file_ = (fs::path(templateFile).parent_path() / ("kvl_db_test_" + uniqueSuffix() + ".fdb")).string();
         fs::copy_file(templateFile, file_, fs::copy_options::overwrite_existing);
-        connectionString_ = prefix + file_ + query;
+        connectionString_ = location.substr(0, pathStart) + file_ + query;
         break;
     }
-    case Engine::MariaDB: {
-        std::string base = env("KVL_TEST_MY");
-        if (base.empty()) {
-            unavailable_ = "KVL_TEST_MY is not set";
-            return;
-        }
+    default:
         database_ = "kvl_test_" + uniqueSuffix();
         KVL_OpenConnection(base)->ExecuteCommand("CUSTOM",
                                                  "create database " + database_ + " character set utf8mb4");
         // the test's database replaces the one the string names: "mariadb://user:pw@host:port/db?.."
-        auto question = base.find('?');
-        auto slash = base.rfind('/', question);
-        connectionString_ = base.substr(0, slash + 1) + database_ +
-                            (question == std::string::npos ? std::string() : base.substr(question));
-        break;
-    }
+        connectionString_ = base.substr(0, base.rfind('/', question) + 1) + database_ + query;
     }
 }
 
 TTestDatabase::~TTestDatabase() {
-    try {
-        if (!schema_.empty())
-            KVL_OpenConnection(env("KVL_TEST_PG"))
-                ->ExecuteCommand("CUSTOM", "drop schema " + schema_ + " cascade");
-    } catch (...) {
-        // a schema left behind goes with the throwaway cluster
-    }
-    try {
-        if (!database_.empty())
-            KVL_OpenConnection(env("KVL_TEST_MY"))->ExecuteCommand("CUSTOM", "drop database " + database_);
-    } catch (...) {
-        // a database left behind goes with the throwaway server
-    }
+    // what is left behind goes with the throwaway servers
+    dropQuietly(Engine::PostgreSQL, schema_.empty() ? "" : "drop schema " + schema_ + " cascade");
+    dropQuietly(Engine::MariaDB, database_.empty() ? "" : "drop database " + database_);
     if (!file_.empty()) {
         std::error_code ignored;
         fs::remove(file_, ignored);
@@ -208,14 +175,6 @@ std::string EngineTest::scalar(const std::string& sql) {
     query->Close();
     transaction->Commit();
     return value;
-}
-
-std::string EngineTest::trueLiteral() const {
-    return is(Engine::SQLite) ? "1" : "true";
-}
-
-std::string EngineTest::blobLength(const std::string& column) const {
-    return (is(Engine::SQLite) ? "length(" : "octet_length(") + column + ")";
 }
 
 } // namespace kvl::test

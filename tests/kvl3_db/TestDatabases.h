@@ -58,9 +58,6 @@ protected:
     void exec(const std::string& sql);
     // The first column of the first row of a query, read on a second connection.
     std::string scalar(const std::string& sql);
-    // The engine's words for a value in SQL.
-    std::string trueLiteral() const;
-    std::string blobLength(const std::string& column) const;
 
     std::unique_ptr<TTestDatabase> db_;
     std::unique_ptr<TKVL_Connection> conn_;

@@ -30,8 +30,6 @@ public:
     std::unique_ptr<kvl::TKVL_Query> NewQuery() override;
     std::shared_ptr<kvl::IKVL_Database> Database() override { return nullptr; }
 
-    RecordingLog& Log() { return *log_; }
-
 private:
     int kind_;
     std::shared_ptr<RecordingLog> log_;

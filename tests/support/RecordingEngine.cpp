@@ -23,6 +23,7 @@ void RecordingStatement::Unprepare() {
 }
 
 void RecordingStatement::Execute() {
+    if (Ran) Ran(SQL().Text());
     ++Executions;
     if (Fail) Fail(Executions, values_);
     Rows.push_back(values_);
@@ -146,11 +147,6 @@ void RecordingEngine::UnprepareInsert(TFillProject* project) {
     record("UnprepareInsert " + project->TableName);
     project->Unprepare();
     Statement.Unprepare();
-}
-
-std::string RecordingEngine::FormatIdentifier(const std::string& name, const std::string& owner) {
-    std::string quoted = name.size() > 1 && name.front() == '"' ? name : "\"" + name + "\"";
-    return owner.empty() ? quoted : "\"" + owner + "\"." + quoted;
 }
 
 std::string RecordingEngine::GeneratorIncValue(const std::string& generatorName) {

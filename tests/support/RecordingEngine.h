@@ -21,6 +21,12 @@ struct FakeColumn {
     bool HasDefault = false;
 };
 
+// The name, quoted unless it is already, after its quoted owner where there is one.
+inline std::string QuotedIdentifier(const std::string& name, const std::string& owner) {
+    std::string quoted = name.size() > 1 && name.front() == '"' ? name : "\"" + name + "\"";
+    return owner.empty() ? quoted : "\"" + owner + "\"." + quoted;
+}
+
 class FakeTableObject : public virtual kvl::IKVL_BaseInterface {
 public:
     FakeTableObject(std::string name, std::string owner) : name_(std::move(name)), owner_(std::move(owner)) {}
@@ -44,7 +50,8 @@ struct FakeTable {
 };
 
 // Records the SQL text and the values of every executed row; Fail decides which executions raise.
-class RecordingStatement : public kvl::TKVL_Statement {
+// As a query it reads no rows.
+class RecordingStatement : public kvl::TKVL_Query {
 public:
     void SetTransaction(kvl::TKVL_Transaction*) override {}
     void Prepare() override;
@@ -62,7 +69,20 @@ public:
         values_.at(static_cast<size_t>(index)) = value;
     }
     void SetBlobParam(const std::string& name, std::istream& stream) override;
+    kvl::TKVL_Connection& Connection() const override { return *Owner; }
+    void SetOption(const std::string&, const std::string&) override {}
+    void Open() override { Execute(); }
+    bool Eof() const override { return true; }
+    void Next() override {}
+    void Close() override {}
+    int FieldCount() const override { return 0; }
+    std::string FieldName(int) const override { return {}; }
+    bool FieldIsNull(int) const override { return true; }
+    std::string FieldAsString(int) const override { return {}; }
+    std::string FieldAsString(const std::string&) const override { return {}; }
 
+    std::function<void(const std::string& sql)> Ran; // told each text it runs, first; may throw
+    kvl::TKVL_Connection* Owner = nullptr;
     std::function<void(int executeNumber, const std::vector<kvl::TVariant>&)> Fail; // may throw
     std::vector<std::vector<kvl::TVariant>> Rows;                                   // executed successfully
     int Executions = 0;
@@ -99,7 +119,9 @@ public:
                        const std::string& columnName, kvl::TStringList& list) override;
     void EmptyTable(TFillProject* project) override;
     void UnprepareInsert(TFillProject* project) override;
-    std::string FormatIdentifier(const std::string& name, const std::string& owner) override;
+    std::string FormatIdentifier(const std::string& name, const std::string& owner) override {
+        return QuotedIdentifier(name, owner);
+    }
     kvl::TKVL_Statement& GetSQLClassInstance() override { return Statement; }
     std::string GeneratorIncValue(const std::string& generatorName) override;
 

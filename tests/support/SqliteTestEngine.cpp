@@ -2,32 +2,14 @@
 
 #include "UTFillProjects/TFillProject.h"
 #include "base/Exceptions.h"
-#include "base/SysUtils.h"
 #include "kvl3_db/Drivers.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
 namespace {
 
-class TableObject : public virtual kvl::IKVL_BaseInterface {
-public:
-    explicit TableObject(std::string name) : name_(std::move(name)) {}
-    std::string Name() const override { return name_; }
-    std::string SQLName() const override { return name_; }
-    std::string OwnerName() const override { return ""; }
-    std::string DisplayName() const override { return name_; }
-    std::string SearchName() const override { return name_; }
-
-private:
-    std::string name_;
-};
-
 std::unique_ptr<kvl::TKVL_Connection> open(const std::string& connectionString) {
     kvl::KVL_RegisterStandardDrivers();
     return kvl::KVL_OpenConnection(connectionString);
-}
-
-std::string quoted(const std::string& name) {
-    return "\"" + name + "\"";
 }
 
 } // namespace
@@ -35,15 +17,8 @@ std::string quoted(const std::string& name) {
 SqliteTestEngine::SqliteTestEngine(std::string connectionString)
     : connectionString_(std::move(connectionString)) {}
 
-SqliteTestEngine::~SqliteTestEngine() {
-    try {
-        Disconnect();
-    } catch (...) {
-    }
-}
-
 void SqliteTestEngine::AddTable(const std::string& name, std::vector<KFillRecord> columns) {
-    tables_.push_back({name, std::move(columns), std::make_shared<TableObject>(name)});
+    tables_.push_back({name, std::move(columns), std::make_shared<FakeTableObject>(name, "")});
 }
 
 kvl::TKVL_Connection& SqliteTestEngine::connection() {
@@ -73,7 +48,6 @@ void SqliteTestEngine::StartTransaction() {
 void SqliteTestEngine::CommitTransaction() {
     if (!transaction_) throw kvl::Exception("not connected");
     transaction_->Commit();
-    ++Commits;
 }
 
 void SqliteTestEngine::GetTables(std::vector<kvl::IKVL_Ref>& list) {
@@ -113,30 +87,7 @@ void SqliteTestEngine::UnprepareInsert(TFillProject* project) {
     GetSQLClassInstance().Unprepare();
 }
 
-std::string SqliteTestEngine::FormatIdentifier(const std::string& name, const std::string& owner) {
-    return owner.empty() ? quoted(name) : quoted(owner) + "." + quoted(name);
-}
-
 kvl::TKVL_Statement& SqliteTestEngine::GetSQLClassInstance() {
     if (!statement_) throw kvl::Exception("not connected");
     return *statement_;
-}
-
-SqliteProbe::SqliteProbe(const std::string& connectionString) : connection_(open(connectionString)) {}
-
-SqliteProbe::~SqliteProbe() = default;
-
-void SqliteProbe::Execute(const std::string& sql) {
-    connection_->ExecuteCommand("", sql);
-}
-
-std::string SqliteProbe::Value(const std::string& sql) {
-    auto query = kvl::KVL_GetCursor(*connection_, sql);
-    query->Open();
-    if (query->Eof()) return std::string();
-    return query->FieldAsString(0);
-}
-
-int SqliteProbe::Count(const std::string& table) {
-    return kvl::StrToInt(Value("select count(*) from " + quoted(table)));
 }

@@ -2,11 +2,11 @@
 // A structure engine on a real SQLite database through the host's database services, for end
 // to end tests of the run. Columns are described by hand instead of being read from the
 // catalogue; indices and triggers are left alone.
+#include "RecordingEngine.h"
 #include "UTFillObject/KFillRecord.h"
 #include "UTFillProjects/TFillStructureEngine.h"
 #include "kvl3_db/Ukvl_connection.h"
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,7 +14,6 @@
 class SqliteTestEngine : public TFillStructureEngine {
 public:
     explicit SqliteTestEngine(std::string connectionString);
-    ~SqliteTestEngine() override;
 
     // Tables are listed in the order they were added.
     void AddTable(const std::string& name, std::vector<KFillRecord> columns);
@@ -34,10 +33,10 @@ public:
                        const std::string& columnName, kvl::TStringList& list) override;
     void EmptyTable(TFillProject* project) override;
     void UnprepareInsert(TFillProject* project) override;
-    std::string FormatIdentifier(const std::string& name, const std::string& owner) override;
+    std::string FormatIdentifier(const std::string& name, const std::string& owner) override {
+        return QuotedIdentifier(name, owner);
+    }
     kvl::TKVL_Statement& GetSQLClassInstance() override;
-
-    int Commits = 0;
 
 private:
     struct Table {
@@ -49,20 +48,8 @@ private:
 
     std::string connectionString_;
     std::vector<Table> tables_;
+    // in the order that frees the statement and transaction before their connection
     std::unique_ptr<kvl::TKVL_Connection> connection_;
     std::unique_ptr<kvl::TKVL_Transaction> transaction_;
     std::unique_ptr<kvl::TKVL_Statement> statement_;
-};
-
-// One-off SQL on a connection of its own, as a second client of the same database sees it.
-class SqliteProbe {
-public:
-    explicit SqliteProbe(const std::string& connectionString);
-    ~SqliteProbe();
-    void Execute(const std::string& sql);
-    std::string Value(const std::string& sql); // first column of the first row
-    int Count(const std::string& table);
-
-private:
-    std::unique_ptr<kvl::TKVL_Connection> connection_;
 };
