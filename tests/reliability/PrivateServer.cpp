@@ -56,18 +56,6 @@ bool listening(int port) {
     return ok;
 }
 
-std::string randomHex(int bytes) {
-    std::random_device device;
-    std::string out;
-    for (int i = 0; i < bytes; ++i) {
-        static const char digits[] = "0123456789abcdef";
-        unsigned v = device() & 0xff;
-        out += digits[v >> 4];
-        out += digits[v & 15];
-    }
-    return out;
-}
-
 } // namespace
 
 TPrivateServer::TPrivateServer(const std::string& kind) {
@@ -77,7 +65,8 @@ TPrivateServer::TPrivateServer(const std::string& kind) {
         return;
     }
     dir_ = pattern;
-    password_ = randomHex(12);
+    std::random_device device;
+    password_ = std::to_string(device()) + "x" + std::to_string(device());
     port_ = freeLoopbackPort();
 }
 
