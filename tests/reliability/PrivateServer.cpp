@@ -7,7 +7,6 @@
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
@@ -84,24 +83,14 @@ bool TPrivateServer::run(const std::string& command, bool asOwner) const {
     return std::system(("runuser -u " + owner_ + " -- sh -c '" + quoted + "'").c_str()) == 0;
 }
 
-void TPrivateServer::spawn(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& environment, const std::function<bool()>& ready) {
+void TPrivateServer::spawn(const std::string& command, const std::function<bool()>& ready) {
     const std::string log = dir_ + "/server.log";
+    // the shell gives way to the server, so that the child to kill is the server itself
+    const std::string line = "exec " + command + " >>" + log + " 2>&1";
     pid_t pid = fork();
     if (pid < 0) throw Exception("the private server could not be started");
     if (pid == 0) {
-        for (const auto& e : environment)
-            putenv(const_cast<char*>(e.c_str()));
-        int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        if (out >= 0) {
-            dup2(out, 1);
-            dup2(out, 2);
-        }
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(program.c_str(), argv.data());
+        execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     pid_ = pid;
@@ -111,7 +100,7 @@ void TPrivateServer::spawn(const std::string& program, const std::vector<std::st
         if (exited) pid_ = 0;
         if (exited || std::chrono::steady_clock::now() > until) {
             StopImmediately();
-            throw Exception("the private server " + program + " did not start: " + ReadAll(log));
+            throw Exception("the private server did not start: " + ReadAll(log));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
@@ -217,7 +206,7 @@ public:
                "/test.fdb?user=SYSDBA&password=" + password_;
     }
     void Start() override {
-        spawn(Program, {}, {"FIREBIRD=" + dir_, "FIREBIRD_LOCK=" + dir_ + "/lock"},
+        spawn("env FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock " + Program,
               [this] { return listening(port_); });
     }
     void KillSessions(const std::string&) override {
@@ -298,12 +287,11 @@ public:
     void Start() override {
         // Commits reach the log file before they are confirmed, so that a killed server keeps
         // them; the disk is not waited for, as no machine crash is simulated.
-        spawn(Program,
-              {"--no-defaults", "--user=" + user(), "--datadir=" + dir_ + "/data",
-               "--socket=" + dir_ + "/s.sock", "--port=" + std::to_string(port_), "--bind-address=127.0.0.1",
-               "--skip-name-resolve", "--skip-log-bin", "--innodb-flush-log-at-trx-commit=2",
-               "--character-set-server=utf8mb4"},
-              {}, [this] { return administer("select 1"); });
+        spawn(std::string(Program) + " --no-defaults --user=" + user() + " --datadir=" + dir_ +
+                  "/data --socket=" + dir_ + "/s.sock --port=" + std::to_string(port_) +
+                  " --bind-address=127.0.0.1 --skip-name-resolve --skip-log-bin "
+                  "--innodb-flush-log-at-trx-commit=2 --character-set-server=utf8mb4",
+              [this] { return administer("select 1"); });
     }
     void KillSessions(const std::string& clientName) override {
         KVL_OpenConnection(Uri("kvl_killer"))

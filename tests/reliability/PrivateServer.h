@@ -7,7 +7,6 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <vector>
 
 namespace kvl::test {
 
@@ -32,9 +31,9 @@ public:
 protected:
     // A folder of its own, a free port and a password; Unavailable() says when there is no folder.
     explicit TPrivateServer(const std::string& kind);
-    // Runs the server program as a child with its output in the folder's log, until ready() holds.
-    void spawn(const std::string& program, const std::vector<std::string>& args,
-               const std::vector<std::string>& environment, const std::function<bool()>& ready);
+    // Runs the server's command line as a child with its output in the folder's log, until ready()
+    // holds.
+    void spawn(const std::string& command, const std::function<bool()>& ready);
     // Runs a shell command, as owner_ when the tests run as root, as the servers refuse root;
     // true when it succeeded.
     bool run(const std::string& command, bool asOwner = false) const;
