@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <thread>
 
 namespace kvl::test {

@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 
 namespace kvl::test {
