@@ -42,6 +42,7 @@ TEST(StringList, IndexOutsideBoundsRaisesListError) {
     EXPECT_THROW(list.Get(-1), EListError);
     try {
         list.Get(5);
+        ADD_FAILURE() << "no error for index 5";
     } catch (const EListError& e) {
         EXPECT_EQ(e.Message(), "List index out of bounds (5)");
     }

@@ -59,23 +59,15 @@ protected:
     std::unique_ptr<TKorvelMainWindow> shell;
 };
 
-TEST_F(Shell, PackageListsItsUnitsWithTheModuleLast) {
+TEST_F(Shell, PackageListsItsUnitsWithTheModuleLastAndRegistersIt) {
     EXPECT_EQ(package().UnitNames(),
               "UTFillConstants uMaskedValue UTFillObject uTDGTableShuffle UTFillProjects "
               "uTFillStructureEngineVEX fTestDataGenerator uTestDataGeneratorModule");
     ASSERT_EQ(kvl::MM_RegisteredModules().size(), 1u);
-    kvl::TModuleInfo info = kvl::MM_RegisteredModules().front()->GetModuleInfo();
-    EXPECT_TRUE(info.Visible);
-    EXPECT_TRUE(info.ConnectionSensitive);
-    EXPECT_EQ(info.Order, 20);
-}
-
-TEST_F(Shell, MenuItemStandsDirectlyBeforeTheMark) {
-    QList<QAction*> items = tools()->actions();
+    EXPECT_TRUE(kvl::MM_RegisteredModules().front()->GetModuleInfo().ConnectionSensitive);
     QAction* item = menuItem("miTDG");
     ASSERT_NE(item, nullptr);
-    int mark = static_cast<int>(items.indexOf(menuItem("miBeforeMisc")));
-    EXPECT_EQ(items.indexOf(item), mark - 1);
+    EXPECT_EQ(tools()->actions().indexOf(item), tools()->actions().indexOf(menuItem("miBeforeMisc")) - 1);
     EXPECT_EQ(item->text(), QString("Test Data Generator..."));
     EXPECT_EQ(item->toolTip(), QString("Test Data Generator"));
 }
@@ -99,30 +91,21 @@ TEST_F(Shell, ModuleItemGoesBetweenTheItemsAroundTheMark) {
     kvl::MM_SetMenu(100, nullptr);
 }
 
-TEST_F(Shell, CommandFollowsTheConnection) {
-    ASSERT_NE(action(), nullptr);
-    ASSERT_NE(button(), nullptr);
-    EXPECT_FALSE(action()->isEnabled());
-    EXPECT_FALSE(menuItem("miTDG")->isEnabled());
-    EXPECT_FALSE(button()->isEnabled());
-    kvl::MM_RegisteredModules().front()->EnableConnectionSensitiveModule(true);
-    EXPECT_TRUE(action()->isEnabled());
-    EXPECT_TRUE(menuItem("miTDG")->isEnabled());
-    EXPECT_TRUE(button()->isEnabled());
-    EXPECT_EQ(button()->defaultAction(), action());
-    kvl::MM_RegisteredModules().front()->EnableConnectionSensitiveModule(false);
-    EXPECT_FALSE(action()->isEnabled());
-    EXPECT_FALSE(menuItem("miTDG")->isEnabled());
-}
-
 TEST_F(Shell, OpeningAndClosingASessionSwitchesTheCommand) {
+    ASSERT_NE(button(), nullptr);
+    EXPECT_EQ(button()->defaultAction(), action());
+    auto expectEnabled = [this](bool on) {
+        EXPECT_EQ(kvl::KVL_CurrentConnection() != nullptr, on);
+        EXPECT_EQ(action()->isEnabled(), on);
+        EXPECT_EQ(menuItem("miTDG")->isEnabled(), on);
+        EXPECT_EQ(button()->isEnabled(), on);
+    };
+    expectEnabled(false);
     shell->OpenSession(database.string());
     EXPECT_EQ(shell->SessionName(), database.filename().string());
-    EXPECT_NE(kvl::KVL_CurrentConnection(), nullptr);
-    EXPECT_TRUE(action()->isEnabled());
+    expectEnabled(true);
     shell->CloseSession();
-    EXPECT_EQ(kvl::KVL_CurrentConnection(), nullptr);
-    EXPECT_FALSE(action()->isEnabled());
+    expectEnabled(false);
 }
 
 TEST_F(Shell, TwoClicksOpenTwoWindowsOnTheSession) {
@@ -148,10 +131,6 @@ TEST_F(Shell, PlainNamesAreSqliteFiles) {
     EXPECT_EQ(KorvelConnectionString("postgresql://localhost/db"), "postgresql://localhost/db");
     EXPECT_EQ(KorvelConnectionString("firebird:/tmp/x.fdb?user=SYSDBA"), "firebird:/tmp/x.fdb?user=SYSDBA");
 }
-
-} // namespace
-
-namespace {
 
 // A session window that refuses to close, as the module's window does during a run.
 class BusyWindow : public QMainWindow {

@@ -79,9 +79,4 @@ TEST_F(ModuleManager, MenusAreFoundByNumberAndForgottenWhenDestroyed) {
     EXPECT_EQ(kvl::MM_GetMenu(100), nullptr);
 }
 
-TEST_F(ModuleManager, WithoutASessionTheSessionQueriesGiveNothing) {
-    EXPECT_EQ(kvl::MM_GetCurrentSessionForm(), nullptr);
-    EXPECT_EQ(kvl::MM_GetCurrentSessionSchemas().Count(), 0);
-}
-
 } // namespace

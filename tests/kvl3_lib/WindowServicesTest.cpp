@@ -22,8 +22,6 @@ protected:
 
 TEST(QSFForm, ClosingFreesTheWindowUnlessItsCloseHandlerRefuses) {
     QPointer<ClosingForm> form = new ClosingForm;
-    form->SetCaption("Tool");
-    EXPECT_EQ(form->GetCaption(), "Tool");
     form->show();
     form->refuse = true;
     EXPECT_FALSE(form->close());
@@ -46,16 +44,13 @@ TEST(QSFForm, AnOwnedWindowIsTopLevelAndGoesWithItsOwner) {
     EXPECT_TRUE(form.isNull());
 }
 
-TEST(ScreenCursor, OneNormalCursorEndsAnyNumberOfWaitCursors) {
+TEST(ScreenCursor, OneNormalCursorEndsAnyNumberOfWaitCursorsAndTheScopeEndsItsOwnOnAnException) {
     kvl::ScreenWaitCursor();
     kvl::ScreenWaitCursor();
     EXPECT_TRUE(kvl::ScreenCursorIsWait());
     kvl::ScreenNormalCursor();
     EXPECT_FALSE(kvl::ScreenCursorIsWait());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-TEST(ScreenCursor, TheScopeRestoresTheCursorWhenAnExceptionLeavesIt) {
     try {
         kvl::TWaitCursorScope scope;
         EXPECT_TRUE(kvl::ScreenCursorIsWait());

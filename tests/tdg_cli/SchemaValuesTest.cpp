@@ -4,9 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-namespace fs = std::filesystem;
 using kvl::test::Engine;
 using namespace tdg::test;
 using testing::HasSubstr;
@@ -82,22 +79,8 @@ const Column kPeople[] = {
     {"\"uuid\" varchar(38) not null", "\"uuid\" like '%-%-%-%-%'", false},
 };
 
-class SchemaValuesTest : public kvl::test::EngineTest {
+class SchemaValuesTest : public TTdgTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        uri_ = db_->ConnectionString();
-        project_ = TempPath("values", ".tdg");
-        logs_ = TempPath("values_logs", "");
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove(project_, ignored);
-        fs::remove_all(logs_, ignored);
-        EngineTest::TearDown();
-    }
-
     std::string sql(std::string text) const {
         const std::string length = is(Engine::SQLite) ? "length" : "char_length";
         for (size_t at = text.find("%L"); at != std::string::npos; at = text.find("%L"))
@@ -128,8 +111,6 @@ protected:
                       "0")
                 << table << ": " << columns[i].condition;
     }
-
-    std::string uri_, project_, logs_;
 };
 
 TEST_P(SchemaValuesTest, InitAndFillKeepEveryConditionAndTheColumnsMeanings) {
@@ -161,49 +142,36 @@ TEST_P(SchemaValuesTest, InitAndFillKeepEveryConditionAndTheColumnsMeanings) {
     // a one-byte character set counts bytes: names with accents are cut by bytes, not characters
     if (is(Engine::Firebird))
         exec("alter table \"people\" add \"fname\" varchar(4) character set none not null");
-    auto init = Tdg({"init", "--connect", uri_, "-o", project_, "--rows", std::to_string(Rows)});
-    ASSERT_EQ(init.status, 0) << init.err;
-    auto check = Tdg({"check", "--connect", uri_, "--project", project_});
-    EXPECT_EQ(check.status, 0) << check.out << check.err;
-    EXPECT_THAT(check.out + check.err, HasSubstr("1000000\" not understood; rows may fail"));
+    ASSERT_EQ(init({"--rows", std::to_string(Rows)}).status, 0);
+    auto checked = check();
+    EXPECT_EQ(checked.status, 0) << checked.out << checked.err;
     // every other condition, partition bounds included, is read
-    const std::string said = check.out + check.err;
-    size_t warnings = 0;
-    for (size_t at = said.find("not understood"); at != std::string::npos;
-         at = said.find("not understood", at + 1))
-        ++warnings;
-    EXPECT_EQ(warnings, 1u) << said;
+    const std::string said = checked.out + checked.err;
+    EXPECT_THAT(said, HasSubstr("1000000\" not understood; rows may fail"));
+    EXPECT_EQ(said.find("not understood"), said.rfind("not understood")) << said;
 
-    auto fill = Tdg({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_, "--seed", "5"});
-    ASSERT_EQ(fill.status, 0) << fill.out << fill.err;
+    auto filled = fill({"--seed", "5"});
+    ASSERT_EQ(filled.status, 0) << filled.out << filled.err;
     std::vector<std::string> tables = {"ruled", "people"};
     if (is(Engine::PostgreSQL)) tables.push_back("events");
     for (const auto& table : tables) {
-        EXPECT_THAT(fill.out, HasSubstr(table + ": " + std::to_string(Rows) + " inserted, 0 failed"));
+        EXPECT_THAT(filled.out, HasSubstr(table + ": " + std::to_string(Rows) + " inserted, 0 failed"));
         EXPECT_EQ(scalar("select count(*) from \"" + table + "\""), std::to_string(Rows)) << table;
     }
     expectHolds("ruled", kRuled, std::size(kRuled));
     expectHolds("people", kPeople, std::size(kPeople));
     if (!is(Engine::SQLite))
         EXPECT_EQ(scalar("select count(*) from \"ruled\" where \"built\" not between 1901 and 2155"), "0");
-    if (is(Engine::Firebird)) {
-        EXPECT_EQ(scalar("select count(*) from \"people\" where octet_length(\"fname\") > 4"), "0");
+    if (is(Engine::Firebird)) // the server refuses a longer one
         EXPECT_NE(scalar("select count(*) from \"people\" where octet_length(\"fname\") = 4"), "0");
-    }
     // rows that leave the NULL open keep some NULLs, and later columns do not only repeat the earlier
     EXPECT_NE(scalar("select count(*) from \"ruled\" where \"shipped_at\" is null"), "0");
     EXPECT_NE(scalar("select count(*) from \"ruled\" where \"max_price\" > \"min_price\""), "0");
-    if (is(Engine::MariaDB)) {
+    // the servers themselves refuse JSON that is not; a value list must be drawn from in full
+    if (is(Engine::MariaDB) || is(Engine::PostgreSQL))
         EXPECT_EQ(scalar("select count(distinct \"how\") from \"people\""), "3");
-        EXPECT_EQ(scalar("select count(*) from \"people\" where not json_valid(\"extra\")"), "0");
-    }
-    if (is(Engine::PostgreSQL)) {
+    if (is(Engine::PostgreSQL))
         EXPECT_EQ(scalar("select count(distinct extract(year from \"at\")) from \"events\""), "2");
-        EXPECT_EQ(scalar("select count(distinct \"how\") from \"people\""), "3");
-        EXPECT_EQ(scalar("select count(*) from \"people\" where json_typeof(\"extra\") is null and "
-                         "\"extra\" is not null"),
-                  "0");
-    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, SchemaValuesTest, kvl::test::AllEngines(), kvl::test::EngineParamName);

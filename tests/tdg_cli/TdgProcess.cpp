@@ -100,4 +100,36 @@ void EditProject(const std::string& fileName, const std::string& table, const st
     doc.save_file(fileName.c_str());
 }
 
+void TTdgTest::SetUp() {
+    EngineTest::SetUp();
+    if (db_) uri_ = db_->ConnectionString();
+}
+
+void TTdgTest::TearDown() {
+    std::error_code ignored;
+    std::filesystem::remove(project_, ignored);
+    std::filesystem::remove_all(logs_, ignored);
+    EngineTest::TearDown();
+}
+
+TResult TTdgTest::init(const std::vector<std::string>& more) {
+    std::vector<std::string> args = {"init", "--connect", uri_, "-o", project_};
+    args.insert(args.end(), more.begin(), more.end());
+    auto r = Tdg(args);
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    return r;
+}
+
+TResult TTdgTest::check(const std::vector<std::string>& more) {
+    std::vector<std::string> args = {"check", "--connect", uri_, "--project", project_};
+    args.insert(args.end(), more.begin(), more.end());
+    return Tdg(args);
+}
+
+TResult TTdgTest::fill(const std::vector<std::string>& more) {
+    std::vector<std::string> args = {"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_};
+    args.insert(args.end(), more.begin(), more.end());
+    return Tdg(args);
+}
+
 } // namespace tdg::test

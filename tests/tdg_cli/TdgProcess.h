@@ -1,4 +1,6 @@
 #pragma once
+#include "kvl3_db/TestDatabases.h"
+
 #include <sys/types.h>
 
 #include <map>
@@ -44,5 +46,19 @@ std::string ReadFile(const std::string& fileName);
 // project file, as a user editing it by hand would.
 void EditProject(const std::string& fileName, const std::string& table, const std::string& column,
                  const std::map<std::string, std::string>& attributes);
+
+// A database of the engine under test, with a project file and a log folder of the test's own.
+class TTdgTest : public kvl::test::EngineTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // tdg init of the database into the project file, which must succeed.
+    TResult init(const std::vector<std::string>& more = {});
+    // tdg check and tdg fill of the database by the project, with more arguments.
+    TResult check(const std::vector<std::string>& more = {});
+    TResult fill(const std::vector<std::string>& more);
+
+    std::string uri_, project_ = TempPath("project", ".tdg"), logs_ = TempPath("logs", "");
+};
 
 } // namespace tdg::test

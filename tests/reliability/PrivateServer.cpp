@@ -1,0 +1,329 @@
+#include "PrivateServer.h"
+
+#include "FillKit.h"
+
+#include "base/Exceptions.h"
+#include "base/SysUtils.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <set>
+#include <thread>
+
+namespace kvl::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A port nobody listens on now; the server takes it a moment later.
+int freeLoopbackPort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0) return 0;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    int port = 0;
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    close(s);
+    return port;
+}
+
+bool listening(int port) {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0) return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bool ok = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(s);
+    return ok;
+}
+
+} // namespace
+
+TPrivateServer::TPrivateServer(const std::string& kind) {
+    std::string pattern = "/tmp/kvl_private_" + kind + "_XXXXXX";
+    if (!mkdtemp(pattern.data())) {
+        unavailable_ = "no temporary folder for the server";
+        return;
+    }
+    dir_ = pattern;
+    std::random_device device;
+    password_ = std::to_string(device()) + "x" + std::to_string(device());
+    port_ = freeLoopbackPort();
+}
+
+TPrivateServer::~TPrivateServer() {
+    StopImmediately();
+    std::error_code ignored;
+    if (!dir_.empty()) fs::remove_all(dir_, ignored);
+}
+
+bool TPrivateServer::run(const std::string& command, bool asOwner) const {
+    if (!asOwner || geteuid() != 0) return std::system(command.c_str()) == 0;
+    std::string quoted;
+    for (char c : command)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return std::system(("runuser -u " + owner_ + " -- sh -c '" + quoted + "'").c_str()) == 0;
+}
+
+void TPrivateServer::spawn(const std::string& command, const std::function<bool()>& ready) {
+    const std::string log = dir_ + "/server.log";
+    // the shell gives way to the server, so that the child to kill is the server itself
+    const std::string line = "exec " + command + " >>" + log + " 2>&1";
+    pid_t pid = fork();
+    if (pid < 0) throw Exception("the private server could not be started");
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    pid_ = pid;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!ready()) {
+        const bool exited = waitpid(pid_, nullptr, WNOHANG) == pid_;
+        if (exited) pid_ = 0;
+        if (exited || std::chrono::steady_clock::now() > until) {
+            StopImmediately();
+            throw Exception("the private server did not start: " + ReadAll(log));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+void TPrivateServer::StopImmediately() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = 0;
+}
+
+namespace {
+
+// A PostgreSQL cluster, run through pg_ctl; the client's name is the application name.
+class TPrivateCluster final : public TPrivateServer {
+public:
+    TPrivateCluster() : TPrivateServer("pg") {
+        const char* bin = std::getenv("KVL_PG_BIN");
+        bin_ = bin ? bin : "/usr/lib/postgresql/15/bin";
+        owner_ = "postgres";
+        if (!unavailable_.empty()) return;
+        if (!fs::exists(fs::path(bin_) / "initdb")) {
+            unavailable_ = "no PostgreSQL server programs in " + bin_;
+            return;
+        }
+        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        const std::string pwfile = dir_ + "/pwfile";
+        std::ofstream(pwfile) << password_ << "\n";
+        if (geteuid() == 0 && !run("chown -R postgres " + dir_)) {
+            unavailable_ = "cannot hand " + dir_ + " to the user postgres";
+            return;
+        }
+        if (!run(bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
+                     " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >" + dir_ +
+                     "/initdb.log 2>&1",
+                 true)) {
+            unavailable_ = "initdb failed, see " + dir_ + "/initdb.log";
+            return;
+        }
+        fs::remove(pwfile);
+        try {
+            Start();
+        } catch (const std::exception& e) {
+            unavailable_ = e.what();
+        }
+    }
+    ~TPrivateCluster() override {
+        if (fs::exists(dir_ + "/data/postmaster.pid"))
+            run(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w stop >/dev/null 2>&1", true);
+    }
+
+    std::string Uri(const std::string& clientName) const override {
+        return "postgresql://postgres:" + password_ + "@127.0.0.1:" + std::to_string(port_) +
+               "/postgres?application_name=" + clientName + "&connect_timeout=10";
+    }
+    void Start() override {
+        // Commits reach the server's files before they are confirmed, so that an immediate stop
+        // keeps them; fsync stays off, as no machine crash is simulated.
+        const std::string options = "-k " + dir_ + " -p " + std::to_string(port_) +
+                                    " -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=on";
+        if (!run(bin_ + "/pg_ctl -D " + dir_ + "/data -l " + dir_ + "/log -w -t 30 -o '" + options +
+                     "' start >/dev/null",
+                 true))
+            throw Exception("the private PostgreSQL cluster did not start, see " + dir_ + "/log");
+    }
+    void StopImmediately() override {
+        if (!run(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w -t 30 stop >/dev/null", true))
+            throw Exception("the private PostgreSQL cluster did not stop");
+    }
+    void KillSessions(const std::string& clientName) override {
+        KVL_OpenConnection(Uri("kvl_killer"))
+            ->ExecuteCommand("CUSTOM", "select pg_terminate_backend(pid) from pg_stat_activity "
+                                       "where application_name = '" +
+                                           clientName + "'");
+    }
+
+private:
+    std::string bin_;
+};
+
+// A Firebird server with its own configuration, security database and lock folder. Firebird 3
+// has no client name of a session: every client reaches the same database, and a kill ends every
+// user session but the killer's own.
+class TPrivateFirebird final : public TPrivateServer {
+public:
+    TPrivateFirebird() : TPrivateServer("fb") {
+        if (!unavailable_.empty()) return;
+        if (!fs::exists(Program) || !fs::exists(SystemSecurity)) {
+            unavailable_ = "no Firebird server (package firebird3.0-server)";
+            return;
+        }
+        try {
+            configure();
+            Start();
+        } catch (const std::exception& e) {
+            unavailable_ = e.what();
+        }
+    }
+
+    std::string Uri(const std::string&) const override {
+        return "firebird://127.0.0.1:" + std::to_string(port_) + dir_ +
+               "/test.fdb?user=SYSDBA&password=" + password_;
+    }
+    void Start() override {
+        spawn("env FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock " + Program,
+              [this] { return listening(port_); });
+    }
+    void KillSessions(const std::string&) override {
+        KVL_OpenConnection(Uri("kvl_killer"))
+            ->ExecuteCommand("CUSTOM", "delete from mon$attachments where mon$attachment_id <> "
+                                       "current_connection and mon$system_flag = 0");
+    }
+    std::string Identifier(const std::string& name) const override { return UpperCase(name); }
+
+private:
+    static constexpr const char* Program = "/usr/sbin/firebird";
+    static constexpr const char* SystemSecurity = "/var/lib/firebird/3.0/system/security3.fdb";
+
+    void configure() {
+        fs::create_directories(dir_ + "/lock");
+        for (const char* file : {"fbintl.conf", "plugins.conf"})
+            fs::copy_file(fs::path("/etc/firebird/3.0") / file, fs::path(dir_) / file);
+        std::ofstream(dir_ + "/firebird.conf")
+            << "RemoteServicePort = " << port_ << "\nRemoteBindAddress = 127.0.0.1\nServerMode = Super\n"
+            << "SecurityDatabase = " << dir_ << "/security3.fdb\n";
+        std::ofstream(dir_ + "/databases.conf") << "security.db = " << dir_ << "/security3.fdb\n";
+        fs::copy_file(SystemSecurity, dir_ + "/security3.fdb");
+        // Embedded, before the server runs: the security database and the test database get their
+        // administrator's password and owner.
+        std::ofstream(dir_ + "/setup.sql")
+            << "create or alter user SYSDBA password '" << password_
+            << "' using plugin Srp;\ncommit;\ncreate database '" << dir_ << "/test.fdb' user 'SYSDBA';\n";
+        if (!run("FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock isql-fb -q -user SYSDBA " + dir_ +
+                 "/security3.fdb -i " + dir_ + "/setup.sql >" + dir_ + "/setup.log 2>&1"))
+            // the folder goes with the object, so what went wrong is kept in the message
+            throw Exception("the private Firebird server could not be set up: " +
+                            ReadAll(dir_ + "/setup.log"));
+    }
+};
+
+// A MariaDB server with its own data folder and socket. Sessions carry no client name the server
+// shows, so each client is an account of its own, made on first use.
+class TPrivateMariadb final : public TPrivateServer {
+public:
+    TPrivateMariadb() : TPrivateServer("my") {
+        owner_ = "mysql";
+        if (!unavailable_.empty()) return;
+        if (!fs::exists(Program) || !run("command -v mariadb-install-db >/dev/null")) {
+            unavailable_ = "no MariaDB server (package mariadb-server)";
+            return;
+        }
+        if (geteuid() == 0 && !run("chown mysql " + dir_)) {
+            unavailable_ = "cannot hand " + dir_ + " to the user mysql";
+            return;
+        }
+        if (!run("mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
+                     "/data --auth-root-authentication-method=socket --skip-test-db >" + dir_ +
+                     "/install.log 2>&1",
+                 true)) {
+            unavailable_ = "mariadb-install-db failed: " + ReadAll(dir_ + "/install.log");
+            return;
+        }
+        try {
+            Start();
+            if (!administer(std::string("create database ") + Database))
+                throw Exception("the private MariaDB server did not take its database");
+        } catch (const std::exception& e) {
+            unavailable_ = e.what();
+        }
+    }
+
+    std::string Uri(const std::string& clientName) const override {
+        if (clients_.insert(clientName).second) {
+            const std::string account = "'" + clientName + "'@'127.0.0.1'";
+            if (!administer("create user " + account + " identified by '" + password_ +
+                            "'; grant all on *.* to " + account))
+                throw Exception("the private MariaDB server did not take the account " + clientName + ": " +
+                                ReadAll(dir_ + "/admin.log"));
+        }
+        return "mariadb://" + clientName + ":" + password_ + "@127.0.0.1:" + std::to_string(port_) + "/" +
+               Database;
+    }
+    void Start() override {
+        // Commits reach the log file before they are confirmed, so that a killed server keeps
+        // them; the disk is not waited for, as no machine crash is simulated.
+        spawn(std::string(Program) + " --no-defaults --user=" + user() + " --datadir=" + dir_ +
+                  "/data --socket=" + dir_ + "/s.sock --port=" + std::to_string(port_) +
+                  " --bind-address=127.0.0.1 --skip-name-resolve --skip-log-bin "
+                  "--innodb-flush-log-at-trx-commit=2 --character-set-server=utf8mb4",
+              [this] { return administer("select 1"); });
+    }
+    void KillSessions(const std::string& clientName) override {
+        KVL_OpenConnection(Uri("kvl_killer"))
+            ->ExecuteCommand("CUSTOM", "kill connection user '" + clientName + "'");
+    }
+
+private:
+    static constexpr const char* Program = "/usr/sbin/mariadbd";
+    static constexpr const char* Database = "kvl_loss";
+
+    // The account the server runs as; as root, the install grants root the socket login.
+    static std::string user() {
+        if (geteuid() == 0) return "mysql";
+        const passwd* me = getpwuid(geteuid());
+        return me ? me->pw_name : "";
+    }
+    // Runs SQL as the server's all-powerful account, over the socket; false when it failed.
+    bool administer(const std::string& sql) const {
+        return run("mariadb --no-defaults --socket=" + dir_ + "/s.sock -u" +
+                   (geteuid() == 0 ? "root" : user()) + " -e \"" + sql + "\" >>" + dir_ + "/admin.log 2>&1");
+    }
+
+    mutable std::set<std::string> clients_;
+};
+
+} // namespace
+
+std::unique_ptr<TPrivateServer> StartPrivateServer(const std::string& engine) {
+    if (engine == "PostgreSQL") return std::make_unique<TPrivateCluster>();
+    if (engine == "Firebird") return std::make_unique<TPrivateFirebird>();
+    return std::make_unique<TPrivateMariadb>();
+}
+
+} // namespace kvl::test
