@@ -1,6 +1,6 @@
 // The window on every reachable engine: links chosen on a column page come back when the column
 // is shown again, and a run draws its keys from a sequence.
-#include "RunControlFixture.h"
+#include "WindowFixture.h"
 #include "kvl3_db/TestDatabases.h"
 
 #include "UTFillObject/TIntegerFillField.h"

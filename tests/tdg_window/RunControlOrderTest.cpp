@@ -1,5 +1,5 @@
 // The toolbar commands on the whole set of tables: the settings file and the table order.
-#include "RunControlFixture.h"
+#include "WindowFixture.h"
 
 #include "kvl3_lib/UHostSettings.h"
 
