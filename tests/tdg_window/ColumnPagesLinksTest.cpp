@@ -1,4 +1,4 @@
-// Links of a column to another table's column or to a sequence of the database.
+// Links of a column to a column of another table.
 #include "WindowFixture.h"
 
 #include "UTFillObject/TFloatFillField.h"
@@ -120,106 +120,6 @@ TEST_F(ColumnPages, SourceAndFieldEntriesAreDrawnWithTheirImageAndText) {
     EXPECT_TRUE(inked(source, customers, 18, 200));
     EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 0, 16)) << "the column image";
     EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 18, 200));
-}
-
-class Sequence : public kvl::IKVL_Generator {
-public:
-    explicit Sequence(std::string name) : name_(std::move(name)) {}
-    std::string Name() const override { return name_; }
-    std::string SQLName() const override { return name_; }
-    std::string OwnerName() const override { return ""; }
-    std::string DisplayName() const override { return name_; }
-    std::string SearchName() const override { return name_; }
-
-private:
-    std::string name_;
-};
-
-// The SQLite database with sequences that the test can add and drop while the window is open.
-class DatabaseWithSequences : public kvl::IKVL_Database {
-public:
-    explicit DatabaseWithSequences(std::shared_ptr<kvl::IKVL_Database> inner) : inner_(std::move(inner)) {}
-    std::string Name() const override { return inner_->Name(); }
-    std::string SQLName() const override { return inner_->SQLName(); }
-    std::string OwnerName() const override { return inner_->OwnerName(); }
-    std::string DisplayName() const override { return inner_->DisplayName(); }
-    std::string SearchName() const override { return inner_->SearchName(); }
-    kvl::IInterfaceList ObjectsOfKind(int kind) const override {
-        return kind == kvl::okGenerator ? sequences : inner_->ObjectsOfKind(kind);
-    }
-    std::shared_ptr<kvl::IKVL_Schema> DefaultSchema() const override { return inner_->DefaultSchema(); }
-    kvl::TKVL_InterfaceListRef Schemas() const override { return inner_->Schemas(); }
-    void Refresh() override { inner_->Refresh(); }
-
-    kvl::IInterfaceList sequences;
-
-private:
-    std::shared_ptr<kvl::IKVL_Database> inner_;
-};
-
-class SequencePages : public ColumnPages {
-protected:
-    void openWithSequences(std::initializer_list<const char*> names) {
-        session = kvl::KVL_OpenConnection("sqlite:" + path.string());
-        database = std::make_shared<DatabaseWithSequences>(session->Database());
-        for (const char* name : names)
-            database->sequences.push_back(std::make_shared<Sequence>(name));
-        window = new TfrmTestDataGenerator(nullptr, session.get(), kvl::TKVL_InterfaceList(), database);
-    }
-
-    // The user opens the list, which reads the sequences again.
-    void popUp(const char* list) {
-        control<QComboBox>(list)->showPopup();
-        control<QComboBox>(list)->hidePopup();
-    }
-
-    std::shared_ptr<DatabaseWithSequences> database;
-};
-
-TEST_F(SequencePages, TheSequenceListsShowTheDatabasesSequencesSortedAndKeepEachColumnsChoice) {
-    openWithSequences({"SEQ_B", "SEQ_A"});
-    EXPECT_EQ(entries("cbIntegerGenerator"), (QStringList{"SEQ_A", "SEQ_B"}));
-    EXPECT_EQ(entries("cbFloatGenerator"), (QStringList{"SEQ_A", "SEQ_B"}));
-    auto* qty = select<TIntegerFillField>("kinds", "qty");
-    choose("cbIntegerGenerator", "SEQ_B");
-    auto* price = select<TFloatFillField>("kinds", "price");
-    choose("cbFloatGenerator", "SEQ_A");
-    EXPECT_EQ(price->GeneratorName, "SEQ_A");
-    EXPECT_EQ(qty->GeneratorName, "SEQ_B");
-
-    select("kinds", "qty");
-    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->currentText(), "SEQ_B");
-    auto* id = select<TIntegerFillField>("kinds", "id");
-    EXPECT_EQ(id->GeneratorName, "SEQ_A") << "a new field starts with the first sequence";
-    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->currentText(), "SEQ_A");
-    select("kinds", "qty");
-    id->GeneratorName = "DROPPED";
-    select("kinds", "id");
-    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->currentIndex(), -1)
-        << "an unknown name shows no entry";
-
-    // opening the list reads the sequences again and keeps the choice while it exists
-    select("kinds", "qty");
-    database->sequences.push_back(std::make_shared<Sequence>("SEQ_0"));
-    popUp("cbIntegerGenerator");
-    EXPECT_EQ(entries("cbIntegerGenerator"), (QStringList{"SEQ_0", "SEQ_A", "SEQ_B"}));
-    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->currentText(), "SEQ_B");
-    database->sequences.erase(database->sequences.begin(), database->sequences.begin() + 2);
-    popUp("cbIntegerGenerator");
-    EXPECT_EQ(entries("cbIntegerGenerator"), QStringList{"SEQ_0"});
-    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->currentIndex(), -1);
-    EXPECT_EQ(qty->GeneratorName, "SEQ_B") << "refreshing the list is no choice";
-}
-
-TEST_F(SequencePages, WithoutSequencesTheListStaysEmptyAndStoresNoName) {
-    openWithSequences({});
-    auto* qty = select<TIntegerFillField>("kinds", "qty");
-    qty->GeneratorName = "GONE";
-    choose("cbFillWith", "Link to Sequence");
-    popUp("cbIntegerGenerator");
-    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->count(), 0);
-    emit control<QComboBox>("cbIntegerGenerator")->activated(-1);
-    EXPECT_EQ(qty->GeneratorName, "");
 }
 
 } // namespace

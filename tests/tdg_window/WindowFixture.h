@@ -90,7 +90,121 @@ private:
     std::deque<QMessageBox::StandardButton> answers_;
 };
 
-class WindowOnSqlite : public ::testing::Test {
+// What the tests do in a window as its user would, and what they read from it.
+class WindowDriver {
+protected:
+    template <class T> T* control(const char* name) const {
+        T* found = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    TFillerTreeModel& model() const { return window->TreeModel(); }
+    QTreeView& tree() const { return *control<QTreeView>("tvFiller"); }
+
+    QModelIndex tableNode(const std::string& name) const {
+        for (int row = 0; row < model().rowCount(); ++row) {
+            QModelIndex node = model().index(row, 0);
+            if (model().ProjectOf(node)->TableName == name) return node;
+        }
+        ADD_FAILURE() << "no table node " << name;
+        return {};
+    }
+
+    QModelIndex expanded(const std::string& table) const {
+        QModelIndex node = tableNode(table);
+        tree().expand(node);
+        return node;
+    }
+
+    QModelIndex columnNode(const std::string& table, const std::string& column) const {
+        QModelIndex node = expanded(table);
+        for (int row = 0; row < model().rowCount(node); ++row)
+            if (model().index(row, 0, node).data().toString().toStdString() == column)
+                return model().index(row, 0, node);
+        return {};
+    }
+
+    // Selects a column in the tree as the user does and returns its fill field.
+    template <class Field = TCustomFillField>
+    Field* select(const std::string& table, const std::string& column) {
+        QModelIndex child = columnNode(table, column);
+        if (!child.isValid()) {
+            ADD_FAILURE() << "no column " << column;
+            return nullptr;
+        }
+        tree().setCurrentIndex(child);
+        auto* field = dynamic_cast<Field*>(model().FillFieldOf(child));
+        EXPECT_NE(field, nullptr) << column;
+        return field;
+    }
+
+    // The user picks the entry of a drop-down list that names the object, bare or with its owner.
+    void choose(const char* list, const QString& entry) {
+        auto* box = control<QComboBox>(list);
+        int index = box->findText(entry);
+        for (int i = 0; i < box->count() && index < 0; ++i)
+            if (box->itemText(i).endsWith("." + entry)) index = i;
+        ASSERT_GE(index, 0) << entry.toStdString();
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
+
+    QStringList entries(const char* list) const {
+        QStringList result;
+        auto* box = control<QComboBox>(list);
+        for (int i = 0; i < box->count(); ++i)
+            result << box->itemText(i);
+        return result;
+    }
+
+    QString shownPage(const char* set) const {
+        return control<QStackedWidget>(set)->currentWidget()->objectName();
+    }
+    QString shownClass() const { return shownPage("pcField"); }
+
+    TFillProject& project(const std::string& table) const {
+        for (TFillProject* p : window->FillProjects().Projects)
+            if (p->TableName == table) return *p;
+        throw std::runtime_error("no project " + table);
+    }
+
+    // Marks the table and gives its key increasing values and its name city names.
+    TFillProject& mark(const std::string& table, int rows, int perTransaction = 500) {
+        TFillProject& p = project(table);
+        p.SetdoFill(true);
+        p.Rows = rows;
+        p.RowsPerTransaction = perTransaction;
+        for (auto& field : p.GetFillFields()) {
+            if (auto* integer = dynamic_cast<TIntegerFillField*>(field.get())) {
+                integer->FillType = fillIncreasing;
+                integer->Counter = 1;
+                integer->StaticValue = 1;
+            }
+            if (field->ColumnName == "name") field->FillType = fillCities;
+        }
+        return p;
+    }
+
+    QString panel(int index) const {
+        return control<QLabel>(("sbFillerPanel" + std::to_string(index)).c_str())->text();
+    }
+
+    std::vector<std::string> messages() const { return window->AllMessages().Items(); }
+
+    bool hasMessage(const std::string& text) const {
+        auto all = messages();
+        return std::find(all.begin(), all.end(), text) != all.end();
+    }
+
+    bool waitForRunEnd(int timeoutMs = 30000) const {
+        return WaitUntil([this] { return !window->Filling(); }, timeoutMs);
+    }
+
+    QPointer<TfrmTestDataGenerator> window;
+};
+
+class WindowOnSqlite : public ::testing::Test, protected WindowDriver {
 protected:
     void SetUp() override {
         kvl::KVL_RegisterStandardDrivers();
@@ -149,97 +263,6 @@ protected:
         return *window;
     }
 
-    template <class T> T* control(const char* name) const {
-        T* found = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-
-    TFillerTreeModel& model() const { return window->TreeModel(); }
-    QTreeView& tree() const { return *control<QTreeView>("tvFiller"); }
-
-    QModelIndex tableNode(const std::string& name) const {
-        for (int row = 0; row < model().rowCount(); ++row) {
-            QModelIndex node = model().index(row, 0);
-            if (node.data().toString().toStdString() == name) return node;
-        }
-        ADD_FAILURE() << "no table node " << name;
-        return {};
-    }
-
-    QModelIndex expanded(const std::string& table) const {
-        QModelIndex node = tableNode(table);
-        tree().expand(node);
-        return node;
-    }
-
-    QModelIndex columnNode(const std::string& table, const std::string& column) const {
-        QModelIndex node = expanded(table);
-        for (int row = 0; row < model().rowCount(node); ++row)
-            if (model().index(row, 0, node).data().toString().toStdString() == column)
-                return model().index(row, 0, node);
-        return {};
-    }
-
-    // Selects a column in the tree as the user does and returns its fill field.
-    template <class Field = TCustomFillField>
-    Field* select(const std::string& table, const std::string& column) {
-        QModelIndex child = columnNode(table, column);
-        if (!child.isValid()) {
-            ADD_FAILURE() << "no column " << column;
-            return nullptr;
-        }
-        tree().setCurrentIndex(child);
-        auto* field = dynamic_cast<Field*>(model().FillFieldOf(child));
-        EXPECT_NE(field, nullptr) << column;
-        return field;
-    }
-
-    // The user picks an entry of a drop-down list.
-    void choose(const char* list, const QString& entry) {
-        auto* box = control<QComboBox>(list);
-        int index = box->findText(entry);
-        ASSERT_GE(index, 0) << entry.toStdString();
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
-
-    QStringList entries(const char* list) const {
-        QStringList result;
-        auto* box = control<QComboBox>(list);
-        for (int i = 0; i < box->count(); ++i)
-            result << box->itemText(i);
-        return result;
-    }
-
-    QString shownPage(const char* set) const {
-        return control<QStackedWidget>(set)->currentWidget()->objectName();
-    }
-    QString shownClass() const { return shownPage("pcField"); }
-
-    TFillProject& project(const std::string& table) const {
-        for (TFillProject* p : window->FillProjects().Projects)
-            if (p->TableName == table) return *p;
-        throw std::runtime_error("no project " + table);
-    }
-
-    // Marks the table and gives its key increasing values and its name city names.
-    TFillProject& mark(const std::string& table, int rows, int perTransaction = 500) {
-        TFillProject& p = project(table);
-        p.SetdoFill(true);
-        p.Rows = rows;
-        p.RowsPerTransaction = perTransaction;
-        for (auto& field : p.GetFillFields()) {
-            if (auto* integer = dynamic_cast<TIntegerFillField*>(field.get())) {
-                integer->FillType = fillIncreasing;
-                integer->Counter = 1;
-                integer->StaticValue = 1;
-            }
-            if (field->ColumnName == "name") field->FillType = fillCities;
-        }
-        return p;
-    }
-
     int rowCount(const std::string& table) const {
         auto connection = kvl::KVL_OpenConnection("sqlite:" + path.string());
         auto query = kvl::KVL_GetDataset(*connection, "select count(*) from " + table);
@@ -247,24 +270,8 @@ protected:
         return std::stoi(query->FieldAsString(0));
     }
 
-    QString panel(int index) const {
-        return control<QLabel>(("sbFillerPanel" + std::to_string(index)).c_str())->text();
-    }
-
-    std::vector<std::string> messages() const { return window->AllMessages().Items(); }
-
-    bool hasMessage(const std::string& text) const {
-        auto all = messages();
-        return std::find(all.begin(), all.end(), text) != all.end();
-    }
-
-    bool waitForRunEnd(int timeoutMs = 30000) const {
-        return WaitUntil([this] { return !window->Filling(); }, timeoutMs);
-    }
-
     std::filesystem::path path;
     std::unique_ptr<kvl::TKVL_Connection> session;
-    QPointer<TfrmTestDataGenerator> window;
     tdg_pages::TPageDialogs saved;
     QList<std::optional<QString>> answers; // to the value prompts, in turn
     bool confirm = true;
