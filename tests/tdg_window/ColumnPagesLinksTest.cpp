@@ -11,32 +11,51 @@
 
 namespace {
 
+// A link follows the foreign key at the column's position; any column can be linked by hand
+// through the source and field lists of its kind.
 struct TKeyLink {
     const char* table;
     const char* column;
-    const char* refTable; // empty for a column outside any foreign key
-    const char* refColumn;
+    const char* keyTable; // empty for a column outside any foreign key
+    const char* keyColumn;
+    const char* source;
+    const char* field;
 };
 
 class KeyLinks : public ColumnPages, public ::testing::WithParamInterface<TKeyLink> {};
 
-TEST_P(KeyLinks, ALinkFollowsTheForeignKeyAtTheColumnsPosition) {
+TEST_P(KeyLinks, FollowTheForeignKeyOrAreChosenByHand) {
     const TKeyLink& c = GetParam();
     open();
     auto* field = select(c.table, c.column);
     choose("cbFillWith", "Referential Link");
-    EXPECT_EQ(field->RefTable, c.refTable);
+    EXPECT_EQ(field->RefTable, c.keyTable);
     EXPECT_EQ(field->RefTableOwner, "") << "SQLite does not qualify names with owners";
-    EXPECT_EQ(field->RefColumn, c.refColumn);
-    EXPECT_EQ(field->GetReadyForFilling(), *c.refTable != 0);
+    EXPECT_EQ(field->RefColumn, c.keyColumn);
+    EXPECT_EQ(field->GetReadyForFilling(), *c.keyTable != 0);
     EXPECT_FALSE(kvl::ScreenCursorIsWait());
+
+    choose(c.source, "parts");
+    EXPECT_EQ(field->RefTable, "parts");
+    EXPECT_EQ(entries(c.field), (QStringList{"a", "b"}));
+    choose(c.field, "b");
+    EXPECT_EQ(field->RefColumn, "b");
+    EXPECT_TRUE(field->GetReadyForFilling());
+    for (const char* other : {"cbFloatRefField", "cbIntegerRefField", "cbTextRefField", "cbGUIDRefField"})
+        if (std::string(other) != c.field) {
+            EXPECT_EQ(control<QComboBox>(other)->count(), 0) << other;
+        }
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, KeyLinks,
-                         ::testing::Values(TKeyLink{"orders", "customer_id", "customers", "id"},
-                                           TKeyLink{"part_uses", "pb", "parts", "b"},
-                                           TKeyLink{"part_uses", "pa", "parts", "a"},
-                                           TKeyLink{"kinds", "title", "", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Keys, KeyLinks,
+    ::testing::Values(TKeyLink{"orders", "customer_id", "customers", "id", "cbIntegerRefTable",
+                               "cbIntegerRefField"},
+                      TKeyLink{"part_uses", "pb", "parts", "b", "cbIntegerRefTable", "cbIntegerRefField"},
+                      TKeyLink{"part_uses", "pa", "parts", "a", "cbIntegerRefTable", "cbIntegerRefField"},
+                      TKeyLink{"kinds", "title", "", "", "cbTextRefTable", "cbTextRefField"},
+                      TKeyLink{"kinds", "price", "", "", "cbFloatRefTable", "cbFloatRefField"},
+                      TKeyLink{"kinds", "token", "", "", "cbGUIDRefTable", "cbGUIDRefField"}));
 
 TEST_F(ColumnPages, ALinkChosenByHandIsShownAgainAndNotLookedUpAnew) {
     open();
@@ -60,37 +79,6 @@ TEST_F(ColumnPages, ALinkChosenByHandIsShownAgainAndNotLookedUpAnew) {
     EXPECT_EQ(control<QComboBox>("cbTextRefTable")->currentText(), "customers");
     EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentText(), "name");
 }
-
-struct TReferencePair {
-    const char* column;
-    const char* source;
-    const char* field;
-};
-
-class ReferencePairs : public ColumnPages, public ::testing::WithParamInterface<TReferencePair> {};
-
-TEST_P(ReferencePairs, EachSourceListFillsItsOwnFieldList) {
-    open();
-    const TReferencePair& pair = GetParam();
-    auto* field = select("kinds", pair.column);
-    choose("cbFillWith", "Referential Link");
-    choose(pair.source, "parts");
-    EXPECT_EQ(field->RefTable, "parts");
-    EXPECT_EQ(entries(pair.field), (QStringList{"a", "b"}));
-    choose(pair.field, "b");
-    EXPECT_EQ(field->RefColumn, "b");
-    EXPECT_TRUE(field->GetReadyForFilling());
-    for (const char* other : {"cbFloatRefField", "cbIntegerRefField", "cbTextRefField", "cbGUIDRefField"})
-        if (std::string(other) != pair.field) {
-            EXPECT_EQ(control<QComboBox>(other)->count(), 0) << other;
-        }
-}
-
-INSTANTIATE_TEST_SUITE_P(AllFour, ReferencePairs,
-                         ::testing::Values(TReferencePair{"price", "cbFloatRefTable", "cbFloatRefField"},
-                                           TReferencePair{"qty", "cbIntegerRefTable", "cbIntegerRefField"},
-                                           TReferencePair{"title", "cbTextRefTable", "cbTextRefField"},
-                                           TReferencePair{"token", "cbGUIDRefTable", "cbGUIDRefField"}));
 
 // Whether anything but white is drawn within the columns [left, right) of a list entry.
 bool inked(QComboBox* box, int row, int left, int right) {
