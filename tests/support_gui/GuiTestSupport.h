@@ -3,11 +3,15 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QString>
+#include <QVariant>
 #include <functional>
 #include <ostream>
 
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QVariant& value, std::ostream* os) {
+    *os << value.typeName() << ' ' << value.toString().toStdString();
 }
 
 // Processes events until done() or the timeout; the result of done() at the end.

@@ -246,6 +246,8 @@ TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) 
     files = QStringList{"/pics"};
     control<QToolButton>("btnBLOBDirectory")->click();
     EXPECT_EQ(photo->Directory, "/pics/") << "stored ready to have names appended";
+    control<QLineEdit>("edBLOBDirectory")->setText("  /other/  ");
+    EXPECT_EQ(photo->Directory, "/other/");
     control<QLineEdit>("edBLOBDirectory")->setText("   ");
     EXPECT_EQ(photo->Directory, "");
     files = QStringList{"/pics/b.png", "/pics/a.png"};
@@ -265,6 +267,9 @@ TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) 
     files.clear();
     control<QToolButton>("btnTextFromFile")->click();
     EXPECT_EQ(title->FileName, "/data/words.txt") << "a cancelled choice keeps the file";
+    select("kinds", "code");
+    select("kinds", "title");
+    EXPECT_EQ(control<QLineEdit>("edTextFromFile")->text(), "/data/words.txt");
 }
 
 TEST_F(ColumnPages, AFloatShowsNoDecimalsUntilItIsEdited) {
