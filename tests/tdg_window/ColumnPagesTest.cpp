@@ -181,61 +181,40 @@ INSTANTIATE_TEST_SUITE_P(
                                 {}}),
     [](const auto& kind) { return std::string(kind.param.column); });
 
-// The integer and the string list: values come from a prompt, and deleting asks first.
-struct TListCase {
-    const char* column;
-    const char* add;
-    const char* remove;
-    QList<std::optional<QString>> typed;
-    const char* prompt;
-    const char* listed;
-    const char* question;
-    const char* kept; // after deleting the first entry
-};
-
-class ValueLists : public ColumnPages, public ::testing::WithParamInterface<TListCase> {};
-
-TEST_P(ValueLists, TakeTypedValuesSortedAndDeleteTheSelectedOnesAfterAsking) {
-    const TListCase& c = GetParam();
+// The integer and the string list: typed values are kept sorted, and deleting asks first.
+TEST_F(ColumnPages, ValueListsTakeTypedValuesSortedAndDeleteTheSelectedOnesAfterAsking) {
     open();
-    auto* field = select("kinds", c.column);
-    choose("cbFillWith", "Values From List");
-    answers = c.typed;
-    for (int i = 0; i < c.typed.size(); ++i)
-        control<QToolButton>(c.add)->click();
-    EXPECT_EQ(asked.value(0), c.prompt);
-    EXPECT_EQ(field->ListValues.Text(), c.listed);
+    auto fill = [this](const char* column, const char* add, const QList<std::optional<QString>>& typed) {
+        auto* field = select("kinds", column);
+        choose("cbFillWith", "Values From List");
+        answers = typed;
+        for (int i = 0; i < typed.size(); ++i)
+            control<QToolButton>(add)->click();
+        return field;
+    };
+    auto removeFirst = [this](const char* list, const char* remove) {
+        control<QListWidget>(list)->item(0)->setSelected(true);
+        control<QToolButton>(remove)->click();
+    };
+    auto* qty = fill("qty", "SpeedButton5", {"12", "-3", "12a", std::nullopt});
+    EXPECT_EQ(asked.first(), "Add Value|Enter Integer value: ");
+    EXPECT_EQ(qty->ListValues.Text(), "-3\r\n12");
     EXPECT_TRUE(errors.isEmpty()) << "a wrong entry is dropped silently";
-
-    control<QListWidget>(c.column == std::string("qty") ? "lbIntegerList" : "lbStringList")
-        ->item(0)
-        ->setSelected(true);
     confirm = false;
-    control<QToolButton>(c.remove)->click();
-    EXPECT_EQ(asked.last(), c.question);
-    EXPECT_EQ(field->ListValues.Text(), c.listed);
+    removeFirst("lbIntegerList", "SpeedButton6");
+    EXPECT_EQ(asked.last(), "Delete selected integers?");
+    EXPECT_EQ(qty->ListValues.Text(), "-3\r\n12");
     confirm = true;
-    control<QToolButton>(c.remove)->click();
-    EXPECT_EQ(field->ListValues.Text(), c.kept);
-}
+    removeFirst("lbIntegerList", "SpeedButton6");
+    EXPECT_EQ(qty->ListValues.Text(), "12");
 
-INSTANTIATE_TEST_SUITE_P(IntegersAndStrings, ValueLists,
-                         ::testing::Values(TListCase{"qty",
-                                                     "SpeedButton5",
-                                                     "SpeedButton6",
-                                                     {"12", "-3", "12a", std::nullopt},
-                                                     "Add Value|Enter Integer value: ",
-                                                     "-3\r\n12",
-                                                     "Delete selected integers?",
-                                                     "12"},
-                                           TListCase{"title",
-                                                     "SpeedButton3",
-                                                     "SpeedButton4",
-                                                     {"pear", "apple", ""},
-                                                     "Add String|Enter text: ",
-                                                     "apple\r\npear",
-                                                     "Delete selected strings?",
-                                                     "pear"}));
+    auto* title = fill("title", "SpeedButton3", {"pear", "apple", ""});
+    EXPECT_EQ(asked.last(), "Add String|Enter text: ");
+    EXPECT_EQ(title->ListValues.Text(), "apple\r\npear");
+    removeFirst("lbStringList", "SpeedButton4");
+    EXPECT_EQ(asked.last(), "Delete selected strings?");
+    EXPECT_EQ(title->ListValues.Text(), "pear");
+}
 
 TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) {
     open();
