@@ -1,20 +1,19 @@
 // The window on every reachable engine: links chosen on a column page come back when the column
 // is shown again, and a run draws its keys from a sequence.
-#include "RunControlFixture.h"
+#include "WindowFixture.h"
 #include "kvl3_db/TestDatabases.h"
 
 #include "UTFillObject/TIntegerFillField.h"
-#include "UTFillObject/TTextFillField.h"
 #include "base/SysUtils.h"
 
-#include <QComboBox>
+#include <QCheckBox>
 #include <QToolButton>
 
 namespace {
 
 using kvl::test::Engine;
 
-class EngineWindow : public kvl::test::EngineTest {
+class EngineWindow : public kvl::test::EngineTest, protected WindowDriver {
 protected:
     void SetUp() override {
         kvl::KVL_RegisterStandardDrivers();
@@ -23,7 +22,10 @@ protected:
         exec("create table customers (id integer not null primary key, name varchar(30) not null)");
         exec("create table orders (id integer not null primary key, customer_id integer not null "
              "references customers(id))");
-        if (!is(Engine::SQLite)) exec("create sequence order_ids");
+        if (!is(Engine::SQLite)) {
+            exec("create sequence order_ids");
+            exec("create sequence a_ids");
+        }
         kvl::MM_GetCurrentSessionName = [] { return std::string("engine demo"); };
         window =
             new TfrmTestDataGenerator(nullptr, conn_.get(), kvl::TKVL_InterfaceList(), conn_->Database());
@@ -35,100 +37,87 @@ protected:
     }
 
     // Names as the engine keeps them: Firebird folds unquoted names to capitals.
-    QString named(const char* name) const {
-        return QString::fromStdString(is(Engine::Firebird) ? kvl::UpperCase(name) : std::string(name));
+    std::string named(const char* name) const { return is(Engine::Firebird) ? kvl::UpperCase(name) : name; }
+    QString qnamed(const char* name) const { return QString::fromStdString(named(name)); }
+
+    // Whether the list shows the object, bare or with its owner.
+    bool shows(const char* list, const char* name) const {
+        QString text = control<QComboBox>(list)->currentText();
+        return text == qnamed(name) || text.endsWith("." + qnamed(name));
     }
 
-    QModelIndex tableNode(const char* table) const {
-        TFillerTreeModel& model = window->TreeModel();
-        for (int row = 0; row < model.rowCount(); ++row)
-            if (model.ProjectOf(model.index(row, 0))->TableName == named(table).toStdString())
-                return model.index(row, 0);
-        ADD_FAILURE() << "no table " << table;
-        return {};
+    template <class Field = TCustomFillField> Field* pick(const char* table, const char* column) {
+        return select<Field>(named(table), named(column));
     }
-
-    // Selects a column in the tree as the user does.
-    template <class Field = TCustomFillField> Field* select(const char* table, const char* column) {
-        TFillerTreeModel& model = window->TreeModel();
-        auto* tree = window->findChild<QTreeView*>(QStringLiteral("tvFiller"));
-        QModelIndex node = tableNode(table);
-        tree->expand(node);
-        for (int row = 0; row < model.rowCount(node); ++row) {
-            QModelIndex child = model.index(row, 0, node);
-            if (child.data().toString() != named(column)) continue;
-            tree->setCurrentIndex(child);
-            return dynamic_cast<Field*>(model.FillFieldOf(child));
-        }
-        ADD_FAILURE() << "no column " << column;
-        return nullptr;
-    }
-
-    QComboBox* list(const char* name) const {
-        return window->findChild<QComboBox*>(QString::fromLatin1(name));
-    }
-
-    // The user picks the entry of a drop-down list that names the object, bare or with its owner.
-    void choose(const char* name, const QString& entry) {
-        QComboBox* box = list(name);
-        int index = -1;
-        for (int i = 0; i < box->count() && index < 0; ++i)
-            if (box->itemText(i) == entry || box->itemText(i).endsWith("." + entry)) index = i;
-        ASSERT_GE(index, 0) << name << ": " << entry.toStdString();
-        box->setCurrentIndex(index);
-        emit box->activated(index);
-    }
-
-    QString shown(const char* name) const { return list(name)->currentText(); }
-
-    bool shows(const char* name, const QString& entry) const {
-        QString text = shown(name);
-        return text == entry || text.endsWith("." + entry);
-    }
-
-    QPointer<TfrmTestDataGenerator> window;
 };
 
 TEST_P(EngineWindow, AReferentialLinkShowsAsChosenWhenTheColumnIsShownAgain) {
-    auto* link = select<TIntegerFillField>("orders", "customer_id");
+    auto* link = pick<TIntegerFillField>("orders", "customer_id");
     ASSERT_NE(link, nullptr);
     choose("cbFillWith", "Referential Link");
-    EXPECT_EQ(link->RefTable, named("customers").toStdString()) << "taken from the foreign key";
-    EXPECT_TRUE(shows("cbIntegerRefTable", named("customers"))) << shown("cbIntegerRefTable").toStdString();
-    EXPECT_TRUE(shows("cbIntegerRefField", named("id")));
+    EXPECT_EQ(link->RefTable, named("customers")) << "taken from the foreign key";
+    EXPECT_TRUE(shows("cbIntegerRefTable", "customers"))
+        << entries("cbIntegerRefTable").join(',').toStdString();
+    EXPECT_TRUE(shows("cbIntegerRefField", "id"));
 
     // chosen by hand, then the column is left and shown again
-    choose("cbIntegerRefTable", named("orders"));
-    choose("cbIntegerRefField", named("id"));
-    select("orders", "id");
-    select("orders", "customer_id");
-    EXPECT_EQ(link->RefTable, named("orders").toStdString());
-    EXPECT_TRUE(shows("cbIntegerRefTable", named("orders"))) << shown("cbIntegerRefTable").toStdString();
-    EXPECT_TRUE(shows("cbIntegerRefField", named("id")));
+    choose("cbIntegerRefTable", qnamed("orders"));
+    choose("cbIntegerRefField", qnamed("id"));
+    pick("orders", "id");
+    pick("orders", "customer_id");
+    EXPECT_EQ(link->RefTable, named("orders"));
+    EXPECT_TRUE(shows("cbIntegerRefTable", "orders"));
+    EXPECT_TRUE(shows("cbIntegerRefField", "id"));
+
+    // only Firebird can switch indices and triggers off, so only there it is offered and on
+    tree().setCurrentIndex(tableNode(named("orders")));
+    EXPECT_EQ(control<QCheckBox>("cbDisableIndices")->isChecked(), is(Engine::Firebird));
+    EXPECT_EQ(control<QCheckBox>("cbDisableTriggers")->isEnabled(), is(Engine::Firebird));
 }
 
-// SQLite has no sequences.
-class SequenceEngineWindow : public EngineWindow {};
-
-TEST_P(SequenceEngineWindow, ASequenceLinkShowsAgainAndARunDrawsTheKeysFromIt) {
-    auto* key = select<TIntegerFillField>("customers", "id");
+TEST_P(EngineWindow, ASequenceLinkShowsAgainAndARunDrawsTheKeysFromIt) {
+    auto* key = pick<TIntegerFillField>("customers", "id");
     ASSERT_NE(key, nullptr);
-    choose("cbFillWith", list("cbFillWith")->itemText(3));
-    choose("cbIntegerGenerator", named("order_ids"));
-    EXPECT_EQ(key->GeneratorName, named("order_ids").toStdString());
-    select("customers", "name");
-    select("customers", "id");
-    EXPECT_TRUE(shows("cbIntegerGenerator", named("order_ids")));
+    choose("cbFillWith", entries("cbFillWith").value(3));
+    EXPECT_EQ(key->FillType, fillGenerator);
+    if (is(Engine::SQLite)) {
+        // no sequences: the list stays empty and stores no name
+        EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->count(), 0);
+        emit control<QComboBox>("cbIntegerGenerator")->activated(-1);
+        EXPECT_EQ(key->GeneratorName, "");
+        return;
+    }
+    EXPECT_EQ(key->GeneratorName, named("a_ids")) << "a new field starts with the first sequence";
+    QStringList sequences = entries("cbIntegerGenerator");
+    EXPECT_EQ(sequences.size(), 2);
+    EXPECT_TRUE(std::is_sorted(sequences.begin(), sequences.end())) << sequences.join(',').toStdString();
+    EXPECT_EQ(entries("cbFloatGenerator"), sequences);
+    choose("cbIntegerGenerator", qnamed("order_ids"));
+    EXPECT_EQ(key->GeneratorName, named("order_ids"));
 
-    TFillProject& customers = *window->TreeModel().ProjectOf(tableNode("customers"));
+    // the list is read again when it is opened, and the choice stays
+    exec("create sequence b_ids");
+    conn_->Database()->Refresh();
+    control<QComboBox>("cbIntegerGenerator")->showPopup();
+    control<QComboBox>("cbIntegerGenerator")->hidePopup();
+    EXPECT_EQ(entries("cbIntegerGenerator").size(), 3);
+    EXPECT_TRUE(shows("cbIntegerGenerator", "order_ids"));
+    auto* other = pick<TIntegerFillField>("orders", "id");
+    other->GeneratorName = "DROPPED";
+    pick("customers", "id");
+    EXPECT_TRUE(shows("cbIntegerGenerator", "order_ids"));
+    pick("orders", "id");
+    EXPECT_EQ(control<QComboBox>("cbIntegerGenerator")->currentIndex(), -1)
+        << "an unknown name shows no entry";
+
+    TFillProject& customers = *model().ProjectOf(tableNode(named("customers")));
     customers.SetdoFill(true);
     customers.Rows = 25;
     customers.RowsPerTransaction = 10;
-    auto* name = dynamic_cast<TTextFillField*>(customers.GetFillFields()[1].get());
-    name->FillType = fillFixed;
+    customers.GetFillFields()[1]->FillType = fillFixed;
     BoxAnswers boxes;
     boxes.Next(QMessageBox::Yes);
-    window->findChild<QToolButton*>(QStringLiteral("btnRun"))->click();
+    control<QToolButton>("btnRun")->click();
     ASSERT_TRUE(WaitUntil([this] { return !window->Filling(); }, 60000));
 
     EXPECT_EQ(customers.Statistics.RowsInserted, 25) << customers.Statistics.Log.Text();
@@ -138,8 +127,5 @@ TEST_P(SequenceEngineWindow, ASequenceLinkShowsAgainAndARunDrawsTheKeysFromIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, EngineWindow, kvl::test::AllEngines(), kvl::test::EngineParamName);
-INSTANTIATE_TEST_SUITE_P(Engines, SequenceEngineWindow,
-                         testing::Values(Engine::PostgreSQL, Engine::Firebird, Engine::MariaDB),
-                         kvl::test::EngineParamName);
 
 } // namespace

@@ -1,11 +1,15 @@
+// The tree of tables and columns, and the settings of the selected table.
 #include "WindowFixture.h"
 
-#include "UTFillConstants.h"
+#include "kvl3_db/ServerKind.h"
 #include "kvl3_lib/UImageList.h"
 #include "kvl3_lib/UScreenCursor.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QFont>
 #include <QHeaderView>
+#include <QSpinBox>
 
 namespace {
 
@@ -13,6 +17,10 @@ using Model = TFillerTreeModel;
 
 QString text(const QModelIndex& node, int column, int role = Qt::DisplayRole) {
     return node.siblingAtColumn(column).data(role).toString();
+}
+
+QFont font(const QModelIndex& node) {
+    return node.data(Qt::FontRole).value<QFont>();
 }
 
 TEST_F(WindowOnSqlite, TheWindowIsCaptionedWithTheSessionAndListsEveryTableUnmarked) {
@@ -24,8 +32,7 @@ TEST_F(WindowOnSqlite, TheWindowIsCaptionedWithTheSessionAndListsEveryTableUnmar
         EXPECT_EQ(text(node, Model::colName, Model::StaticTextRole), "- don't fill -");
         EXPECT_EQ(node.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
         EXPECT_EQ(node.data(Model::ImageIndexRole).toInt(), kvl::imgTable);
-        EXPECT_FALSE(node.data(Qt::FontRole).value<QFont>().bold());
-        EXPECT_TRUE(model().hasChildren(node));
+        EXPECT_FALSE(font(node).bold());
     }
     // at the window's size every column is whole: the names take what the others leave
     window->show();
@@ -43,86 +50,152 @@ TEST_F(WindowOnSqlite, ExpandingATableReadsItsColumnsUnderTheWaitCursor) {
     bool waitWhileReading = false;
     QObject::connect(&model(), &QAbstractItemModel::rowsInserted,
                      [&] { waitWhileReading = kvl::ScreenCursorIsWait(); });
-
     QModelIndex node = expanded("customers");
     EXPECT_TRUE(waitWhileReading);
     EXPECT_FALSE(kvl::ScreenCursorIsWait());
-    EXPECT_TRUE(customers->FillFieldsRead());
     EXPECT_FALSE(model().ProjectOf(tableNode("orders"))->FillFieldsRead());
     ASSERT_EQ(model().rowCount(node), 3);
 
     QModelIndex id = model().index(0, 0, node), name = model().index(1, 0, node),
                 note = model().index(2, 0, node);
-    EXPECT_EQ(text(id, Model::colName), "id");
     EXPECT_EQ(text(name, Model::colName), "name");
     EXPECT_EQ(text(name, Model::colFieldType), "varchar(30)");
     EXPECT_EQ(text(note, Model::colFieldType), "TEXT");
     EXPECT_EQ(id.data(Model::ImageIndexRole).toInt(), kvl::imgColumn);
     EXPECT_FALSE(id.data(Qt::CheckStateRole).isValid()) << "columns have no check box";
-
     auto glyph = [](const QModelIndex& n, int column) {
-        return n.siblingAtColumn(column).data(Model::GlyphCheckedRole).toBool();
+        return n.siblingAtColumn(column).data(Model::GlyphCheckedRole);
     };
-    EXPECT_TRUE(glyph(id, Model::colPrimaryKey));
-    EXPECT_FALSE(glyph(name, Model::colPrimaryKey));
-    EXPECT_TRUE(glyph(name, Model::colNotNull));
-    EXPECT_FALSE(glyph(note, Model::colNotNull));
-    EXPECT_FALSE(node.siblingAtColumn(Model::colNotNull).data(Model::GlyphCheckedRole).isValid());
+    EXPECT_TRUE(glyph(id, Model::colPrimaryKey).toBool());
+    EXPECT_FALSE(glyph(name, Model::colPrimaryKey).toBool());
+    EXPECT_TRUE(glyph(name, Model::colNotNull).toBool());
+    EXPECT_FALSE(glyph(note, Model::colNotNull).toBool());
+    EXPECT_FALSE(glyph(node, Model::colNotNull).isValid());
 }
 
-TEST_F(WindowOnSqlite, MarkingATableFillsItAndShowsItsRowsInBold) {
+TEST_F(WindowOnSqlite, MarkingATableFillsItInBoldAndSettingsOfAnUnmarkedOneShowItalic) {
     auto& w = open();
     QModelIndex node = tableNode("orders");
     ASSERT_TRUE(model().setData(node, Qt::Checked, Qt::CheckStateRole));
     TFillProject* orders = model().ProjectOf(node);
     EXPECT_TRUE(orders->doFill);
     EXPECT_EQ(text(node, Model::colName, Model::StaticTextRole), "Rows: 10000");
-    EXPECT_TRUE(node.data(Qt::FontRole).value<QFont>().bold());
+    EXPECT_TRUE(font(node).bold());
     EXPECT_EQ(w.SelectedProject(), orders) << "the checked node is selected";
     EXPECT_EQ(tree().currentIndex().row(), node.row());
     EXPECT_EQ(w.FillProjects().GetProjectToFillCount(), 1);
-
     model().setData(node, Qt::Unchecked, Qt::CheckStateRole);
     EXPECT_FALSE(orders->doFill);
     EXPECT_EQ(text(node, Model::colName, Model::StaticTextRole), "- don't fill -");
-}
 
-TEST_F(WindowOnSqlite, AnUnmarkedTableWithColumnSettingsIsItalic) {
-    open();
-    QModelIndex node = expanded("customers");
-    EXPECT_FALSE(node.data(Qt::FontRole).value<QFont>().italic());
+    node = expanded("customers");
+    EXPECT_FALSE(font(node).italic());
     TFillProject* customers = model().ProjectOf(node);
     customers->GetFillFields()[1]->FillType = fillFixed;
-    QModelIndex name = model().index(1, 0, node);
-    EXPECT_TRUE(node.data(Qt::FontRole).value<QFont>().italic());
-    EXPECT_EQ(name.data(Model::ImageIndexRole).toInt(), kvl::imgColumnReady);
+    EXPECT_TRUE(font(node).italic());
+    EXPECT_EQ(model().index(1, 0, node).data(Model::ImageIndexRole).toInt(), kvl::imgColumnReady);
     customers->SetdoFill(true);
-    QFont font = node.data(Qt::FontRole).value<QFont>();
-    EXPECT_TRUE(font.bold());
-    EXPECT_FALSE(font.italic());
+    EXPECT_TRUE(font(node).bold());
+    EXPECT_FALSE(font(node).italic());
 }
 
-TEST_F(WindowOnSqlite, SelectingAColumnShowsItsTableAsWell) {
+TEST_F(WindowOnSqlite, SelectingAColumnSelectsItsTableAndRebuildingTheTreeForgetsIt) {
     auto& w = open();
     QModelIndex orders = expanded("orders");
     QModelIndex amount = model().index(2, 0, orders);
     tree().setCurrentIndex(amount);
     EXPECT_EQ(w.SelectedProject(), model().ProjectOf(orders));
-    EXPECT_EQ(w.CurrentFillField(), model().FillFieldOf(amount));
     EXPECT_EQ(w.CurrentFillField()->ColumnName, "amount");
-
-    tree().setCurrentIndex(tableNode("customers"));
-    EXPECT_EQ(w.SelectedProject(), model().ProjectOf(tableNode("customers")));
-}
-
-TEST_F(WindowOnSqlite, RebuildingTheTreeForgetsTheSelection) {
-    auto& w = open();
-    tree().setCurrentIndex(tableNode("orders"));
-    model().ProjectOf(tableNode("orders"))->SetdoFill(true);
+    model().ProjectOf(orders)->SetdoFill(true);
     w.FillTreeview();
     EXPECT_EQ(w.SelectedProject(), nullptr);
     ASSERT_EQ(model().rowCount(), 2);
     EXPECT_EQ(text(tableNode("orders"), Model::colName, Model::StaticTextRole), "- don't fill -");
 }
+
+class TableSettings : public WindowOnSqlite {
+protected:
+    TFillProject* select(const std::string& table) {
+        tree().setCurrentIndex(tableNode(table));
+        return model().ProjectOf(tableNode(table));
+    }
+};
+
+TEST_F(TableSettings, SelectingATableShowsItsSettingsAndEditsGoStraightIntoIt) {
+    open();
+    TFillProject* customers = select("customers");
+    control<QSpinBox>("edRowsToGenerate")->setValue(777);
+    control<QSpinBox>("edRowsPerTransaction")->setValue(70);
+    control<QCheckBox>("cbEmptyTable")->click();
+    customers->SetdoFill(true);
+    EXPECT_EQ(customers->Rows, 777);
+    EXPECT_EQ(customers->RowsPerTransaction, 70);
+    EXPECT_TRUE(customers->EmptyFirst);
+    EXPECT_EQ(tableNode("customers").data(TFillerTreeModel::StaticTextRole).toString(), "Rows: 777");
+
+    select("orders");
+    EXPECT_EQ(control<QSpinBox>("edRowsToGenerate")->value(), 10000);
+    EXPECT_EQ(control<QSpinBox>("edRowsPerTransaction")->value(), 1000);
+    EXPECT_FALSE(control<QCheckBox>("cbEmptyTable")->isChecked());
+    EXPECT_EQ(customers->Rows, 777) << "showing another table changes nothing";
+    select("customers");
+    EXPECT_EQ(control<QSpinBox>("edRowsToGenerate")->value(), 777);
+    EXPECT_EQ(control<QSpinBox>("edRowsPerTransaction")->value(), 70);
+    EXPECT_TRUE(control<QCheckBox>("cbEmptyTable")->isChecked());
+}
+
+// Deactivating indices and triggers is offered, and on by default, where the server can switch
+// them; only a single-connection server keeps the run off the worker.
+struct TServerCase {
+    int kind;
+    const char* mode;
+    bool deactivation;
+    bool threaded;
+};
+
+class ServerKinds : public TableSettings, public ::testing::WithParamInterface<TServerCase> {};
+
+TEST_P(ServerKinds, OfferDeactivationAndTheWorkerAsTheServerAllows) {
+    const TServerCase& c = GetParam();
+    open(c.kind, c.mode);
+    EXPECT_EQ(model().rowCount(), 2) << "the catalogue is read on the window's own connection";
+    EXPECT_EQ(control<QAction>("miFillThreaded")->isEnabled(), c.threaded);
+    EXPECT_TRUE(control<QAction>("miFillNonThreaded")->isEnabled());
+    TFillProject* customers = select("customers");
+    auto* indices = control<QCheckBox>("cbDisableIndices");
+    auto* triggers = control<QCheckBox>("cbDisableTriggers");
+    for (QCheckBox* box : {indices, triggers}) {
+        EXPECT_EQ(box->isEnabled(), c.deactivation);
+        EXPECT_EQ(box->isChecked(), c.deactivation);
+    }
+    EXPECT_EQ(customers->DisableIndices, c.deactivation);
+    EXPECT_EQ(customers->DisableTriggers, c.deactivation);
+    if (!c.deactivation) {
+        // a flag loaded from elsewhere still shows unticked here, and stays in the project
+        customers->DisableIndices = true;
+        select("orders");
+        select("customers");
+        EXPECT_FALSE(indices->isChecked());
+        EXPECT_TRUE(customers->DisableIndices);
+        return;
+    }
+    indices->click();
+    EXPECT_FALSE(customers->DisableIndices);
+    EXPECT_TRUE(customers->DisableTriggers);
+    triggers->click();
+    EXPECT_FALSE(customers->DisableTriggers);
+    select("orders");
+    EXPECT_TRUE(indices->isChecked()) << "the other table keeps its own flags";
+    select("customers");
+    EXPECT_FALSE(indices->isChecked());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ServerKinds,
+                         ::testing::Values(TServerCase{0, "1", false, true},
+                                           TServerCase{kvl::skFirebirdEmbedded, "1", true, true},
+                                           TServerCase{kvl::skFirebird, "1", true, true},
+                                           TServerCase{kvl::skFirebirdEmbedded, "0", true, false},
+                                           TServerCase{kvl::skFirebird, "0", true, false},
+                                           TServerCase{kvl::skPostgreSQL, "0", false, true}));
 
 } // namespace

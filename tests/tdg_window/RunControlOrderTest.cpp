@@ -1,14 +1,14 @@
 // The toolbar commands on the whole set of tables: the settings file and the table order.
-#include "RunControlFixture.h"
+#include "WindowFixture.h"
 
 #include "kvl3_lib/UHostSettings.h"
 
-#include <QComboBox>
-
 namespace {
 
-std::vector<std::string> treeOrder(TFillerTreeModel& model) {
-    std::vector<std::string> names;
+using Names = std::vector<std::string>;
+
+Names treeOrder(TFillerTreeModel& model) {
+    Names names;
     for (int row = 0; row < model.rowCount(); ++row)
         names.push_back(model.index(row, 0).data().toString().toStdString());
     return names;
@@ -18,30 +18,22 @@ bool ticked(TFillerTreeModel& model, int row) {
     return model.index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
 }
 
-TEST_F(RunControl, TablesMoveUpAndDownButNotPastTheEnds) {
+TEST_F(RunControl, TablesMoveUpAndDownButNotPastTheEndsAndOpenedTablesStayOpen) {
     open();
-    using Names = std::vector<std::string>;
-    ASSERT_EQ(treeOrder(model()), (Names{"customers", "orders"}));
+    expanded("customers");
     tree().setCurrentIndex(tableNode("orders"));
     window->aMoveTableDownExecute();
     EXPECT_EQ(treeOrder(model()), (Names{"customers", "orders"}));
     window->aMoveTableUpExecute();
     EXPECT_EQ(treeOrder(model()), (Names{"orders", "customers"}));
     EXPECT_EQ(window->FillProjects().getFillProject(0)->TableName, "orders");
+    EXPECT_TRUE(tree().isExpanded(tableNode("customers")));
+    EXPECT_FALSE(tree().isExpanded(tableNode("orders")));
+    EXPECT_EQ(tree().currentIndex(), tableNode("orders"));
     window->aMoveTableUpExecute();
     EXPECT_EQ(treeOrder(model()), (Names{"orders", "customers"}));
     window->aMoveTableDownExecute();
     EXPECT_EQ(treeOrder(model()), (Names{"customers", "orders"}));
-}
-
-TEST_F(RunControl, MovingATableKeepsTheOpenedTablesOpen) {
-    open();
-    expanded("customers");
-    tree().setCurrentIndex(tableNode("orders"));
-    window->aMoveTableUpExecute();
-    EXPECT_TRUE(tree().isExpanded(tableNode("customers")));
-    EXPECT_FALSE(tree().isExpanded(tableNode("orders")));
-    EXPECT_EQ(tree().currentIndex(), tableNode("orders"));
 }
 
 // Ordering the marked tables or every table puts the referenced table first; the marks stay.
@@ -55,7 +47,7 @@ TEST_P(Ordering, PutsReferencedTablesFirstAndKeepsTheMarks) {
     mark("orders", 10);
     if (onlyToFill) mark("customers", 10);
     onlyToFill ? window->aShuffleOnlyToFillExecute() : window->aFillPlanExecute();
-    EXPECT_EQ(treeOrder(model()), (std::vector<std::string>{"customers", "orders"}));
+    EXPECT_EQ(treeOrder(model()), (Names{"customers", "orders"}));
     EXPECT_EQ(ticked(model(), 0), onlyToFill);
     EXPECT_TRUE(ticked(model(), 1));
 }
@@ -80,45 +72,28 @@ TEST_F(RunControl, SavedSettingsComeBackOnLoad) {
     auto* fillWith = control<QComboBox>("cbFillWith");
     ASSERT_EQ(fillWith->currentText(), QString("Fixed Value"));
     window->LoadSettingsFile(file);
+    std::filesystem::remove(file);
     EXPECT_EQ(customers.Rows, 1234);
     EXPECT_EQ(customers.RowsPerTransaction, 111);
     EXPECT_TRUE(ticked(model(), 0));
     EXPECT_EQ(fillWith->currentText(), QString("Increasing Values")) << "the page shows what was loaded";
     EXPECT_EQ(window->CurrentFillField(), customers.GetFillFields()[0].get());
-    std::filesystem::remove(file);
 }
 
 TEST_F(RunControl, GuessingSetsTheMarkedTablesColumnsWithoutSettingsOrAllOfThemAgain) {
     open();
     TFillProject& customers = project("customers");
     customers.SetdoFill(true);
-    auto column = [&](const char* name) -> TCustomFillField& {
-        for (auto& f : customers.GetFillFields())
-            if (f->ColumnName == name) return *f;
-        throw std::runtime_error(name);
-    };
-    column("name").FillType = fillFixed;
+    auto& name = *customers.GetFillFields()[1];
+    auto& note = *customers.GetFillFields()[2];
+    name.FillType = fillFixed;
     window->aGuessSettingsExecute();
-    EXPECT_EQ(column("name").FillType, fillFixed) << "a setting of the user's stays";
-    EXPECT_EQ(column("note").FillType, fillList) << "a note gets sentences";
+    EXPECT_EQ(name.FillType, fillFixed) << "a setting of the user's stays";
+    EXPECT_EQ(note.FillType, fillList) << "a note gets sentences";
     EXPECT_FALSE(project("orders").HasFieldSettings()) << "an unmarked table is left alone";
     window->aGuessAllSettingsExecute();
-    EXPECT_EQ(column("name").FillType, fillFullNames);
+    EXPECT_EQ(name.FillType, fillFullNames);
     EXPECT_TRUE(ticked(model(), 0));
-}
-
-TEST_F(RunControl, ControlsThatChangeTheProjectsAreOffDuringARun) {
-    open();
-    window->EnableControls(false);
-    for (const char* name : {"aMoveTableUp", "aMoveTableDown", "aShuffleOnlyToFill", "aShuffleAll",
-                             "aShuffleAllWithOptions", "aFillPlan", "aGuessSettings", "aGuessAllSettings"})
-        EXPECT_FALSE(control<QAction>(name)->isEnabled()) << name;
-    for (const char* name : {"btnLoad", "btnSave", "btnRun", "pnlLeft", "pnlRight"})
-        EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
-    EXPECT_TRUE(control<QWidget>("btnCancel")->isEnabled());
-    window->EnableControls(true);
-    EXPECT_TRUE(control<QAction>("aShuffleAll")->isEnabled());
-    EXPECT_FALSE(control<QWidget>("btnCancel")->isEnabled());
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "RunControlFixture.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
@@ -9,8 +9,6 @@
 namespace {
 
 const char* const kAborted = "Test Data Generation aborted by user";
-
-// --- starting a run -----------------------------------------------------------------------
 
 // A run that is not started changes nothing: no marked table, or the question answered No or Cancel.
 struct TRefusedStart {
@@ -27,8 +25,7 @@ TEST_P(RefusedStart, LeavesTheWindowAndTheTablesAsTheyWere) {
     BoxAnswers boxes;
     boxes.Next(GetParam().answer);
     window->btnRunClick(control<QToolButton>("btnRun"));
-    ASSERT_EQ(boxes.Texts.size(), 1u);
-    EXPECT_EQ(boxes.Texts[0], QString(GetParam().text));
+    EXPECT_EQ(boxes.Texts, std::vector<QString>{GetParam().text});
     EXPECT_FALSE(window->Filling());
     EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
     EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
@@ -54,11 +51,13 @@ TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
     beat.start(1);
     control<QToolButton>("btnRun")->click();
 
-    // the command returned at once and the run goes on beside the event loop
+    // the command returned at once; what could change the projects is off while the run goes on
     EXPECT_TRUE(window->Filling());
-    EXPECT_FALSE(control<QToolButton>("btnRun")->isEnabled());
-    EXPECT_FALSE(control<QWidget>("pnlLeft")->isEnabled());
-    EXPECT_FALSE(control<QWidget>("pnlRight")->isEnabled());
+    for (const char* name : {"aMoveTableUp", "aMoveTableDown", "aShuffleOnlyToFill", "aShuffleAll",
+                             "aShuffleAllWithOptions", "aFillPlan", "aGuessSettings", "aGuessAllSettings"})
+        EXPECT_FALSE(control<QAction>(name)->isEnabled()) << name;
+    for (const char* name : {"btnLoad", "btnSave", "btnRun", "pnlLeft", "pnlRight"})
+        EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
     EXPECT_TRUE(control<QToolButton>("btnCancel")->isEnabled());
     EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsMessages"));
     ASSERT_TRUE(waitForRunEnd());
@@ -72,13 +71,12 @@ TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
     EXPECT_TRUE(hasMessage("Initializing city names..."));
     EXPECT_TRUE(hasMessage("Finished initializing city names..."));
     EXPECT_EQ(panel(4), QString("Errors: 0"));
+    EXPECT_TRUE(control<QAction>("aShuffleAll")->isEnabled());
     EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-
     EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
     auto* tabs = control<QTabBar>("tsMessageTabs");
     ASSERT_EQ(tabs->count(), 2);
     EXPECT_EQ(tabs->tabText(1), QString("customers"));
-    // the text view shows what the list holds
     EXPECT_EQ(control<QPlainTextEdit>("memMessages")->document()->blockCount(), static_cast<int>(all.size()));
 }
 
@@ -94,6 +92,14 @@ protected:
         return false;
     }
 };
+
+// Whether the progress bar is drawn navy at the share of its width.
+bool navyAt(QLabel* bar, double share) {
+    QImage image = bar->grab().toImage();
+    QRect inside = bar->contentsRect();
+    int x = std::min(inside.left() + static_cast<int>(share * inside.width()), inside.right() - 2);
+    return image.pixelColor(x, inside.bottom() - 1) == QColor(0, 0, 128);
+}
 
 TEST_F(RunControl, ARunOfTenThousandRowsPaintsTheProgressAFewHundredTimesAtMostAndEndsOnTheLastRow) {
     open();
@@ -112,20 +118,26 @@ TEST_F(RunControl, ARunOfTenThousandRowsPaintsTheProgressAFewHundredTimesAtMostA
     EXPECT_GT(progress.Paints, 0);
     EXPECT_LE(progress.Paints, 300);
     EXPECT_EQ(panel(4), QString("Errors: 0"));
-    QImage bar = control<QLabel>("sbFillerPanel1")->grab().toImage();
-    QRect inside = control<QLabel>("sbFillerPanel1")->contentsRect();
-    EXPECT_EQ(bar.pixelColor(inside.right() - 2, inside.bottom() - 1), QColor(0, 0, 128))
-        << "the last figures reached the bar";
+    EXPECT_TRUE(navyAt(control<QLabel>("sbFillerPanel1"), 1.0)) << "the last figures reached the bar";
 }
 
+// Cancelling asks first: No lets the run go on, Yes stops it mid-table; closing is refused meanwhile.
 TEST_F(RunControl, CancellingMidTableStopsTheRunAndTheRunsNoticesFollow) {
     open();
+    window->show();
     mark("customers", 1000000, 1000);
     BoxAnswers boxes;
     boxes.Next(QMessageBox::Yes);
     control<QToolButton>("btnRun")->click();
     ASSERT_TRUE(WaitUntil([this] { return panel(2).endsWith("/s"); }));
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(boxes.Texts.back(), QString("Cannot close - test data generation in progress."));
+    EXPECT_TRUE(window->isVisible());
 
+    boxes.Next(QMessageBox::No);
+    window->btnCancelClick();
+    EXPECT_TRUE(window->Filling());
+    EXPECT_FALSE(hasMessage(kAborted));
     boxes.Next(QMessageBox::Yes);
     control<QToolButton>("btnCancel")->click();
     EXPECT_EQ(boxes.Texts.back().toStdString(),
@@ -142,37 +154,6 @@ TEST_F(RunControl, CancellingMidTableStopsTheRunAndTheRunsNoticesFollow) {
     int rows = rowCount("customers");
     EXPECT_GT(rows, 0);
     EXPECT_LT(rows, 1000000);
-}
-
-TEST_F(RunControl, CancelAnsweredNoLetsTheRunGoOn) {
-    open();
-    mark("customers", 4000, 500);
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    control<QToolButton>("btnRun")->click();
-    boxes.Next(QMessageBox::No);
-    window->btnCancelClick();
-    ASSERT_TRUE(waitForRunEnd());
-    EXPECT_FALSE(hasMessage(kAborted));
-    EXPECT_EQ(rowCount("customers"), 4000);
-}
-
-TEST_F(RunControl, ClosingDuringARunIsRefused) {
-    open();
-    window->show();
-    mark("customers", 1000000, 1000);
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    control<QToolButton>("btnRun")->click();
-
-    EXPECT_FALSE(window->close());
-    EXPECT_EQ(boxes.Texts.back(), QString("Cannot close - test data generation in progress."));
-    ASSERT_FALSE(window.isNull());
-    EXPECT_TRUE(window->isVisible());
-
-    boxes.Next(QMessageBox::Yes);
-    window->btnCancelClick();
-    ASSERT_TRUE(waitForRunEnd());
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(WaitUntil([this] { return window.isNull(); }));
 }
@@ -187,7 +168,6 @@ TEST_P(WindowsThreadRun, EndsWithABoxInsteadOfALine) {
     mark("customers", 500, 100);
     BoxAnswers boxes;
     boxes.Next(QMessageBox::Yes);
-    boxes.Next(QMessageBox::Ok);
     if (fromTheMenu)
         control<QAction>("miFillNonThreaded")->trigger();
     else
@@ -208,51 +188,46 @@ TEST_F(RunControl, ASecondRunStartsWithEmptyMessagesAndTabs) {
     open();
     mark("customers", 20, 10);
     mark("orders", 20, 10);
+    auto* tabs = control<QTabBar>("tsMessageTabs");
     for (int run = 0; run < 2; ++run) {
         BoxAnswers boxes;
         boxes.Next(QMessageBox::Yes);
         window->btnRunClick(control<QToolButton>("btnRun"));
         ASSERT_TRUE(waitForRunEnd());
-        auto* tabs = control<QTabBar>("tsMessageTabs");
         ASSERT_EQ(tabs->count(), 3);
         if (run == 0) tabs->setCurrentIndex(1);
     }
     auto all = messages();
     EXPECT_EQ(std::count(all.begin(), all.end(), "Filling finished"), 1);
-    EXPECT_EQ(control<QTabBar>("tsMessageTabs")->currentIndex(), 0);
+    EXPECT_EQ(tabs->currentIndex(), 0);
 }
 
-// --- the message view ---------------------------------------------------------------------
-
-TEST_F(RunControl, MessagesAreTrimmedAndSplitIntoLines) {
+TEST_F(RunControl, MessagesAreTrimmedAndSplitIntoLinesAndATableTabShowsTheTablesLog) {
     open();
+    auto* view = control<QPlainTextEdit>("memMessages");
     window->AddMessage("  \t first\r\nsecond\nthird \r\n");
     window->AddMessage(" \r\n\t ");
     EXPECT_EQ(messages(), (std::vector<std::string>{"first", "second", "third"}));
-    EXPECT_EQ(control<QPlainTextEdit>("memMessages")->toPlainText(), QString("first\nsecond\nthird"));
-}
+    EXPECT_EQ(view->toPlainText(), QString("first\nsecond\nthird"));
 
-TEST_F(RunControl, ATableTabShowsTheTablesLogAndHidesNewMessages) {
-    open();
     TFillProject& customers = project("customers");
     customers.Statistics.Log.Add("row 7 failed");
-    window->AddMessage("before");
     window->FillProjects().OnFillFinished(&customers);
     auto* tabs = control<QTabBar>("tsMessageTabs");
-    auto* view = control<QPlainTextEdit>("memMessages");
     ASSERT_EQ(tabs->count(), 2);
     tabs->setCurrentIndex(1);
     EXPECT_EQ(view->toPlainText(), QString("row 7 failed"));
     window->AddMessage("while away");
     EXPECT_EQ(view->toPlainText(), QString("row 7 failed"));
     tabs->setCurrentIndex(0);
-    EXPECT_EQ(view->toPlainText(), QString("before\nwhile away"));
+    EXPECT_EQ(view->toPlainText(), QString("first\nsecond\nthird\nwhile away"));
 }
 
-// --- status bar ---------------------------------------------------------------------------
-
-TEST_F(RunControl, ProgressShowsRateTimeLeftAndErrors) {
+TEST_F(RunControl, ProgressShowsRateTimeLeftErrorsAndANavyBarUpToTheCurrentRow) {
     open();
+    window->show();
+    auto* bar = control<QLabel>("sbFillerPanel1");
+    EXPECT_FALSE(navyAt(bar, 0.1)) << "nothing is drawn before a table starts";
     TFillProjects& projects = window->FillProjects();
     TFillProject& customers = project("customers");
     projects.OnInitTableFill(&customers, "customers", "", 0, 300);
@@ -267,77 +242,44 @@ TEST_F(RunControl, ProgressShowsRateTimeLeftAndErrors) {
     EXPECT_EQ(panel(2), QString("37/s"));
     EXPECT_EQ(panel(3), QString("Est. time left: 01:02:03"));
     EXPECT_EQ(panel(4), QString("Errors: 4"));
+    EXPECT_TRUE(navyAt(bar, 0.4));
+    EXPECT_FALSE(navyAt(bar, 0.6));
     projects.OnTaskUpdate(&customers, "Committing...");
     EXPECT_EQ(panel(5), QString("Committing..."));
     EXPECT_EQ(messages().back(), "[customers] Committing...");
 }
 
-TEST_F(RunControl, ProgressBarIsNavyUpToTheCurrentRow) {
+// The table goes away behind the window's back, so its run fails as a whole.
+class FailingRun : public RunControl, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FailingRun, TheErrorIsReportedAndTheWindowRestored) {
+    const bool threaded = GetParam();
     open();
-    window->show();
-    auto* bar = control<QLabel>("sbFillerPanel1");
-    auto navyAt = [bar](double share) {
-        QImage image = bar->grab().toImage();
-        QRect inside = bar->contentsRect();
-        int x = inside.left() + static_cast<int>(share * inside.width());
-        return image.pixelColor(x, inside.top() + inside.height() - 2) == QColor(0, 0, 128);
-    };
-    EXPECT_FALSE(navyAt(0.1)) << "nothing is drawn before a table starts";
-    TFillProject& customers = project("customers");
-    window->FillProjects().OnInitTableFill(&customers, "customers", "", 0, 1000);
-    window->FillProjects().OnFillProgress(&customers, 500, 0, 1, 0, 0);
-    EXPECT_TRUE(navyAt(0.1));
-    EXPECT_TRUE(navyAt(0.4));
-    EXPECT_FALSE(navyAt(0.6));
-    EXPECT_FALSE(navyAt(0.9));
-}
-
-} // namespace
-
-namespace {
-
-// --- failures -----------------------------------------------------------------------------
-
-class FailingRun : public RunControl {
-protected:
-    // the table goes away behind the window's back, so its run fails as a whole
-    void dropCustomers() {
-        auto connection = kvl::KVL_OpenConnection("sqlite:" + path.string());
-        connection->ExecuteCommand("CUSTOM", "drop table orders");
-        connection->ExecuteCommand("CUSTOM", "drop table customers");
+    mark("customers", 100);
+    exec("drop table orders");
+    exec("drop table customers");
+    BoxAnswers boxes;
+    boxes.Next(QMessageBox::Yes);
+    if (threaded) {
+        window->btnRunClick(control<QToolButton>("btnRun"));
+        ASSERT_TRUE(waitForRunEnd());
+        auto all = messages();
+        EXPECT_TRUE(
+            std::any_of(all.begin(), all.end(), [](auto& m) { return m.rfind("Critical Error: ", 0) == 0; }));
+        EXPECT_EQ(all.back(), "Filling finished");
+    } else {
+        // on the window's thread the error is left to the caller, with no box of success
+        EXPECT_THROW(window->btnRunClick(control<QAction>("miFillNonThreaded")), std::exception);
+        EXPECT_EQ(boxes.Texts.size(), 1u);
+        EXPECT_FALSE(hasMessage("Filling finished"));
     }
-};
-
-TEST_F(FailingRun, ThreadedRunReportsTheErrorThenEnds) {
-    open();
-    mark("customers", 100);
-    dropCustomers();
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    window->btnRunClick(control<QToolButton>("btnRun"));
-    ASSERT_TRUE(waitForRunEnd());
-    ASSERT_TRUE(hasMessageStarting("Critical Error: "));
-    EXPECT_EQ(messages().back(), "Filling finished");
-    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
-    EXPECT_TRUE(control<QWidget>("pnlLeft")->isEnabled());
-    EXPECT_TRUE(control<QWidget>("pnlRight")->isEnabled());
-}
-
-TEST_F(FailingRun, RunOnTheWindowsThreadLeavesTheErrorToTheCallerAndRestoresTheWindow) {
-    open();
-    mark("customers", 100);
-    dropCustomers();
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    EXPECT_THROW(window->btnRunClick(control<QAction>("miFillNonThreaded")), std::exception);
     EXPECT_FALSE(window->Filling());
     EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    for (const char* name : {"btnRun", "pnlLeft", "pnlRight"})
+        EXPECT_TRUE(control<QWidget>(name)->isEnabled()) << name;
     EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
-    for (const QString& text : boxes.Texts)
-        EXPECT_NE(text, QString("Finished generating test data!"));
-    EXPECT_FALSE(hasMessage("Filling finished"));
 }
+
+INSTANTIATE_TEST_SUITE_P(ThreadedOrNot, FailingRun, ::testing::Bool());
 
 } // namespace

@@ -1,0 +1,394 @@
+// The column pages of every kind: the entries a column offers, the page each one shows, and the
+// settings that a saved file brings back into a new window.
+#include "WindowFixture.h"
+
+#include "UTFillObject/TBlobFillField.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "UTFillObject/TTextFillField.h"
+#include "kvl3_lib/UImageList.h"
+
+#include <QCheckBox>
+#include <QDate>
+#include <QDoubleSpinBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMetaProperty>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace {
+
+struct TChoice {
+    const char* entry;
+    int fillType;
+    const char* page;
+};
+
+struct TSetting {
+    const char* control;
+    QVariant value;
+};
+
+struct TKindCase {
+    const char* column;
+    const char* pageClass;
+    const char* pageSet;
+    QStringList entries;
+    std::vector<TChoice> choices;   // in turn; the last one is saved
+    std::vector<TSetting> settings; // made by the user, saved and shown again
+    std::vector<TSetting> shared;   // other controls that show one of the settings
+};
+
+class KindPages : public ColumnPages, public ::testing::WithParamInterface<TKindCase> {
+protected:
+    // The user ticks a box or types a value, a date or a time.
+    void set(const TSetting& s) {
+        auto* widget = control<QWidget>(s.control);
+        if (auto* box = qobject_cast<QAbstractButton*>(widget)) {
+            if (box->isChecked() != s.value.toBool()) box->click();
+            return;
+        }
+        widget->metaObject()->userProperty().write(widget, s.value);
+    }
+
+    QVariant shown(const char* name) const {
+        auto* widget = control<QWidget>(name);
+        return widget->metaObject()->userProperty().read(widget);
+    }
+};
+
+TEST_P(KindPages, EntriesShowTheirPagesAndTheSettingsComeBackFromTheSavedFile) {
+    const TKindCase& c = GetParam();
+    open();
+    auto* field = select("kinds", c.column);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(shownClass(), c.pageClass);
+    EXPECT_EQ(entries("cbFillWith"), c.entries);
+    for (const TChoice& choice : c.choices) {
+        choose("cbFillWith", choice.entry);
+        EXPECT_EQ(field->FillType, choice.fillType) << choice.entry;
+        EXPECT_EQ(shownPage(c.pageSet), choice.page) << choice.entry;
+    }
+    for (const TSetting& s : c.settings)
+        set(s);
+    auto file = path.string() + ".tdg";
+    window->SaveSettingsFile(file);
+
+    open();
+    window->LoadSettingsFile(file);
+    std::filesystem::remove(file);
+    select("kinds", c.column);
+    EXPECT_EQ(control<QComboBox>("cbFillWith")->currentText(), c.choices.back().entry);
+    EXPECT_EQ(shownPage(c.pageSet), c.choices.back().page);
+    EXPECT_EQ(window->CurrentFillField()->FillType, c.choices.back().fillType) << "showing is no edit";
+    for (const auto& list : {c.settings, c.shared})
+        for (const TSetting& s : list)
+            EXPECT_EQ(shown(s.control), s.value) << s.control;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, KindPages,
+    ::testing::Values(TKindCase{"qty",
+                                "tsInteger",
+                                "pcInteger",
+                                {"[nothing]", "Fixed Value", "Random Values", "Link to Sequence",
+                                 "Increasing Values", "Referential Link", "Values From List"},
+                                {{"Fixed Value", fillFixed, "tsIntegerFixed"},
+                                 {"Link to Sequence", fillGenerator, "tsIntegerGenerator"},
+                                 {"Values From List", fillList, "tsIntegerList"},
+                                 {"[nothing]", fillNothing, "tsIntegerNothing"},
+                                 {"Random Values", fillRandom, "tsIntegerRandom"},
+                                 {"Increasing Values", fillIncreasing, "tsIntegerIncreasing"}},
+                                {{"edIntegerRandomFrom", -5},
+                                 {"edIntegerRandomTo", 70},
+                                 {"edIntegerFixed", 42},
+                                 {"cbIntegerIncludeNULLs", true},
+                                 {"edIntegerIncludeNULLsPercentage", 25}},
+                                {{"edIntegerIncStep", 42}, {"edIntegerIncStartAt", -5}}},
+                      TKindCase{
+                          "price",
+                          "tsFloat",
+                          "pcFloat",
+                          {"[nothing]", "Fixed Value", "Random Values", "Link to Sequence",
+                           "Increasing Values", "Referential Link"},
+                          {{"Referential Link", fillReferential, "tsFloatReferential"},
+                           {"Fixed Value", fillFixed, "tsFloatFixed"}},
+                          {{"edFloatFixed", 1234.5}, {"edFloatRandomFrom", -0.25}, {"edFloatRandomTo", 2.5}},
+                          {{"edFloatIncStep", 1234.5}}},
+                      TKindCase{"title",
+                                "tsText",
+                                "pcText",
+                                {"[nothing]", "Fixed Value", "Random Values", "Custom Values",
+                                 "Referential Link", "Values From List", "Increasing Values"},
+                                {{"Fixed Value", fillFixed, "tsTextFixed"},
+                                 {"Random Values", fillNothing, "tsTextRandom"}, // until an option is chosen
+                                 {"Custom Values", fillRandom, "tsTextFromFile"},
+                                 {"Referential Link", fillReferential, "tsTextReferential"},
+                                 {"Values From List", fillList, "tsTextList"},
+                                 {"Increasing Values", fillIncreasing, "tsTextIncreasing"}},
+                                {{"edTextFixed", QString("hello")},
+                                 {"edTextIncStartAt", 5},
+                                 {"edTextIncStep", 2},
+                                 {"cbTextIncIncludeLeadingZeroes", true},
+                                 {"edTextIncDigits", 4}},
+                                {}},
+                      TKindCase{"stamp",
+                                "tsTimestamp",
+                                "pcTimestamp",
+                                {"[nothing]", "Fixed Value", "Random Values", "Increasing Values"},
+                                {{"Random Values", fillRandom, "tsTimestampRandom"},
+                                 {"Fixed Value", fillFixed, "tsTimestampFixed"},
+                                 {"Increasing Values", fillIncreasing, "tsTimestampIncValues"}},
+                                {{"edTimestampRandomTo", QDate(2024, 3, 31)},
+                                 {"edTimestampRandomToTime", QTime(17, 30, 15)},
+                                 {"edTimestampStartAtDate", QDate(2020, 1, 2)},
+                                 {"edTimestampStartAtTime", QTime(6, 15)},
+                                 {"edTimestampFixed", QDate(1999, 12, 31)},
+                                 {"edTimestampFixedTime", QTime(12, 0)},
+                                 {"edTimestampIncHours", 1},
+                                 {"edTimestampIncMinutes", 30},
+                                 {"edTimestampIncSeconds", 5},
+                                 {"edTimestampIncDays", 2147483647}},
+                                {{"edTimestampRandomFrom", QDate(2020, 1, 2)},
+                                 {"edTimestampRandomFromTime", QTime(6, 15)}}},
+                      TKindCase{"photo",
+                                "tsBLOB",
+                                "pcBLOB",
+                                {"[nothing]", "Single File", "Files from Directory", "Files from List"},
+                                {{"Single File", fillFixed, "tsBLOBFile"},
+                                 {"Files from List", fillList, "tsBLOBFileFromList"},
+                                 {"Files from Directory", fillRandom, "tsBLOBDirectory"}},
+                                {{"edBLOBDirectory", QString("/other/")},
+                                 {"edBLOBFilter", QString("*.png")},
+                                 {"edBLOBMaxFiles", 3}},
+                                {}},
+                      TKindCase{"token",
+                                "tsGUID",
+                                "pcGUID",
+                                {"[nothing]", "Random GUID", "Referential Link"},
+                                {{"Random GUID", fillGUID, "tsGUIDRandom"}},
+                                {},
+                                {}},
+                      TKindCase{"active",
+                                "tsBoolean",
+                                "pcBoolean",
+                                {"[nothing]", "Fixed Value", "Random Values"},
+                                {{"Random Values", fillRandom, "tsBooleanRandom"},
+                                 {"Fixed Value", fillFixed, "tsBooleanFixed"}},
+                                {{"cbBooleanFixed", true}, {"cbBooleanIncludeNulls", true}},
+                                {}}),
+    [](const auto& kind) { return std::string(kind.param.column); });
+
+// The integer and the string list: typed values are kept sorted, and deleting asks first.
+TEST_F(ColumnPages, ValueListsTakeTypedValuesSortedAndDeleteTheSelectedOnesAfterAsking) {
+    open();
+    auto fill = [this](const char* column, const char* add, const QList<std::optional<QString>>& typed) {
+        auto* field = select("kinds", column);
+        choose("cbFillWith", "Values From List");
+        answers = typed;
+        for (int i = 0; i < typed.size(); ++i)
+            control<QToolButton>(add)->click();
+        return field;
+    };
+    auto removeFirst = [this](const char* list, const char* remove) {
+        control<QListWidget>(list)->item(0)->setSelected(true);
+        control<QToolButton>(remove)->click();
+    };
+    auto* qty = fill("qty", "SpeedButton5", {"12", "-3", "12a", std::nullopt});
+    EXPECT_EQ(asked.first(), "Add Value|Enter Integer value: ");
+    EXPECT_EQ(qty->ListValues.Text(), "-3\r\n12");
+    EXPECT_TRUE(errors.isEmpty()) << "a wrong entry is dropped silently";
+    confirm = false;
+    removeFirst("lbIntegerList", "SpeedButton6");
+    EXPECT_EQ(asked.last(), "Delete selected integers?");
+    EXPECT_EQ(qty->ListValues.Text(), "-3\r\n12");
+    confirm = true;
+    removeFirst("lbIntegerList", "SpeedButton6");
+    EXPECT_EQ(qty->ListValues.Text(), "12");
+
+    auto* title = fill("title", "SpeedButton3", {"pear", "apple", ""});
+    EXPECT_EQ(asked.last(), "Add String|Enter text: ");
+    EXPECT_EQ(title->ListValues.Text(), "apple\r\npear");
+    removeFirst("lbStringList", "SpeedButton4");
+    EXPECT_EQ(asked.last(), "Delete selected strings?");
+    EXPECT_EQ(title->ListValues.Text(), "pear");
+}
+
+TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) {
+    open();
+    auto* photo = select<TBlobFillField>("kinds", "photo");
+    files = QStringList{"/pics/one.png"};
+    control<QToolButton>("btnBLOBFixed")->click();
+    EXPECT_EQ(photo->FileName, "/pics/one.png");
+    files = QStringList{"/pics"};
+    control<QToolButton>("btnBLOBDirectory")->click();
+    EXPECT_EQ(photo->Directory, "/pics/") << "stored ready to have names appended";
+    control<QLineEdit>("edBLOBDirectory")->setText("  /other/  ");
+    EXPECT_EQ(photo->Directory, "/other/");
+    control<QLineEdit>("edBLOBDirectory")->setText("   ");
+    EXPECT_EQ(photo->Directory, "");
+    files = QStringList{"/pics/b.png", "/pics/a.png"};
+    control<QToolButton>("SpeedButton2")->click();
+    EXPECT_EQ(asked.last(), "All Files (*.*)");
+    EXPECT_EQ(photo->ListValues.Text(), "/pics/a.png\r\n/pics/b.png");
+    control<QListWidget>("lbBLOBList")->item(1)->setSelected(true);
+    control<QToolButton>("SpeedButton1")->click();
+    EXPECT_EQ(asked.last(), "Delete selected files?");
+    EXPECT_EQ(photo->ListValues.Text(), "/pics/a.png");
+
+    auto* title = select<TTextFillField>("kinds", "title");
+    files = QStringList{"/data/words.txt"};
+    control<QToolButton>("btnTextFromFile")->click();
+    EXPECT_EQ(asked.last(), "Text Files (*.txt);;All Files (*.*)");
+    EXPECT_EQ(title->FileName, "/data/words.txt");
+    files.clear();
+    control<QToolButton>("btnTextFromFile")->click();
+    EXPECT_EQ(title->FileName, "/data/words.txt") << "a cancelled choice keeps the file";
+    select("kinds", "code");
+    select("kinds", "title");
+    EXPECT_EQ(control<QLineEdit>("edTextFromFile")->text(), "/data/words.txt");
+}
+
+TEST_F(ColumnPages, AFloatShowsNoDecimalsUntilItIsEdited) {
+    open();
+    auto* price = select<TFloatFillField>("kinds", "price");
+    auto* fixed = control<QDoubleSpinBox>("edFloatFixed");
+    fixed->setValue(1234.5);
+    EXPECT_EQ(fixed->text(), QLocale().toString(1235.0, 'f', 0));
+    QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
+    QApplication::sendEvent(fixed, &in);
+    QLocale typed;
+    typed.setNumberOptions(QLocale::OmitGroupSeparator);
+    EXPECT_EQ(fixed->text(), typed.toString(1234.5)) << "every decimal while being edited";
+    QApplication::sendEvent(fixed, &out);
+    EXPECT_EQ(fixed->text(), QLocale().toString(1235.0, 'f', 0));
+    EXPECT_DOUBLE_EQ(static_cast<double>(price->StaticValue), 1234.5) << "the rounded text is not read back";
+    QString typedText = typed.toString(-7.125), wrong = QStringLiteral("1x");
+    int pos = 0;
+    EXPECT_EQ(fixed->validate(typedText, pos), QValidator::Acceptable);
+    EXPECT_DOUBLE_EQ(fixed->valueFromText(typedText), -7.125);
+    EXPECT_EQ(fixed->validate(wrong, pos), QValidator::Invalid);
+}
+
+TEST_F(ColumnPages, AStoredCodeWithoutAnEntryIsStoredAsNothingForFloatsAndReportedForTexts) {
+    open();
+    auto* price = select<TFloatFillField>("kinds", "price");
+    auto* title = select<TTextFillField>("kinds", "title");
+    price->FillType = fillList;
+    title->FillType = fillDateTimeText;
+    select("kinds", "price");
+    EXPECT_EQ(control<QComboBox>("cbFillWith")->currentIndex(), -1);
+    EXPECT_TRUE(control<QStackedWidget>("pcFloat")->isHidden());
+    EXPECT_EQ(price->FillType, fillNothing);
+    choose("cbFillWith", "Fixed Value");
+    EXPECT_FALSE(control<QStackedWidget>("pcFloat")->isHidden());
+
+    select("kinds", "title");
+    EXPECT_EQ(errors, QStringList{"Unhandled itemindex value: -1"});
+    EXPECT_EQ(title->FillType, fillDateTimeText);
+    EXPECT_EQ(control<QComboBox>("cbFillWith")->currentIndex(), -1);
+}
+
+TEST_F(ColumnPages, EveryRandomTextOptionIsKeptAndShownAgain) {
+    open();
+    auto* title = select<TTextFillField>("kinds", "title");
+    choose("cbFillWith", "Random Values");
+    const std::pair<const char*, int> options[] = {{"rbTextURL", fillURL},
+                                                   {"rbTextEmail", fillEmail},
+                                                   {"rbTextRandomPhone", fillPhone},
+                                                   {"rbTextRandomAddresses", fillAddresses},
+                                                   {"rbTextRandomFirstnames", fillGenerator},
+                                                   {"rbTextRandomLastnames", fillLastNames},
+                                                   {"rbTextRandomFullNames", fillFullNames},
+                                                   {"rbTextRandomCities", fillCities},
+                                                   {"rbTextRandomCountries", fillCountries},
+                                                   {"rbTextRandomGUID", fillGUID},
+                                                   {"rbTextRandom", fillRandomText},
+                                                   {"rbTextMasked", fillMasked}};
+    for (const auto& [name, code] : options) {
+        control<QRadioButton>(name)->click();
+        EXPECT_EQ(title->FillType, code) << name;
+        select("kinds", "code");
+        for (const auto& [other, unused] : options)
+            EXPECT_FALSE(control<QRadioButton>(other)->isChecked())
+                << "a column without an option shows none";
+        select("kinds", "title");
+        EXPECT_TRUE(control<QRadioButton>(name)->isChecked()) << name;
+    }
+}
+
+TEST_F(ColumnPages, LengthsAndMaskAreTakenOnlyForTheirOptionAndLengthsFollowTheColumnSize) {
+    open();
+    auto* title = select<TTextFillField>("kinds", "title");
+    auto* from = control<QSpinBox>("edTextRandom");
+    auto* to = control<QSpinBox>("edTextRandomTo");
+    auto* mask = control<QLineEdit>("edTextMask");
+    EXPECT_EQ(to->maximum(), 40);
+    EXPECT_EQ(to->value(), 40);
+    choose("cbFillWith", "Random Values");
+    control<QRadioButton>("rbTextURL")->click();
+    from->setValue(3);
+    mask->setText("NNN");
+    EXPECT_EQ(title->LengthFrom, 40);
+    EXPECT_EQ(title->Mask, "AAANNN[CONSTANT]");
+    control<QRadioButton>("rbTextMasked")->click();
+    EXPECT_EQ(title->Mask, "NNN");
+    control<QRadioButton>("rbTextRandom")->click();
+    EXPECT_EQ(title->LengthFrom, 3);
+    to->setValue(99);
+    EXPECT_EQ(title->LengthTo, 40) << "at most the column's size";
+
+    control<QCheckBox>("cbTextIncIncludeLeadingZeroes")->click();
+    EXPECT_TRUE(control<QSpinBox>("edTextIncDigits")->isEnabled());
+
+    select("kinds", "code");
+    EXPECT_FALSE(from->isEnabled()) << "a Char column has a fixed length";
+    EXPECT_FALSE(to->isEnabled());
+    EXPECT_EQ(control<QLineEdit>("edTextFixed")->maxLength(), 5);
+    EXPECT_FALSE(control<QSpinBox>("edTextIncDigits")->isEnabled()) << "only with leading zeros";
+
+    auto* note = select<TTextFillField>("customers", "note");
+    EXPECT_EQ(from->value(), 1) << "a column without a size starts at 1 to 255 characters";
+    EXPECT_EQ(to->value(), 255);
+    choose("cbFillWith", "Random Values");
+    control<QRadioButton>("rbTextRandom")->click();
+    to->setValue(40000);
+    EXPECT_EQ(note->LengthTo, 32767) << "and takes up to 32,767";
+}
+
+TEST_F(ColumnPages, AColumnIsReadyOnceItsSettingsAreAndNullsAreOfferedOnlyWhereAllowed) {
+    open();
+    select("kinds", "qty");
+    choose("cbFillWith", "Random Values");
+    auto image = [this] { return columnNode("kinds", "qty").data(TFillerTreeModel::ImageIndexRole).toInt(); };
+    EXPECT_EQ(image(), kvl::imgColumn);
+    control<QSpinBox>("edIntegerRandomTo")->setValue(70);
+    EXPECT_EQ(image(), kvl::imgColumnReady);
+    EXPECT_TRUE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
+
+    auto* customer = select("orders", "customer_id");
+    customer->IncludeNulls = true;
+    select("kinds", "qty");
+    select("orders", "customer_id");
+    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
+    EXPECT_FALSE(control<QSpinBox>("edIntegerIncludeNULLsPercentage")->isEnabled());
+    EXPECT_TRUE(customer->IncludeNulls) << "showing the strip changes nothing";
+}
+
+TEST_F(ColumnPages, AnUnsupportedColumnHidesTheSettingsAndATableKeepsTheLastColumn) {
+    open();
+    auto* shape = select("kinds", "shape");
+    EXPECT_EQ(shape->DataTypeName, "Unsupported");
+    EXPECT_TRUE(control<QStackedWidget>("pcField")->isHidden());
+    EXPECT_EQ(control<QComboBox>("cbFillWith")->count(), 0);
+    select("kinds", "title");
+    EXPECT_FALSE(control<QStackedWidget>("pcField")->isHidden());
+    tree().setCurrentIndex(tableNode("orders"));
+    EXPECT_EQ(shownClass(), "tsText");
+    EXPECT_EQ(window->CurrentFillField()->ColumnName, "title");
+}
+
+} // namespace
