@@ -254,6 +254,7 @@ std::string joined(const std::vector<double>& values) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("TDG_DATA_DIR")) qputenv("TDG_DATA_DIR", TDG_BENCH_DATA_DIR);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     int rows = argc > 1 ? std::stoi(argv[1]) : 50000;
     int rounds = std::max(1, argc > 2 ? std::stoi(argv[2]) : 5);
     QApplication app(argc, argv);
