@@ -11,6 +11,9 @@
 #     as tdg does, TDG_BENCH_ROUNDS times, the round of the median ratio counting (SQLite;
 #     PostgreSQL too when KVL_TEST_PG is set, e.g. after eval "$(scripts/servers.sh start)"),
 #     and on PostgreSQL once more with COPY, the engine's own limit;
+#   - runs window_run_bench (when Qt is there): the demo project through the window's threaded
+#     run, drawn offscreen, against the command line's run, TDG_BENCH_ROUNDS rounds in turns, the
+#     median of the rounds' ratios counting (target 0.95);
 #   - runs engine_bench: on PostgreSQL the fill of 1,000,000 rows of 8 integer columns against
 #     COPY of the same values, and the INSERT path against a plain libpq loop; on MariaDB (when
 #     KVL_TEST_MY is set) the fill of 100,000 rows against a plain mysql_stmt loop (target 0.80)
@@ -42,7 +45,11 @@ LAUNCHER=()
 command -v ccache >/dev/null && LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release "${LAUNCHER[@]}" -DKVL_BUILD_BENCH=ON \
     >"$SCRATCH/cmake.log" || { cat "$SCRATCH/cmake.log" >&2; exit 1; }
-ninja -C "$BUILD" -j2 tdg tdg_demo_replay tdg_value_rates engine_bench >"$SCRATCH/ninja.log" ||
+TARGETS=(tdg tdg_demo_replay tdg_value_rates engine_bench)
+# the window's bench is there only when Qt is
+ninja -C "$BUILD" -t targets all >"$SCRATCH/targets"
+grep -q '^window_run_bench:' "$SCRATCH/targets" && TARGETS+=(window_run_bench)
+ninja -C "$BUILD" -j2 "${TARGETS[@]}" >"$SCRATCH/ninja.log" ||
     { tail -30 "$SCRATCH/ninja.log" >&2; exit 1; }
 TDG=$BUILD/app/tdg/tdg
 REPLAY=$BUILD/bench/tdg_demo_replay
@@ -106,6 +113,20 @@ if [ -n "${KVL_TEST_PG:-}" ]; then
 else
     say "KVL_TEST_PG is not set: no PostgreSQL rows"
 fi
+# The window's threaded run of the demo project, drawn offscreen, against the command line's run
+# of the same project, in turns; its databases are in /dev/shm (TDG_BENCH_DIR moves them).
+if [ -x "$BUILD/bench/window_run_bench" ]; then
+    say "window_run_bench: 6 tables x $ROWS rows, $ROUNDS rounds"
+    "$BUILD/bench/window_run_bench" "$ROWS" "$ROUNDS" >"$SCRATCH/window.out" 2>"$SCRATCH/window.err" ||
+        { cat "$SCRATCH/window.out" "$SCRATCH/window.err" >&2; exit 1; }
+    grep -v '^window_ratio ' "$SCRATCH/window.out" >&2
+    read -r _ wrows cli_s window_s wratio < <(grep '^window_ratio ' "$SCRATCH/window.out")
+    row "window run vs command line run (median of $ROUNDS)" "$(rate "$wrows" "$window_s")" \
+        "$(rate "$wrows" "$cli_s")" "$wratio" 0.95
+else
+    say "window_run_bench was not built (no Qt): no window row"
+fi
+
 [ -n "${KVL_TEST_MY:-}" ] || say "KVL_TEST_MY is not set: no MariaDB rows"
 if [ -n "${KVL_TEST_PG:-}${KVL_TEST_MY:-}" ]; then
     say "engine_bench: PostgreSQL, 1,000,000 rows of 8 integer columns; MariaDB, 100,000"

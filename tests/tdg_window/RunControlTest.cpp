@@ -282,4 +282,25 @@ TEST_P(FailingRun, TheErrorIsReportedAndTheWindowRestored) {
 
 INSTANTIATE_TEST_SUITE_P(ThreadedOrNot, FailingRun, ::testing::Bool());
 
+// The counting panels keep their size while the figures change, so that a new figure repaints
+// its own panel only; a longer figure still widens its panel instead of being cut.
+TEST_F(RunControl, AFigureLongerThanItsPanelWidensItAndThePanelKeepsThatWidth) {
+    open();
+    window->show();
+    TFillProjects& projects = window->FillProjects();
+    TFillProject& customers = project("customers");
+    projects.OnInitTableFill(&customers, "customers", "", 0, 300);
+    auto* rate = control<QLabel>("sbFillerPanel2");
+    auto rateShown = [&](int rowsPerSec) {
+        projects.OnFillProgress(&customers, 1, 0, rowsPerSec, 0, 0);
+        QApplication::processEvents();
+        return rate->width();
+    };
+    int usual = rateShown(37);
+    int wide = rateShown(1234567890);
+    EXPECT_GT(wide, usual);
+    EXPECT_GE(wide, rate->sizeHint().width()) << "the figure is shown whole";
+    EXPECT_EQ(rateShown(38), wide);
+}
+
 } // namespace

@@ -5,6 +5,7 @@
 #include "kvl3_db/Ukvl_catalogue.h"
 #include "kvl3_lib/fQSFConnectionForm.h"
 
+#include <QElapsedTimer>
 #include <QMetaType>
 #include <QModelIndex>
 #include <QPointer>
@@ -239,6 +240,8 @@ private:
     void clearMessages();
     // shows the message lines added since the last time
     void flushMessages();
+    // the same for a threaded run's batches, at most kMessageIntervalMs apart
+    void flushMessagesNowAndThen();
     void setPanelText(int Panel, const std::string& Text);
     // Builds the nodes again after change reorders or reloads the tables.
     void rebuildTree(const std::function<void()>& change);
@@ -252,6 +255,8 @@ private:
     std::unique_ptr<kvl::TStringList> FAllMessages;
     // lines of the "Messages" tab not yet in the text view
     QStringList FShownBatch;
+    // since the last lines went into the text view
+    QElapsedTimer FMessagesShown;
     // the worker of a threaded run, while it runs
     QPointer<TFillThread> FRunThread;
     bool FFilling = false;

@@ -13,6 +13,9 @@
 namespace {
 
 constexpr int kProgressPanelWidth = 150;
+// Each append lays out the new lines and repaints the text view and its scroll bar, the most
+// of what the window does during a run; two batches a second are still read as they come.
+constexpr qint64 kMessageIntervalMs = 500;
 
 bool blankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
@@ -68,6 +71,12 @@ void TfrmTestDataGenerator::flushMessages() {
     if (FShownBatch.isEmpty()) return;
     memMessages->appendPlainText(FShownBatch.join(QLatin1Char('\n')));
     FShownBatch.clear();
+    FMessagesShown.start();
+}
+
+void TfrmTestDataGenerator::flushMessagesNowAndThen() {
+    if (FMessagesShown.isValid() && !FMessagesShown.hasExpired(kMessageIntervalMs)) return;
+    flushMessages();
 }
 
 void TfrmTestDataGenerator::clearMessages() {

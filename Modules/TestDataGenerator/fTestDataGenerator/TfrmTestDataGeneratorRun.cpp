@@ -22,6 +22,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -116,7 +117,8 @@ void TfrmTestDataGenerator::runThreaded() {
     auto* thread = new TFillThread(*FFillProjects);
     thread->OnException = [this](const std::string& message) { ThreadError(message); };
     thread->OnTerminate = [this](QObject* sender) { ThreadTerminate(sender); };
-    thread->OnDelivered = [this] { flushMessages(); };
+    // the end of the run and a cancel show what is left at once
+    thread->OnDelivered = [this] { flushMessagesNowAndThen(); };
     FRunThread = thread;
     FTreeModel->Freeze();
     thread->Resume();
@@ -165,7 +167,16 @@ void TfrmTestDataGenerator::FormClose(kvl::TCloseAction& Action) {
 }
 
 void TfrmTestDataGenerator::setPanelText(int Panel, const std::string& Text) {
-    sbFillerPanels[Panel]->setText(QString::fromStdString(Text));
+    QLabel* panel = sbFillerPanels[Panel];
+    panel->setText(QString::fromStdString(Text));
+    // A panel whose size may change has the status bar lay out and repaint every panel at each
+    // new text, a fifth of the window's work during a run. So a panel keeps the size of its
+    // texts, growing with a longer one; the last panel takes the rest of the bar.
+    if (Panel == 5 || Text.empty()) return;
+    QSize hint = panel->sizeHint();
+    QSize size(std::max(panel->minimumWidth(), hint.width()),
+               std::max(panel->minimumHeight(), hint.height()));
+    if (panel->minimumSize() != size || panel->maximumSize() != size) panel->setFixedSize(size);
 }
 
 void TfrmTestDataGenerator::FillProjectsInitTableFill(TFillProject* Sender, const std::string& currTable,
@@ -189,7 +200,13 @@ void TfrmTestDataGenerator::FillProjectsFillProgress(TFillProject*, int currRow,
         setPanelText(3, kvl::FormatDateTime("\"Est. time left:\" hh:nn:ss", timeNeeded));
         setPanelText(4, kvl::Format("Errors: %d", {rowErrors}));
     }
-    sbFiller->repaint();
+    // A threaded run's figures are painted with the window's next painting, in one pass with
+    // the messages; the labels ask for it as their texts change, the bar is asked here. A run
+    // on the window's thread leaves it no time to paint, so the status bar is painted now.
+    if (FRunThread)
+        sbFillerPanels[1]->update();
+    else
+        sbFiller->repaint();
 }
 
 void TfrmTestDataGenerator::FillProjectsTaskUpdate(TFillProject* Sender, const std::string& task) {
