@@ -2,9 +2,10 @@
 // demo's tables get the settings `tdg demo` gives them, and each table's fields are prepared and
 // asked for their values row by row, as a run asks them. Columns that draw from a parent table's
 // rows are left out, as only a run reads those rows. Prints the median of the rounds:
-// "<nanoseconds per row> <rows> <columns>".
+// "<nanoseconds per row> <rows> <columns>"; with a third argument, then the nanoseconds per
+// value of each column, "<table>.<column> <fill type> <nanoseconds>", to see where a row's time goes.
 //
-//   demo_values_bench [ROWS [ROUNDS]]   ROWS as `tdg demo --rows` (default 50000), ROUNDS 5
+//   demo_values_bench [ROWS [ROUNDS [columns]]]   ROWS as `tdg demo --rows` (default 50000), ROUNDS 5
 #include "Demo.h"
 #include "ExternalData/ExternalDataReader.h"
 #include "UTFillConstants.h"
@@ -40,7 +41,12 @@ struct TTable {
     std::vector<TCustomFillField*> Fields;
 };
 
+// Prepared again each round, as a run prepares its fields: a unique column starts with no
+// values given.
 double round(const std::vector<TTable>& tables, long rows) {
+    for (const TTable& t : tables)
+        for (TCustomFillField* f : t.Fields)
+            f->prepareInsert();
     kvl::RandSeed(1);
     const double start = cpuSeconds();
     for (const TTable& t : tables)
@@ -48,6 +54,20 @@ double round(const std::vector<TTable>& tables, long rows) {
             for (TCustomFillField* f : t.Fields)
                 sink = sink + (f->getInsertValue().IsNull() ? 0 : 1);
     return (cpuSeconds() - start) * 1e9 / static_cast<double>(rows);
+}
+
+// Each column on its own, as many values as its table has rows.
+void columns(const std::vector<TFillProject*>& projects) {
+    for (TFillProject* p : projects)
+        for (auto& f : p->GetFillFields()) {
+            if (f->FillType == fillNothing || f->FillType == fillReferential) continue;
+            f->prepareInsert();
+            const double start = cpuSeconds();
+            for (long r = 0; r < p->Rows; ++r)
+                sink = sink + (f->getInsertValue().IsNull() ? 0 : 1);
+            std::printf("%s.%s %d %.1f\n", p->TableName.c_str(), f->ColumnName.c_str(), f->FillType,
+                        (cpuSeconds() - start) * 1e9 / static_cast<double>(p->Rows));
+        }
 }
 
 } // namespace
@@ -73,16 +93,15 @@ int main(int argc, char** argv) {
         projects.CreateStructure();
         ApplyDemoSettings(projects, static_cast<int32_t>(demoRows));
         std::vector<TTable> tables;
-        long rows = 0, columns = 0;
+        long rows = 0, columnCount = 0;
         for (TFillProject* p : projects.Projects) {
             TTable t{p->Rows, {}};
             for (auto& f : p->GetFillFields()) {
                 if (f->FillType == fillNothing || f->FillType == fillReferential) continue;
-                f->prepareInsert();
                 t.Fields.push_back(f.get());
             }
             rows += t.Rows;
-            columns += static_cast<long>(t.Fields.size());
+            columnCount += static_cast<long>(t.Fields.size());
             tables.push_back(std::move(t));
         }
         round(tables, rows); // warms the lists and the caches
@@ -90,7 +109,8 @@ int main(int argc, char** argv) {
         for (int i = 0; i < rounds; ++i)
             perRow.push_back(round(tables, rows));
         std::sort(perRow.begin(), perRow.end());
-        std::printf("%.1f %ld %ld\n", perRow[perRow.size() / 2], rows, columns);
+        std::printf("%.1f %ld %ld\n", perRow[perRow.size() / 2], rows, columnCount);
+        if (argc > 3) columns({projects.Projects.begin(), projects.Projects.end()});
         projects.Projects.Clear();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "demo_values_bench: %s\n", e.what());
