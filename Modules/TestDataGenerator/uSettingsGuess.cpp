@@ -783,6 +783,8 @@ void guessProject(TFillProject& project, bool keepSettings, TGuessWords& lists) 
         if (f->Column && (f->Column->Computed() || f->Column->IsIdentity())) continue;
         if (keepSettings && f->FillType != fillNothing) continue;
         guessed.insert(f.get());
+        // ranges of an earlier guess would count twice beside the new ones
+        f->RangeParts.clear();
         bool inKey = f->Column && f->Column->InPrimaryKey();
         bool soleKey = inKey && key && key->Columns()->Count() == 1;
         setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no", tableOfPeople(project.TableName),

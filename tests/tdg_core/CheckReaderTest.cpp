@@ -206,6 +206,7 @@ TEST(CheckReaderTest, RangesWithGapsBecomeSettingsThatKeepThroughTheFileAndFillE
         projects.SetStructureEngine(&engine);
         projects.CreateStructure();
         GuessSettings(projects);
+        GuessSettings(projects); // as the window guesses again: the same settings
         auto& fields = projects.getFillProject(0)->GetFillFields();
         for (size_t i = 0; i < std::size(kGaps); ++i)
             EXPECT_EQ(settings(*fields[i + 1]), kGaps[i].settings) << kGaps[i].check;
