@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 namespace {
@@ -160,6 +161,42 @@ std::string settings(TCustomFillField& f) {
     for (const auto& [from, to] : ranges)
         out += (out.empty() ? "" : " ") + text(from) + ".." + text(to);
     return out;
+}
+
+// Values of a field with a further range fall in each range by its width and never between.
+TEST(CheckReaderTest, FurtherRangesTakeValuesInProportionToTheirWidths) {
+    KFillRecord rec;
+    rec.ColumnName = "C";
+    rec.DataTypeName = "Integer";
+    TIntegerFillField whole(rec);
+    whole.RangeFrom = 1;
+    whole.RangeTo = 10; // 10 of 40 whole numbers
+    rec.DataTypeName = "Double Precision";
+    TFloatFillField real(rec);
+    real.RangeFrom = 0;
+    real.RangeTo = 1; // 1 of 4
+    rec.DataTypeName = "Date";
+    TDateFillField day(rec);
+    day.DateFrom = 100;
+    day.DateTo = 109; // 10 of 40 days
+    struct {
+        TCustomFillField* field;
+        double top; // of the own range, whole
+        std::pair<double, double> part;
+    } const cases[] = {{&whole, 10, {101, 130}}, {&real, 0, {10, 13}}, {&day, 109, {200, 229}}};
+    kvl::RandSeed(7);
+    for (auto [field, top, part] : cases) {
+        field->FillType = fillRandom;
+        field->RangeParts = {part};
+        field->prepareInsert();
+        int first = 0;
+        for (int i = 0; i < 4000; ++i) {
+            const double v = std::trunc(field->getInsertValue().AsDouble());
+            first += v <= top ? 1 : 0;
+            ASSERT_TRUE(v <= top || (v >= part.first && v <= part.second)) << v;
+        }
+        EXPECT_NEAR(first, 1000, 100) << field->DataTypeName;
+    }
 }
 
 struct GapCase {
