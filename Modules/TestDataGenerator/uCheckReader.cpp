@@ -208,13 +208,76 @@ std::optional<TCheckBound> tighter(const std::optional<TCheckBound>& a, const st
     return (c > 0) == isLow ? a : b;
 }
 
-// All conditions of one alternative on its one column, as one.
+bool isEmpty(const TCheckRange& r) {
+    if (!r.Low || !r.High) return false;
+    const int c = compareValues(r.Low->Value, r.High->Value);
+    return c > 0 || (c == 0 && !(r.Low->Inclusive && r.High->Inclusive));
+}
+
+// What two sets of ranges share.
+std::vector<TCheckRange> shared(const std::vector<TCheckRange>& a, const std::vector<TCheckRange>& b) {
+    std::vector<TCheckRange> out;
+    for (const auto& x : a)
+        for (const auto& y : b)
+            if (TCheckRange r{tighter(x.Low, y.Low, true), tighter(x.High, y.High, false)}; !isEmpty(r))
+                out.push_back(std::move(r));
+    return out;
+}
+
+// a starts before b: an open low end first, an inclusive one before an exclusive one.
+bool startsBefore(const TCheckRange& a, const TCheckRange& b) {
+    if (!a.Low || !b.Low) return !a.Low && b.Low;
+    const int c = compareValues(a.Low->Value, b.Low->Value);
+    return c < 0 || (c == 0 && a.Low->Inclusive && !b.Low->Inclusive);
+}
+
+// Ranges that overlap or touch are one range; a starts first.
+bool joins(const TCheckRange& a, const TCheckRange& b) {
+    if (!a.High || !b.Low) return true;
+    const int c = compareValues(a.High->Value, b.Low->Value);
+    return c > 0 || (c == 0 && (a.High->Inclusive || b.Low->Inclusive));
+}
+
+// The union of ranges as the fewest ranges, lowest first.
+std::vector<TCheckRange> united(std::vector<TCheckRange> ranges) {
+    std::stable_sort(ranges.begin(), ranges.end(), startsBefore);
+    std::vector<TCheckRange> out;
+    for (auto& r : ranges) {
+        if (out.empty() || !joins(out.back(), r)) {
+            out.push_back(std::move(r));
+            continue;
+        }
+        TCheckRange& last = out.back();
+        if (!last.High || !r.High) {
+            last.High.reset();
+            continue;
+        }
+        const int c = compareValues(last.High->Value, r.High->Value);
+        if (c < 0) last.High = r.High;
+        if (c == 0) last.High->Inclusive = last.High->Inclusive || r.High->Inclusive;
+    }
+    return out;
+}
+
+void setRanges(TColumnCondition& c, const std::vector<TCheckRange>& ranges) {
+    c.Low = ranges.front().Low;
+    c.High = ranges.front().High;
+    c.MoreRanges.assign(ranges.begin() + 1, ranges.end());
+}
+
+// All conditions of one alternative on its one column, as one. Ranges that share nothing keep
+// the tighter ends of the first ones, as a condition no row meets has no better reading.
 TColumnCondition folded(const std::vector<TColumnCondition>& conditions) {
     TColumnCondition out = on(conditions.front().Column);
     for (const auto& c : conditions) {
         if (out.Values.empty()) out.Values = c.Values;
-        out.Low = tighter(out.Low, c.Low, true);
-        out.High = tighter(out.High, c.High, false);
+        if (auto both = shared(out.Ranges(), c.Ranges()); !both.empty()) {
+            setRanges(out, united(std::move(both)));
+        } else {
+            out.Low = tighter(out.Low, c.Low, true);
+            out.High = tighter(out.High, c.High, false);
+            out.MoreRanges.clear();
+        }
         if (c.MinLength) out.MinLength = std::max(out.MinLength.value_or(INT64_MIN), *c.MinLength);
         if (c.MaxLength) out.MaxLength = std::min(out.MaxLength.value_or(INT64_MAX), *c.MaxLength);
         out.Excluded.insert(out.Excluded.end(), c.Excluded.begin(), c.Excluded.end());
@@ -225,8 +288,8 @@ TColumnCondition folded(const std::vector<TColumnCondition>& conditions) {
 }
 
 bool onlyValues(const TColumnCondition& c) {
-    return !c.Values.empty() && !c.Low && !c.High && !c.MinLength && !c.MaxLength && c.Excluded.empty() &&
-           c.Prefix.empty();
+    return !c.Values.empty() && !c.Low && !c.High && c.MoreRanges.empty() && !c.MinLength && !c.MaxLength &&
+           c.Excluded.empty() && c.Prefix.empty();
 }
 
 bool onlyRange(const TColumnCondition& c) {
@@ -234,15 +297,8 @@ bool onlyRange(const TColumnCondition& c) {
            c.Prefix.empty();
 }
 
-// Ranges that overlap or touch are one range; the lower-starting one is a.
-bool joins(const TColumnCondition& a, const TColumnCondition& b) {
-    if (!a.High || !b.Low) return true;
-    const int c = compareValues(a.High->Value, b.Low->Value);
-    return c > 0 || (c == 0 && (a.High->Inclusive || b.Low->Inclusive));
-}
-
-// Lists join, and ranges that leave no gap; otherwise the first alternative alone is kept,
-// which is stricter than the condition and so never lets a row fail it.
+// Lists join, and ranges join into ranges with the gaps between them; otherwise the first
+// alternative alone is kept, which is stricter than the condition and so never lets a row fail it.
 TColumnCondition either(const TColumnCondition& a, const TColumnCondition& b) {
     TColumnCondition out = a;
     out.NotNull = a.NotNull && b.NotNull;
@@ -251,14 +307,10 @@ TColumnCondition either(const TColumnCondition& a, const TColumnCondition& b) {
         return out;
     }
     if (!onlyRange(a) || !onlyRange(b)) return a;
-    const bool aFirst = !a.Low || (b.Low && compareValues(a.Low->Value, b.Low->Value) <= 0);
-    if (!joins(aFirst ? a : b, aFirst ? b : a)) return a;
-    out.Low = aFirst ? a.Low : b.Low;
-    if (a.Low && b.Low && compareValues(a.Low->Value, b.Low->Value) == 0)
-        out.Low->Inclusive = a.Low->Inclusive || b.Low->Inclusive;
-    out.High = !a.High || !b.High ? std::nullopt : tighter(a.High, b.High, true);
-    if (out.High && a.High && b.High && compareValues(a.High->Value, b.High->Value) == 0)
-        out.High->Inclusive = a.High->Inclusive || b.High->Inclusive;
+    std::vector<TCheckRange> all = a.Ranges();
+    for (auto& r : b.Ranges())
+        all.push_back(std::move(r));
+    setRanges(out, united(std::move(all)));
     return out;
 }
 
@@ -367,6 +419,7 @@ private:
             if (t.Text == "LIKE") return like(left);
             if (t.Text == "NOT") {
                 next();
+                if (peek().Text == "BETWEEN") return notBetween(left);
                 if (peek().Text != "IN") throw NotUnderstood{};
                 return inList(left, true);
             }
@@ -430,6 +483,19 @@ private:
         TColumnCondition c = on(left.text);
         c.Low = TCheckBound{literal(low), true};
         c.High = TCheckBound{literal(high), true};
+        return condition(std::move(c));
+    }
+
+    // Below the low end or above the high one: two ranges with the gap between them.
+    Node notBetween(const Node& left) {
+        next();
+        Node low = value();
+        expect("AND");
+        Node high = value();
+        if (left.kind != Node::Column) throw NotUnderstood{};
+        TColumnCondition c = on(left.text);
+        setRanges(c, united({{std::nullopt, TCheckBound{literal(low), false}},
+                             {TCheckBound{literal(high), false}, std::nullopt}}));
         return condition(std::move(c));
     }
 

@@ -10,15 +10,30 @@ struct TCheckBound {
     bool Inclusive = true;
 };
 
+// Values from Low to High; an open end is empty.
+struct TCheckRange {
+    std::optional<TCheckBound> Low, High;
+};
+
 // What a condition asks of one column's values; parts the condition leaves open stay empty.
 struct TColumnCondition {
     std::string Column; // as named in the condition, without quotes or table name
     std::vector<std::string> Values;
     std::optional<TCheckBound> Low, High;
+    // Alternatives with gaps between their ranges (x < 10 OR x > 20): Low..High is the lowest
+    // range, these are the others in ascending order.
+    std::vector<TCheckRange> MoreRanges;
     std::optional<int64_t> MinLength, MaxLength;
     std::vector<std::string> Excluded; // values the column must not have
     std::string Prefix;                // the text every value starts with
     bool NotNull = false;
+
+    // Low..High and the further ranges, lowest first.
+    std::vector<TCheckRange> Ranges() const {
+        std::vector<TCheckRange> all{{Low, High}};
+        all.insert(all.end(), MoreRanges.begin(), MoreRanges.end());
+        return all;
+    }
 };
 
 // Two columns of the same row in order: High is above Low, or not below it when not Strict.
@@ -36,6 +51,7 @@ struct TCheckReading {
 // Reads a CHECK condition: value lists (IN, NOT IN, = ANY (ARRAY[...]), equalities joined by
 // OR), BETWEEN and comparisons with constants or with another column of the row, <>, IS NOT
 // NULL, LIKE with a prefix and conditions on a text's length, joined by AND. Alternatives
-// joined by OR are read as one of them where their union cannot be said: a row that meets the
-// reading meets the condition. Anything else is not understood, and nothing of it is used.
+// joined by OR on one column are one list, or ranges with gaps between them (NOT BETWEEN too);
+// where their union cannot be said, they are read as one of them: a row that meets the reading
+// meets the condition. Anything else is not understood, and nothing of it is used.
 TCheckReading ReadCheck(const std::string& condition);

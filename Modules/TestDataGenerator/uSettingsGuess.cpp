@@ -405,19 +405,86 @@ std::optional<int32_t> wholeBound(std::optional<long double> v, bool inclusive, 
     return static_cast<int32_t>(w);
 }
 
+// One range of a field's random values, and what a condition allows of them.
+template <class T> struct TSpan { T From, To; };
+template <class T> using TAllowed = std::pair<std::optional<T>, std::optional<T>>;
+
+// The field's ranges narrowed to those of the condition: each range the condition allows keeps
+// the parts of the field's ranges within it, or where it has none, gets a range as narrow gives
+// it from the field's first one. So every range the condition allows gets values.
+template <class T>
+std::vector<TSpan<T>> narrowed(const std::vector<TSpan<T>>& have, const std::vector<TAllowed<T>>& allowed) {
+    std::vector<TSpan<T>> out;
+    for (const auto& [low, high] : allowed) {
+        const size_t before = out.size();
+        for (const auto& h : have) {
+            const T from = low ? std::max(h.From, *low) : h.From;
+            const T to = high ? std::min(h.To, *high) : h.To;
+            if (from <= to) out.push_back({from, to});
+        }
+        if (out.size() > before) continue;
+        TSpan<T> s = have.front();
+        narrow<T>(s.From, s.To, low, high);
+        if (s.From <= s.To) out.push_back(s);
+    }
+    return out.empty() ? have : out;
+}
+
+// The field's own range and its further ones.
+template <class T> std::vector<TSpan<T>> spansOf(T from, T to, const TCustomFillField& f) {
+    std::vector<TSpan<T>> spans{{from, to}};
+    for (const auto& [a, b] : f.RangeParts)
+        spans.push_back({static_cast<T>(a), static_cast<T>(b)});
+    return spans;
+}
+
+template <class T> void keepSpans(T& from, T& to, TCustomFillField& f, const std::vector<TSpan<T>>& spans) {
+    from = spans.front().From;
+    to = spans.front().To;
+    f.RangeParts.clear();
+    for (size_t i = 1; i < spans.size(); ++i)
+        f.RangeParts.emplace_back(static_cast<double>(spans[i].From), static_cast<double>(spans[i].To));
+}
+
+// A union of few whole numbers is a value list, which the window and every run show as it is.
+constexpr int64_t kListedWholeNumbers = 100;
+
+void keepIntegerSpans(TIntegerFillField& f, std::vector<TSpan<int64_t>> spans) {
+    int64_t count = 0;
+    for (auto& s : spans) {
+        s.From = std::clamp<int64_t>(s.From, INT32_MIN, INT32_MAX);
+        s.To = std::clamp<int64_t>(s.To, INT32_MIN, INT32_MAX);
+        count += s.To - s.From + 1;
+    }
+    if (spans.size() > 1 && count <= kListedWholeNumbers) {
+        f.RangeParts.clear();
+        kvl::TStringList values;
+        for (const auto& s : spans)
+            for (int64_t v = s.From; v <= s.To; ++v)
+                values.Add(std::to_string(v));
+        return setList(f, values);
+    }
+    int64_t from = 0, to = 0;
+    keepSpans<int64_t>(from, to, f, spans);
+    f.RangeFrom = static_cast<int32_t>(from);
+    f.RangeTo = static_cast<int32_t>(to);
+}
+
 void narrowInteger(TIntegerFillField& f, const TColumnCondition& c) {
-    auto low = wholeBound(numberOf(c.Low), c.Low && c.Low->Inclusive, true);
-    auto high = wholeBound(numberOf(c.High), c.High && c.High->Inclusive, false);
     if (f.FillType == fillIncreasing) {
+        auto low = wholeBound(numberOf(c.Low), c.Low && c.Low->Inclusive, true);
         if (low && *low > f.RangeFrom) f.RangeFrom = *low;
         return;
     }
     if (f.FillType != fillRandom) return;
-    int64_t from = f.RangeFrom, to = f.RangeTo;
-    narrow<int64_t>(from, to, low ? std::optional<int64_t>(*low) : std::nullopt,
-                    high ? std::optional<int64_t>(*high) : std::nullopt);
-    f.RangeFrom = static_cast<int32_t>(std::clamp<int64_t>(from, INT32_MIN, INT32_MAX));
-    f.RangeTo = static_cast<int32_t>(std::clamp<int64_t>(to, INT32_MIN, INT32_MAX));
+    std::vector<TAllowed<int64_t>> allowed;
+    for (const auto& r : c.Ranges()) {
+        auto low = wholeBound(numberOf(r.Low), r.Low && r.Low->Inclusive, true);
+        auto high = wholeBound(numberOf(r.High), r.High && r.High->Inclusive, false);
+        allowed.emplace_back(low ? std::optional<int64_t>(*low) : std::nullopt,
+                             high ? std::optional<int64_t>(*high) : std::nullopt);
+    }
+    keepIntegerSpans(f, narrowed<int64_t>(spansOf<int64_t>(f.RangeFrom, f.RangeTo, f), allowed));
 }
 
 // Random floats may pass a bound away from zero by a little, and the server rounds to the
@@ -426,11 +493,16 @@ void narrowFloat(TFloatFillField& f, const TColumnCondition& c) {
     if (f.FillType != fillRandom) return;
     const long double step = f.Scale > 0 ? std::pow(10.0L, -static_cast<int>(f.Scale)) : 1.0L;
     const long double margin = std::max(step, 0.01L) + step;
-    auto low = numberOf(c.Low);
-    auto high = numberOf(c.High);
-    if (low && (!c.Low->Inclusive || *low < 0)) *low += margin;
-    if (high && (!c.High->Inclusive || *high > 0)) *high -= margin;
-    narrow<long double>(f.RangeFrom, f.RangeTo, low, high);
+    std::vector<TAllowed<long double>> allowed;
+    for (const auto& r : c.Ranges()) {
+        auto low = numberOf(r.Low);
+        auto high = numberOf(r.High);
+        if (low && (!r.Low->Inclusive || *low < 0)) *low += margin;
+        if (high && (!r.High->Inclusive || *high > 0)) *high -= margin;
+        allowed.emplace_back(low, high);
+    }
+    keepSpans<long double>(f.RangeFrom, f.RangeTo, f,
+                           narrowed<long double>(spansOf<long double>(f.RangeFrom, f.RangeTo, f), allowed));
 }
 
 // A date as conditions write it: "2024-01-01", perhaps with a time after it.
@@ -447,13 +519,19 @@ std::optional<kvl::TDateTime> dateOf(const std::optional<TCheckBound>& bound, bo
 
 void narrowDate(TDateFillField& f, const TColumnCondition& c) {
     if (f.FillType != fillRandom) return;
-    bool lowTime = false, highTime = false;
-    auto low = dateOf(c.Low, lowTime);
-    auto high = dateOf(c.High, highTime);
     const bool withTime = f.DataTypeName == "DateTime";
-    if (low && (!c.Low->Inclusive || lowTime)) *low += 1;
-    if (high && (!c.High->Inclusive || highTime || withTime)) *high -= 1;
-    narrow<kvl::TDateTime>(f.DateFrom, f.DateTo, low, high);
+    std::vector<TAllowed<kvl::TDateTime>> allowed;
+    for (const auto& r : c.Ranges()) {
+        bool lowTime = false, highTime = false;
+        auto low = dateOf(r.Low, lowTime);
+        auto high = dateOf(r.High, highTime);
+        if (low && (!r.Low->Inclusive || lowTime)) *low += 1;
+        if (high && (!r.High->Inclusive || highTime || withTime)) *high -= 1;
+        allowed.emplace_back(low, high);
+    }
+    keepSpans<kvl::TDateTime>(
+        f.DateFrom, f.DateTo, f,
+        narrowed<kvl::TDateTime>(spansOf<kvl::TDateTime>(f.DateFrom, f.DateTo, f), allowed));
 }
 
 // Word kinds keep to a maximum by being cut; a tight length or a minimum asks for characters.
@@ -526,13 +604,16 @@ void leaveOut(TCustomFillField& f, const std::vector<std::string>& excluded) {
     }
     if (f.FillType != fillRandom) return;
     if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
-        int64_t from = i->RangeFrom, to = i->RangeTo;
-        avoid<int64_t>(from, to, numbersOf<int64_t>(excluded), 1);
-        i->RangeFrom = static_cast<int32_t>(from);
-        i->RangeTo = static_cast<int32_t>(to);
+        auto spans = spansOf<int64_t>(i->RangeFrom, i->RangeTo, f);
+        for (auto& s : spans)
+            avoid<int64_t>(s.From, s.To, numbersOf<int64_t>(excluded), 1);
+        keepIntegerSpans(*i, spans);
     } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
         const long double step = r->Scale > 0 ? std::pow(10.0L, -static_cast<int>(r->Scale)) : 0.01L;
-        avoid<long double>(r->RangeFrom, r->RangeTo, numbersOf<long double>(excluded), 2 * step);
+        auto spans = spansOf<long double>(r->RangeFrom, r->RangeTo, f);
+        for (auto& s : spans)
+            avoid<long double>(s.From, s.To, numbersOf<long double>(excluded), 2 * step);
+        keepSpans<long double>(r->RangeFrom, r->RangeTo, f, spans);
     } else if (auto* t = dynamic_cast<TTextFillField*>(&f)) {
         if (std::find(excluded.begin(), excluded.end(), "") != excluded.end())
             t->LengthFrom = std::max(t->LengthFrom, std::min(1, t->LengthTo));
@@ -702,6 +783,8 @@ void guessProject(TFillProject& project, bool keepSettings, TGuessWords& lists) 
         if (f->Column && (f->Column->Computed() || f->Column->IsIdentity())) continue;
         if (keepSettings && f->FillType != fillNothing) continue;
         guessed.insert(f.get());
+        // ranges of an earlier guess would count twice beside the new ones
+        f->RangeParts.clear();
         bool inKey = f->Column && f->Column->InPrimaryKey();
         bool soleKey = inKey && key && key->Columns()->Count() == 1;
         setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no", tableOfPeople(project.TableName),

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -49,8 +50,12 @@ std::optional<int64_t> valuePool(TCustomFillField& f) {
     if (f.FillType == fillFixed) return 1;
     if (f.FillType == fillList) return f.ListValues.Count();
     if (dynamic_cast<TBoolBitFillField*>(&f) && f.FillType == fillRandom) return 2;
-    if (auto* i = dynamic_cast<TIntegerFillField*>(&f); i && f.FillType == fillRandom)
-        return std::abs(static_cast<int64_t>(i->RangeTo) - i->RangeFrom) + 1;
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f); i && f.FillType == fillRandom) {
+        int64_t pool = std::abs(static_cast<int64_t>(i->RangeTo) - i->RangeFrom) + 1;
+        for (const auto& [from, to] : f.RangeParts)
+            pool += static_cast<int64_t>(std::fabs(to - from)) + 1;
+        return pool;
+    }
     if (auto* t = dynamic_cast<TTextFillField*>(&f); t && f.FillType == fillRandom && fs::exists(t->FileName))
         return linesOf(t->FileName);
     return std::nullopt;

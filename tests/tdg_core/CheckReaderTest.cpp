@@ -1,11 +1,32 @@
 #include "uCheckReader.h"
 
+#include "UTFillConstants.h"
+#include "UTFillObject/TDateFillField.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillProjects/TFillProject.h"
+#include "UTFillProjects/TFillProjects.h"
+#include "base/DateTime.h"
+#include "base/SysUtils.h"
+#include "kvl3_db/Drivers.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
+#include "uSettingsGuess.h"
+#include "uTFillStructureEngineVEX.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
 
 namespace {
 
-// What a reading gives, written short: per condition "column: values [low..high] len(min,max)
-// not(excluded) prefix* not null", then per order "low < high".
+std::string range(const TCheckRange& r) {
+    return std::string(" ") + (r.Low && r.Low->Inclusive ? "[" : "(") + (r.Low ? r.Low->Value : "") + ".." +
+           (r.High ? r.High->Value : "") + (r.High && r.High->Inclusive ? "]" : ")");
+}
+
+// What a reading gives, written short: per condition "column: values [low..high] (more..ranges)
+// len(min,max) not(excluded) prefix* not null", then per order "low < high".
 std::string summary(const TCheckReading& r) {
     if (!r.Understood) return "not understood";
     std::string out;
@@ -15,8 +36,8 @@ std::string summary(const TCheckReading& r) {
         for (const auto& v : c.Values)
             out += " " + v;
         if (c.Low || c.High)
-            out += std::string(" ") + (c.Low && c.Low->Inclusive ? "[" : "(") + (c.Low ? c.Low->Value : "") +
-                   ".." + (c.High ? c.High->Value : "") + (c.High && c.High->Inclusive ? "]" : ")");
+            for (const auto& r : c.Ranges())
+                out += range(r);
         if (c.MinLength || c.MaxLength)
             out += " len(" + (c.MinLength ? std::to_string(*c.MinLength) : "") + "," +
                    (c.MaxLength ? std::to_string(*c.MaxLength) : "") + ")";
@@ -82,10 +103,22 @@ const Case kCases[] = {
     {"btrim((name)::text) <> ''::text", "name: len(1,)"},
     {"length(trim(name)) > 0", "name: len(1,)"},
     {"trim(name) = 'x'", "not understood"},
-    // alternatives: lists and ranges that leave no gap join, others keep the first
+    // alternatives: lists join, ranges join into ranges with gaps, others keep the first
     {"((at >= '2023-01-01') AND (at < '2024-01-01')) OR ((at >= '2024-01-01') AND (at < '2025-01-01'))",
      "at: [2023-01-01..2025-01-01)"},
-    {"(n >= 1 AND n < 5) OR (n >= 10 AND n < 20)", "n: [1..5)"},
+    {"((at IS NOT NULL) AND (at >= '2025-01-01'::date) AND (at < '2026-01-01'::date)) OR "
+     "((at IS NOT NULL) AND (at >= '2023-01-01'::date) AND (at < '2024-01-01'::date))",
+     "at: [2023-01-01..2024-01-01) [2025-01-01..2026-01-01) not null"},
+    {"(n >= 1 AND n < 5) OR (n >= 10 AND n < 20)", "n: [1..5) [10..20)"},
+    {"x > 20 or x < 10", "x: (..10) (20..)"},
+    {"x between 1 and 5 or x between 10 and 15 or x between 4 and 8", "x: [1..8] [10..15]"},
+    {"x <= 10 or x >= 10", "x:"},
+    {"x < 10 or x > 10", "x: (..10) (10..)"},
+    {"(x < 10 or x > 20) and x >= 0", "x: (..10) (20..); x: [0..)"},
+    {"((x < 10 or x > 20) and x >= 0 and x <= 30) or x between 40 and 50", "x: [0..10) (20..30] [40..50]"},
+    {"((x < 10 or x > 20) and x > 5 and x < 9) or x > 100", "x: (5..9) (100..)"},
+    {"x not between -1.5 and 2.5", "x: (..-1.5) (2.5..)"},
+    {"(x between 1 and 2 or x between 5 and 6) or x = 9", "x: [1..2] [5..6]"},
     {"((s IS NOT NULL) AND (s = ANY (ARRAY['a', 'b']))) OR ((s IS NOT NULL) AND (s = ANY (ARRAY['c'])))",
      "s: a b c not null"},
     {"cast(n as integer) <> 3", "n: not(3)"},
@@ -104,6 +137,145 @@ const Case kCases[] = {
 TEST(CheckReaderTest, ReadsTheUnderstoodFormsAndRefusesTheRest) {
     for (const Case& c : kCases)
         EXPECT_EQ(summary(ReadCheck(c.condition)), c.expected) << c.condition;
+}
+
+// The ranges of a random field written short, "from..to" each, dates as dates; or its list.
+std::string settings(TCustomFillField& f) {
+    if (f.FillType == fillList) {
+        std::string list = "list";
+        for (const auto& v : f.ListValues)
+            list += " " + v;
+        return list;
+    }
+    std::vector<std::pair<double, double>> ranges;
+    std::string (*text)(double) = [](double v) { return kvl::FloatToStr(v); };
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) ranges.emplace_back(i->RangeFrom, i->RangeTo);
+    if (auto* r = dynamic_cast<TFloatFillField*>(&f))
+        ranges.emplace_back(static_cast<double>(r->RangeFrom), static_cast<double>(r->RangeTo));
+    if (auto* d = dynamic_cast<TDateFillField*>(&f)) {
+        ranges.emplace_back(d->DateFrom, d->DateTo);
+        text = [](double v) { return kvl::IsoDate(v); };
+    }
+    ranges.insert(ranges.end(), f.RangeParts.begin(), f.RangeParts.end());
+    std::string out;
+    for (const auto& [from, to] : ranges)
+        out += (out.empty() ? "" : " ") + text(from) + ".." + text(to);
+    return out;
+}
+
+// Values of a field with a further range fall in each range by its width and never between.
+TEST(CheckReaderTest, FurtherRangesTakeValuesInProportionToTheirWidths) {
+    KFillRecord rec;
+    rec.ColumnName = "C";
+    rec.DataTypeName = "Integer";
+    TIntegerFillField whole(rec);
+    whole.RangeFrom = 1;
+    whole.RangeTo = 10; // 10 of 40 whole numbers
+    rec.DataTypeName = "Double Precision";
+    TFloatFillField real(rec);
+    real.RangeFrom = 0;
+    real.RangeTo = 1; // 1 of 4
+    rec.DataTypeName = "Date";
+    TDateFillField day(rec);
+    day.DateFrom = 100;
+    day.DateTo = 109; // 10 of 40 days
+    struct {
+        TCustomFillField* field;
+        double top; // of the own range, whole
+        std::pair<double, double> part;
+    } const cases[] = {{&whole, 10, {101, 130}}, {&real, 0, {10, 13}}, {&day, 109, {200, 229}}};
+    kvl::RandSeed(7);
+    for (auto [field, top, part] : cases) {
+        field->FillType = fillRandom;
+        field->RangeParts = {part};
+        field->prepareInsert();
+        int first = 0;
+        for (int i = 0; i < 4000; ++i) {
+            const double v = std::trunc(field->getInsertValue().AsDouble());
+            first += v <= top ? 1 : 0;
+            ASSERT_TRUE(v <= top || (v >= part.first && v <= part.second)) << v;
+        }
+        EXPECT_NEAR(first, 1000, 100) << field->DataTypeName;
+    }
+}
+
+struct GapCase {
+    const char* column;
+    const char* check;
+    const char* settings; // as the guess makes them from the check
+    const char* below;    // values below the gap
+    const char* above;
+};
+
+// Ranges within the guess's own keep to it; those outside get ranges of their own.
+const GapCase kGaps[] = {
+    {"n integer", "n < 400 or n > 600", "1..399 601..1000", "n < 400", "n > 600"},
+    {"band integer", "band between 1 and 5 or band between 10 and 12", "list 1 2 3 4 5 10 11 12", "band < 6",
+     "band > 9"},
+    {"far integer", "far between -100 and -50 or far > 5000", "-100..-50 5001..6000", "far < 0",
+     "far > 5000"},
+    {"cut integer", "(cut < 10 or cut > 20) and cut <> 5 and cut <> 500", "1..4 501..1000", "cut < 10",
+     "cut > 20"},
+    {"ratio decimal(6,2)", "ratio between 0 and 1 or ratio between 5 and 6", "0..0.98 5..5.98", "ratio <= 1",
+     "ratio >= 5"},
+    {"w double precision", "w < -1 or w > 1", "-1000.0101..-1.0101 1.0101..1000", "w < -1", "w > 1"},
+    {"at date", "(at >= '2023-01-01' and at < '2024-01-01') or (at >= '2025-01-01' and at < '2026-01-01')",
+     "2023-01-01..2023-12-31 2025-01-01..2025-12-31", "at < '2024-01-01'", "at > '2024-12-31'"},
+    {"due date", "due not between '2000-01-01' and '2029-12-31'",
+     "1988-12-31..1999-12-31 2030-01-01..2040-12-31", "due < '2000-01-01'", "due > '2029-12-31'"},
+};
+
+// From CHECK to settings, through the project file, and into rows that the server takes: every
+// range gets rows.
+TEST(CheckReaderTest, RangesWithGapsBecomeSettingsThatKeepThroughTheFileAndFillEveryRange) {
+    kvl::KVL_RegisterStandardDrivers();
+    const auto path = std::filesystem::temp_directory_path() / "kvl_check_gaps.db";
+    std::filesystem::remove(path);
+    auto session = kvl::KVL_OpenConnection("sqlite:" + path.string());
+    std::string ddl = "create table gaps (id integer primary key";
+    for (const GapCase& c : kGaps)
+        ddl += std::string(", ") + c.column + " not null check (" + c.check + ")";
+    session->ExecuteCommand("CUSTOM", ddl + ")");
+    const std::string file = path.string() + ".tdg";
+    {
+        TFillStructureEngineVEX engine(*session, session->Database(), nullptr);
+        TFillProjects projects;
+        projects.SetStructureEngine(&engine);
+        projects.CreateStructure();
+        GuessSettings(projects);
+        GuessSettings(projects); // as the window guesses again: the same settings
+        auto& fields = projects.getFillProject(0)->GetFillFields();
+        for (size_t i = 0; i < std::size(kGaps); ++i)
+            EXPECT_EQ(settings(*fields[i + 1]), kGaps[i].settings) << kGaps[i].check;
+        projects.SaveToFile(file);
+        projects.Projects.Clear();
+    }
+    TFillStructureEngineVEX engine(*session, session->Database(), nullptr);
+    TFillProjects projects;
+    projects.SetStructureEngine(&engine);
+    projects.CreateStructure();
+    projects.LoadFromFile(file);
+    TFillProject& project = *projects.getFillProject(0);
+    for (size_t i = 0; i < std::size(kGaps); ++i)
+        EXPECT_EQ(settings(*project.GetFillFields()[i + 1]), kGaps[i].settings)
+            << "loaded: " << kGaps[i].check;
+    project.Rows = 400;
+    projects.RandomSeed = 1;
+    projects.startInsert();
+    EXPECT_EQ(project.Statistics.ErrorCount, 0);
+    auto count = [&](const std::string& where) {
+        auto cursor = kvl::KVL_GetCursor(*session, "select count(*) from gaps where " + where);
+        cursor->Open();
+        return std::stoi(cursor->FieldAsString(0));
+    };
+    EXPECT_EQ(count("1 = 1"), 400);
+    for (const GapCase& c : kGaps) {
+        EXPECT_GT(count(c.below), 0) << c.check;
+        EXPECT_GT(count(c.above), 0) << c.check;
+    }
+    projects.Projects.Clear();
+    std::filesystem::remove(file);
+    std::filesystem::remove(path);
 }
 
 } // namespace

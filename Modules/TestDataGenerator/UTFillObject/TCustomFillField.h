@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The settings of one column and the maker of its values. The window and the project file
@@ -58,6 +59,13 @@ public:
     std::string RefTable;
     std::string RefTableOwner;
     std::string RefColumn;
+    // Further ranges of random values beside the field's own (RangeFrom..RangeTo,
+    // DateFrom..DateTo), for a condition that leaves gaps between ranges; in the field's own
+    // units, whole numbers and days as they are. Values fall in each range in proportion to
+    // its width.
+    std::vector<std::pair<double, double>> RangeParts;
+    // Random values come from more than one range, and are made one by one.
+    bool HasRangeParts() const { return !RangeParts.empty(); }
     // Set while the run's row links feed this column: they read the referenced rows themselves,
     // so the column neither reads nor needs referential values of its own.
     bool Linked = false;

@@ -77,7 +77,7 @@ bool TDateFillField::GetReadyForFilling() const {
     case fillFixed:
         return true;
     case fillRandom:
-        return DateFrom != DateTo || TimeFrom != TimeTo;
+        return DateFrom != DateTo || TimeFrom != TimeTo || HasRangeParts();
     case fillIncreasing:
         return IncSeconds != 0 || IncMinutes != 0 || IncHours != 0 || IncDays != 0;
     default:
@@ -120,6 +120,21 @@ void TDateFillField::prepareInsert() {
     TimePart = HasTimePart();
     LinearFrom = ToLinearDays(DateFrom);
     LinearSpan = ToLinearDays(DateTo) + 1 - LinearFrom;
+    parts_.Clear();
+    if (FillType != fillRandom || !HasRangeParts() || !DatePart) return;
+    // whole days, each range to the end of its last day
+    std::vector<TRangeDraw::TRange> days{{std::floor(LinearFrom), std::floor(ToLinearDays(DateTo))}};
+    for (auto [from, to] : RangeParts)
+        days.emplace_back(std::floor(ToLinearDays(std::min(from, to))),
+                          std::floor(ToLinearDays(std::max(from, to))));
+    parts_.Prepare(days, 1);
+}
+
+double TDateFillField::RandomDay() const {
+    if (parts_.Empty()) [[likely]]
+        return LinearFrom + kvl::Random() * LinearSpan;
+    const auto [range, offset] = parts_.Pick(kvl::Random());
+    return range->first + offset;
 }
 
 // A value starts from now, whose date survives only for a column without a date part; asking
@@ -135,7 +150,7 @@ kvl::TDateTime TDateFillField::FixedValue() const {
 inline kvl::TDateTime TDateFillField::RandomValue() const {
     kvl::TDateTime value = 0;
     if (DatePart)
-        value = FromLinearDays(LinearFrom + kvl::Random() * LinearSpan);
+        value = FromLinearDays(RandomDay());
     else
         value = kvl::Now();
     if (TimePart) value = kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));

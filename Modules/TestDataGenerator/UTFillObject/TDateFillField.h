@@ -1,5 +1,6 @@
 #pragma once
 #include "TCustomFillField.h"
+#include "TRangeDraw.h"
 #include "base/DateTime.h"
 
 #include <cstdint>
@@ -33,10 +34,12 @@ private:
     bool TimePart = false;
     double LinearFrom = 0; // DateFrom as a plain count of days
     double LinearSpan = 0; // days from DateFrom to the end of DateTo
+    TRangeDraw parts_;     // linear days of the own range and RangeParts, when there are parts
     bool HasDatePart() const;
     bool HasTimePart() const;
     bool TryConvertRefValue(const std::string& text, kvl::TDateTime& value) const;
     kvl::TDateTime FixedValue() const;
     kvl::TDateTime RandomValue() const;
+    double RandomDay() const;
     void AdvanceCounter();
 };

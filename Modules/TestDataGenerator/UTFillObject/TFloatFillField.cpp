@@ -7,6 +7,7 @@
 #include "base/SysUtils.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <utility>
 
@@ -25,7 +26,7 @@ bool TFloatFillField::GetReadyForFilling() const {
     case fillFixed:
         return true;
     case fillRandom:
-        return RangeFrom != RangeTo;
+        return RangeFrom != RangeTo || HasRangeParts();
     case fillGenerator:
         return !GeneratorName.empty();
     case fillIncreasing:
@@ -46,18 +47,40 @@ void TFloatFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
     Counter = RangeFrom;
     PrepareNumberLists(isFloat);
+    parts_.Clear();
     if (FillType != fillRandom) return;
     if (RangeFrom > RangeTo) std::swap(RangeFrom, RangeTo);
     DrawLow = RangeFrom < 0 ? RangeFrom - Widening : RangeFrom;
     DrawHigh = RangeTo > 0 ? RangeTo + Widening : RangeTo;
     rounding_ = 0;
-    if (DataTypeName != "Numeric" && DataTypeName != "Decimal") return;
+    if (DataTypeName != "Numeric" && DataTypeName != "Decimal") return PrepareParts();
     // A value is rounded to the column's places here, not by the server: SQLite keeps what it gets.
     rounding_ = std::pow(10.0L, static_cast<long double>(Scale));
-    if (Precision == 0 || Precision < Scale) return;
-    const long double largest = std::pow(10.0L, static_cast<long double>(Precision - Scale)) - 1 / rounding_;
+    const long double largest = Largest();
     DrawLow = std::clamp(DrawLow, -largest, largest);
     DrawHigh = std::clamp(DrawHigh, -largest, largest);
+    PrepareParts();
+}
+
+// The largest value a decimal's digits hold; a float has no such end.
+long double TFloatFillField::Largest() const {
+    if (rounding_ <= 0 || Precision == 0 || Precision < Scale) return HUGE_VALL;
+    return std::pow(10.0L, static_cast<long double>(Precision - Scale)) - 1 / rounding_;
+}
+
+// Further ranges keep to their own ends, unwidened: they come from conditions, whose ends the
+// guess already keeps a step inside.
+void TFloatFillField::PrepareParts() {
+    if (!HasRangeParts()) return;
+    const auto largest = static_cast<double>(std::min<long double>(Largest(), DBL_MAX));
+    std::vector<TRangeDraw::TRange> ranges{{static_cast<double>(RangeFrom), static_cast<double>(RangeTo)}};
+    for (auto [from, to] : RangeParts)
+        ranges.emplace_back(std::min(from, to), std::max(from, to));
+    for (auto& [from, to] : ranges) {
+        from = std::clamp(from, -largest, largest);
+        to = std::clamp(to, -largest, largest);
+    }
+    parts_.Prepare(ranges, 0);
 }
 
 // Decimals count whole steps of their places, so that the server's rounding keeps the order;
@@ -90,6 +113,10 @@ kvl::TVariant TFloatFillField::getInsertValue() {
         return kvl::TVariant(static_cast<double>(StaticValue));
     case fillRandom: {
         const long double r = kvl::Random();
+        if (!parts_.Empty()) [[unlikely]] {
+            const auto [range, offset] = parts_.Pick(static_cast<double>(r));
+            return kvl::TVariant(static_cast<double>(Rounded(range->first + offset)));
+        }
         const long double value = DrawLow + r * (DrawHigh - DrawLow);
         if (rounding_ <= 0) return kvl::TVariant(static_cast<double>(value));
         return kvl::TVariant(static_cast<double>(std::round(value * rounding_) / rounding_));
@@ -106,6 +133,10 @@ kvl::TVariant TFloatFillField::getInsertValue() {
     default:
         return kvl::TVariant();
     }
+}
+
+long double TFloatFillField::Rounded(long double value) const {
+    return rounding_ <= 0 ? value : std::round(value * rounding_) / rounding_;
 }
 
 int TFloatFillField::GetFieldDatatype() const {

@@ -1,5 +1,6 @@
 #pragma once
 #include "TCustomFillField.h"
+#include "TRangeDraw.h"
 
 // Real numbers; random values of a NUMERIC or DECIMAL column are rounded to its places and kept
 // within its digits.
@@ -25,4 +26,8 @@ public:
 
 private:
     long double rounding_ = 0; // 10 to the column's places; 0: not rounded
+    TRangeDraw parts_;         // prepared from the own range and RangeParts, when there are parts
+    long double Rounded(long double value) const;
+    long double Largest() const;
+    void PrepareParts();
 };

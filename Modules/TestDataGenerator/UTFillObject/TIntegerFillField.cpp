@@ -20,7 +20,7 @@ bool TIntegerFillField::GetReadyForFilling() const {
     case fillFixed:
         return true;
     case fillRandom:
-        return RangeFrom != RangeTo;
+        return RangeFrom != RangeTo || HasRangeParts();
     case fillList:
         return !ListValues.IsEmpty();
     case fillGenerator:
@@ -64,6 +64,19 @@ void TIntegerFillField::prepareInsert() {
         DrawLow = RangeFrom < 0 ? int64_t{RangeFrom} - 1 : RangeFrom;
         DrawHigh = RangeTo > 0 ? int64_t{RangeTo} + 1 : RangeTo;
     }
+    parts_.Clear();
+    if (FillType == fillRandom && HasRangeParts()) parts_.Prepare(DrawRanges(), 1);
+}
+
+// The own range and the further ones, each within the type.
+std::vector<TRangeDraw::TRange> TIntegerFillField::DrawRanges() const {
+    const auto [low, high] = TypeRange();
+    std::vector<TRangeDraw::TRange> ranges{{RangeFrom, RangeTo}};
+    for (auto [from, to] : RangeParts)
+        ranges.emplace_back(
+            std::clamp(std::ceil(std::min(from, to)), static_cast<double>(low), static_cast<double>(high)),
+            std::clamp(std::floor(std::max(from, to)), static_cast<double>(low), static_cast<double>(high)));
+    return ranges;
 }
 
 namespace {
@@ -103,10 +116,16 @@ inline int32_t TIntegerFillField::RandomValue() const {
     return static_cast<int32_t>(std::clamp<int64_t>(value, RangeFrom, RangeTo));
 }
 
+// Each whole number of the ranges is as likely as any other.
+int32_t TIntegerFillField::PartsValue() const {
+    const auto [range, offset] = parts_.Pick(kvl::Random());
+    return static_cast<int32_t>(std::min(range->first + std::floor(offset), range->second));
+}
+
 kvl::TVariant TIntegerFillField::getInsertValue() {
     // the common kind first, ahead of the table of kinds
     if (FillType == fillRandom) [[likely]]
-        return kvl::TVariant(static_cast<double>(RandomValue()));
+        return kvl::TVariant(static_cast<double>(parts_.Empty() ? RandomValue() : PartsValue()));
     switch (FillType) {
     case fillFixed:
         return kvl::TVariant(StaticValue);

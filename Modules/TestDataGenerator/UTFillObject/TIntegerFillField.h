@@ -1,5 +1,6 @@
 #pragma once
 #include "TCustomFillField.h"
+#include "TRangeDraw.h"
 
 #include <utility>
 
@@ -30,4 +31,7 @@ public:
 
 private:
     int32_t RandomValue() const;
+    int32_t PartsValue() const;
+    std::vector<TRangeDraw::TRange> DrawRanges() const;
+    TRangeDraw parts_; // prepared from the own range and RangeParts, when there are parts
 };

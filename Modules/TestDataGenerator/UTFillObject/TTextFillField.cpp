@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <string_view>
@@ -347,7 +348,7 @@ kvl::TVariant TTextFillField::nextUniqueValue() {
         value = nextValue();
         keepToColumn(value);
         if (value.GetKind() != kvl::TVariant::Kind::String) return value;
-        if (given_.insert(value.String()).second) return value;
+        if (given_.insert(std::hash<std::string>{}(value.String())).second) return value;
     }
     return value;
 }

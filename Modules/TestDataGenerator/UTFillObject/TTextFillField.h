@@ -77,7 +77,9 @@ private:
     int32_t cutAt_ = 0; // 0: not cut
     bool cutBytes_ = false;
     bool unique_ = false;
-    std::unordered_set<std::string> given_;
+    // Hashes of the values given, not their texts: a copy of each text cost more than making it.
+    // Two texts of one hash only make the later one be drawn again.
+    std::unordered_set<size_t> given_;
 
     std::string poolEntry() const;
     std::string randomText();

@@ -16,6 +16,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -40,6 +42,14 @@ void setBool(pugi::xml_node node, const char* name, bool value) {
 }
 void setReal(pugi::xml_node node, const char* name, long double value) {
     set(node, name, kvl::FloatToStr(static_cast<double>(value)));
+}
+
+// Further ranges of random values as "from..to" joined by ";".
+std::string partsText(const std::vector<std::pair<double, double>>& parts) {
+    std::string out;
+    for (const auto& [from, to] : parts)
+        out += (out.empty() ? "" : ";") + kvl::FloatToStr(from) + ".." + kvl::FloatToStr(to);
+    return out;
 }
 
 void writeClassAttributes(pugi::xml_node c, TCustomFillField* f) {
@@ -111,6 +121,21 @@ private:
     pugi::xml_node node_;
     std::string where_;
 };
+
+std::vector<std::pair<double, double>> partsOf(const std::string& text) {
+    std::vector<std::pair<double, double>> parts;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find(';', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string part = text.substr(start, end - start);
+        const size_t dots = part.find("..");
+        if (dots == std::string::npos)
+            throw kvl::Exception(kvl::Format("Error in file: \"%s\" is no range of values.", {part}));
+        parts.emplace_back(kvl::StrToFloat(part.substr(0, dots)), kvl::StrToFloat(part.substr(dots + 2)));
+        start = end + 1;
+    }
+    return parts;
+}
 
 template <class T, class V>
 void optional(std::vector<Change>& changes, const Reader& r, const char* name, T& target,
@@ -202,7 +227,9 @@ void readColumns(std::vector<Change>& changes, pugi::xml_node columns, TFillProj
         bool includeNulls = r.IntFlag("INCLUDE_NULLS");
         int32_t nullPercentage = r.Int("NULL_PERC");
         std::string list = r.Text("LIST_VALUES", true);
+        auto parts = partsOf(r.Text("RAN_PARTS", false));
         changes.push_back([=] {
+            field->RangeParts = parts;
             field->FillType = fillType;
             field->RefTable = refTable;
             field->RefTableOwner = refOwner;
@@ -246,6 +273,8 @@ void TFillProjects::SaveToFile(const std::string& FileName) {
             setBool(c, "INCLUDE_NULLS", f->IncludeNulls);
             setInt(c, "NULL_PERC", f->NullPercentage);
             set(c, "LIST_VALUES", listText(f->ListValues));
+            // only where a condition left gaps between ranges: older files have no such attribute
+            if (f->HasRangeParts()) set(c, "RAN_PARTS", partsText(f->RangeParts));
             writeClassAttributes(c, f.get());
         }
     }
