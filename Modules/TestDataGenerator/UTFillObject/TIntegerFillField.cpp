@@ -93,8 +93,9 @@ struct TRangeDraw {
     int32_t RangeFrom, RangeTo;
 
     int32_t operator()(kvl::TRandomGenerator& g) const {
-        // exact: the draw is a whole number of 2^-53
-        const auto k = static_cast<uint64_t>(kvl::Random(g) * 0x1.0p53);
+        // the draw kvl::Random(g) is k / 2^53: its k taken straight, without a round trip through
+        // a double
+        const uint64_t k = g.Next() >> 11;
         const auto product = static_cast<unsigned __int128>(k) * static_cast<uint64_t>(DrawHigh - DrawLow);
         const auto fraction = static_cast<uint64_t>(product) & FractionMask;
         int64_t value = 0;
