@@ -44,19 +44,13 @@ TEST(BlockAllocation, NumbersDatesAndGuidsReachTheStatementWithoutAllocating) {
     projects.CreateStructure();
     TFillProject& project = *projects.getFillProject(0);
     TFillFieldList& fields = project.GetFillFields();
-    auto& integers = dynamic_cast<TIntegerFillField&>(*fields[0]);
-    integers.FillType = fillRandom;
-    integers.RangeTo = 1000;
-    auto& reals = dynamic_cast<TFloatFillField&>(*fields[1]);
-    reals.FillType = fillRandom;
-    reals.RangeTo = 1;
-    auto& dates = dynamic_cast<TDateFillField&>(*fields[2]);
-    dates.FillType = fillRandom;
-    dates.DateTo = dates.DateFrom + 1000;
-    fields[3]->FillType = fillGUID;
+    dynamic_cast<TIntegerFillField&>(*fields[0]).RangeTo = 1000;
+    dynamic_cast<TFloatFillField&>(*fields[1]).RangeTo = 1;
+    dynamic_cast<TDateFillField&>(*fields[2]).DateTo += 1000;
     // a slot NULL in one block and a GUID in the next takes a new text buffer: no NULLs there
-    for (size_t i = 0; i < 3; ++i) {
-        fields[i]->IncludeNulls = true;
+    for (size_t i = 0; i < 4; ++i) {
+        fields[i]->FillType = i < 3 ? fillRandom : fillGUID;
+        fields[i]->IncludeNulls = i < 3;
         fields[i]->NullPercentage = 20;
     }
     project.Prepare();

@@ -4,81 +4,69 @@
 #include "UTFillObject/TDateFillField.h"
 #include "UTFillObject/TFloatFillField.h"
 #include "UTFillObject/TIntegerFillField.h"
-#include "UTFillObject/TTextFillField.h"
 #include "base/DateTime.h"
 
+#include <gmock/gmock.h>
+
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
 
 namespace {
 
 class FillValuesBlockTest : public FillFieldTest {};
 
+// The settings of a case on whichever kind of field the type makes.
+void Set(TCustomFillField& f, int32_t fill, double from, double to) {
+    f.FillType = fill;
+    f.ListValues.Add("a");
+    f.ListValues.Add("bb");
+    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
+        i->RangeFrom = static_cast<int32_t>(from);
+        i->RangeTo = static_cast<int32_t>(to);
+        i->StaticValue = 3;
+    } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
+        r->RangeFrom = from;
+        r->RangeTo = to;
+    } else if (auto* d = dynamic_cast<TDateFillField*>(&f)) {
+        d->DateFrom = from;
+        d->DateTo = to;
+        d->TimeFrom = 0.25;
+        d->TimeTo = 0.75;
+        d->IncHours = 5;
+    }
+}
+
 // A block of values must be exactly the values one by one, with their NULL draws, from the same
 // generator state, and leave the generator where they leave it.
 TEST_F(FillValuesBlockTest, ABlockGivesTheValuesOneByOne) {
     struct Case {
-        const char* what;
         const char* type;
         int16_t scale;
-        std::function<void(TCustomFillField&)> set;
-    };
-    auto integers = [](int32_t from, int32_t to, int32_t fill = fillRandom) {
-        return [=](TCustomFillField& f) {
-            auto& i = dynamic_cast<TIntegerFillField&>(f);
-            i.FillType = fill;
-            i.RangeFrom = from;
-            i.RangeTo = to;
-            i.StaticValue = 3;
-        };
-    };
-    auto dates = [](double from, double to, int32_t fill = fillRandom) {
-        return [=](TCustomFillField& f) {
-            auto& d = dynamic_cast<TDateFillField&>(f);
-            d.FillType = fill;
-            d.DateFrom = from;
-            d.DateTo = to;
-            d.TimeFrom = 0.25;
-            d.TimeTo = 0.75;
-            d.IncHours = 5;
-        };
-    };
-    auto reals = [](long double from, long double to) {
-        return [=](TCustomFillField& f) {
-            auto& r = dynamic_cast<TFloatFillField&>(f);
-            r.FillType = fillRandom;
-            r.RangeFrom = from;
-            r.RangeTo = to;
-        };
+        int32_t fill;
+        double from, to;
     };
     const double y2015 = kvl::EncodeDate(2015, 1, 1), y2025 = kvl::EncodeDate(2025, 12, 31);
     const Case cases[] = {
-        {"integers", "Integer", 0, integers(1, 1000)},
-        {"the 32-bit extremes", "Integer", 0, integers(INT32_MIN, INT32_MAX)},
-        {"a range below zero", "SmallInt", 0, integers(-7, -2)},
-        // a span of zero puts every draw on a whole number: each takes the extended path
-        {"one value, extended draws", "Integer", 0, integers(0, 0)},
-        {"increasing integers", "Integer", 0, integers(5, 9, fillIncreasing)},
-        {"date-times", "DateTime", 0, dates(y2015, y2025)},
-        {"dates before 1899", "Date", 0, dates(-1000, -10)},
-        {"times of today", "Time", 0, dates(y2015, y2025)},
-        {"increasing date-times", "DateTime", 0, dates(y2015, y2025, fillIncreasing)},
-        {"reals", "Double Precision", 0, reals(-2.5L, 1e6L)},
-        {"decimals", "Numeric", 2, reals(-10, 10)},
-        {"GUIDs", "GUID", 0, [](TCustomFillField& f) { f.FillType = fillGUID; }},
-        {"list texts", "Varchar", 0,
-         [](TCustomFillField& f) {
-             f.FillType = fillList;
-             f.ListValues.Add("a");
-             f.ListValues.Add("bb");
-         }},
+        {"Integer", 0, fillRandom, 1, 1000},
+        {"Integer", 0, fillRandom, INT32_MIN, INT32_MAX},
+        {"SmallInt", 0, fillRandom, -7, -2},
+        {"Integer", 0, fillRandom, 0, 0}, // a span of zero: every draw takes the extended path
+        {"Integer", 0, fillIncreasing, 5, 9},
+        {"DateTime", 0, fillRandom, y2015, y2025},
+        {"Date", 0, fillRandom, -1000, -10}, // before 1899
+        {"Time", 0, fillRandom, y2015, y2025},
+        {"DateTime", 0, fillIncreasing, y2015, y2025},
+        {"Double Precision", 0, fillRandom, -2.5, 1e6},
+        {"Numeric", 2, fillRandom, -10, 10},
+        {"GUID", 0, fillGUID, 0, 0},
+        {"Varchar", 0, fillList, 0, 0},
     };
     for (const Case& c : cases)
         for (int32_t percentage : {0, 30, 100}) {
-            SCOPED_TRACE(std::string(c.what) + ", NULLs " + std::to_string(percentage));
+            SCOPED_TRACE(std::string(c.type) + " " + std::to_string(c.from) + ", NULLs " +
+                         std::to_string(percentage));
             auto field = CreateFillField(Record(c.type, c.scale));
-            c.set(*field);
+            Set(*field, c.fill, c.from, c.to);
             field->IncludeNulls = percentage > 0;
             field->NullPercentage = percentage;
             field->prepareInsert();
@@ -99,26 +87,38 @@ TEST_F(FillValuesBlockTest, ABlockGivesTheValuesOneByOne) {
         }
 }
 
-// A value that cannot be made names its slot; the slots before it hold their values.
-TEST_F(FillValuesBlockTest, AFailedValueNamesItsSlot) {
-    struct Failing : TCustomFillField {
-        using TCustomFillField::TCustomFillField;
+// A value that cannot be made fails its own row alone; the rows after it keep their values.
+TEST(FillValuesBlockRun, AValueThatCannotBeMadeFailsItsRowAlone) {
+    struct Failing : TIntegerFillField {
+        using TIntegerFillField::TIntegerFillField;
         int made = 0;
         kvl::TVariant getInsertValue() override {
-            if (++made == 3) throw std::runtime_error("no value");
+            if (++made == 260) throw std::runtime_error("no value");
             return kvl::TVariant(made);
         }
-    } field(Record("Integer"));
-    std::vector<kvl::TVariant> block(5);
-    try {
-        field.FillValues(block, TNullDraw{});
-        FAIL() << "no exception";
-    } catch (const EFillSlotFailed& e) {
-        EXPECT_EQ(e.Slot, 2u);
-        EXPECT_EQ(MessageOf<std::runtime_error>([&] { std::rethrow_exception(e.Cause); }), "no value");
-    }
-    EXPECT_EQ(block[1], kvl::TVariant(2));
-    EXPECT_TRUE(block[2].IsEmpty());
+    };
+    RecordingEngine engine;
+    engine.AddTable("T", {{"A", "Integer"}});
+    TFillProjects projects;
+    projects.SetStructureEngine(&engine);
+    projects.CreateStructure();
+    TFillProject& project = *projects.getFillProject(0);
+    project.doFill = true;
+    project.Rows = 300;
+    auto& field = project.GetFillFields()[0];
+    KFillRecord rec;
+    rec.ColumnName = field->ColumnName;
+    rec.DataTypeName = field->DataTypeName;
+    rec.Project = &project;
+    field = std::make_unique<Failing>(rec);
+    field->FillType = fillList;
+    field->ListValues.Add("1");
+    projects.startInsert();
+    ASSERT_EQ(engine.Statement.Rows.size(), 299u);
+    EXPECT_EQ(engine.Statement.Rows[258][0], kvl::TVariant(259));
+    EXPECT_EQ(engine.Statement.Rows[259][0], kvl::TVariant(261));
+    EXPECT_EQ(project.Statistics.ErrorCount, 1);
+    EXPECT_THAT(project.Statistics.Log.Text(), testing::HasSubstr("Error (row 260):\r\nno value"));
 }
 
 } // namespace

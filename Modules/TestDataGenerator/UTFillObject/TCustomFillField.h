@@ -32,8 +32,9 @@ public:
 };
 
 // The settings of one column and the maker of its values. The window and the project file
-// read and write the settings fields directly; a run calls prepareInsert once, getInsertValue
-// per row and unprepareInsert at the end.
+// read and write the settings fields directly; a run calls prepareInsert once, FillValues per
+// block of rows (getInsertValue per row where a value depends on its row) and unprepareInsert at
+// the end.
 class TCustomFillField {
 public:
     explicit TCustomFillField(const KFillRecord& rec);
