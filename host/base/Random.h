@@ -57,14 +57,38 @@ inline TRandomGenerator& generator() {
 } // namespace detail
 
 // 0 <= result < n; 0 when n <= 0
-inline int32_t Random(int32_t n) {
+inline int32_t Random(TRandomGenerator& g, int32_t n) {
     if (n <= 0) return 0;
-    return static_cast<int32_t>(((detail::generator().Next() >> 32) * static_cast<uint64_t>(n)) >> 32);
+    return static_cast<int32_t>(((g.Next() >> 32) * static_cast<uint64_t>(n)) >> 32);
 }
 
 // 0 <= result < 1
-inline double Random() {
-    return static_cast<double>(detail::generator().Next() >> 11) * 0x1.0p-53;
+inline double Random(TRandomGenerator& g) {
+    return static_cast<double>(g.Next() >> 11) * 0x1.0p-53;
 }
+
+inline int32_t Random(int32_t n) {
+    return Random(detail::generator(), n);
+}
+
+inline double Random() {
+    return Random(detail::generator());
+}
+
+// A copy of the thread's generator for a loop of many draws: behind the thread-local pointer its
+// state goes to memory on every draw, a local copy stays in registers. Written back at the end,
+// so the thread's sequence goes on as if each draw had been taken from it.
+class TLocalRandom {
+public:
+    TLocalRandom() : home_(detail::generator()), local_(home_) {}
+    ~TLocalRandom() { home_ = local_; }
+    TLocalRandom(const TLocalRandom&) = delete;
+    TLocalRandom& operator=(const TLocalRandom&) = delete;
+    TRandomGenerator& operator*() { return local_; }
+
+private:
+    TRandomGenerator& home_;
+    TRandomGenerator local_;
+};
 
 } // namespace kvl

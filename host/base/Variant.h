@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 
 namespace kvl {
@@ -27,6 +28,15 @@ public:
         TVariant r;
         r.value_ = DateTag{v};
         return r;
+    }
+
+    // Makes the value a text in the buffer of the text it holds, if it holds one: values made
+    // again and again into the same variants allocate nothing for texts no longer than before.
+    void AssignString(std::string_view text) {
+        if (auto* held = std::get_if<std::string>(&value_))
+            held->assign(text);
+        else
+            value_ = std::string(text);
     }
 
     Kind GetKind() const { return static_cast<Kind>(value_.index()); }

@@ -47,6 +47,20 @@ kvl::TVariant TCustomFillField::getInsertValue() {
     return kvl::TVariant();
 }
 
+void TCustomFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (nulls()) {
+            out[i] = kvl::TVariant::Null();
+            continue;
+        }
+        try {
+            out[i] = getInsertValue();
+        } catch (...) {
+            throw EFillSlotFailed(i, std::current_exception());
+        }
+    }
+}
+
 void TCustomFillField::prepareInsert() {
     if (!Nullable) IncludeNulls = false;
     if (FillType == fillReferential && !Linked) {

@@ -1,18 +1,41 @@
 #pragma once
 #include "KFillRecord.h"
+#include "base/Random.h"
 #include "base/StringList.h"
 #include "base/Variant.h"
 
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+// The NULL share of a column, drawn once per value ahead of the value: a draw only while the
+// column takes NULLs.
+struct TNullDraw {
+    bool Include = false;
+    int32_t Percentage = 0;
+    bool operator()(kvl::TRandomGenerator& g) const { return Include && Percentage > kvl::Random(g, 100); }
+    bool operator()() const { return Include && Percentage > kvl::Random(100); }
+};
+
+// A value of a block that could not be made: the slots before Slot hold their values, the
+// rest are not made.
+class EFillSlotFailed : public std::exception {
+public:
+    EFillSlotFailed(size_t slot, std::exception_ptr cause) : Slot(slot), Cause(std::move(cause)) {}
+    const char* what() const noexcept override { return "a value of a block could not be made"; }
+    size_t Slot;
+    std::exception_ptr Cause;
+};
+
 // The settings of one column and the maker of its values. The window and the project file
-// read and write the settings fields directly; a run calls prepareInsert once, getInsertValue
-// per row and unprepareInsert at the end.
+// read and write the settings fields directly; a run calls prepareInsert once, FillValues per
+// block of rows (getInsertValue per row where a value depends on its row) and unprepareInsert at
+// the end.
 class TCustomFillField {
 public:
     explicit TCustomFillField(const KFillRecord& rec);
@@ -22,6 +45,10 @@ public:
 
     virtual bool GetReadyForFilling() const;
     virtual kvl::TVariant getInsertValue();
+    // The values of a run of rows of this column at once, each slot exactly what the NULL draw
+    // and then getInsertValue give; kinds that make values cheaply do it in one tight loop.
+    // A value that cannot be made throws EFillSlotFailed.
+    virtual void FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls);
     virtual void prepareInsert();
     virtual void unprepareInsert();
     virtual int GetFieldDatatype() const;

@@ -145,16 +145,57 @@ kvl::TDateTime TDateFillField::FixedValue() const {
     return value;
 }
 
+namespace {
+
+// kvl::ComposeDateTime, inline for the loop of FillValues.
+inline kvl::TDateTime compose(kvl::TDateTime date, kvl::TDateTime time) {
+    const double d = std::trunc(date);
+    const double t = std::fabs(time - std::trunc(time));
+    return d < 0 ? d - t : d + t;
+}
+
+// A random value of a column with a date part, held in locals so that a loop keeps it in
+// registers.
+struct TDayDraw {
+    double LinearFrom, LinearSpan;
+    bool TimePart;
+    kvl::TDateTime TimeFrom, TimeSpan;
+
+    kvl::TDateTime operator()(kvl::TRandomGenerator& g) const {
+        const kvl::TDateTime value = FromLinearDays(LinearFrom + kvl::Random(g) * LinearSpan);
+        if (!TimePart) return value;
+        return compose(value, TimeFrom + kvl::Random(g) * TimeSpan);
+    }
+};
+
+} // namespace
+
 // The column's parts and the linear range are taken at preparation: comparing the category's
 // name on every value cost more than making the value.
 inline kvl::TDateTime TDateFillField::RandomValue() const {
-    kvl::TDateTime value = 0;
+    if (DatePart && !parts_.Empty()) [[unlikely]] {
+        const kvl::TDateTime value = FromLinearDays(RandomDay());
+        if (!TimePart) return value;
+        return kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));
+    }
     if (DatePart)
-        value = FromLinearDays(RandomDay());
-    else
-        value = kvl::Now();
-    if (TimePart) value = kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));
-    return value;
+        return TDayDraw{LinearFrom, LinearSpan, TimePart, TimeFrom,
+                        TimeTo - TimeFrom}(kvl::detail::generator());
+    const kvl::TDateTime value = kvl::Now();
+    if (!TimePart) return value;
+    return kvl::ComposeDateTime(value, TimeFrom + kvl::Random() * (TimeTo - TimeFrom));
+}
+
+// Only random values of one range with a date part go in one loop: a time alone asks the clock
+// for its date, and a draw over several ranges picks its range first.
+void TDateFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
+    if (FillType != fillRandom || !DatePart || !parts_.Empty())
+        return TCustomFillField::FillValues(out, nulls);
+    const TDayDraw draw{LinearFrom, LinearSpan, TimePart, TimeFrom, TimeTo - TimeFrom};
+    const TNullDraw nullDraw = nulls;
+    kvl::TLocalRandom random;
+    for (kvl::TVariant& slot : out)
+        slot = nullDraw(*random) ? kvl::TVariant::Null() : kvl::TVariant::FromDateTime(draw(*random));
 }
 
 // Increments of zero or below are skipped: increasing values never run backwards.

@@ -13,6 +13,7 @@ public:
 
     bool GetReadyForFilling() const override;
     kvl::TVariant getInsertValue() override;
+    void FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) override;
     void prepareInsert() override;
     int GetFieldDatatype() const override;
     std::optional<kvl::TVariant> ValueFrom(const kvl::TVariant& low, bool strict) override;

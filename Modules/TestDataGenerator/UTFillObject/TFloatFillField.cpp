@@ -107,20 +107,43 @@ std::optional<kvl::TVariant> TFloatFillField::ValueFrom(const kvl::TVariant& low
     return kvl::TVariant(static_cast<double>(std::min(first + offset, last)) / r);
 }
 
+namespace {
+
+// A random value, held in locals so that a loop keeps it in registers.
+struct TRealDraw {
+    long double DrawLow, DrawHigh, Rounding;
+
+    double operator()(kvl::TRandomGenerator& g) const {
+        const long double r = kvl::Random(g);
+        const long double value = DrawLow + r * (DrawHigh - DrawLow);
+        if (Rounding <= 0) return static_cast<double>(value);
+        return static_cast<double>(std::round(value * Rounding) / Rounding);
+    }
+};
+
+} // namespace
+
+// Only the plain draw from one range goes in one loop; a random draw of another shape must take
+// this condition along.
+void TFloatFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
+    if (FillType != fillRandom || !parts_.Empty()) return TCustomFillField::FillValues(out, nulls);
+    const TRealDraw draw{DrawLow, DrawHigh, rounding_};
+    const TNullDraw nullDraw = nulls;
+    kvl::TLocalRandom random;
+    for (kvl::TVariant& slot : out)
+        slot = nullDraw(*random) ? kvl::TVariant::Null() : kvl::TVariant(draw(*random));
+}
+
 kvl::TVariant TFloatFillField::getInsertValue() {
     switch (FillType) {
     case fillFixed:
         return kvl::TVariant(static_cast<double>(StaticValue));
-    case fillRandom: {
-        const long double r = kvl::Random();
+    case fillRandom:
         if (!parts_.Empty()) [[unlikely]] {
-            const auto [range, offset] = parts_.Pick(static_cast<double>(r));
+            const auto [range, offset] = parts_.Pick(kvl::Random());
             return kvl::TVariant(static_cast<double>(Rounded(range->first + offset)));
         }
-        const long double value = DrawLow + r * (DrawHigh - DrawLow);
-        if (rounding_ <= 0) return kvl::TVariant(static_cast<double>(value));
-        return kvl::TVariant(static_cast<double>(std::round(value * rounding_) / rounding_));
-    }
+        return kvl::TVariant(TRealDraw{DrawLow, DrawHigh, rounding_}(kvl::detail::generator()));
     case fillList:
         return kvl::TVariant(kvl::StrToFloat(RandomEntry(ListValues)));
     case fillReferential:

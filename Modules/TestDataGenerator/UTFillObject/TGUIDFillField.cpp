@@ -34,6 +34,21 @@ kvl::TVariant TGUIDFillField::getInsertValue() {
     }
 }
 
+// New GUIDs are written into the texts the slots hold from the block before.
+void TGUIDFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
+    if (FillType != fillGUID) return TCustomFillField::FillValues(out, nulls);
+    kvl::TLocalRandom random;
+    char text[GuidTextSize];
+    for (kvl::TVariant& slot : out) {
+        if (nulls(*random)) {
+            slot = kvl::TVariant::Null();
+            continue;
+        }
+        DrawGuidText(*random, text);
+        slot.AssignString(std::string_view(text, GuidTextSize));
+    }
+}
+
 int TGUIDFillField::GetFieldDatatype() const {
     return 35;
 }

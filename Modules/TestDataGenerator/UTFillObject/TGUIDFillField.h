@@ -8,6 +8,7 @@ public:
 
     bool GetReadyForFilling() const override;
     kvl::TVariant getInsertValue() override;
+    void FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) override;
     void prepareInsert() override;
     int GetFieldDatatype() const override;
 };

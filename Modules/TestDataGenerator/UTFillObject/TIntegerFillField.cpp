@@ -96,24 +96,51 @@ constexpr uint64_t RoundingMargin = uint64_t{1} << 26;
 
 } // namespace
 
+namespace {
+
 // The value of x truncated toward zero in extended precision, found with whole numbers: the
 // extended arithmetic costs more than all the rest of a value together. Inline, as a value of
-// this kind costs little more than its draw.
-inline int32_t TIntegerFillField::RandomValue() const {
-    // exact: the draw is a whole number of 2^-53
-    const auto k = static_cast<uint64_t>(kvl::Random() * 0x1.0p53);
-    const auto product = static_cast<unsigned __int128>(k) * static_cast<uint64_t>(DrawHigh - DrawLow);
-    const auto fraction = static_cast<uint64_t>(product) & FractionMask;
-    int64_t value = 0;
-    if (fraction - RoundingMargin > FractionMask - 2 * RoundingMargin) [[unlikely]] {
-        value = ExtendedDraw(DrawLow, DrawHigh, k);
-    } else {
-        // x lies strictly between two whole numbers; toward zero is the upper one below zero
-        value = DrawLow + static_cast<int64_t>(product >> FractionBits);
-        if (value < 0) ++value;
+// this kind costs little more than its draw; held in locals, so that a loop keeps it in registers.
+struct TIntegerDraw {
+    int64_t DrawLow, DrawHigh;
+    int32_t RangeFrom, RangeTo;
+
+    int32_t operator()(kvl::TRandomGenerator& g) const {
+        // the draw kvl::Random(g) is k / 2^53: its k taken straight, without a round trip through
+        // a double
+        const uint64_t k = g.Next() >> 11;
+        const auto product = static_cast<unsigned __int128>(k) * static_cast<uint64_t>(DrawHigh - DrawLow);
+        const auto fraction = static_cast<uint64_t>(product) & FractionMask;
+        int64_t value = 0;
+        if (fraction - RoundingMargin > FractionMask - 2 * RoundingMargin) [[unlikely]] {
+            value = ExtendedDraw(DrawLow, DrawHigh, k);
+        } else {
+            // x lies strictly between two whole numbers; toward zero is the upper one below zero
+            value = DrawLow + static_cast<int64_t>(product >> FractionBits);
+            if (value < 0) ++value;
+        }
+        // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
+        return static_cast<int32_t>(std::clamp<int64_t>(value, RangeFrom, RangeTo));
     }
-    // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
-    return static_cast<int32_t>(std::clamp<int64_t>(value, RangeFrom, RangeTo));
+};
+
+} // namespace
+
+inline int32_t TIntegerFillField::RandomValue() const {
+    return TIntegerDraw{DrawLow, DrawHigh, RangeFrom, RangeTo}(kvl::detail::generator());
+}
+
+bool TIntegerFillField::PlainRandom() const {
+    return FillType == fillRandom && parts_.Empty();
+}
+
+void TIntegerFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
+    if (!PlainRandom()) return TCustomFillField::FillValues(out, nulls);
+    const TIntegerDraw draw{DrawLow, DrawHigh, RangeFrom, RangeTo};
+    const TNullDraw nullDraw = nulls;
+    kvl::TLocalRandom random;
+    for (kvl::TVariant& slot : out)
+        slot = nullDraw(*random) ? kvl::TVariant::Null() : kvl::TVariant(static_cast<double>(draw(*random)));
 }
 
 // Each whole number of the ranges is as likely as any other.

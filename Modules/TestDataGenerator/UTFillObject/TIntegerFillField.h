@@ -12,6 +12,7 @@ public:
 
     bool GetReadyForFilling() const override;
     kvl::TVariant getInsertValue() override;
+    void FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) override;
     void prepareInsert() override;
     int GetFieldDatatype() const override;
     std::optional<kvl::TVariant> ValueFrom(const kvl::TVariant& low, bool strict) override;
@@ -30,6 +31,9 @@ public:
     std::pair<int64_t, int64_t> TypeRange() const;
 
 private:
+    // The one kind the tight loop of FillValues makes: a draw from one range. Any other random
+    // draw answers False here and goes value by value through getInsertValue.
+    bool PlainRandom() const;
     int32_t RandomValue() const;
     int32_t PartsValue() const;
     std::vector<TRangeDraw::TRange> DrawRanges() const;

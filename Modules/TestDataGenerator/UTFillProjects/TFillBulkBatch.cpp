@@ -1,39 +1,30 @@
 #include "TFillBulkBatch.h"
 
-#include "TFillProject.h"
+#include "TFillRowBlock.h"
 #include "TFillStructureEngine.h"
 #include "UTFillObject/TBlobFillField.h"
-#include "base/Random.h"
 
 #include <iterator>
 
-TFillBulkBatch::TFillBulkBatch(TFillStructureEngine& engine, TFillProject& project,
-                               kvl::TKVL_BulkInsert& bulk)
-    : engine_(engine), project_(project), bulk_(bulk) {}
+TFillBulkBatch::TFillBulkBatch(TFillStructureEngine& engine, TFillRowBlock& block, kvl::TKVL_BulkInsert& bulk)
+    : engine_(engine), block_(block), bulk_(bulk) {}
 
 void TFillBulkBatch::MakeRow(int rowNumber) {
-    // the same draws in the same order as TFillStructureEngine::InsertRow: same seed, same rows
-    TFillFieldList& fields = project_.GetFillFields();
     const size_t count = engine_.ParamMap.size();
     const size_t first = rowNumbers_.size() * count;
     if (values_.size() < first + count) values_.resize(first + count);
     for (size_t i = 0; i < count; ++i) {
         kvl::TVariant& value = values_[first + i];
-        TCustomFillField* f = fields[static_cast<size_t>(engine_.ParamMap[i])].get();
-        if (f->HasRowValue()) {
-            // the row links decide NULLs of the columns they feed themselves
-            value = f->RowValue();
-        } else if (engine_.ParamIncludeNulls[i] && engine_.ParamNullPercentage[i] > kvl::Random(100)) {
-            value = kvl::TVariant::Null();
-        } else if (!engine_.ParamIsBlob[i]) {
-            value = f->getInsertValue();
-        } else {
-            std::istream& stream = static_cast<TBlobFillField*>(f)->getInsertBlobValue();
-            value = kvl::TVariant(
-                std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>()));
-            stream.clear();
-            stream.seekg(0);
+        // a copy into the slot's own text buffer: no allocation once the batch has made its rows
+        if (const kvl::TVariant* made = block_.Value(i)) {
+            value = *made;
+            continue;
         }
+        std::istream& stream = static_cast<TBlobFillField&>(block_.Field(i)).getInsertBlobValue();
+        value = kvl::TVariant(
+            std::string((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>()));
+        stream.clear();
+        stream.seekg(0);
     }
     made_ = rowNumber;
 }

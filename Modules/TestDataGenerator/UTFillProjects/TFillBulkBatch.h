@@ -5,16 +5,17 @@
 #include <vector>
 
 class TFillProject;
+class TFillRowBlock;
 class TFillStructureEngine;
 
-// The rows of one batch of a bulk load: made exactly as the statement path makes them, handed
+// The rows of one batch of a bulk load: taken from the same blocks as on the statement path, handed
 // to the bulk load and kept, so that a refused batch can go again row by row through the
 // statement, with the same values.
 class TFillBulkBatch {
 public:
-    TFillBulkBatch(TFillStructureEngine& engine, TFillProject& project, kvl::TKVL_BulkInsert& bulk);
+    TFillBulkBatch(TFillStructureEngine& engine, TFillRowBlock& block, kvl::TKVL_BulkInsert& bulk);
 
-    // Makes the values of the next row; a generator's failure leaves the batch as it was.
+    // Takes the values of the block's current row; a generator's failure leaves the batch as it was.
     void MakeRow(int rowNumber);
     // Hands the row made last to the bulk load.
     void AddRow();
@@ -28,7 +29,7 @@ public:
 
 private:
     TFillStructureEngine& engine_;
-    TFillProject& project_;
+    TFillRowBlock& block_;
     kvl::TKVL_BulkInsert& bulk_;
     std::vector<kvl::TVariant> values_; // row after row, kept for the batch's life and reused
     int made_ = 0;

@@ -3,6 +3,7 @@
 #include "TFillHeldSpans.h"
 #include "TFillProject.h"
 #include "TFillProjects.h"
+#include "TFillRowBlock.h"
 #include "TFillStructureEngine.h"
 #include "TRowLinks.h"
 #include "TRowOrders.h"
@@ -135,6 +136,7 @@ private:
         orders_->Prepare();
         project_.SetSQLAndParamDatatypes();
         engine_.CreateParamMap(&project_);
+        block_ = std::make_unique<TFillRowBlock>(engine_, project_);
         // made before the transaction: it may ask the server about the columns
         if (!owner_.InsertOnly && !owner_.TransactionHeld) bulk_ = engine_.NewBulkInsert(&project_);
         Task(CountText("Insertion started [", project_.Rows, " rows]"));
@@ -145,6 +147,7 @@ private:
         for (int64_t row = 1; row <= project_.Rows; ++row) {
             if (project_.StopRequested) return;
             const int rowNumber = static_cast<int>(row);
+            block_->BeforeRow(project_.Rows - row + 1);
             if (!links_->BeforeRow()) {
                 stats_.Log.Add(kvl::Format("Filling ends after %d rows: %s", {inserted_, links_->EndNote()}));
                 return;
@@ -164,10 +167,11 @@ private:
     // Rows go in batches; a refused batch goes again row by row, so its failures are told
     // row by row and its good rows land. Batches end at the commit points of the row path.
     void BulkRows() {
-        TFillBulkBatch batch(engine_, project_, *bulk_);
+        TFillBulkBatch batch(engine_, *block_, *bulk_);
         for (int64_t row = 1; row <= project_.Rows; ++row) {
             if (project_.StopRequested) break;
             const int rowNumber = static_cast<int>(row);
+            block_->BeforeRow(project_.Rows - row + 1);
             if (!links_->BeforeRow()) {
                 stats_.Log.Add(kvl::Format("Filling ends after %d rows: %s",
                                            {inserted_ + batch.Rows(), links_->EndNote()}));
@@ -232,7 +236,7 @@ private:
     }
 
     void InsertOne(int rowNumber) {
-        Attempt(rowNumber, [this] { engine_.InsertRow(&project_); });
+        Attempt(rowNumber, [this] { engine_.InsertRow(*block_); });
     }
 
     template <typename Insert> void Attempt(int rowNumber, Insert insert) {
@@ -401,6 +405,7 @@ private:
     TFillStatistics& stats_;
     std::unique_ptr<TRowLinks> links_;
     std::unique_ptr<TRowOrders> orders_;
+    std::unique_ptr<TFillRowBlock> block_;
     std::unique_ptr<kvl::TKVL_BulkInsert> bulk_;
     int inserted_ = 0;
     int committed_ = 0;   // inserted rows whose transaction has been committed

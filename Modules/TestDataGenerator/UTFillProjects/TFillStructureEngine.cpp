@@ -1,6 +1,7 @@
 #include "TFillStructureEngine.h"
 
 #include "TFillProject.h"
+#include "TFillRowBlock.h"
 #include "UTFillObject/TBlobFillField.h"
 #include "base/Exceptions.h"
 #include "base/Random.h"
@@ -56,31 +57,19 @@ void TFillStructureEngine::CreateParamMap(TFillProject* project) {
     }
 }
 
-void TFillStructureEngine::InsertRow(TFillProject* project) {
+void TFillStructureEngine::InsertRow(TFillRowBlock& block) {
     kvl::TKVL_Statement& st = GetSQLClassInstance();
-    TFillFieldList& fields = project->GetFillFields();
     const size_t count = ParamMap.size();
     for (size_t i = 0; i < count; ++i) {
         const int index = static_cast<int>(i);
-        TCustomFillField* f = fields[static_cast<size_t>(ParamMap[i])].get();
-        if (f->HasRowValue()) {
-            // the row links decide NULLs of the columns they feed themselves
-            const kvl::TVariant value = f->RowValue();
-            if (value.IsNull())
+        if (const kvl::TVariant* value = block.Value(i)) {
+            if (value->IsNull())
                 st.SetParamNull(index);
             else
-                st.SetParamValue(index, value);
+                st.SetParamValue(index, *value);
             continue;
         }
-        if (ParamIncludeNulls[i] && ParamNullPercentage[i] > kvl::Random(100)) {
-            st.SetParamNull(index);
-            continue;
-        }
-        if (!ParamIsBlob[i]) {
-            st.SetParamValue(index, f->getInsertValue());
-            continue;
-        }
-        std::istream& stream = static_cast<TBlobFillField*>(f)->getInsertBlobValue();
+        std::istream& stream = static_cast<TBlobFillField&>(block.Field(i)).getInsertBlobValue();
         st.SetBlobParam(st.ParamName(index), stream);
         stream.clear();
         stream.seekg(0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 class TFillProject;
+class TFillRowBlock;
 
 // The seam between the fill model and one database server: every catalogue read and every
 // SQL text goes through it. The base class does what is the same for every server: mapping
@@ -63,7 +64,8 @@ public:
     virtual void ReleaseTransaction(bool commit);
 
     void CreateParamMap(TFillProject* project);
-    void InsertRow(TFillProject* project);
+    // Inserts the block's current row.
+    void InsertRow(TFillRowBlock& block);
 
     std::shared_ptr<kvl::IKVL_Database> GetDatabase() const { return Database; }
     void SetDatabase(std::shared_ptr<kvl::IKVL_Database> value) { Database = std::move(value); }
