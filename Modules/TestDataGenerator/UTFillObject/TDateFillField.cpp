@@ -130,9 +130,8 @@ void TDateFillField::prepareInsert() {
     parts_.Prepare(days, 1);
 }
 
+// A day of one of several ranges; a single range draws inline in RandomValue.
 double TDateFillField::RandomDay() const {
-    if (parts_.Empty()) [[likely]]
-        return LinearFrom + kvl::Random() * LinearSpan;
     const auto [range, offset] = parts_.Pick(kvl::Random());
     return range->first + offset;
 }
