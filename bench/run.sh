@@ -165,7 +165,7 @@ if faker_ready; then
         node "$FAKER/faker_rates.mjs" "$VALUES" | sed "s/^/$round /" >>"$SCRATCH/faker_values.out"
     done
     FAKER_VERSION=$(node -p "require('$FAKER/node_modules/@faker-js/faker/package.json').version")
-    for kind in names emails integers dates; do
+    for kind in names emails integers dates reals guids; do
         read -r t f < <(join <(awk -v k=$kind '$2==k {print $1, $3}' "$SCRATCH/tdg_values.out" | sort) \
             <(awk -v k=$kind '$2==k {print $1, $3}' "$SCRATCH/faker_values.out" | sort) |
             awk '{print $2 / $3, $2, $3}' | sort -g | awk '{r[NR] = $2 " " $3} END {print r[int((NR + 1) / 2)]}')
