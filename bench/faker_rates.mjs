@@ -1,4 +1,4 @@
-// The same four kinds of value as tdg_value_rates, made by @faker-js/faker; prints
+// The same six kinds of value as tdg_value_rates, made by @faker-js/faker; prints
 // "<kind> <values per second>".
 import { faker } from '@faker-js/faker';
 
@@ -11,6 +11,8 @@ const kinds = {
   emails: () => faker.internet.email(),
   integers: () => faker.number.int({ min: 1, max: 1000 }),
   dates: () => faker.date.between({ from, to }),
+  reals: () => faker.number.float({ min: -1000, max: 1000 }),
+  guids: () => faker.string.uuid(),
 };
 let sink = 0;
 for (const [kind, make] of Object.entries(kinds)) {

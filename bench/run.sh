@@ -94,16 +94,20 @@ fill_round() {
     echo "$(rate "$rows" "$secs") $(rate "$prow" "$psecs") $c"
 }
 
-# ROUNDS rounds; the row is the round of the median ratio to the plain inserts
+# "a b" of the round whose a / b is the median of the rounds in the file
+median_round() { awk '{print ($2 > 0 ? $1 / $2 : 0), $0}' "$1" | sort -g | awk '{r[NR] = $2 " " $3} END {print r[int((NR + 1) / 2)]}'; }
+
+# ROUNDS rounds; each comparison's row is the round of its own median ratio
 compare_fill() {
     local label=$1 connect=$2 replay_target=$3 engine=$4 plain_target=$5
     say "$label: tdg demo, $ROWS order lines, $ROUNDS rounds"
-    local t p c
-    read -r t p c < <(for round in $(seq 1 "$ROUNDS"); do fill_round "$connect" "$replay_target" "$engine"; done |
-        awk '{print ($2 > 0 ? $1 / $2 : 0), $0}' | sort -g | awk '{r[NR] = $2 " " $3 " " $4} END {print r[int((NR + 1) / 2)]}')
+    for round in $(seq 1 "$ROUNDS"); do fill_round "$connect" "$replay_target" "$engine"; done >"$SCRATCH/rounds.out"
+    local t p
+    read -r t p < <(awk '{print $1, $2}' "$SCRATCH/rounds.out" >"$SCRATCH/plain.out"; median_round "$SCRATCH/plain.out")
     row "$label: tdg fill vs plain prepared insert" "$t" "$p" "$(ratio "$t" "$p")" "$plain_target"
     if [ "$engine" = postgresql ]; then
-        row "$label: tdg fill vs COPY" "$t" "$c" "$(ratio "$t" "$c")" 0.50
+        read -r t p < <(awk '{print $1, $3}' "$SCRATCH/rounds.out" >"$SCRATCH/copy.out"; median_round "$SCRATCH/copy.out")
+        row "$label: tdg fill vs COPY" "$t" "$p" "$(ratio "$t" "$p")" 0.50
     fi
 }
 
@@ -165,7 +169,7 @@ if faker_ready; then
         node "$FAKER/faker_rates.mjs" "$VALUES" | sed "s/^/$round /" >>"$SCRATCH/faker_values.out"
     done
     FAKER_VERSION=$(node -p "require('$FAKER/node_modules/@faker-js/faker/package.json').version")
-    for kind in names emails integers dates; do
+    for kind in names emails integers dates reals guids; do
         read -r t f < <(join <(awk -v k=$kind '$2==k {print $1, $3}' "$SCRATCH/tdg_values.out" | sort) \
             <(awk -v k=$kind '$2==k {print $1, $3}' "$SCRATCH/faker_values.out" | sort) |
             awk '{print $2 / $3, $2, $3}' | sort -g | awk '{r[NR] = $2 " " $3} END {print r[int((NR + 1) / 2)]}')

@@ -116,10 +116,33 @@ struct TRealDraw {
     double operator()(kvl::TRandomGenerator& g) const {
         const long double r = kvl::Random(g);
         const long double value = DrawLow + r * (DrawHigh - DrawLow);
-        if (Rounding <= 0) return static_cast<double>(value);
         return static_cast<double>(std::round(value * Rounding) / Rounding);
     }
 };
+
+// An unrounded value has only a double's precision to keep: the draw's 53 bits go straight into
+// one product and one sum of doubles, without the extended arithmetic that rounding needs.
+struct TPlainRealDraw {
+    double Low, Step; // Step: the range's width per unit of a 53-bit draw
+
+    TPlainRealDraw(long double low, long double high)
+        : Low(static_cast<double>(low)), Step(static_cast<double>((high - low) * 0x1.0p-53L)) {}
+    double operator()(kvl::TRandomGenerator& g) const {
+        return Low + static_cast<double>(g.Next() >> 11) * Step;
+    }
+};
+
+template <typename Draw>
+void fillDrawn(std::span<kvl::TVariant> out, const TNullDraw nulls, const Draw draw) {
+    kvl::TLocalRandom random;
+    if (!nulls.Include) {
+        for (kvl::TVariant& slot : out)
+            slot = kvl::TVariant(draw(*random));
+        return;
+    }
+    for (kvl::TVariant& slot : out)
+        slot = nulls(*random) ? kvl::TVariant::Null() : kvl::TVariant(draw(*random));
+}
 
 } // namespace
 
@@ -127,11 +150,8 @@ struct TRealDraw {
 // this condition along.
 void TFloatFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
     if (FillType != fillRandom || !parts_.Empty()) return TCustomFillField::FillValues(out, nulls);
-    const TRealDraw draw{DrawLow, DrawHigh, rounding_};
-    const TNullDraw nullDraw = nulls;
-    kvl::TLocalRandom random;
-    for (kvl::TVariant& slot : out)
-        slot = nullDraw(*random) ? kvl::TVariant::Null() : kvl::TVariant(draw(*random));
+    if (rounding_ <= 0) return fillDrawn(out, nulls, TPlainRealDraw(DrawLow, DrawHigh));
+    fillDrawn(out, nulls, TRealDraw{DrawLow, DrawHigh, rounding_});
 }
 
 kvl::TVariant TFloatFillField::getInsertValue() {
@@ -143,6 +163,7 @@ kvl::TVariant TFloatFillField::getInsertValue() {
             const auto [range, offset] = parts_.Pick(kvl::Random());
             return kvl::TVariant(static_cast<double>(Rounded(range->first + offset)));
         }
+        if (rounding_ <= 0) return kvl::TVariant(TPlainRealDraw(DrawLow, DrawHigh)(kvl::detail::generator()));
         return kvl::TVariant(TRealDraw{DrawLow, DrawHigh, rounding_}(kvl::detail::generator()));
     case fillList:
         return kvl::TVariant(kvl::StrToFloat(RandomEntry(ListValues)));

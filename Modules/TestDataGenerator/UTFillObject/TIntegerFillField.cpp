@@ -55,6 +55,7 @@ std::pair<int64_t, int64_t> TIntegerFillField::TypeRange() const {
 void TIntegerFillField::prepareInsert() {
     TCustomFillField::prepareInsert();
     Counter = RangeFrom;
+    halves_ = {};
     PrepareNumberLists(isInteger);
     if (FillType == fillRandom) {
         if (RangeTo < RangeFrom) std::swap(RangeFrom, RangeTo);
@@ -81,54 +82,57 @@ std::vector<TRangeDraw::TRange> TIntegerFillField::DrawRanges() const {
 
 namespace {
 
-// A draw is k / 2^53 with a whole k, so x = DrawLow + k * span / 2^53 is known exactly in 128 bits.
-constexpr int FractionBits = 53;
-constexpr uint64_t FractionMask = (uint64_t{1} << FractionBits) - 1;
-// The two roundings of the extended product and sum stay below 2^-29 for spans of 33 bits; a
-// fraction this close to a whole number could come out on the other side of it there.
-constexpr uint64_t RoundingMargin = uint64_t{1} << 26;
-
-[[gnu::noinline]] int64_t ExtendedDraw(int64_t low, int64_t high, uint64_t k) {
-    const double r = static_cast<double>(k) * 0x1.0p-53;
-    const long double x = low + static_cast<long double>(r) * (high - low);
-    return static_cast<int64_t>(std::trunc(x));
-}
-
-} // namespace
-
-namespace {
-
-// The value of x truncated toward zero in extended precision, found with whole numbers: the
-// extended arithmetic costs more than all the rest of a value together. Inline, as a value of
-// this kind costs little more than its draw; held in locals, so that a loop keeps it in registers.
+// A draw is k / 2^32 with a whole k of 32 bits, so x = DrawLow + k * span / 2^32 is known exactly
+// in whole numbers and its truncation toward zero needs no extended arithmetic. 32 bits are as
+// fine as a 32-bit range needs, and one step of the generator gives two draws.
 struct TIntegerDraw {
-    int64_t DrawLow, DrawHigh;
+    int64_t DrawLow;
+    uint64_t Span;
     int32_t RangeFrom, RangeTo;
 
-    int32_t operator()(kvl::TRandomGenerator& g) const {
-        // the draw kvl::Random(g) is k / 2^53: its k taken straight, without a round trip through
-        // a double
-        const uint64_t k = g.Next() >> 11;
-        const auto product = static_cast<unsigned __int128>(k) * static_cast<uint64_t>(DrawHigh - DrawLow);
-        const auto fraction = static_cast<uint64_t>(product) & FractionMask;
-        int64_t value = 0;
-        if (fraction - RoundingMargin > FractionMask - 2 * RoundingMargin) [[unlikely]] {
-            value = ExtendedDraw(DrawLow, DrawHigh, k);
-        } else {
-            // x lies strictly between two whole numbers; toward zero is the upper one below zero
-            value = DrawLow + static_cast<int64_t>(product >> FractionBits);
-            if (value < 0) ++value;
-        }
+    int32_t operator()(uint32_t k) const {
+        // the widest span, the whole 32-bit range widened at both ends, is 2^32 + 1: the product
+        // stays below 2^64
+        const uint64_t product = uint64_t{k} * Span;
+        int64_t value = DrawLow + static_cast<int64_t>(product >> 32);
+        // x lies between two whole numbers unless its fraction is 0; toward zero is the upper one
+        // below zero
+        if (value < 0 && static_cast<uint32_t>(product) != 0) ++value;
         // Only a draw of exactly 0 can give the widened lower bound itself; it is kept in range.
         return static_cast<int32_t>(std::clamp<int64_t>(value, RangeFrom, RangeTo));
     }
+
+    // A range that starts at or above zero is never widened below and its x is never negative:
+    // the draw is the product alone.
+    int32_t NonNegative(uint32_t k) const {
+        return static_cast<int32_t>(DrawLow + static_cast<int64_t>((uint64_t{k} * Span) >> 32));
+    }
 };
 
-} // namespace
-
-inline int32_t TIntegerFillField::RandomValue() const {
-    return TIntegerDraw{DrawLow, DrawHigh, RangeFrom, RangeTo}(kvl::detail::generator());
+TIntegerDraw drawOf(const TIntegerFillField& field) {
+    return {field.DrawLow, static_cast<uint64_t>(field.DrawHigh - field.DrawLow), field.RangeFrom,
+            field.RangeTo};
 }
+
+template <bool NonNegative> double drawn(const TIntegerDraw& draw, uint32_t k) {
+    return static_cast<double>(NonNegative ? draw.NonNegative(k) : draw(k));
+}
+
+// Without NULL draws between them the values take the generator's steps in pairs.
+template <bool NonNegative>
+void fillPairs(std::span<kvl::TVariant> out, const TIntegerDraw& draw, kvl::TRandomGenerator& g,
+               TDrawHalves& halves) {
+    size_t i = 0;
+    if (halves.HasSpare && !out.empty()) out[i++] = kvl::TVariant(drawn<NonNegative>(draw, halves(g)));
+    for (; i + 1 < out.size(); i += 2) {
+        const uint64_t bits = g.Next();
+        out[i] = kvl::TVariant(drawn<NonNegative>(draw, static_cast<uint32_t>(bits >> 32)));
+        out[i + 1] = kvl::TVariant(drawn<NonNegative>(draw, static_cast<uint32_t>(bits)));
+    }
+    if (i < out.size()) out[i] = kvl::TVariant(drawn<NonNegative>(draw, halves(g)));
+}
+
+} // namespace
 
 bool TIntegerFillField::PlainRandom() const {
     return FillType == fillRandom && parts_.Empty();
@@ -136,11 +140,20 @@ bool TIntegerFillField::PlainRandom() const {
 
 void TIntegerFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
     if (!PlainRandom()) return TCustomFillField::FillValues(out, nulls);
-    const TIntegerDraw draw{DrawLow, DrawHigh, RangeFrom, RangeTo};
-    const TNullDraw nullDraw = nulls;
+    const TIntegerDraw draw = drawOf(*this);
     kvl::TLocalRandom random;
-    for (kvl::TVariant& slot : out)
-        slot = nullDraw(*random) ? kvl::TVariant::Null() : kvl::TVariant(static_cast<double>(draw(*random)));
+    TDrawHalves halves = halves_;
+    if (nulls.Include) {
+        const TNullDraw nullDraw = nulls;
+        for (kvl::TVariant& slot : out)
+            slot = nullDraw(*random) ? kvl::TVariant::Null()
+                                     : kvl::TVariant(drawn<false>(draw, halves(*random)));
+    } else if (DrawLow >= 0) { // the usual range of counts, ages, prices
+        fillPairs<true>(out, draw, *random, halves);
+    } else {
+        fillPairs<false>(out, draw, *random, halves);
+    }
+    halves_ = halves;
 }
 
 // Each whole number of the ranges is as likely as any other.
@@ -152,7 +165,8 @@ int32_t TIntegerFillField::PartsValue() const {
 kvl::TVariant TIntegerFillField::getInsertValue() {
     // the common kind first, ahead of the table of kinds
     if (FillType == fillRandom) [[likely]]
-        return kvl::TVariant(static_cast<double>(parts_.Empty() ? RandomValue() : PartsValue()));
+        return kvl::TVariant(static_cast<double>(
+            parts_.Empty() ? drawOf(*this)(halves_(kvl::detail::generator())) : PartsValue()));
     switch (FillType) {
     case fillFixed:
         return kvl::TVariant(StaticValue);

@@ -1,8 +1,27 @@
 #pragma once
 #include "TCustomFillField.h"
 #include "TRangeDraw.h"
+#include "base/Random.h"
 
 #include <utility>
+
+// Random draws of 32 bits, two from each step of the generator. The second waits here for the
+// field's next value, so that values made one by one and in blocks are the same ones.
+struct TDrawHalves {
+    uint32_t Spare = 0;
+    bool HasSpare = false;
+
+    uint32_t operator()(kvl::TRandomGenerator& g) {
+        if (HasSpare) {
+            HasSpare = false;
+            return Spare;
+        }
+        const uint64_t bits = g.Next();
+        Spare = static_cast<uint32_t>(bits);
+        HasSpare = true;
+        return static_cast<uint32_t>(bits >> 32);
+    }
+};
 
 // Whole numbers in the 32-bit signed range; random ones also within the column's type (a small
 // integer, a numeric's digits). The category decides the parameter type.
@@ -34,8 +53,8 @@ private:
     // The one kind the tight loop of FillValues makes: a draw from one range. Any other random
     // draw answers False here and goes value by value through getInsertValue.
     bool PlainRandom() const;
-    int32_t RandomValue() const;
     int32_t PartsValue() const;
     std::vector<TRangeDraw::TRange> DrawRanges() const;
     TRangeDraw parts_; // prepared from the own range and RangeParts, when there are parts
+    TDrawHalves halves_;
 };
