@@ -11,73 +11,23 @@ namespace {
 const char* const kAborted = "Test Data Generation aborted by user";
 
 // A run that is not started changes nothing: no marked table, or the question answered No or Cancel.
-struct TRefusedStart {
-    bool marked;
-    QMessageBox::StandardButton answer;
-    const char* text;
-};
-
-class RefusedStart : public RunControl, public ::testing::WithParamInterface<TRefusedStart> {};
-
-TEST_P(RefusedStart, LeavesTheWindowAndTheTablesAsTheyWere) {
+TEST_F(RunControl, ARefusedStartLeavesTheWindowAndTheTablesAsTheyWere) {
+    const std::pair<QMessageBox::StandardButton, const char*> refusals[] = {
+        {QMessageBox::Ok, "There are no tables to fill - make sure that you select at least 1 table."},
+        {QMessageBox::No, "Start the filling process?"},
+        {QMessageBox::Cancel, "Start the filling process?"}};
     open();
-    if (GetParam().marked) mark("customers", 10);
-    BoxAnswers boxes;
-    boxes.Next(GetParam().answer);
-    window->btnRunClick(control<QToolButton>("btnRun"));
-    EXPECT_EQ(boxes.Texts, std::vector<QString>{GetParam().text});
-    EXPECT_FALSE(window->Filling());
-    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-    EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
-    EXPECT_EQ(rowCount("customers"), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, RefusedStart,
-                         ::testing::Values(
-                             TRefusedStart{
-                                 false, QMessageBox::Ok,
-                                 "There are no tables to fill - make sure that you select at least 1 table."},
-                             TRefusedStart{true, QMessageBox::No, "Start the filling process?"},
-                             TRefusedStart{true, QMessageBox::Cancel, "Start the filling process?"}));
-
-TEST_F(RunControl, ThreadedRunFillsTheRowsWhileTheWindowStaysLive) {
-    open();
-    mark("customers", 3000, 250);
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    int ticks = 0;
-    QTimer beat;
-    QObject::connect(&beat, &QTimer::timeout, [&] { ++ticks; });
-    beat.start(1);
-    control<QToolButton>("btnRun")->click();
-
-    // the command returned at once; what could change the projects is off while the run goes on
-    EXPECT_TRUE(window->Filling());
-    for (const char* name : {"aMoveTableUp", "aMoveTableDown", "aShuffleOnlyToFill", "aShuffleAll",
-                             "aShuffleAllWithOptions", "aFillPlan", "aGuessSettings", "aGuessAllSettings"})
-        EXPECT_FALSE(control<QAction>(name)->isEnabled()) << name;
-    for (const char* name : {"btnLoad", "btnSave", "btnRun", "pnlLeft", "pnlRight"})
-        EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
-    EXPECT_TRUE(control<QToolButton>("btnCancel")->isEnabled());
-    EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsMessages"));
-    ASSERT_TRUE(waitForRunEnd());
-    EXPECT_GT(ticks, 5);
-
-    EXPECT_EQ(rowCount("customers"), 3000);
-    auto all = messages();
-    ASSERT_FALSE(all.empty());
-    EXPECT_EQ(all.front(), "[customers] Preparing...");
-    EXPECT_EQ(all.back(), "Filling finished");
-    EXPECT_TRUE(hasMessage("Initializing city names..."));
-    EXPECT_TRUE(hasMessage("Finished initializing city names..."));
-    EXPECT_EQ(panel(4), QString("Errors: 0"));
-    EXPECT_TRUE(control<QAction>("aShuffleAll")->isEnabled());
-    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
-    auto* tabs = control<QTabBar>("tsMessageTabs");
-    ASSERT_EQ(tabs->count(), 2);
-    EXPECT_EQ(tabs->tabText(1), QString("customers"));
-    EXPECT_EQ(control<QPlainTextEdit>("memMessages")->document()->blockCount(), static_cast<int>(all.size()));
+    for (const auto& [answer, text] : refusals) {
+        if (answer != QMessageBox::Ok) mark("customers", 10);
+        BoxAnswers boxes;
+        boxes.Next(answer);
+        window->btnRunClick(control<QToolButton>("btnRun"));
+        EXPECT_EQ(boxes.Texts, std::vector<QString>{text});
+        EXPECT_FALSE(window->Filling());
+        EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+        EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
+        EXPECT_EQ(rowCount("customers"), 0);
+    }
 }
 
 // Counts the paintings of one widget.
@@ -101,7 +51,9 @@ bool navyAt(QLabel* bar, double share) {
     return image.pixelColor(x, inside.bottom() - 1) == QColor(0, 0, 128);
 }
 
-TEST_F(RunControl, ARunOfTenThousandRowsPaintsTheProgressAFewHundredTimesAtMostAndEndsOnTheLastRow) {
+// A threaded run keeps the window live and shows its progress at a human rate; a second run starts
+// with empty messages and tabs, and a third, on tables gone behind the window's back, fails as a whole.
+TEST_F(RunControl, ThreadedRunsFillTheRowsWhileTheWindowStaysLiveAndShowTheProgressAtAHumanRate) {
     open();
     window->show();
     mark("customers", 10000, 1000);
@@ -110,15 +62,66 @@ TEST_F(RunControl, ARunOfTenThousandRowsPaintsTheProgressAFewHundredTimesAtMostA
     PaintCounter progress(control<QLabel>("sbFillerPanel1"));
     BoxAnswers boxes;
     boxes.Next(QMessageBox::Yes);
+    int ticks = 0;
+    QTimer beat;
+    QObject::connect(&beat, &QTimer::timeout, [&] { ++ticks; });
+    beat.start(1);
     control<QToolButton>("btnRun")->click();
+
+    // the command returned at once; what could change the projects is off while the run goes on
+    EXPECT_TRUE(window->Filling());
+    for (const char* name : {"aMoveTableUp", "aMoveTableDown", "aShuffleOnlyToFill", "aShuffleAll",
+                             "aShuffleAllWithOptions", "aFillPlan", "aGuessSettings", "aGuessAllSettings"})
+        EXPECT_FALSE(control<QAction>(name)->isEnabled()) << name;
+    for (const char* name : {"btnLoad", "btnSave", "btnRun", "pnlLeft", "pnlRight"})
+        EXPECT_FALSE(control<QWidget>(name)->isEnabled()) << name;
+    EXPECT_TRUE(control<QToolButton>("btnCancel")->isEnabled());
+    EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsMessages"));
     ASSERT_TRUE(waitForRunEnd(120000));
+    EXPECT_GT(ticks, 5);
 
     EXPECT_EQ(rowCount("customers"), 10000);
     // the run reports every row; the window shows them at a human rate
     EXPECT_GT(progress.Paints, 0);
     EXPECT_LE(progress.Paints, 300);
-    EXPECT_EQ(panel(4), QString("Errors: 0"));
     EXPECT_TRUE(navyAt(control<QLabel>("sbFillerPanel1"), 1.0)) << "the last figures reached the bar";
+    auto all = messages();
+    EXPECT_EQ(all.front(), "[customers] Preparing...");
+    EXPECT_EQ(all.back(), "Filling finished");
+    EXPECT_TRUE(hasMessage("Initializing city names..."));
+    EXPECT_TRUE(hasMessage("Finished initializing city names..."));
+    EXPECT_EQ(panel(4), QString("Errors: 0"));
+    EXPECT_TRUE(control<QAction>("aShuffleAll")->isEnabled());
+    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
+    auto* tabs = control<QTabBar>("tsMessageTabs");
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->tabText(1), QString("customers"));
+    EXPECT_EQ(control<QPlainTextEdit>("memMessages")->document()->blockCount(), static_cast<int>(all.size()));
+
+    tabs->setCurrentIndex(1);
+    mark("customers", 20, 10);
+    mark("orders", 20, 10);
+    boxes.Next(QMessageBox::Yes);
+    window->btnRunClick(control<QToolButton>("btnRun"));
+    ASSERT_TRUE(waitForRunEnd());
+    EXPECT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    all = messages();
+    EXPECT_EQ(std::count(all.begin(), all.end(), "Filling finished"), 1);
+
+    exec("drop table orders");
+    exec("drop table customers");
+    boxes.Next(QMessageBox::Yes);
+    window->btnRunClick(control<QToolButton>("btnRun"));
+    ASSERT_TRUE(waitForRunEnd());
+    all = messages();
+    EXPECT_TRUE(
+        std::any_of(all.begin(), all.end(), [](auto& m) { return m.rfind("Critical Error: ", 0) == 0; }));
+    EXPECT_EQ(all.back(), "Filling finished");
+    for (const char* name : {"btnRun", "pnlLeft", "pnlRight"})
+        EXPECT_TRUE(control<QWidget>(name)->isEnabled()) << name;
+    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
 }
 
 // Cancelling asks first: No lets the run go on, Yes stops it mid-table; closing is refused meanwhile.
@@ -159,48 +162,45 @@ TEST_F(RunControl, CancellingMidTableStopsTheRunAndTheRunsNoticesFollow) {
 }
 
 // A run on the window's thread, chosen from the menu or forced by a single-connection server,
-// returns only when it is over and ends with a box instead of a line.
+// returns only when it is over and ends with a box instead of a line; its error is left to the
+// caller, with no box of success.
 class WindowsThreadRun : public RunControl, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(WindowsThreadRun, EndsWithABoxInsteadOfALine) {
+TEST_P(WindowsThreadRun, EndsWithABoxInsteadOfALineOrLeavesItsErrorToTheCaller) {
     const bool fromTheMenu = GetParam();
     fromTheMenu ? open() : open(1, "0");
-    mark("customers", 500, 100);
+    auto restored = [this] {
+        EXPECT_FALSE(window->Filling());
+        EXPECT_TRUE(window->isEnabled());
+        EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+        EXPECT_FALSE(hasMessage("Filling finished"));
+    };
     BoxAnswers boxes;
+    // the table goes away behind the window's back, so its run fails as a whole
+    mark("orders", 100);
+    exec("drop table orders");
+    boxes.Next(QMessageBox::Yes);
+    QObject* sender = fromTheMenu ? static_cast<QObject*>(control<QAction>("miFillNonThreaded"))
+                                  : control<QToolButton>("btnRun");
+    EXPECT_THROW(window->btnRunClick(sender), std::exception);
+    EXPECT_EQ(boxes.Texts.size(), 1u);
+    restored();
+
+    project("orders").SetdoFill(false);
+    mark("customers", 500, 100);
     boxes.Next(QMessageBox::Yes);
     if (fromTheMenu)
         control<QAction>("miFillNonThreaded")->trigger();
     else
         window->btnRunClick(control<QToolButton>("btnRun"));
-    ASSERT_EQ(boxes.Texts.size(), 2u);
-    EXPECT_EQ(boxes.Texts[1], QString("Finished generating test data!"));
-    EXPECT_FALSE(window->Filling());
-    EXPECT_TRUE(window->isEnabled());
-    EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-    EXPECT_FALSE(hasMessage("Filling finished"));
+    ASSERT_EQ(boxes.Texts.size(), 3u);
+    EXPECT_EQ(boxes.Texts[2], QString("Finished generating test data!"));
     EXPECT_EQ(messages().back(), "[customers] All done!");
     EXPECT_EQ(rowCount("customers"), 500);
+    restored();
 }
 
 INSTANTIATE_TEST_SUITE_P(MenuOrServer, WindowsThreadRun, ::testing::Bool());
-
-TEST_F(RunControl, ASecondRunStartsWithEmptyMessagesAndTabs) {
-    open();
-    mark("customers", 20, 10);
-    mark("orders", 20, 10);
-    auto* tabs = control<QTabBar>("tsMessageTabs");
-    for (int run = 0; run < 2; ++run) {
-        BoxAnswers boxes;
-        boxes.Next(QMessageBox::Yes);
-        window->btnRunClick(control<QToolButton>("btnRun"));
-        ASSERT_TRUE(waitForRunEnd());
-        ASSERT_EQ(tabs->count(), 3);
-        if (run == 0) tabs->setCurrentIndex(1);
-    }
-    auto all = messages();
-    EXPECT_EQ(std::count(all.begin(), all.end(), "Filling finished"), 1);
-    EXPECT_EQ(tabs->currentIndex(), 0);
-}
 
 TEST_F(RunControl, MessagesAreTrimmedAndSplitIntoLinesAndATableTabShowsTheTablesLog) {
     open();
@@ -223,7 +223,7 @@ TEST_F(RunControl, MessagesAreTrimmedAndSplitIntoLinesAndATableTabShowsTheTables
     EXPECT_EQ(view->toPlainText(), QString("first\nsecond\nthird\nwhile away"));
 }
 
-TEST_F(RunControl, ProgressShowsRateTimeLeftErrorsAndANavyBarUpToTheCurrentRow) {
+TEST_F(RunControl, ProgressShowsRateTimeLeftErrorsAndANavyBarUpToTheCurrentRowInPanelsThatKeepTheirSize) {
     open();
     window->show();
     auto* bar = control<QLabel>("sbFillerPanel1");
@@ -247,49 +247,9 @@ TEST_F(RunControl, ProgressShowsRateTimeLeftErrorsAndANavyBarUpToTheCurrentRow) 
     projects.OnTaskUpdate(&customers, "Committing...");
     EXPECT_EQ(panel(5), QString("Committing..."));
     EXPECT_EQ(messages().back(), "[customers] Committing...");
-}
 
-// The table goes away behind the window's back, so its run fails as a whole.
-class FailingRun : public RunControl, public ::testing::WithParamInterface<bool> {};
-
-TEST_P(FailingRun, TheErrorIsReportedAndTheWindowRestored) {
-    const bool threaded = GetParam();
-    open();
-    mark("customers", 100);
-    exec("drop table orders");
-    exec("drop table customers");
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    if (threaded) {
-        window->btnRunClick(control<QToolButton>("btnRun"));
-        ASSERT_TRUE(waitForRunEnd());
-        auto all = messages();
-        EXPECT_TRUE(
-            std::any_of(all.begin(), all.end(), [](auto& m) { return m.rfind("Critical Error: ", 0) == 0; }));
-        EXPECT_EQ(all.back(), "Filling finished");
-    } else {
-        // on the window's thread the error is left to the caller, with no box of success
-        EXPECT_THROW(window->btnRunClick(control<QAction>("miFillNonThreaded")), std::exception);
-        EXPECT_EQ(boxes.Texts.size(), 1u);
-        EXPECT_FALSE(hasMessage("Filling finished"));
-    }
-    EXPECT_FALSE(window->Filling());
-    EXPECT_TRUE(window->isEnabled());
-    for (const char* name : {"btnRun", "pnlLeft", "pnlRight"})
-        EXPECT_TRUE(control<QWidget>(name)->isEnabled()) << name;
-    EXPECT_FALSE(control<QToolButton>("btnCancel")->isEnabled());
-}
-
-INSTANTIATE_TEST_SUITE_P(ThreadedOrNot, FailingRun, ::testing::Bool());
-
-// The counting panels keep their size while the figures change, so that a new figure repaints
-// its own panel only; a longer figure still widens its panel instead of being cut.
-TEST_F(RunControl, AFigureLongerThanItsPanelWidensItAndThePanelKeepsThatWidth) {
-    open();
-    window->show();
-    TFillProjects& projects = window->FillProjects();
-    TFillProject& customers = project("customers");
-    projects.OnInitTableFill(&customers, "customers", "", 0, 300);
+    // the panels keep their size, so that a new figure repaints its own panel only; a longer
+    // figure still widens its panel instead of being cut
     auto* rate = control<QLabel>("sbFillerPanel2");
     auto rateShown = [&](int rowsPerSec) {
         projects.OnFillProgress(&customers, 1, 0, rowsPerSec, 0, 0);
