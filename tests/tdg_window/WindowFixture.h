@@ -161,7 +161,6 @@ protected:
     QString shownPage(const char* set) const {
         return control<QStackedWidget>(set)->currentWidget()->objectName();
     }
-    QString shownClass() const { return shownPage("pcField"); }
 
     TFillProject& project(const std::string& table) const {
         for (TFillProject* p : window->FillProjects().Projects)
