@@ -462,7 +462,7 @@ TEST_F(ColumnPages, AColumnIsReadyOnceItsSettingsAreAndShowsOnlyWhatItAllows) {
     EXPECT_EQ(control<QComboBox>("cbFillWith")->count(), 0);
     select("kinds", "title");
     EXPECT_FALSE(control<QStackedWidget>("pcField")->isHidden());
-    tree().setCurrentIndex(tableNode("orders"));
+    selectTable("orders");
     EXPECT_EQ(shownPage("pcField"), "tsText");
     EXPECT_EQ(window->CurrentFillField()->ColumnName, "title");
 }

@@ -70,7 +70,7 @@ TEST_P(EngineWindow, AReferentialLinkShowsAsChosenWhenTheColumnIsShownAgain) {
     EXPECT_TRUE(shows("cbIntegerRefField", "id"));
 
     // only Firebird can switch indices and triggers off, so only there it is offered and on
-    tree().setCurrentIndex(tableNode(named("orders")));
+    selectTable(named("orders"));
     EXPECT_EQ(control<QCheckBox>("cbDisableIndices")->isChecked(), is(Engine::Firebird));
     EXPECT_EQ(control<QCheckBox>("cbDisableTriggers")->isEnabled(), is(Engine::Firebird));
 }

@@ -125,6 +125,11 @@ protected:
         return {};
     }
 
+    TFillProject* selectTable(const std::string& table) {
+        tree().setCurrentIndex(tableNode(table));
+        return model().ProjectOf(tableNode(table));
+    }
+
     // Selects a column in the tree as the user does and returns its fill field.
     template <class Field = TCustomFillField>
     Field* select(const std::string& table, const std::string& column) {
