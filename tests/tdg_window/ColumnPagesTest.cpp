@@ -8,20 +8,6 @@
 #include "kvl3_lib/UImageList.h"
 #include "kvl3_lib/UScreenCursor.h"
 
-#include <QCheckBox>
-#include <QDate>
-#include <QDoubleSpinBox>
-#include <QFocusEvent>
-#include <QImage>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMetaProperty>
-#include <QPainter>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QStyleOptionViewItem>
-#include <QToolButton>
-
 namespace {
 
 struct TChoice {
@@ -267,7 +253,7 @@ TEST_F(ColumnPages, ALinkChosenByHandIsShownAgainAndNotLookedUpAnew) {
 }
 
 // The integer and the string list: typed values are kept sorted, and deleting asks first.
-TEST_F(ColumnPages, ValueListsTakeTypedValuesSortedAndDeleteTheSelectedOnesAfterAsking) {
+TEST_F(ColumnPages, ListsAndFilesComeFromTheDialogsAndDeletingAsksFirst) {
     open();
     auto fill = [this](const char* column, const char* add, const QList<std::optional<QString>>& typed) {
         auto* field = select("kinds", column);
@@ -299,10 +285,8 @@ TEST_F(ColumnPages, ValueListsTakeTypedValuesSortedAndDeleteTheSelectedOnesAfter
     removeFirst("lbStringList", "SpeedButton4");
     EXPECT_EQ(asked.last(), "Delete selected strings?");
     EXPECT_EQ(title->ListValues.Text(), "pear");
-}
 
-TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) {
-    open();
+    // files and folders come from the choosers, and a cancel keeps the choice
     auto* photo = select<TBlobFillField>("kinds", "photo");
     files = QStringList{"/pics/one.png"};
     control<QToolButton>("btnBLOBFixed")->click();
@@ -323,20 +307,20 @@ TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) 
     EXPECT_EQ(asked.last(), "Delete selected files?");
     EXPECT_EQ(photo->ListValues.Text(), "/pics/a.png");
 
-    auto* title = select<TTextFillField>("kinds", "title");
+    auto* text = select<TTextFillField>("kinds", "title");
     files = QStringList{"/data/words.txt"};
     control<QToolButton>("btnTextFromFile")->click();
     EXPECT_EQ(asked.last(), "Text Files (*.txt);;All Files (*.*)");
-    EXPECT_EQ(title->FileName, "/data/words.txt");
+    EXPECT_EQ(text->FileName, "/data/words.txt");
     files.clear();
     control<QToolButton>("btnTextFromFile")->click();
-    EXPECT_EQ(title->FileName, "/data/words.txt") << "a cancelled choice keeps the file";
+    EXPECT_EQ(text->FileName, "/data/words.txt") << "a cancelled choice keeps the file";
     select("kinds", "code");
     select("kinds", "title");
     EXPECT_EQ(control<QLineEdit>("edTextFromFile")->text(), "/data/words.txt");
 }
 
-TEST_F(ColumnPages, AFloatShowsNoDecimalsUntilEditedAndAStoredCodeWithoutAnEntryShowsNone) {
+TEST_F(ColumnPages, ColumnsShowOnlyWhatTheirKindAndSettingsAllow) {
     open();
     auto* price = select<TFloatFillField>("kinds", "price");
     auto* fixed = control<QDoubleSpinBox>("edFloatFixed");
@@ -371,6 +355,35 @@ TEST_F(ColumnPages, AFloatShowsNoDecimalsUntilEditedAndAStoredCodeWithoutAnEntry
     EXPECT_EQ(errors, QStringList{"Unhandled itemindex value: -1"});
     EXPECT_EQ(title->FillType, fillDateTimeText);
     EXPECT_EQ(control<QComboBox>("cbFillWith")->currentIndex(), -1);
+
+    // a column is ready once its settings are, and shows only what it allows
+    select("kinds", "qty");
+    choose("cbFillWith", "Random Values");
+    auto image = [this] { return columnNode("kinds", "qty").data(TFillerTreeModel::ImageIndexRole).toInt(); };
+    EXPECT_EQ(image(), kvl::imgColumn);
+    control<QSpinBox>("edIntegerRandomTo")->setValue(70);
+    EXPECT_EQ(image(), kvl::imgColumnReady);
+    EXPECT_TRUE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
+
+    auto* customer = select("orders", "customer_id");
+    customer->IncludeNulls = true;
+    select("kinds", "qty");
+    select("orders", "customer_id");
+    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
+    EXPECT_FALSE(control<QSpinBox>("edIntegerIncludeNULLsPercentage")->isEnabled());
+    EXPECT_TRUE(customer->IncludeNulls) << "showing the strip changes nothing";
+
+    // an unsupported column hides the settings; a table keeps the last column
+    auto* shape = select("kinds", "shape");
+    EXPECT_EQ(shape->DataTypeName, "Unsupported");
+    EXPECT_TRUE(control<QStackedWidget>("pcField")->isHidden());
+    EXPECT_EQ(control<QComboBox>("cbFillWith")->count(), 0);
+    select("kinds", "title");
+    EXPECT_FALSE(control<QStackedWidget>("pcField")->isHidden());
+    selectTable("orders");
+    EXPECT_EQ(shownPage("pcField"), "tsText");
+    EXPECT_EQ(window->CurrentFillField()->ColumnName, "title");
 }
 
 TEST_F(ColumnPages, EveryRandomTextOptionIsKeptAndTakesItsOwnLengthsOrMask) {
@@ -434,37 +447,6 @@ TEST_F(ColumnPages, EveryRandomTextOptionIsKeptAndTakesItsOwnLengthsOrMask) {
     control<QRadioButton>("rbTextRandom")->click();
     to->setValue(40000);
     EXPECT_EQ(note->LengthTo, 32767) << "and takes up to 32,767";
-}
-
-TEST_F(ColumnPages, AColumnIsReadyOnceItsSettingsAreAndShowsOnlyWhatItAllows) {
-    open();
-    select("kinds", "qty");
-    choose("cbFillWith", "Random Values");
-    auto image = [this] { return columnNode("kinds", "qty").data(TFillerTreeModel::ImageIndexRole).toInt(); };
-    EXPECT_EQ(image(), kvl::imgColumn);
-    control<QSpinBox>("edIntegerRandomTo")->setValue(70);
-    EXPECT_EQ(image(), kvl::imgColumnReady);
-    EXPECT_TRUE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
-
-    auto* customer = select("orders", "customer_id");
-    customer->IncludeNulls = true;
-    select("kinds", "qty");
-    select("orders", "customer_id");
-    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isChecked());
-    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
-    EXPECT_FALSE(control<QSpinBox>("edIntegerIncludeNULLsPercentage")->isEnabled());
-    EXPECT_TRUE(customer->IncludeNulls) << "showing the strip changes nothing";
-
-    // an unsupported column hides the settings; a table keeps the last column
-    auto* shape = select("kinds", "shape");
-    EXPECT_EQ(shape->DataTypeName, "Unsupported");
-    EXPECT_TRUE(control<QStackedWidget>("pcField")->isHidden());
-    EXPECT_EQ(control<QComboBox>("cbFillWith")->count(), 0);
-    select("kinds", "title");
-    EXPECT_FALSE(control<QStackedWidget>("pcField")->isHidden());
-    selectTable("orders");
-    EXPECT_EQ(shownPage("pcField"), "tsText");
-    EXPECT_EQ(window->CurrentFillField()->ColumnName, "title");
 }
 
 } // namespace

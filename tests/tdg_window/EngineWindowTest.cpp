@@ -6,9 +6,6 @@
 #include "UTFillObject/TIntegerFillField.h"
 #include "base/SysUtils.h"
 
-#include <QCheckBox>
-#include <QToolButton>
-
 namespace {
 
 using kvl::test::Engine;

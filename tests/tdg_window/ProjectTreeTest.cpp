@@ -7,12 +7,6 @@
 #include "kvl3_lib/UImageList.h"
 #include "kvl3_lib/UScreenCursor.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QFont>
-#include <QHeaderView>
-#include <QSpinBox>
-
 namespace {
 
 using Model = TFillerTreeModel;

@@ -5,13 +5,6 @@
 #include "TFillThread.h"
 #include "base/Exceptions.h"
 
-#include <QAction>
-#include <QPlainTextEdit>
-#include <QTabBar>
-#include <QTabWidget>
-#include <QThread>
-#include <QToolButton>
-
 #include <chrono>
 #include <thread>
 

@@ -15,15 +15,7 @@
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 #include "kvl3_lib/Umodulemanager.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPointer>
-#include <QStackedWidget>
-#include <QTimer>
-#include <QTreeView>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 #include <algorithm>
