@@ -75,6 +75,14 @@ TEST_F(WindowOnSqlite, TheTreeListsEveryTableUnmarkedMarkedOnesInBoldAndForgetsT
     EXPECT_EQ(w.SelectedProject(), nullptr);
     ASSERT_EQ(model().rowCount(), 2);
     EXPECT_EQ(text(tableNode("orders"), Model::colName, Model::StaticTextRole), "- don't fill -");
+
+    // at the window's size every column is whole: the names take what the others leave
+    window->show();
+    ASSERT_TRUE(WaitUntil([this] { return tree().header()->sectionSize(0) > 0; }));
+    QHeaderView* header = tree().header();
+    EXPECT_GE(header->sectionSize(3), std::max(48, header->sectionSizeHint(3)));
+    EXPECT_LE(header->sectionViewportPosition(3) + header->sectionSize(3), tree().viewport()->width());
+    EXPECT_GE(header->sectionSize(0), 100);
 }
 
 TEST_F(RunControl, TablesMoveUpAndDownButNotPastTheEndsAndOrderingPutsReferencedTablesFirst) {
@@ -107,7 +115,7 @@ TEST_F(RunControl, TablesMoveUpAndDownButNotPastTheEndsAndOrderingPutsReferenced
     }
 }
 
-TEST_F(RunControl, SavedSettingsComeBackOnLoad) {
+TEST_F(RunControl, SavedSettingsComeBackOnLoadAndGuessesFillTheRest) {
     open();
     mark("customers", 1234, 111);
     auto file = path.string() + ".tdg";
@@ -131,11 +139,8 @@ TEST_F(RunControl, SavedSettingsComeBackOnLoad) {
     EXPECT_TRUE(ticked(model(), 0));
     EXPECT_EQ(fillWith->currentText(), QString("Increasing Values")) << "the page shows what was loaded";
     EXPECT_EQ(window->CurrentFillField(), customers.GetFillFields()[0].get());
-}
 
-TEST_F(RunControl, GuessingSetsTheMarkedTablesColumnsWithoutSettingsOrAllOfThemAgain) {
-    open();
-    TFillProject& customers = project("customers");
+    // guessing sets the marked tables' columns without settings, or all of them again
     customers.SetdoFill(true);
     auto& name = *customers.GetFillFields()[1];
     auto& note = *customers.GetFillFields()[2];
@@ -147,17 +152,9 @@ TEST_F(RunControl, GuessingSetsTheMarkedTablesColumnsWithoutSettingsOrAllOfThemA
     window->aGuessAllSettingsExecute();
     EXPECT_EQ(name.FillType, fillFullNames);
     EXPECT_TRUE(ticked(model(), 0));
-
-    // at the window's size every column is whole: the names take what the others leave
-    window->show();
-    ASSERT_TRUE(WaitUntil([this] { return tree().header()->sectionSize(0) > 0; }));
-    QHeaderView* header = tree().header();
-    EXPECT_GE(header->sectionSize(3), std::max(48, header->sectionSizeHint(3)));
-    EXPECT_LE(header->sectionViewportPosition(3) + header->sectionSize(3), tree().viewport()->width());
-    EXPECT_GE(header->sectionSize(0), 100);
 }
 
-TEST_F(WindowOnSqlite, ExpandingATableReadsItsColumnsUnderTheWaitCursor) {
+TEST_F(WindowOnSqlite, ExpandingATableReadsItsColumnsAndSelectingItShowsItsSettings) {
     open();
     TFillProject* customers = model().ProjectOf(tableNode("customers"));
     EXPECT_FALSE(customers->FillFieldsRead()) << "columns are read only when needed";
@@ -185,11 +182,9 @@ TEST_F(WindowOnSqlite, ExpandingATableReadsItsColumnsUnderTheWaitCursor) {
     EXPECT_TRUE(glyph(name, Model::colNotNull).toBool());
     EXPECT_FALSE(glyph(note, Model::colNotNull).toBool());
     EXPECT_FALSE(glyph(node, Model::colNotNull).isValid());
-}
 
-TEST_F(WindowOnSqlite, SelectingATableShowsItsSettingsAndEditsGoStraightIntoIt) {
-    open();
-    TFillProject* customers = selectTable("customers");
+    // selecting a table shows its settings, and edits go straight into it
+    customers = selectTable("customers");
     control<QSpinBox>("edRowsToGenerate")->setValue(777);
     control<QSpinBox>("edRowsPerTransaction")->setValue(70);
     control<QCheckBox>("cbEmptyTable")->click();

@@ -204,7 +204,7 @@ TEST_P(WindowsThreadRun, EndsWithABoxInsteadOfALineOrLeavesItsErrorToTheCaller) 
 
 INSTANTIATE_TEST_SUITE_P(MenuOrServer, WindowsThreadRun, ::testing::Bool());
 
-TEST_F(RunControl, MessagesAreTrimmedAndSplitIntoLinesAndATableTabShowsTheTablesLog) {
+TEST_F(RunControl, MessagesAndProgressShowWhatTheRunReportsInTheirOwnPlaces) {
     open();
     auto* view = control<QPlainTextEdit>("memMessages");
     window->AddMessage("  \t first\r\nsecond\nthird \r\n");
@@ -223,15 +223,12 @@ TEST_F(RunControl, MessagesAreTrimmedAndSplitIntoLinesAndATableTabShowsTheTables
     EXPECT_EQ(view->toPlainText(), QString("row 7 failed"));
     tabs->setCurrentIndex(0);
     EXPECT_EQ(view->toPlainText(), QString("first\nsecond\nthird\nwhile away"));
-}
 
-TEST_F(RunControl, ProgressShowsRateTimeLeftErrorsAndANavyBarUpToTheCurrentRowInPanelsThatKeepTheirSize) {
-    open();
+    // the progress shows rate, time left, errors and a navy bar up to the current row
     window->show();
     auto* bar = control<QLabel>("sbFillerPanel1");
     EXPECT_FALSE(navyAt(bar, 0.1)) << "nothing is drawn before a table starts";
     TFillProjects& projects = window->FillProjects();
-    TFillProject& customers = project("customers");
     projects.OnInitTableFill(&customers, "customers", "", 0, 300);
     projects.OnFillProgress(&customers, 0, 0, 0, 0, 0);
     EXPECT_EQ(panel(2), QString());
@@ -363,24 +360,9 @@ TEST_F(FillThreadRun, EveryEventRunsOnTheWindowsThreadInTheRunsOrderWithTheLates
     EXPECT_EQ(log.back(), "Filling finished");
 }
 
-TEST_F(FillThreadRun, AHandlerThatRaisesEndsTheRunWithACriticalErrorThenFinished) {
-    failOnInit = true;
-    runThreaded();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[0], "Init T Preparing 1 250");
-    EXPECT_EQ(log[log.size() - 2], "Critical Error: Error during project: T\n\rhandler failed");
-    EXPECT_EQ(log.back(), "Filling finished");
-    EXPECT_EQ(std::count(log.begin(), log.end(), "Init U Preparing 2 250"), 0) << "no further table starts";
-    EXPECT_EQ(engine.Statement.Executions, 0);
-
-    // the handlers are the window's again after a failed run too
-    log.clear();
-    failOnInit = false;
-    projects.doInitTableFill(projects.getFillProject(1), "U", "again", 2, 1);
-    EXPECT_EQ(log, std::vector<std::string>{"Init U again 2 1"});
-}
-
-TEST_F(FillThreadRun, AStopFromTheWindowEndsTheRunAfterTheCurrentTable) {
+// A stop from the window ends the run after the current table; a handler that raises ends it with
+// a critical error, then finished.
+TEST_F(FillThreadRun, AStopOrARaisingHandlerEndsTheRunEarly) {
     projects.OnFillFinished = [this](TFillProject* s) {
         note("Finished " + s->TableName);
         projects.stopInsert();
@@ -389,6 +371,23 @@ TEST_F(FillThreadRun, AStopFromTheWindowEndsTheRunAfterTheCurrentTable) {
     EXPECT_EQ(std::count(log.begin(), log.end(), "Init U Preparing 2 250"), 0);
     EXPECT_EQ(engine.Statement.Executions, 250);
     EXPECT_EQ(log.back(), "Filling finished");
+
+    log.clear();
+    terminated = false;
+    failOnInit = true;
+    runThreaded();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0], "Init T Preparing 1 250");
+    EXPECT_EQ(log[log.size() - 2], "Critical Error: Error during project: T\n\rhandler failed");
+    EXPECT_EQ(log.back(), "Filling finished");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "Init U Preparing 2 250"), 0) << "no further table starts";
+    EXPECT_EQ(engine.Statement.Executions, 250);
+
+    // the handlers are the window's again after a failed run too
+    log.clear();
+    failOnInit = false;
+    projects.doInitTableFill(projects.getFillProject(1), "U", "again", 2, 1);
+    EXPECT_EQ(log, std::vector<std::string>{"Init U again 2 1"});
 }
 
 } // namespace
