@@ -253,10 +253,8 @@ TEST_P(ServerKinds, OfferDeactivationAndTheWorkerAsTheServerAllows) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ServerKinds,
                          ::testing::Values(TServerCase{0, "1", false, true},
-                                           TServerCase{kvl::skFirebirdEmbedded, "1", true, true},
                                            TServerCase{kvl::skFirebird, "1", true, true},
                                            TServerCase{kvl::skFirebirdEmbedded, "0", true, false},
-                                           TServerCase{kvl::skFirebird, "0", true, false},
                                            TServerCase{kvl::skPostgreSQL, "0", false, true}));
 
 } // namespace
