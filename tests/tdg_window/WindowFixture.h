@@ -106,14 +106,6 @@ protected:
         return node;
     }
 
-    QModelIndex columnNode(const std::string& table, const std::string& column) const {
-        QModelIndex node = expanded(table);
-        for (int row = 0; row < model().rowCount(node); ++row)
-            if (model().index(row, 0, node).data().toString().toStdString() == column)
-                return model().index(row, 0, node);
-        return {};
-    }
-
     TFillProject* selectTable(const std::string& table) {
         tree().setCurrentIndex(tableNode(table));
         return &project(table);
@@ -122,10 +114,12 @@ protected:
     // Selects a column in the tree as the user does and returns its fill field.
     template <class Field = TCustomFillField>
     Field* select(const std::string& table, const std::string& column) {
-        QModelIndex child = columnNode(table, column);
-        tree().setCurrentIndex(child);
-        auto* field = dynamic_cast<Field*>(model().FillFieldOf(child));
-        EXPECT_NE(field, nullptr) << column;
+        QModelIndex node = expanded(table);
+        for (int row = 0; row < model().rowCount(node); ++row)
+            if (model().index(row, 0, node).data().toString().toStdString() == column)
+                tree().setCurrentIndex(model().index(row, 0, node));
+        auto* field = dynamic_cast<Field*>(model().FillFieldOf(tree().currentIndex()));
+        EXPECT_TRUE(field && field->ColumnName == column) << column;
         return field;
     }
 
@@ -146,10 +140,6 @@ protected:
         for (int i = 0; i < box->count(); ++i)
             result << box->itemText(i);
         return result;
-    }
-
-    QString shownPage(const char* set) const {
-        return control<QStackedWidget>(set)->currentWidget()->objectName();
     }
 
     TFillProject& project(const std::string& table) const { return *model().ProjectOf(tableNode(table)); }
