@@ -12,26 +12,6 @@ namespace {
 
 const char* const kAborted = "Test Data Generation aborted by user";
 
-// A run that is not started changes nothing: no marked table, or the question answered No or Cancel.
-TEST_F(RunControl, ARefusedStartLeavesTheWindowAndTheTablesAsTheyWere) {
-    const std::pair<QMessageBox::StandardButton, const char*> refusals[] = {
-        {QMessageBox::Ok, "There are no tables to fill - make sure that you select at least 1 table."},
-        {QMessageBox::No, "Start the filling process?"},
-        {QMessageBox::Cancel, "Start the filling process?"}};
-    open();
-    for (const auto& [answer, text] : refusals) {
-        if (answer != QMessageBox::Ok) mark("customers", 10);
-        BoxAnswers boxes;
-        boxes.Next(answer);
-        window->btnRunClick(control<QToolButton>("btnRun"));
-        EXPECT_EQ(boxes.Texts, std::vector<QString>{text});
-        EXPECT_FALSE(window->Filling());
-        EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
-        EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
-        EXPECT_EQ(rowCount("customers"), 0);
-    }
-}
-
 // Counts the paintings of one widget.
 class PaintCounter : public QObject {
 public:
@@ -53,16 +33,67 @@ bool navyAt(QLabel* bar, double share) {
     return image.pixelColor(x, inside.bottom() - 1) == QColor(0, 0, 128);
 }
 
-// A threaded run keeps the window live and shows its progress at a human rate; a second run starts
-// with empty messages and tabs, and a third, on tables gone behind the window's back, fails as a whole.
-TEST_F(RunControl, ThreadedRunsFillTheRowsWhileTheWindowStaysLiveAndShowTheProgressAtAHumanRate) {
+// Runs in one window: refused starts change nothing; a cancelled run stops mid-table; a threaded run
+// keeps the window live and shows its progress at a human rate; a run that follows starts with empty
+// messages and tabs, and one on tables gone behind the window's back fails as a whole.
+TEST_F(RunControl, ThreadedRunsStartOnlyWhenAskedStopWhenCancelledAndKeepTheWindowLive) {
     open();
     window->show();
-    mark("customers", 10000, 1000);
+    // a run that is not started changes nothing: no marked table, or the question answered No or Cancel
+    const std::pair<QMessageBox::StandardButton, const char*> refusals[] = {
+        {QMessageBox::Ok, "There are no tables to fill - make sure that you select at least 1 table."},
+        {QMessageBox::No, "Start the filling process?"},
+        {QMessageBox::Cancel, "Start the filling process?"}};
+    for (const auto& [answer, text] : refusals) {
+        if (answer != QMessageBox::Ok) mark("customers", 10);
+        BoxAnswers boxes;
+        boxes.Next(answer);
+        window->btnRunClick(control<QToolButton>("btnRun"));
+        EXPECT_EQ(boxes.Texts, std::vector<QString>{text});
+        EXPECT_FALSE(window->Filling());
+        EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
+        EXPECT_EQ(control<QTabWidget>("pcTDG")->currentWidget()->objectName(), QString("tsTDG"));
+        EXPECT_EQ(rowCount("customers"), 0);
+    }
+
+    // cancelling asks first: No lets the run go on, Yes stops it mid-table; closing is refused meanwhile
+    BoxAnswers boxes;
+    std::vector<std::string> all;
+    mark("customers", 1000000, 1000);
+    boxes.Next(QMessageBox::Yes);
+    control<QToolButton>("btnRun")->click();
+    ASSERT_TRUE(WaitUntil([this] { return panel(2).endsWith("/s"); }));
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(boxes.Texts.back(), QString("Cannot close - test data generation in progress."));
+
+    boxes.Next(QMessageBox::No);
+    window->btnCancelClick();
+    EXPECT_TRUE(window->Filling());
+    EXPECT_FALSE(hasMessage(kAborted));
+    boxes.Next(QMessageBox::Yes);
+    control<QToolButton>("btnCancel")->click();
+    EXPECT_EQ(boxes.Texts.back().toStdString(),
+              "This will cancel the data generation process. Any de-activated indices or\n\r"
+              "triggers will not be re-activated. Are you sure you want to cancel?");
+    ASSERT_EQ(messages().back(), kAborted);
+    size_t abortedAt = messages().size() - 1;
+    ASSERT_TRUE(waitForRunEnd());
+
+    all = messages();
+    EXPECT_EQ(all.front(), "[customers] Preparing...");
+    EXPECT_TRUE(hasMessage("Initializing city names..."));
+    EXPECT_TRUE(hasMessage("Finished initializing city names..."));
+    ASSERT_GT(all.size(), abortedAt + 2);
+    EXPECT_EQ(all[abortedAt + 1].rfind("[customers] ", 0), 0u) << all[abortedAt + 1];
+    EXPECT_EQ(all.back(), "Filling finished");
+    int rows = rowCount("customers");
+    EXPECT_GT(rows, 0);
+    EXPECT_LT(rows, 1000000);
+
+    mark("customers", 10000, 1000).EmptyFirst = true;
     // the tree is painted while the run prepares the columns it shows
     tree().expand(tableNode("customers"));
     PaintCounter progress(control<QLabel>("sbFillerPanel1"));
-    BoxAnswers boxes;
     boxes.Next(QMessageBox::Yes);
     int ticks = 0;
     QTimer beat;
@@ -87,11 +118,8 @@ TEST_F(RunControl, ThreadedRunsFillTheRowsWhileTheWindowStaysLiveAndShowTheProgr
     EXPECT_GT(progress.Paints, 0);
     EXPECT_LE(progress.Paints, 300);
     EXPECT_TRUE(navyAt(control<QLabel>("sbFillerPanel1"), 1.0)) << "the last figures reached the bar";
-    auto all = messages();
-    EXPECT_EQ(all.front(), "[customers] Preparing...");
+    all = messages();
     EXPECT_EQ(all.back(), "Filling finished");
-    EXPECT_TRUE(hasMessage("Initializing city names..."));
-    EXPECT_TRUE(hasMessage("Finished initializing city names..."));
     EXPECT_EQ(panel(4), QString("Errors: 0"));
     EXPECT_TRUE(control<QAction>("aShuffleAll")->isEnabled());
     EXPECT_TRUE(control<QToolButton>("btnRun")->isEnabled());
@@ -121,40 +149,6 @@ TEST_F(RunControl, ThreadedRunsFillTheRowsWhileTheWindowStaysLiveAndShowTheProgr
     EXPECT_TRUE(
         std::any_of(all.begin(), all.end(), [](auto& m) { return m.rfind("Critical Error: ", 0) == 0; }));
     EXPECT_EQ(all.back(), "Filling finished") << "and the window comes back as after the first run";
-}
-
-// Cancelling asks first: No lets the run go on, Yes stops it mid-table; closing is refused meanwhile.
-TEST_F(RunControl, CancellingMidTableStopsTheRunAndTheRunsNoticesFollow) {
-    open();
-    window->show();
-    mark("customers", 1000000, 1000);
-    BoxAnswers boxes;
-    boxes.Next(QMessageBox::Yes);
-    control<QToolButton>("btnRun")->click();
-    ASSERT_TRUE(WaitUntil([this] { return panel(2).endsWith("/s"); }));
-    EXPECT_FALSE(window->close());
-    EXPECT_EQ(boxes.Texts.back(), QString("Cannot close - test data generation in progress."));
-
-    boxes.Next(QMessageBox::No);
-    window->btnCancelClick();
-    EXPECT_TRUE(window->Filling());
-    EXPECT_FALSE(hasMessage(kAborted));
-    boxes.Next(QMessageBox::Yes);
-    control<QToolButton>("btnCancel")->click();
-    EXPECT_EQ(boxes.Texts.back().toStdString(),
-              "This will cancel the data generation process. Any de-activated indices or\n\r"
-              "triggers will not be re-activated. Are you sure you want to cancel?");
-    ASSERT_EQ(messages().back(), kAborted);
-    size_t abortedAt = messages().size() - 1;
-    ASSERT_TRUE(waitForRunEnd());
-
-    auto all = messages();
-    ASSERT_GT(all.size(), abortedAt + 2);
-    EXPECT_EQ(all[abortedAt + 1].rfind("[customers] ", 0), 0u) << all[abortedAt + 1];
-    EXPECT_EQ(all.back(), "Filling finished");
-    int rows = rowCount("customers");
-    EXPECT_GT(rows, 0);
-    EXPECT_LT(rows, 1000000);
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(WaitUntil([this] { return window.isNull(); }));
 }
