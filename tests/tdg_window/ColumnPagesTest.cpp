@@ -218,39 +218,8 @@ bool inked(QComboBox* box, int row, int left, int right) {
     return false;
 }
 
-// The source and field entries are drawn with their image and text.
-TEST_F(ColumnPages, ALinkChosenByHandIsShownAgainAndNotLookedUpAnew) {
-    open();
-    auto* customer = select("orders", "customer_id");
-    choose("cbFillWith", "Referential Link");
-    EXPECT_EQ(control<QComboBox>("cbIntegerRefTable")->currentText(), "customers");
-    EXPECT_EQ(entries("cbIntegerRefField"), (QStringList{"id", "name", "note"}));
-    choose("cbIntegerRefField", "name");
-    choose("cbFillWith", "Fixed Value");
-    choose("cbFillWith", "Referential Link");
-    EXPECT_EQ(customer->RefColumn, "name") << "an existing link is not looked up again";
-
-    select("kinds", "title");
-    choose("cbFillWith", "Referential Link");
-    EXPECT_TRUE(control<QComboBox>("cbTextRefTable")->findText("part_uses") >= 0);
-    choose("cbTextRefTable", "customers");
-    EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentIndex(), -1);
-    choose("cbTextRefField", "name");
-    select("kinds", "code");
-    select("kinds", "title");
-    auto* source = control<QComboBox>("cbTextRefTable");
-    EXPECT_EQ(source->currentText(), "customers");
-    EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentText(), "name");
-    int customers = source->findText("customers");
-    EXPECT_TRUE(inked(source, customers, 0, 16)) << "the table image";
-    EXPECT_FALSE(inked(source, customers, 16, 18)) << "the text starts 18 pixels in";
-    EXPECT_TRUE(inked(source, customers, 18, 200));
-    EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 0, 16)) << "the column image";
-    EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 18, 200));
-}
-
 // The integer and the string list: typed values are kept sorted, and deleting asks first.
-TEST_F(ColumnPages, ListsAndFilesComeFromTheDialogsAndDeletingAsksFirst) {
+TEST_F(ColumnPages, ListsFilesAndLinksComeFromTheUsersChoicesAndAreShownAgain) {
     open();
     auto fill = [this](const char* column, const char* add, const QList<std::optional<QString>>& typed) {
         auto* field = select("kinds", column);
@@ -315,6 +284,34 @@ TEST_F(ColumnPages, ListsAndFilesComeFromTheDialogsAndDeletingAsksFirst) {
     select("kinds", "code");
     select("kinds", "title");
     EXPECT_EQ(control<QLineEdit>("edTextFromFile")->text(), "/data/words.txt");
+
+    // a link chosen by hand is shown again, with the images of its entries, and not looked up anew
+    auto* customer = select("orders", "customer_id");
+    choose("cbFillWith", "Referential Link");
+    EXPECT_EQ(control<QComboBox>("cbIntegerRefTable")->currentText(), "customers");
+    EXPECT_EQ(entries("cbIntegerRefField"), (QStringList{"id", "name", "note"}));
+    choose("cbIntegerRefField", "name");
+    choose("cbFillWith", "Fixed Value");
+    choose("cbFillWith", "Referential Link");
+    EXPECT_EQ(customer->RefColumn, "name") << "an existing link is not looked up again";
+
+    select("kinds", "title");
+    choose("cbFillWith", "Referential Link");
+    EXPECT_TRUE(control<QComboBox>("cbTextRefTable")->findText("part_uses") >= 0);
+    choose("cbTextRefTable", "customers");
+    EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentIndex(), -1);
+    choose("cbTextRefField", "name");
+    select("kinds", "code");
+    select("kinds", "title");
+    auto* source = control<QComboBox>("cbTextRefTable");
+    EXPECT_EQ(source->currentText(), "customers");
+    EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentText(), "name");
+    int customers = source->findText("customers");
+    EXPECT_TRUE(inked(source, customers, 0, 16)) << "the table image";
+    EXPECT_FALSE(inked(source, customers, 16, 18)) << "the text starts 18 pixels in";
+    EXPECT_TRUE(inked(source, customers, 18, 200));
+    EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 0, 16)) << "the column image";
+    EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 18, 200));
 }
 
 TEST_F(ColumnPages, ColumnsShowOnlyWhatTheirKindAndSettingsAllow) {
@@ -381,11 +378,9 @@ TEST_F(ColumnPages, ColumnsShowOnlyWhatTheirKindAndSettingsAllow) {
     selectTable("orders");
     EXPECT_EQ(control<QStackedWidget>("pcField")->currentWidget()->objectName(), "tsText");
     EXPECT_EQ(window->CurrentFillField()->ColumnName, "title");
-}
 
-TEST_F(ColumnPages, EveryRandomTextOptionIsKeptAndTakesItsOwnLengthsOrMask) {
-    open();
-    auto* title = select<TTextFillField>("kinds", "title");
+    // every random text option is kept, and takes its own lengths or mask
+    select("kinds", "title");
     choose("cbFillWith", "Random Values");
     const std::pair<const char*, int> options[] = {{"rbTextURL", fillURL},
                                                    {"rbTextEmail", fillEmail},

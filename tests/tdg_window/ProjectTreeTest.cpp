@@ -31,7 +31,7 @@ QFont font(const QModelIndex& node) {
     return node.data(Qt::FontRole).value<QFont>();
 }
 
-TEST_F(WindowOnSqlite, TheTreeListsEveryTableUnmarkedMarkedOnesInBoldAndForgetsTheSelectionOnRebuild) {
+TEST_F(WindowOnSqlite, TheTreeShowsTheTablesAndTheirColumnsAndTheSelectedTablesSettings) {
     auto& w = open();
     EXPECT_EQ(w.GetCaption(), "Test Data Generator: local demo");
     ASSERT_EQ(model().rowCount(), 2);
@@ -83,6 +83,55 @@ TEST_F(WindowOnSqlite, TheTreeListsEveryTableUnmarkedMarkedOnesInBoldAndForgetsT
     EXPECT_GE(header->sectionSize(3), std::max(48, header->sectionSizeHint(3)));
     EXPECT_LE(header->sectionViewportPosition(3) + header->sectionSize(3), tree().viewport()->width());
     EXPECT_GE(header->sectionSize(0), 100);
+
+    // expanding a table reads its columns under the wait cursor
+    customers = model().ProjectOf(tableNode("customers"));
+    EXPECT_FALSE(customers->FillFieldsRead()) << "columns are read only when needed";
+    bool waitWhileReading = false;
+    QObject::connect(&model(), &QAbstractItemModel::rowsInserted,
+                     [&] { waitWhileReading = kvl::ScreenCursorIsWait(); });
+    node = expanded("customers");
+    EXPECT_TRUE(waitWhileReading);
+    EXPECT_FALSE(kvl::ScreenCursorIsWait());
+    EXPECT_FALSE(model().ProjectOf(tableNode("orders"))->FillFieldsRead());
+    ASSERT_EQ(model().rowCount(node), 3);
+
+    QModelIndex id = model().index(0, 0, node), name = model().index(1, 0, node),
+                note = model().index(2, 0, node);
+    EXPECT_EQ(text(name, Model::colName), "name");
+    EXPECT_EQ(text(name, Model::colFieldType), "varchar(30)");
+    EXPECT_EQ(text(note, Model::colFieldType), "TEXT");
+    EXPECT_EQ(id.data(Model::ImageIndexRole).toInt(), kvl::imgColumn);
+    EXPECT_FALSE(id.data(Qt::CheckStateRole).isValid()) << "columns have no check box";
+    auto glyph = [](const QModelIndex& n, int column) {
+        return n.siblingAtColumn(column).data(Model::GlyphCheckedRole);
+    };
+    EXPECT_TRUE(glyph(id, Model::colPrimaryKey).toBool());
+    EXPECT_FALSE(glyph(name, Model::colPrimaryKey).toBool());
+    EXPECT_TRUE(glyph(name, Model::colNotNull).toBool());
+    EXPECT_FALSE(glyph(note, Model::colNotNull).toBool());
+    EXPECT_FALSE(glyph(node, Model::colNotNull).isValid());
+
+    // selecting a table shows its settings, and edits go straight into it
+    customers = selectTable("customers");
+    control<QSpinBox>("edRowsToGenerate")->setValue(777);
+    control<QSpinBox>("edRowsPerTransaction")->setValue(70);
+    control<QCheckBox>("cbEmptyTable")->click();
+    customers->SetdoFill(true);
+    EXPECT_EQ(customers->Rows, 777);
+    EXPECT_EQ(customers->RowsPerTransaction, 70);
+    EXPECT_TRUE(customers->EmptyFirst);
+    EXPECT_EQ(tableNode("customers").data(TFillerTreeModel::StaticTextRole).toString(), "Rows: 777");
+
+    selectTable("orders");
+    EXPECT_EQ(control<QSpinBox>("edRowsToGenerate")->value(), 10000);
+    EXPECT_EQ(control<QSpinBox>("edRowsPerTransaction")->value(), 1000);
+    EXPECT_FALSE(control<QCheckBox>("cbEmptyTable")->isChecked());
+    EXPECT_EQ(customers->Rows, 777) << "showing another table changes nothing";
+    selectTable("customers");
+    EXPECT_EQ(control<QSpinBox>("edRowsToGenerate")->value(), 777);
+    EXPECT_EQ(control<QSpinBox>("edRowsPerTransaction")->value(), 70);
+    EXPECT_TRUE(control<QCheckBox>("cbEmptyTable")->isChecked());
 }
 
 TEST_F(RunControl, TablesMoveUpAndDownButNotPastTheEndsAndOrderingPutsReferencedTablesFirst) {
@@ -152,57 +201,6 @@ TEST_F(RunControl, SavedSettingsComeBackOnLoadAndGuessesFillTheRest) {
     window->aGuessAllSettingsExecute();
     EXPECT_EQ(name.FillType, fillFullNames);
     EXPECT_TRUE(ticked(model(), 0));
-}
-
-TEST_F(WindowOnSqlite, ExpandingATableReadsItsColumnsAndSelectingItShowsItsSettings) {
-    open();
-    TFillProject* customers = model().ProjectOf(tableNode("customers"));
-    EXPECT_FALSE(customers->FillFieldsRead()) << "columns are read only when needed";
-    bool waitWhileReading = false;
-    QObject::connect(&model(), &QAbstractItemModel::rowsInserted,
-                     [&] { waitWhileReading = kvl::ScreenCursorIsWait(); });
-    QModelIndex node = expanded("customers");
-    EXPECT_TRUE(waitWhileReading);
-    EXPECT_FALSE(kvl::ScreenCursorIsWait());
-    EXPECT_FALSE(model().ProjectOf(tableNode("orders"))->FillFieldsRead());
-    ASSERT_EQ(model().rowCount(node), 3);
-
-    QModelIndex id = model().index(0, 0, node), name = model().index(1, 0, node),
-                note = model().index(2, 0, node);
-    EXPECT_EQ(text(name, Model::colName), "name");
-    EXPECT_EQ(text(name, Model::colFieldType), "varchar(30)");
-    EXPECT_EQ(text(note, Model::colFieldType), "TEXT");
-    EXPECT_EQ(id.data(Model::ImageIndexRole).toInt(), kvl::imgColumn);
-    EXPECT_FALSE(id.data(Qt::CheckStateRole).isValid()) << "columns have no check box";
-    auto glyph = [](const QModelIndex& n, int column) {
-        return n.siblingAtColumn(column).data(Model::GlyphCheckedRole);
-    };
-    EXPECT_TRUE(glyph(id, Model::colPrimaryKey).toBool());
-    EXPECT_FALSE(glyph(name, Model::colPrimaryKey).toBool());
-    EXPECT_TRUE(glyph(name, Model::colNotNull).toBool());
-    EXPECT_FALSE(glyph(note, Model::colNotNull).toBool());
-    EXPECT_FALSE(glyph(node, Model::colNotNull).isValid());
-
-    // selecting a table shows its settings, and edits go straight into it
-    customers = selectTable("customers");
-    control<QSpinBox>("edRowsToGenerate")->setValue(777);
-    control<QSpinBox>("edRowsPerTransaction")->setValue(70);
-    control<QCheckBox>("cbEmptyTable")->click();
-    customers->SetdoFill(true);
-    EXPECT_EQ(customers->Rows, 777);
-    EXPECT_EQ(customers->RowsPerTransaction, 70);
-    EXPECT_TRUE(customers->EmptyFirst);
-    EXPECT_EQ(tableNode("customers").data(TFillerTreeModel::StaticTextRole).toString(), "Rows: 777");
-
-    selectTable("orders");
-    EXPECT_EQ(control<QSpinBox>("edRowsToGenerate")->value(), 10000);
-    EXPECT_EQ(control<QSpinBox>("edRowsPerTransaction")->value(), 1000);
-    EXPECT_FALSE(control<QCheckBox>("cbEmptyTable")->isChecked());
-    EXPECT_EQ(customers->Rows, 777) << "showing another table changes nothing";
-    selectTable("customers");
-    EXPECT_EQ(control<QSpinBox>("edRowsToGenerate")->value(), 777);
-    EXPECT_EQ(control<QSpinBox>("edRowsPerTransaction")->value(), 70);
-    EXPECT_TRUE(control<QCheckBox>("cbEmptyTable")->isChecked());
 }
 
 // Deactivating indices and triggers is offered, and on by default, where the server can switch

@@ -66,12 +66,8 @@ private:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible()) return;
         Texts.push_back(box->text());
-        QMessageBox::StandardButton wanted = QMessageBox::Ok;
-        if (!answers_.empty()) {
-            wanted = answers_.front();
-            answers_.pop_front();
-        }
-        QAbstractButton* button = box->button(wanted);
+        QAbstractButton* button = box->button(answers_.empty() ? QMessageBox::Ok : answers_.front());
+        if (!answers_.empty()) answers_.pop_front();
         (button ? button : box->buttons().first())->click();
     }
 
@@ -167,10 +163,7 @@ protected:
 
     std::vector<std::string> messages() const { return window->AllMessages().Items(); }
 
-    bool hasMessage(const std::string& text) const {
-        auto all = messages();
-        return std::find(all.begin(), all.end(), text) != all.end();
-    }
+    bool hasMessage(const std::string& text) const { return std::ranges::count(messages(), text) > 0; }
 
     bool waitForRunEnd(int timeoutMs = 30000) const {
         return WaitUntil([this] { return !window->Filling(); }, timeoutMs);
