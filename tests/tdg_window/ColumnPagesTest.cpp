@@ -1,22 +1,12 @@
-// The column pages of every kind: the entries a column offers, the page each one shows, and the
-// settings that a saved file brings back into a new window.
+// The column pages of every kind: the entries a column offers, the page each one shows, the
+// settings that a saved file brings back into a new window, and links to another table's column.
 #include "WindowFixture.h"
 
 #include "UTFillObject/TBlobFillField.h"
 #include "UTFillObject/TFloatFillField.h"
 #include "UTFillObject/TTextFillField.h"
 #include "kvl3_lib/UImageList.h"
-
-#include <QCheckBox>
-#include <QDate>
-#include <QDoubleSpinBox>
-#include <QFocusEvent>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMetaProperty>
-#include <QRadioButton>
-#include <QSpinBox>
-#include <QToolButton>
+#include "kvl3_lib/UScreenCursor.h"
 
 namespace {
 
@@ -33,8 +23,6 @@ struct TSetting {
 
 struct TKindCase {
     const char* column;
-    const char* pageClass;
-    const char* pageSet;
     QStringList entries;
     std::vector<TChoice> choices;   // in turn; the last one is saved
     std::vector<TSetting> settings; // made by the user, saved and shown again
@@ -53,6 +41,12 @@ protected:
         widget->metaObject()->userProperty().write(widget, s.value);
     }
 
+    // The page of the chosen entry, in the page of the column's kind.
+    QString entryPage() const {
+        auto* kind = control<QStackedWidget>("pcField")->currentWidget()->findChild<QStackedWidget*>();
+        return kind->currentWidget()->objectName();
+    }
+
     QVariant shown(const char* name) const {
         auto* widget = control<QWidget>(name);
         return widget->metaObject()->userProperty().read(widget);
@@ -64,12 +58,11 @@ TEST_P(KindPages, EntriesShowTheirPagesAndTheSettingsComeBackFromTheSavedFile) {
     open();
     auto* field = select("kinds", c.column);
     ASSERT_NE(field, nullptr);
-    EXPECT_EQ(shownClass(), c.pageClass);
     EXPECT_EQ(entries("cbFillWith"), c.entries);
     for (const TChoice& choice : c.choices) {
         choose("cbFillWith", choice.entry);
         EXPECT_EQ(field->FillType, choice.fillType) << choice.entry;
-        EXPECT_EQ(shownPage(c.pageSet), choice.page) << choice.entry;
+        EXPECT_EQ(entryPage(), choice.page) << choice.entry;
     }
     for (const TSetting& s : c.settings)
         set(s);
@@ -81,108 +74,152 @@ TEST_P(KindPages, EntriesShowTheirPagesAndTheSettingsComeBackFromTheSavedFile) {
     std::filesystem::remove(file);
     select("kinds", c.column);
     EXPECT_EQ(control<QComboBox>("cbFillWith")->currentText(), c.choices.back().entry);
-    EXPECT_EQ(shownPage(c.pageSet), c.choices.back().page);
+    EXPECT_EQ(entryPage(), c.choices.back().page);
     EXPECT_EQ(window->CurrentFillField()->FillType, c.choices.back().fillType) << "showing is no edit";
     for (const auto& list : {c.settings, c.shared})
         for (const TSetting& s : list)
             EXPECT_EQ(shown(s.control), s.value) << s.control;
 }
 
+const TKindCase kKinds[] = {
+    {"qty",
+     {"[nothing]", "Fixed Value", "Random Values", "Link to Sequence", "Increasing Values",
+      "Referential Link", "Values From List"},
+     {{"Fixed Value", fillFixed, "tsIntegerFixed"},
+      {"Link to Sequence", fillGenerator, "tsIntegerGenerator"},
+      {"Values From List", fillList, "tsIntegerList"},
+      {"[nothing]", fillNothing, "tsIntegerNothing"},
+      {"Random Values", fillRandom, "tsIntegerRandom"},
+      {"Increasing Values", fillIncreasing, "tsIntegerIncreasing"}},
+     {{"edIntegerRandomFrom", -5},
+      {"edIntegerRandomTo", 70},
+      {"edIntegerFixed", 42},
+      {"cbIntegerIncludeNULLs", true},
+      {"edIntegerIncludeNULLsPercentage", 25}},
+     {{"edIntegerIncStep", 42}, {"edIntegerIncStartAt", -5}}},
+    {"price",
+     {"[nothing]", "Fixed Value", "Random Values", "Link to Sequence", "Increasing Values",
+      "Referential Link"},
+     {{"Referential Link", fillReferential, "tsFloatReferential"},
+      {"Fixed Value", fillFixed, "tsFloatFixed"}},
+     {{"edFloatFixed", 1234.5}, {"edFloatRandomFrom", -0.25}, {"edFloatRandomTo", 2.5}},
+     {{"edFloatIncStep", 1234.5}}},
+    {"title",
+     {"[nothing]", "Fixed Value", "Random Values", "Custom Values", "Referential Link", "Values From List",
+      "Increasing Values"},
+     {{"Fixed Value", fillFixed, "tsTextFixed"},
+      {"Random Values", fillNothing, "tsTextRandom"}, // until an option is chosen
+      {"Custom Values", fillRandom, "tsTextFromFile"},
+      {"Referential Link", fillReferential, "tsTextReferential"},
+      {"Values From List", fillList, "tsTextList"},
+      {"Increasing Values", fillIncreasing, "tsTextIncreasing"}},
+     {{"edTextFixed", QString("hello")},
+      {"edTextIncStartAt", 5},
+      {"edTextIncStep", 2},
+      {"cbTextIncIncludeLeadingZeroes", true},
+      {"edTextIncDigits", 4}},
+     {}},
+    {"stamp",
+     {"[nothing]", "Fixed Value", "Random Values", "Increasing Values"},
+     {{"Random Values", fillRandom, "tsTimestampRandom"},
+      {"Fixed Value", fillFixed, "tsTimestampFixed"},
+      {"Increasing Values", fillIncreasing, "tsTimestampIncValues"}},
+     {{"edTimestampRandomTo", QDate(2024, 3, 31)},
+      {"edTimestampRandomToTime", QTime(17, 30, 15)},
+      {"edTimestampStartAtDate", QDate(2020, 1, 2)},
+      {"edTimestampStartAtTime", QTime(6, 15)},
+      {"edTimestampFixed", QDate(1999, 12, 31)},
+      {"edTimestampFixedTime", QTime(12, 0)},
+      {"edTimestampIncHours", 1},
+      {"edTimestampIncMinutes", 30},
+      {"edTimestampIncSeconds", 5},
+      {"edTimestampIncDays", 2147483647}},
+     {{"edTimestampRandomFrom", QDate(2020, 1, 2)}, {"edTimestampRandomFromTime", QTime(6, 15)}}},
+    {"photo",
+     {"[nothing]", "Single File", "Files from Directory", "Files from List"},
+     {{"Single File", fillFixed, "tsBLOBFile"},
+      {"Files from List", fillList, "tsBLOBFileFromList"},
+      {"Files from Directory", fillRandom, "tsBLOBDirectory"}},
+     {{"edBLOBDirectory", QString("/other/")}, {"edBLOBFilter", QString("*.png")}, {"edBLOBMaxFiles", 3}},
+     {}},
+    {"token",
+     {"[nothing]", "Random GUID", "Referential Link"},
+     {{"Random GUID", fillGUID, "tsGUIDRandom"}},
+     {},
+     {}},
+    {"active",
+     {"[nothing]", "Fixed Value", "Random Values"},
+     {{"Random Values", fillRandom, "tsBooleanRandom"}, {"Fixed Value", fillFixed, "tsBooleanFixed"}},
+     {{"cbBooleanFixed", true}, {"cbBooleanIncludeNulls", true}},
+     {}}};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KindPages, ::testing::ValuesIn(kKinds),
+                         [](const auto& kind) { return std::string(kind.param.column); });
+
+// A link follows the foreign key at the column's position; any column can be linked by hand
+// through the source and field lists of its kind.
+struct TKeyLink {
+    const char* table;
+    const char* column;
+    const char* keyTable; // empty for a column outside any foreign key
+    const char* keyColumn;
+    const char* source;
+    const char* field;
+};
+
+class KeyLinks : public ColumnPages, public ::testing::WithParamInterface<TKeyLink> {};
+
+TEST_P(KeyLinks, FollowTheForeignKeyOrAreChosenByHand) {
+    const TKeyLink& c = GetParam();
+    open();
+    auto* field = select(c.table, c.column);
+    choose("cbFillWith", "Referential Link");
+    EXPECT_EQ(field->RefTable, c.keyTable);
+    EXPECT_EQ(field->RefTableOwner, "") << "SQLite does not qualify names with owners";
+    EXPECT_EQ(field->RefColumn, c.keyColumn);
+    EXPECT_EQ(field->GetReadyForFilling(), *c.keyTable != 0);
+    EXPECT_FALSE(kvl::ScreenCursorIsWait());
+
+    choose(c.source, "parts");
+    EXPECT_EQ(field->RefTable, "parts");
+    EXPECT_EQ(entries(c.field), (QStringList{"a", "b"}));
+    choose(c.field, "b");
+    EXPECT_EQ(field->RefColumn, "b");
+    EXPECT_TRUE(field->GetReadyForFilling());
+    for (const char* other : {"cbFloatRefField", "cbIntegerRefField", "cbTextRefField", "cbGUIDRefField"})
+        if (std::string(other) != c.field) {
+            EXPECT_EQ(control<QComboBox>(other)->count(), 0) << other;
+        }
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    Kinds, KindPages,
-    ::testing::Values(TKindCase{"qty",
-                                "tsInteger",
-                                "pcInteger",
-                                {"[nothing]", "Fixed Value", "Random Values", "Link to Sequence",
-                                 "Increasing Values", "Referential Link", "Values From List"},
-                                {{"Fixed Value", fillFixed, "tsIntegerFixed"},
-                                 {"Link to Sequence", fillGenerator, "tsIntegerGenerator"},
-                                 {"Values From List", fillList, "tsIntegerList"},
-                                 {"[nothing]", fillNothing, "tsIntegerNothing"},
-                                 {"Random Values", fillRandom, "tsIntegerRandom"},
-                                 {"Increasing Values", fillIncreasing, "tsIntegerIncreasing"}},
-                                {{"edIntegerRandomFrom", -5},
-                                 {"edIntegerRandomTo", 70},
-                                 {"edIntegerFixed", 42},
-                                 {"cbIntegerIncludeNULLs", true},
-                                 {"edIntegerIncludeNULLsPercentage", 25}},
-                                {{"edIntegerIncStep", 42}, {"edIntegerIncStartAt", -5}}},
-                      TKindCase{
-                          "price",
-                          "tsFloat",
-                          "pcFloat",
-                          {"[nothing]", "Fixed Value", "Random Values", "Link to Sequence",
-                           "Increasing Values", "Referential Link"},
-                          {{"Referential Link", fillReferential, "tsFloatReferential"},
-                           {"Fixed Value", fillFixed, "tsFloatFixed"}},
-                          {{"edFloatFixed", 1234.5}, {"edFloatRandomFrom", -0.25}, {"edFloatRandomTo", 2.5}},
-                          {{"edFloatIncStep", 1234.5}}},
-                      TKindCase{"title",
-                                "tsText",
-                                "pcText",
-                                {"[nothing]", "Fixed Value", "Random Values", "Custom Values",
-                                 "Referential Link", "Values From List", "Increasing Values"},
-                                {{"Fixed Value", fillFixed, "tsTextFixed"},
-                                 {"Random Values", fillNothing, "tsTextRandom"}, // until an option is chosen
-                                 {"Custom Values", fillRandom, "tsTextFromFile"},
-                                 {"Referential Link", fillReferential, "tsTextReferential"},
-                                 {"Values From List", fillList, "tsTextList"},
-                                 {"Increasing Values", fillIncreasing, "tsTextIncreasing"}},
-                                {{"edTextFixed", QString("hello")},
-                                 {"edTextIncStartAt", 5},
-                                 {"edTextIncStep", 2},
-                                 {"cbTextIncIncludeLeadingZeroes", true},
-                                 {"edTextIncDigits", 4}},
-                                {}},
-                      TKindCase{"stamp",
-                                "tsTimestamp",
-                                "pcTimestamp",
-                                {"[nothing]", "Fixed Value", "Random Values", "Increasing Values"},
-                                {{"Random Values", fillRandom, "tsTimestampRandom"},
-                                 {"Fixed Value", fillFixed, "tsTimestampFixed"},
-                                 {"Increasing Values", fillIncreasing, "tsTimestampIncValues"}},
-                                {{"edTimestampRandomTo", QDate(2024, 3, 31)},
-                                 {"edTimestampRandomToTime", QTime(17, 30, 15)},
-                                 {"edTimestampStartAtDate", QDate(2020, 1, 2)},
-                                 {"edTimestampStartAtTime", QTime(6, 15)},
-                                 {"edTimestampFixed", QDate(1999, 12, 31)},
-                                 {"edTimestampFixedTime", QTime(12, 0)},
-                                 {"edTimestampIncHours", 1},
-                                 {"edTimestampIncMinutes", 30},
-                                 {"edTimestampIncSeconds", 5},
-                                 {"edTimestampIncDays", 2147483647}},
-                                {{"edTimestampRandomFrom", QDate(2020, 1, 2)},
-                                 {"edTimestampRandomFromTime", QTime(6, 15)}}},
-                      TKindCase{"photo",
-                                "tsBLOB",
-                                "pcBLOB",
-                                {"[nothing]", "Single File", "Files from Directory", "Files from List"},
-                                {{"Single File", fillFixed, "tsBLOBFile"},
-                                 {"Files from List", fillList, "tsBLOBFileFromList"},
-                                 {"Files from Directory", fillRandom, "tsBLOBDirectory"}},
-                                {{"edBLOBDirectory", QString("/other/")},
-                                 {"edBLOBFilter", QString("*.png")},
-                                 {"edBLOBMaxFiles", 3}},
-                                {}},
-                      TKindCase{"token",
-                                "tsGUID",
-                                "pcGUID",
-                                {"[nothing]", "Random GUID", "Referential Link"},
-                                {{"Random GUID", fillGUID, "tsGUIDRandom"}},
-                                {},
-                                {}},
-                      TKindCase{"active",
-                                "tsBoolean",
-                                "pcBoolean",
-                                {"[nothing]", "Fixed Value", "Random Values"},
-                                {{"Random Values", fillRandom, "tsBooleanRandom"},
-                                 {"Fixed Value", fillFixed, "tsBooleanFixed"}},
-                                {{"cbBooleanFixed", true}, {"cbBooleanIncludeNulls", true}},
-                                {}}),
-    [](const auto& kind) { return std::string(kind.param.column); });
+    Keys, KeyLinks,
+    ::testing::Values(TKeyLink{"orders", "customer_id", "customers", "id", "cbIntegerRefTable",
+                               "cbIntegerRefField"},
+                      TKeyLink{"part_uses", "pb", "parts", "b", "cbIntegerRefTable", "cbIntegerRefField"},
+                      TKeyLink{"part_uses", "pa", "parts", "a", "cbIntegerRefTable", "cbIntegerRefField"},
+                      TKeyLink{"kinds", "title", "", "", "cbTextRefTable", "cbTextRefField"},
+                      TKeyLink{"kinds", "price", "", "", "cbFloatRefTable", "cbFloatRefField"},
+                      TKeyLink{"kinds", "token", "", "", "cbGUIDRefTable", "cbGUIDRefField"}));
+
+// Whether anything but white is drawn within the columns [left, right) of a list entry.
+bool inked(QComboBox* box, int row, int left, int right) {
+    QImage image(200, 18, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QStyleOptionViewItem option;
+    option.rect = QRect(0, 0, 200, 18);
+    option.palette.setColor(QPalette::Text, Qt::black);
+    option.state = QStyle::State_Enabled;
+    box->itemDelegate()->paint(&painter, option, box->model()->index(row, 0));
+    for (int x = left; x < right; ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixel(x, y) != qRgb(255, 255, 255)) return true;
+    return false;
+}
 
 // The integer and the string list: typed values are kept sorted, and deleting asks first.
-TEST_F(ColumnPages, ValueListsTakeTypedValuesSortedAndDeleteTheSelectedOnesAfterAsking) {
+TEST_F(ColumnPages, ListsFilesAndLinksComeFromTheUsersChoicesAndAreShownAgain) {
     open();
     auto fill = [this](const char* column, const char* add, const QList<std::optional<QString>>& typed) {
         auto* field = select("kinds", column);
@@ -214,10 +251,8 @@ TEST_F(ColumnPages, ValueListsTakeTypedValuesSortedAndDeleteTheSelectedOnesAfter
     removeFirst("lbStringList", "SpeedButton4");
     EXPECT_EQ(asked.last(), "Delete selected strings?");
     EXPECT_EQ(title->ListValues.Text(), "pear");
-}
 
-TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) {
-    open();
+    // files and folders come from the choosers, and a cancel keeps the choice
     auto* photo = select<TBlobFillField>("kinds", "photo");
     files = QStringList{"/pics/one.png"};
     control<QToolButton>("btnBLOBFixed")->click();
@@ -238,20 +273,48 @@ TEST_F(ColumnPages, FilesAndFoldersComeFromTheChoosersAndACancelKeepsTheChoice) 
     EXPECT_EQ(asked.last(), "Delete selected files?");
     EXPECT_EQ(photo->ListValues.Text(), "/pics/a.png");
 
-    auto* title = select<TTextFillField>("kinds", "title");
+    auto* text = select<TTextFillField>("kinds", "title");
     files = QStringList{"/data/words.txt"};
     control<QToolButton>("btnTextFromFile")->click();
     EXPECT_EQ(asked.last(), "Text Files (*.txt);;All Files (*.*)");
-    EXPECT_EQ(title->FileName, "/data/words.txt");
+    EXPECT_EQ(text->FileName, "/data/words.txt");
     files.clear();
     control<QToolButton>("btnTextFromFile")->click();
-    EXPECT_EQ(title->FileName, "/data/words.txt") << "a cancelled choice keeps the file";
+    EXPECT_EQ(text->FileName, "/data/words.txt") << "a cancelled choice keeps the file";
     select("kinds", "code");
     select("kinds", "title");
     EXPECT_EQ(control<QLineEdit>("edTextFromFile")->text(), "/data/words.txt");
+
+    // a link chosen by hand is shown again, with the images of its entries, and not looked up anew
+    auto* customer = select("orders", "customer_id");
+    choose("cbFillWith", "Referential Link");
+    EXPECT_EQ(control<QComboBox>("cbIntegerRefTable")->currentText(), "customers");
+    EXPECT_EQ(entries("cbIntegerRefField"), (QStringList{"id", "name", "note"}));
+    choose("cbIntegerRefField", "name");
+    choose("cbFillWith", "Fixed Value");
+    choose("cbFillWith", "Referential Link");
+    EXPECT_EQ(customer->RefColumn, "name") << "an existing link is not looked up again";
+
+    select("kinds", "title");
+    choose("cbFillWith", "Referential Link");
+    EXPECT_TRUE(control<QComboBox>("cbTextRefTable")->findText("part_uses") >= 0);
+    choose("cbTextRefTable", "customers");
+    EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentIndex(), -1);
+    choose("cbTextRefField", "name");
+    select("kinds", "code");
+    select("kinds", "title");
+    auto* source = control<QComboBox>("cbTextRefTable");
+    EXPECT_EQ(source->currentText(), "customers");
+    EXPECT_EQ(control<QComboBox>("cbTextRefField")->currentText(), "name");
+    int customers = source->findText("customers");
+    EXPECT_TRUE(inked(source, customers, 0, 16)) << "the table image";
+    EXPECT_FALSE(inked(source, customers, 16, 18)) << "the text starts 18 pixels in";
+    EXPECT_TRUE(inked(source, customers, 18, 200));
+    EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 0, 16)) << "the column image";
+    EXPECT_TRUE(inked(control<QComboBox>("cbTextRefField"), 0, 18, 200));
 }
 
-TEST_F(ColumnPages, AFloatShowsNoDecimalsUntilItIsEdited) {
+TEST_F(ColumnPages, ColumnsShowOnlyWhatTheirKindAndSettingsAllow) {
     open();
     auto* price = select<TFloatFillField>("kinds", "price");
     auto* fixed = control<QDoubleSpinBox>("edFloatFixed");
@@ -270,11 +333,8 @@ TEST_F(ColumnPages, AFloatShowsNoDecimalsUntilItIsEdited) {
     EXPECT_EQ(fixed->validate(typedText, pos), QValidator::Acceptable);
     EXPECT_DOUBLE_EQ(fixed->valueFromText(typedText), -7.125);
     EXPECT_EQ(fixed->validate(wrong, pos), QValidator::Invalid);
-}
 
-TEST_F(ColumnPages, AStoredCodeWithoutAnEntryIsStoredAsNothingForFloatsAndReportedForTexts) {
-    open();
-    auto* price = select<TFloatFillField>("kinds", "price");
+    // a stored code without an entry is stored as nothing for floats and reported for texts
     auto* title = select<TTextFillField>("kinds", "title");
     price->FillType = fillList;
     title->FillType = fillDateTimeText;
@@ -289,11 +349,38 @@ TEST_F(ColumnPages, AStoredCodeWithoutAnEntryIsStoredAsNothingForFloatsAndReport
     EXPECT_EQ(errors, QStringList{"Unhandled itemindex value: -1"});
     EXPECT_EQ(title->FillType, fillDateTimeText);
     EXPECT_EQ(control<QComboBox>("cbFillWith")->currentIndex(), -1);
-}
 
-TEST_F(ColumnPages, EveryRandomTextOptionIsKeptAndShownAgain) {
-    open();
-    auto* title = select<TTextFillField>("kinds", "title");
+    // a column is ready once its settings are, and shows only what it allows
+    select("kinds", "qty");
+    choose("cbFillWith", "Random Values");
+    auto image = [this] { return tree().currentIndex().data(TFillerTreeModel::ImageIndexRole).toInt(); };
+    EXPECT_EQ(image(), kvl::imgColumn);
+    control<QSpinBox>("edIntegerRandomTo")->setValue(70);
+    EXPECT_EQ(image(), kvl::imgColumnReady);
+    EXPECT_TRUE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
+
+    auto* customer = select("orders", "customer_id");
+    customer->IncludeNulls = true;
+    select("kinds", "qty");
+    select("orders", "customer_id");
+    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isChecked());
+    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
+    EXPECT_FALSE(control<QSpinBox>("edIntegerIncludeNULLsPercentage")->isEnabled());
+    EXPECT_TRUE(customer->IncludeNulls) << "showing the strip changes nothing";
+
+    // an unsupported column hides the settings; a table keeps the last column
+    auto* shape = select("kinds", "shape");
+    EXPECT_EQ(shape->DataTypeName, "Unsupported");
+    EXPECT_TRUE(control<QStackedWidget>("pcField")->isHidden());
+    EXPECT_EQ(control<QComboBox>("cbFillWith")->count(), 0);
+    select("kinds", "title");
+    EXPECT_FALSE(control<QStackedWidget>("pcField")->isHidden());
+    selectTable("orders");
+    EXPECT_EQ(control<QStackedWidget>("pcField")->currentWidget()->objectName(), "tsText");
+    EXPECT_EQ(window->CurrentFillField()->ColumnName, "title");
+
+    // every random text option is kept, and takes its own lengths or mask
+    select("kinds", "title");
     choose("cbFillWith", "Random Values");
     const std::pair<const char*, int> options[] = {{"rbTextURL", fillURL},
                                                    {"rbTextEmail", fillEmail},
@@ -311,23 +398,17 @@ TEST_F(ColumnPages, EveryRandomTextOptionIsKeptAndShownAgain) {
         control<QRadioButton>(name)->click();
         EXPECT_EQ(title->FillType, code) << name;
         select("kinds", "code");
-        for (const auto& [other, unused] : options)
-            EXPECT_FALSE(control<QRadioButton>(other)->isChecked())
-                << "a column without an option shows none";
+        EXPECT_FALSE(control<QRadioButton>(name)->isChecked()) << "a column without an option shows none";
         select("kinds", "title");
         EXPECT_TRUE(control<QRadioButton>(name)->isChecked()) << name;
     }
-}
 
-TEST_F(ColumnPages, LengthsAndMaskAreTakenOnlyForTheirOptionAndLengthsFollowTheColumnSize) {
-    open();
-    auto* title = select<TTextFillField>("kinds", "title");
+    // lengths and mask are taken only for their option, and lengths follow the column's size
     auto* from = control<QSpinBox>("edTextRandom");
     auto* to = control<QSpinBox>("edTextRandomTo");
     auto* mask = control<QLineEdit>("edTextMask");
     EXPECT_EQ(to->maximum(), 40);
     EXPECT_EQ(to->value(), 40);
-    choose("cbFillWith", "Random Values");
     control<QRadioButton>("rbTextURL")->click();
     from->setValue(3);
     mask->setText("NNN");
@@ -356,39 +437,6 @@ TEST_F(ColumnPages, LengthsAndMaskAreTakenOnlyForTheirOptionAndLengthsFollowTheC
     control<QRadioButton>("rbTextRandom")->click();
     to->setValue(40000);
     EXPECT_EQ(note->LengthTo, 32767) << "and takes up to 32,767";
-}
-
-TEST_F(ColumnPages, AColumnIsReadyOnceItsSettingsAreAndNullsAreOfferedOnlyWhereAllowed) {
-    open();
-    select("kinds", "qty");
-    choose("cbFillWith", "Random Values");
-    auto image = [this] { return columnNode("kinds", "qty").data(TFillerTreeModel::ImageIndexRole).toInt(); };
-    EXPECT_EQ(image(), kvl::imgColumn);
-    control<QSpinBox>("edIntegerRandomTo")->setValue(70);
-    EXPECT_EQ(image(), kvl::imgColumnReady);
-    EXPECT_TRUE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
-
-    auto* customer = select("orders", "customer_id");
-    customer->IncludeNulls = true;
-    select("kinds", "qty");
-    select("orders", "customer_id");
-    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isChecked());
-    EXPECT_FALSE(control<QCheckBox>("cbIntegerIncludeNULLs")->isEnabled());
-    EXPECT_FALSE(control<QSpinBox>("edIntegerIncludeNULLsPercentage")->isEnabled());
-    EXPECT_TRUE(customer->IncludeNulls) << "showing the strip changes nothing";
-}
-
-TEST_F(ColumnPages, AnUnsupportedColumnHidesTheSettingsAndATableKeepsTheLastColumn) {
-    open();
-    auto* shape = select("kinds", "shape");
-    EXPECT_EQ(shape->DataTypeName, "Unsupported");
-    EXPECT_TRUE(control<QStackedWidget>("pcField")->isHidden());
-    EXPECT_EQ(control<QComboBox>("cbFillWith")->count(), 0);
-    select("kinds", "title");
-    EXPECT_FALSE(control<QStackedWidget>("pcField")->isHidden());
-    tree().setCurrentIndex(tableNode("orders"));
-    EXPECT_EQ(shownClass(), "tsText");
-    EXPECT_EQ(window->CurrentFillField()->ColumnName, "title");
 }
 
 } // namespace

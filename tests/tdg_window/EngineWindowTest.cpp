@@ -6,9 +6,6 @@
 #include "UTFillObject/TIntegerFillField.h"
 #include "base/SysUtils.h"
 
-#include <QCheckBox>
-#include <QToolButton>
-
 namespace {
 
 using kvl::test::Engine;
@@ -38,12 +35,12 @@ protected:
 
     // Names as the engine keeps them: Firebird folds unquoted names to capitals.
     std::string named(const char* name) const { return is(Engine::Firebird) ? kvl::UpperCase(name) : name; }
-    QString qnamed(const char* name) const { return QString::fromStdString(named(name)); }
 
     // Whether the list shows the object, bare or with its owner.
     bool shows(const char* list, const char* name) const {
         QString text = control<QComboBox>(list)->currentText();
-        return text == qnamed(name) || text.endsWith("." + qnamed(name));
+        QString bare = QString::fromStdString(named(name));
+        return text == bare || text.endsWith("." + bare);
     }
 
     template <class Field = TCustomFillField> Field* pick(const char* table, const char* column) {
@@ -51,7 +48,7 @@ protected:
     }
 };
 
-TEST_P(EngineWindow, AReferentialLinkShowsAsChosenWhenTheColumnIsShownAgain) {
+TEST_P(EngineWindow, ReferentialAndSequenceLinksShowAsChosenAndARunDrawsTheKeysFromTheSequence) {
     auto* link = pick<TIntegerFillField>("orders", "customer_id");
     ASSERT_NE(link, nullptr);
     choose("cbFillWith", "Referential Link");
@@ -61,8 +58,8 @@ TEST_P(EngineWindow, AReferentialLinkShowsAsChosenWhenTheColumnIsShownAgain) {
     EXPECT_TRUE(shows("cbIntegerRefField", "id"));
 
     // chosen by hand, then the column is left and shown again
-    choose("cbIntegerRefTable", qnamed("orders"));
-    choose("cbIntegerRefField", qnamed("id"));
+    choose("cbIntegerRefTable", QString::fromStdString(named("orders")));
+    choose("cbIntegerRefField", QString::fromStdString(named("id")));
     pick("orders", "id");
     pick("orders", "customer_id");
     EXPECT_EQ(link->RefTable, named("orders"));
@@ -70,12 +67,11 @@ TEST_P(EngineWindow, AReferentialLinkShowsAsChosenWhenTheColumnIsShownAgain) {
     EXPECT_TRUE(shows("cbIntegerRefField", "id"));
 
     // only Firebird can switch indices and triggers off, so only there it is offered and on
-    tree().setCurrentIndex(tableNode(named("orders")));
+    selectTable(named("orders"));
     EXPECT_EQ(control<QCheckBox>("cbDisableIndices")->isChecked(), is(Engine::Firebird));
     EXPECT_EQ(control<QCheckBox>("cbDisableTriggers")->isEnabled(), is(Engine::Firebird));
-}
 
-TEST_P(EngineWindow, ASequenceLinkShowsAgainAndARunDrawsTheKeysFromIt) {
+    // a sequence link shows again, and a run draws the keys from it
     auto* key = pick<TIntegerFillField>("customers", "id");
     ASSERT_NE(key, nullptr);
     choose("cbFillWith", entries("cbFillWith").value(3));
@@ -92,7 +88,7 @@ TEST_P(EngineWindow, ASequenceLinkShowsAgainAndARunDrawsTheKeysFromIt) {
     EXPECT_EQ(sequences.size(), 2);
     EXPECT_TRUE(std::is_sorted(sequences.begin(), sequences.end())) << sequences.join(',').toStdString();
     EXPECT_EQ(entries("cbFloatGenerator"), sequences);
-    choose("cbIntegerGenerator", qnamed("order_ids"));
+    choose("cbIntegerGenerator", QString::fromStdString(named("order_ids")));
     EXPECT_EQ(key->GeneratorName, named("order_ids"));
 
     // the list is read again when it is opened, and the choice stays

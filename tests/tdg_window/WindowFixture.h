@@ -15,15 +15,7 @@
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 #include "kvl3_lib/Umodulemanager.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPointer>
-#include <QStackedWidget>
-#include <QTimer>
-#include <QTreeView>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,9 +43,6 @@ public:
     std::unique_ptr<kvl::TKVL_Transaction> NewTransaction() override { return inner_->NewTransaction(); }
     std::unique_ptr<kvl::TKVL_Query> NewQuery() override { return inner_->NewQuery(); }
     std::shared_ptr<kvl::IKVL_Database> Database() override { return inner_->Database(); }
-    std::string NextValueExpression(const std::string& sequenceName) const override {
-        return inner_->NextValueExpression(sequenceName);
-    }
 
 private:
     std::unique_ptr<kvl::TKVL_Connection> inner_;
@@ -77,12 +66,8 @@ private:
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible()) return;
         Texts.push_back(box->text());
-        QMessageBox::StandardButton wanted = QMessageBox::Ok;
-        if (!answers_.empty()) {
-            wanted = answers_.front();
-            answers_.pop_front();
-        }
-        QAbstractButton* button = box->button(wanted);
+        QAbstractButton* button = box->button(answers_.empty() ? QMessageBox::Ok : answers_.front());
+        if (!answers_.empty()) answers_.pop_front();
         (button ? button : box->buttons().first())->click();
     }
 
@@ -117,25 +102,20 @@ protected:
         return node;
     }
 
-    QModelIndex columnNode(const std::string& table, const std::string& column) const {
-        QModelIndex node = expanded(table);
-        for (int row = 0; row < model().rowCount(node); ++row)
-            if (model().index(row, 0, node).data().toString().toStdString() == column)
-                return model().index(row, 0, node);
-        return {};
+    TFillProject* selectTable(const std::string& table) {
+        tree().setCurrentIndex(tableNode(table));
+        return &project(table);
     }
 
     // Selects a column in the tree as the user does and returns its fill field.
     template <class Field = TCustomFillField>
     Field* select(const std::string& table, const std::string& column) {
-        QModelIndex child = columnNode(table, column);
-        if (!child.isValid()) {
-            ADD_FAILURE() << "no column " << column;
-            return nullptr;
-        }
-        tree().setCurrentIndex(child);
-        auto* field = dynamic_cast<Field*>(model().FillFieldOf(child));
-        EXPECT_NE(field, nullptr) << column;
+        QModelIndex node = expanded(table);
+        for (int row = 0; row < model().rowCount(node); ++row)
+            if (model().index(row, 0, node).data().toString().toStdString() == column)
+                tree().setCurrentIndex(model().index(row, 0, node));
+        auto* field = dynamic_cast<Field*>(model().FillFieldOf(tree().currentIndex()));
+        EXPECT_TRUE(field && field->ColumnName == column) << column;
         return field;
     }
 
@@ -158,16 +138,7 @@ protected:
         return result;
     }
 
-    QString shownPage(const char* set) const {
-        return control<QStackedWidget>(set)->currentWidget()->objectName();
-    }
-    QString shownClass() const { return shownPage("pcField"); }
-
-    TFillProject& project(const std::string& table) const {
-        for (TFillProject* p : window->FillProjects().Projects)
-            if (p->TableName == table) return *p;
-        throw std::runtime_error("no project " + table);
-    }
+    TFillProject& project(const std::string& table) const { return *model().ProjectOf(tableNode(table)); }
 
     // Marks the table and gives its key increasing values and its name city names.
     TFillProject& mark(const std::string& table, int rows, int perTransaction = 500) {
@@ -192,10 +163,7 @@ protected:
 
     std::vector<std::string> messages() const { return window->AllMessages().Items(); }
 
-    bool hasMessage(const std::string& text) const {
-        auto all = messages();
-        return std::find(all.begin(), all.end(), text) != all.end();
-    }
+    bool hasMessage(const std::string& text) const { return std::ranges::count(messages(), text) > 0; }
 
     bool waitForRunEnd(int timeoutMs = 30000) const {
         return WaitUntil([this] { return !window->Filling(); }, timeoutMs);
@@ -219,24 +187,20 @@ protected:
         kvl::MM_GetCurrentSessionName = [] { return std::string("local demo"); };
         saved = tdg_pages::PageDialogs();
         auto& d = tdg_pages::PageDialogs();
-        d.InputQuery = [this](QWidget*, const QString& title, const QString& prompt) {
-            asked << title + "|" + prompt;
-            return answers.empty() ? std::nullopt : answers.takeFirst();
+        d.InputQuery = [this](QWidget*, auto& title, auto& prompt) {
+            return ask(title + "|" + prompt, answers.empty() ? std::nullopt : answers.takeFirst());
         };
-        d.Confirm = [this](QWidget*, const QString& question) {
-            asked << question;
-            return confirm;
-        };
-        d.OpenFiles = [this](QWidget*, const QString&, const QString& filter) {
-            asked << filter;
-            return files;
-        };
-        d.OpenFile = [this](QWidget*, const QString&, const QString& filter, const QString&) {
-            asked << filter;
-            return files.value(0);
-        };
-        d.ChooseFolder = [this](QWidget*, const QString&) { return files.value(0); };
-        d.ShowError = [this](QWidget*, const QString& message) { errors << message; };
+        d.Confirm = [this](QWidget*, auto& question) { return ask(question, confirm); };
+        d.OpenFiles = [this](QWidget*, auto&, auto& filter) { return ask(filter, files); };
+        d.OpenFile = [this](QWidget*, auto&, auto& filter, auto&) { return ask(filter, files.value(0)); };
+        d.ChooseFolder = [this](QWidget*, auto&) { return files.value(0); };
+        d.ShowError = [this](QWidget*, auto& message) { errors << message; };
+    }
+
+    // A dialog of a column page: what it asked, and the test's answer.
+    template <class Answer> Answer ask(const QString& question, Answer answer) {
+        asked << question;
+        return answer;
     }
 
     void TearDown() override {
