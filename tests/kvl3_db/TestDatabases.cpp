@@ -26,19 +26,11 @@ std::string uniqueSuffix() {
     return std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
-// Lock files of the embedded engine stay in a folder of the tests' own.
-void privateFirebirdLock() {
-    if (!env("FIREBIRD_LOCK").empty()) return;
-    fs::path lock = fs::path(testing::TempDir()) / "kvl_firebird_lock";
-    fs::create_directories(lock);
-    setenv("FIREBIRD_LOCK", lock.c_str(), 0);
-}
-
 // The variable that names each engine's server, SQLite's aside.
 const char* const ServerVariables[] = {"", "KVL_TEST_PG", "KVL_TEST_FB", "KVL_TEST_MY"};
 
-void dropQuietly(Engine engine, const std::string& sql) {
-    if (sql.empty()) return;
+void dropQuietly(Engine engine, const std::string& name, const std::string& sql) {
+    if (name.empty()) return;
     try {
         KVL_OpenConnection(env(ServerVariables[static_cast<int>(engine)]))->ExecuteCommand("CUSTOM", sql);
     } catch (...) {
@@ -111,7 +103,11 @@ TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
         connectionString_ = base + (query.empty() ? "?" : "&") + "options=-csearch_path%3D" + schema_;
         break;
     case Engine::Firebird: {
-        privateFirebirdLock();
+        if (env("FIREBIRD_LOCK").empty()) { // the embedded engine's lock files stay in a folder of ours
+            fs::path lock = fs::path(testing::TempDir()) / "kvl_firebird_lock";
+            fs::create_directories(lock);
+            setenv("FIREBIRD_LOCK", lock.c_str(), 0);
+        }
         std::string location = base.substr(0, question);
         // "firebird:/path" or "firebird://host:port/path": the file starts at the first single "/"
         auto pathStart =
@@ -133,8 +129,8 @@ TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
 
 TTestDatabase::~TTestDatabase() {
     // what is left behind goes with the throwaway servers
-    dropQuietly(Engine::PostgreSQL, schema_.empty() ? "" : "drop schema " + schema_ + " cascade");
-    dropQuietly(Engine::MariaDB, database_.empty() ? "" : "drop database " + database_);
+    dropQuietly(Engine::PostgreSQL, schema_, "drop schema " + schema_ + " cascade");
+    dropQuietly(Engine::MariaDB, database_, "drop database " + database_);
     if (!file_.empty()) {
         std::error_code ignored;
         fs::remove(file_, ignored);
@@ -166,15 +162,9 @@ void EngineTest::exec(const std::string& sql) {
 
 std::string EngineTest::scalar(const std::string& sql) {
     auto other = db_->Open();
-    auto transaction = KVL_GetTransaction(*other, false);
     auto query = KVL_GetCursor(*other, sql);
-    query->SetTransaction(transaction.get());
-    transaction->StartTransaction();
     query->Open();
-    std::string value = query->Eof() ? std::string("<no row>") : query->FieldAsString(0);
-    query->Close();
-    transaction->Commit();
-    return value;
+    return query->Eof() ? std::string("<no row>") : query->FieldAsString(0);
 }
 
 } // namespace kvl::test
