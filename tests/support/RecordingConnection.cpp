@@ -8,22 +8,17 @@ namespace {
 class Transaction : public kvl::TKVL_Transaction {
 public:
     explicit Transaction(RecordingLog& log) : log_(log) {}
-    void StartTransaction() override {
-        active_ = true;
-        log_.Lines.push_back("start");
-    }
-    void Commit() override {
-        active_ = false;
-        log_.Lines.push_back("commit");
-    }
-    void Rollback() override {
-        active_ = false;
-        log_.Lines.push_back("rollback");
-    }
+    void StartTransaction() override { note("start", true); }
+    void Commit() override { note("commit", false); }
+    void Rollback() override { note("rollback", false); }
     bool InTransaction() const override { return active_; }
     void SetTransactionFlag(bool) override {}
 
 private:
+    void note(const char* line, bool active) {
+        active_ = active;
+        log_.Lines.push_back(line);
+    }
     RecordingLog& log_;
     bool active_ = false;
 };

@@ -2,7 +2,6 @@
 
 #include "UTFillProjects/TFillProject.h"
 #include "base/Exceptions.h"
-#include "base/Format.h"
 #include "kvl3_db/SqlParams.h"
 
 #include <algorithm>
@@ -38,19 +37,26 @@ void RecordingStatement::SetBlobParam(const std::string& name, std::istream& str
     throw kvl::Exception("no parameter " + name);
 }
 
-RecordingEngine::RecordingEngine() {
-    Statement.Calls = &Calls;
+FakeTable& RecordingEngine::AddTable(const std::string& name, const std::vector<FakeColumn>& columns,
+                                     const std::string& owner) {
+    std::vector<KFillRecord> records;
+    for (const FakeColumn& c : columns)
+        records.push_back(
+            {c.DataTypeName, c.Name, c.Nullable, c.Size, c.Precision, c.Scale, c.HasDefault, nullptr, {}});
+    return addTable(name, std::move(records), owner);
 }
 
-FakeTable& RecordingEngine::AddTable(const std::string& name, std::vector<FakeColumn> columns,
+FakeTable& RecordingEngine::addTable(const std::string& name, std::vector<KFillRecord> columns,
                                      const std::string& owner) {
-    FakeTable t;
-    t.Name = name;
-    t.Owner = owner;
-    t.Columns = std::move(columns);
-    t.Object = std::make_shared<FakeTableObject>(name, owner);
-    Tables.push_back(std::move(t));
+    Tables.push_back(
+        {name, owner, std::move(columns), {}, {}, std::make_shared<FakeTableObject>(name, owner)});
     return Tables.back();
+}
+
+void RecordingEngine::listInto(const std::vector<std::string>& items, kvl::TStringList& list) {
+    list.Clear();
+    for (const auto& item : items)
+        list.Add(item);
 }
 
 void RecordingEngine::record(const std::string& call) {
@@ -64,18 +70,8 @@ FakeTable& RecordingEngine::tableOf(TFillProject* project) {
     throw kvl::Exception("Table \"" + project->TableName + "\" not found");
 }
 
-void RecordingEngine::CommitTransaction() {
-    record("CommitTransaction");
-}
-
 void RecordingEngine::DoAdditionalActions(TFillProject* project, TActionTime actionTime) {
     record(std::string(actionTime == atBefore ? "Before " : "After ") + project->TableName);
-}
-
-void RecordingEngine::GetGeneratorNames(kvl::TStringList& list) {
-    list.Clear();
-    for (const auto& g : Generators)
-        list.Add(g);
 }
 
 void RecordingEngine::GetTables(std::vector<kvl::IKVL_Ref>& list) {
@@ -104,30 +100,10 @@ void RecordingEngine::changeStates(const kvl::TStringList& names, bool active, T
 
 void RecordingEngine::GetFields(TFillProject* project, TFillFieldList& list) {
     ++GetFieldsCalls;
-    for (const auto& c : tableOf(project).Columns) {
-        KFillRecord rec;
-        rec.DataTypeName = c.DataTypeName;
-        rec.ColumnName = c.Name;
-        rec.Nullable = c.Nullable;
-        rec.Size = c.Size;
-        rec.Precision = c.Precision;
-        rec.Scale = c.Scale;
-        rec.HasDefault = c.HasDefault;
+    for (KFillRecord rec : tableOf(project).Columns) {
         rec.Project = project;
         list.push_back(CreateFillField(rec));
     }
-}
-
-void RecordingEngine::GetTriggers(TFillProject* project, kvl::TStringList& list) {
-    list.Clear();
-    for (const auto& t : tableOf(project).Triggers)
-        list.Add(t);
-}
-
-void RecordingEngine::GetIndices(TFillProject* project, kvl::TStringList& list) {
-    list.Clear();
-    for (const auto& i : tableOf(project).Indices)
-        list.Add(i);
 }
 
 void RecordingEngine::GetColumnData(const std::string& tableName, const std::string&,
@@ -147,8 +123,4 @@ void RecordingEngine::UnprepareInsert(TFillProject* project) {
     record("UnprepareInsert " + project->TableName);
     project->Unprepare();
     Statement.Unprepare();
-}
-
-std::string RecordingEngine::GeneratorIncValue(const std::string& generatorName) {
-    return kvl::Format(GeneratorExpression, {generatorName});
 }
