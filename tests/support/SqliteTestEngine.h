@@ -3,12 +3,6 @@
 // to end runs. Columns are described by hand instead of being read from the catalogue; indices,
 // triggers and the rest are the recording engine's.
 #include "RecordingEngine.h"
-#include "UTFillObject/KFillRecord.h"
-#include "kvl3_db/Ukvl_connection.h"
-
-#include <memory>
-#include <string>
-#include <vector>
 
 class SqliteTestEngine : public RecordingEngine {
 public:
