@@ -168,8 +168,3 @@ std::string EngineTest::scalar(const std::string& sql) {
 }
 
 } // namespace kvl::test
-
-// The Firebird client keeps what it sets up at its first attachment until the process ends.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfbclient.so\n";
-}
