@@ -40,19 +40,21 @@ const std::map<Engine, std::vector<std::string>> Triggers = {
     {Engine::MariaDB, {"create trigger child_ai after insert on child for each row set @touched = 1"}},
 };
 
+// The helpers throw for a missing object: the test stops there, failed, instead of reading through null.
 class CatalogueTest : public EngineTest {
 protected:
     std::shared_ptr<IKVL_Table> table(const std::string& name) {
         auto schema = conn_->Database()->DefaultSchema();
-        auto found = Supports<IKVL_Table>(IList_ByName(schema->Tables(), name, false));
-        EXPECT_TRUE(found) << name;
-        return found;
+        return found(Supports<IKVL_Table>(IList_ByName(schema->Tables(), name, false)), name);
     }
 
     std::shared_ptr<IKVL_Column> column(const std::shared_ptr<IKVL_Table>& t, const std::string& name) {
-        auto found = Supports<IKVL_Column>(IList_ByName(t->Columns(), name, false));
-        EXPECT_TRUE(found) << name;
-        return found;
+        return found(Supports<IKVL_Column>(IList_ByName(t->Columns(), name, false)), name);
+    }
+
+    template <class T> static std::shared_ptr<T> found(std::shared_ptr<T> object, const std::string& name) {
+        if (!object) throw std::runtime_error("no " + name);
+        return object;
     }
 };
 
@@ -76,13 +78,12 @@ TEST_P(CatalogueTest, ReadsTablesViewsColumnsKeysIndicesTriggersAndGenerators) {
     EXPECT_THAT(tables, testing::UnorderedElementsAre("parent", "child"));
     EXPECT_THAT(names(schema->Relations()), testing::UnorderedElementsAre("parent", "child", "child_view"));
     EXPECT_EQ(names(db_->Open()->Database()->DefaultSchema()->Tables()), tables); // in a stable order
-    auto view = Supports<IKVL_Relation>(IList_ByName(schema->Relations(), "child_view", false));
-    ASSERT_TRUE(view);
+    auto view =
+        found(Supports<IKVL_Relation>(IList_ByName(schema->Relations(), "child_view", false)), "view");
     EXPECT_EQ(scalar("select count(*) from " + view->FromName()), "0");
 
     auto all = db->ObjectsOfKind(okTable);
-    auto child = IList_ByName(all, "CHILD", false);
-    ASSERT_TRUE(child);
+    auto child = found(IList_ByName(all, "CHILD", false), "child");
     EXPECT_EQ(IList_BySearchName(all, child->SearchName(), true), child);
     EXPECT_FALSE(IList_ByName(all, "child_view", false)); // views are relations, not tables
     EXPECT_FALSE(IList_ByName(all, "nothing", false));
@@ -111,11 +112,8 @@ TEST_P(CatalogueTest, ReadsTablesViewsColumnsKeysIndicesTriggersAndGenerators) {
     EXPECT_FALSE(column(table("ids"), "id")->Computed()); // values may still be given
     EXPECT_FALSE(column(table("ids"), "v")->IsIdentity());
     if (is(Engine::PostgreSQL)) EXPECT_TRUE(column(table("always"), "id")->Computed()); // no values taken
-    auto key = table("swapped")->PrimaryKey();
-    ASSERT_TRUE(key);
-    EXPECT_THAT(names(key->Columns()), ElementsAre("y", "x"));
+    EXPECT_THAT(names(found(table("swapped")->PrimaryKey(), "key")->Columns()), ElementsAre("y", "x"));
     auto parent = table("parent");
-    ASSERT_TRUE(parent);
     EXPECT_TRUE(column(parent, "name")->NotNull());
     EXPECT_THAT(column(parent, "name")->DefaultValue(), HasSubstr("'x'"));
     EXPECT_EQ(column(parent, "a")->DefaultValue(), "");
@@ -125,7 +123,6 @@ TEST_P(CatalogueTest, ReadsTablesViewsColumnsKeysIndicesTriggersAndGenerators) {
     EXPECT_GE(parent->Indices()->Count(), 1); // every engine keeps an index for a composite primary key
 
     auto childTable = table("child");
-    ASSERT_TRUE(childTable);
     EXPECT_THAT(names(childTable->Columns()), ElementsAre("id", "pa", "pb", "amount", "twice", "note"));
     EXPECT_FALSE(column(childTable, "amount")->NotNull());
     EXPECT_TRUE(column(childTable, "twice")->Computed());
@@ -133,8 +130,7 @@ TEST_P(CatalogueTest, ReadsTablesViewsColumnsKeysIndicesTriggersAndGenerators) {
     EXPECT_TRUE(column(childTable, "id")->InPrimaryKey());
     EXPECT_FALSE(column(childTable, "pa")->InPrimaryKey());
     ASSERT_EQ(childTable->ForeignKeys()->Count(), 1);
-    auto fk = Supports<IKVL_ForeignKey>(childTable->ForeignKeys()->Get(0));
-    ASSERT_TRUE(fk);
+    auto fk = found(Supports<IKVL_ForeignKey>(childTable->ForeignKeys()->Get(0)), "fk");
     EXPECT_THAT(lowered({fk->ReferencedTable()}), ElementsAre("parent"));
     EXPECT_EQ(fk->ReferencedTable(), parent->ReferenceName());
     EXPECT_THAT(lowered(fk->ColumnNames()), ElementsAre("pa", "pb"));
@@ -146,8 +142,8 @@ TEST_P(CatalogueTest, ReadsTablesViewsColumnsKeysIndicesTriggersAndGenerators) {
     }
     EXPECT_TRUE(schema->Capability(capForeignKeys).Available);
 
-    auto index = Supports<IKVL_Index>(IList_ByName(childTable->Indices(), "child_note", false));
-    ASSERT_TRUE(index);
+    auto index =
+        found(Supports<IKVL_Index>(IList_ByName(childTable->Indices(), "child_note", false)), "index");
     EXPECT_TRUE(index->Unique());
     EXPECT_THAT(lowered(index->ColumnNames()), ElementsAre("note"));
     if (is(Engine::Firebird)) // keys are enforced by indices of their own, foreign keys too
@@ -166,10 +162,8 @@ TEST_P(CatalogueTest, ReadsChecksOfTablesColumnsDomainsAndPartitionsAndQuotesNam
     exec("create table \"Mixed Case\" (\"Some Col\" integer, plain integer)");
     exec("insert into \"Mixed Case\" values (1, 2)");
     auto schema = conn_->Database()->DefaultSchema();
-    auto t = Supports<IKVL_Table>(IList_ByName(schema->Tables(), "Mixed Case", true));
-    ASSERT_TRUE(t);
-    auto col = Supports<IKVL_Column>(IList_ByName(t->Columns(), "Some Col", true));
-    ASSERT_TRUE(col);
+    auto t = found(Supports<IKVL_Table>(IList_ByName(schema->Tables(), "Mixed Case", true)), "t");
+    auto col = found(Supports<IKVL_Column>(IList_ByName(t->Columns(), "Some Col", true)), "col");
     EXPECT_EQ(scalar("select " + col->SQLName() + " from " + t->SQLName()), "1");
     EXPECT_EQ(schema->FormatObjectName(t->SQLName(), "", false), t->SQLName());
     EXPECT_EQ(scalar("select " + schema->FormatObjectName(column(t, "plain")->Name(), "", false) + " from " +
@@ -194,15 +188,13 @@ TEST_P(CatalogueTest, ReadsChecksOfTablesColumnsDomainsAndPartitionsAndQuotesNam
         exec("create table listed_rest partition of listed default");
     }
     conn_->Database()->Refresh();
-    auto rules = Supports<IKVL_TableRules>(table("ruled"));
-    ASSERT_TRUE(rules);
+    auto rules = found(Supports<IKVL_TableRules>(table("ruled")), "rules");
     std::vector<std::string> checks = lowered(rules->Checks());
     EXPECT_THAT(checks, testing::UnorderedElementsAre(HasSubstr("99"), HasSubstr("length(")));
     EXPECT_THAT(checks, testing::Each(testing::Not(testing::StartsWith("check"))));
     EXPECT_THAT(rules->PartitionBounds(), IsEmpty());
     if (!domains) return;
-    auto built = Supports<IKVL_ColumnRules>(column(table("dated"), "built"));
-    ASSERT_TRUE(built);
+    auto built = found(Supports<IKVL_ColumnRules>(column(table("dated"), "built")), "built");
     EXPECT_THAT(lowered(built->DomainChecks()), ElementsAre(HasSubstr("value >= 1901")));
     if (!is(Engine::PostgreSQL)) return;
     EXPECT_THAT(Supports<IKVL_TableRules>(table("felt"))->PartitionBounds(),
@@ -311,7 +303,6 @@ TEST_P(CatalogueTest, DeclaredTypesMapToHostCodes) {
         ddl += (i ? ", c" : "c") + std::to_string(i) + " " + cases[i].declared;
     exec(ddl + ")");
     auto t = table("types");
-    ASSERT_TRUE(t);
     ASSERT_EQ(t->Columns()->Count(), static_cast<int>(cases.size()));
     for (size_t i = 0; i < cases.size(); ++i) {
         auto c = Supports<IKVL_Column>(t->Columns()->Get(static_cast<int>(i)));
@@ -321,8 +312,7 @@ TEST_P(CatalogueTest, DeclaredTypesMapToHostCodes) {
         EXPECT_EQ(c->Precision(), cases[i].precision);
         EXPECT_EQ(c->Scale(), cases[i].scale);
         EXPECT_EQ(c->DataTypeText().empty(), cases[i].declared.empty());
-        auto rules = Supports<IKVL_ColumnRules>(c);
-        ASSERT_TRUE(rules);
+        auto rules = found(Supports<IKVL_ColumnRules>(c), "rules");
         EXPECT_EQ(rules->EnumLabels(), cases[i].labels);
         EXPECT_EQ(rules->DomainChecks(), cases[i].range.empty()
                                              ? std::vector<std::string>()

@@ -30,10 +30,9 @@ TEST(PostgresConnectString, TakesAUriApartIntoLibpqKeywords) {
     EXPECT_EQ(KVL_PostgresConnectString("postgresql://[::1]:5432/d"), "port='5432' host='::1' dbname='d'");
     EXPECT_EQ(KVL_PostgresConnectString("postgresql:host=h dbname=d"), "host=h dbname=d");
     // sessions give up on a silent server unless the user says otherwise
-    std::string given = TKVL_PostgresDriver("postgresql://h/d?connect_timeout=3").SociConnectString();
-    EXPECT_THAT(given, HasSubstr("connect_timeout='3'"));
-    EXPECT_THAT(given, Not(HasSubstr("connect_timeout='15'")));
-    EXPECT_THAT(given, HasSubstr("tcp_user_timeout='60000'"));
+    EXPECT_THAT(TKVL_PostgresDriver("postgresql://h/d?connect_timeout=3").SociConnectString(),
+                testing::AllOf(HasSubstr("connect_timeout='3'"), Not(HasSubstr("connect_timeout='15'")),
+                               HasSubstr("tcp_user_timeout='60000'")));
     EXPECT_THAT(TKVL_PostgresDriver("postgresql:host=h keepalives_idle=5").SociConnectString(),
                 testing::AllOf(HasSubstr("keepalives_idle=5"), Not(HasSubstr("keepalives_idle='30'")),
                                HasSubstr("connect_timeout='15'")));
@@ -53,11 +52,10 @@ TEST(PostgresPlaceholders, EachParameterOccurrenceGetsTheNextNumber) {
 }
 
 TEST(FirebirdConnectString, EmbeddedFileOrServer) {
-    TKVL_FirebirdDriver embedded("firebird:/data/x.fdb?user=SYSDBA&password=p%26w");
-    EXPECT_EQ(embedded.SociConnectString(), "service=/data/x.fdb password=p&w user=SYSDBA");
-
-    TKVL_FirebirdDriver server("firebird://127.0.0.1:3051/data/x.fdb?user=SYSDBA&password=pw&role=R");
-    EXPECT_EQ(server.SociConnectString(),
+    EXPECT_EQ(TKVL_FirebirdDriver("firebird:/data/x.fdb?user=SYSDBA&password=p%26w").SociConnectString(),
+              "service=/data/x.fdb password=p&w user=SYSDBA");
+    EXPECT_EQ(TKVL_FirebirdDriver("firebird://127.0.0.1:3051/data/x.fdb?user=SYSDBA&password=pw&role=R")
+                  .SociConnectString(),
               "service=127.0.0.1/3051:/data/x.fdb password=pw role=R user=SYSDBA");
     EXPECT_EQ(TKVL_FirebirdDriver("firebird://db.local/x.fdb").SociConnectString(),
               "service=db.local:/x.fdb");
