@@ -29,12 +29,10 @@ void RecordingStatement::Execute() {
 }
 
 void RecordingStatement::SetBlobParam(const std::string& name, std::istream& stream) {
-    for (size_t i = 0; i < names_.size(); ++i)
-        if (names_[i] == name) {
-            values_[i] = kvl::TVariant(std::string(std::istreambuf_iterator<char>(stream), {}));
-            return;
-        }
-    throw kvl::Exception("no parameter " + name);
+    auto it = std::find(names_.begin(), names_.end(), name);
+    if (it == names_.end()) throw kvl::Exception("no parameter " + name);
+    values_[static_cast<size_t>(it - names_.begin())] =
+        kvl::TVariant(std::string(std::istreambuf_iterator<char>(stream), {}));
 }
 
 FakeTable& RecordingEngine::AddTable(const std::string& name, const std::vector<FakeColumn>& columns,
@@ -109,9 +107,7 @@ void RecordingEngine::GetFields(TFillProject* project, TFillFieldList& list) {
 void RecordingEngine::GetColumnData(const std::string& tableName, const std::string&,
                                     const std::string& columnName, kvl::TStringList& list) {
     record("GetColumnData " + tableName + "." + columnName);
-    auto it = ColumnData.find(tableName + "." + columnName);
-    if (it == ColumnData.end()) return;
-    for (const auto& v : it->second)
+    for (const auto& v : ColumnData[tableName + "." + columnName])
         list.Add(v);
 }
 
