@@ -2,7 +2,6 @@
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "kvl3_db/FieldType.h"
-#include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -42,15 +41,7 @@ class StatementTest : public EngineTest {
 protected:
     std::unique_ptr<TKVL_Transaction> transaction_;
     std::unique_ptr<TKVL_Statement> statement_;
-    std::unique_ptr<TKVL_BulkInsert> bulk_;
-
-    void TearDown() override {
-        // statements, bulk loads and transactions go before their connection
-        bulk_.reset();
-        statement_.reset();
-        transaction_.reset();
-        EngineTest::TearDown();
-    }
+    std::unique_ptr<TKVL_BulkInsert> bulk_; // the members go in reverse: the bulk load first
 
     std::unique_ptr<TKVL_Statement> newStatement(const std::string& sql, const std::vector<int>& types) {
         auto statement = KVL_GetStatement(*conn_, sql);
@@ -84,9 +75,10 @@ protected:
         return part + (is(Engine::PostgreSQL) ? " = '\\x" + hex + "'::bytea" : " = x'" + hex + "'");
     }
 
-    void insertKey(int id) {
-        statement_->SetParamValue(0, TVariant(id));
-        statement_->Execute();
+    void insertKey(int id) { insertKey(id, *statement_); }
+    void insertKey(int id, TKVL_Statement& into) {
+        into.SetParamValue(0, TVariant(id));
+        into.Execute();
     }
 
     // The bulk load of a table, made before its transaction begins, as the run makes it.
@@ -200,20 +192,16 @@ TEST_P(StatementTest, AFailedRowCostsThatRowOnlyAndGivesTheServersWords) {
     exec("create table b (id integer not null primary key)");
     prepare("insert into a (id) values (:P0)", {ftInteger});
     auto intoB = newStatement("insert into b (id) values (:P0)", {ftInteger});
-    auto insertB = [&](int id) {
-        intoB->SetParamValue(0, TVariant(id));
-        intoB->Execute();
-    };
 
     transaction_->StartTransaction();
     for (int id = 1; id <= 600; ++id) // more than one exchange's worth of rows to send again
         insertKey(id);
-    insertB(1);
+    insertKey(1, *intoB);
     EXPECT_THAT([&] { insertKey(5); }, ThrowsMessage<EKVL_DatabaseError>(Words.at(engine()).duplicate));
     insertKey(601);
     EXPECT_THROW(insertKey(601), EKVL_DatabaseError);
-    EXPECT_THROW(insertB(1), EKVL_DatabaseError);
-    insertB(4);
+    EXPECT_THROW(insertKey(1, *intoB), EKVL_DatabaseError);
+    insertKey(4, *intoB);
     EXPECT_EQ(scalar("select count(*) from a"), "0");
     transaction_->Commit();
     EXPECT_EQ(scalar("select count(*) from a"), "601");
@@ -230,11 +218,7 @@ TEST_P(StatementTest, AFailedRowCostsThatRowOnlyAndGivesTheServersWords) {
 
     transaction_->StartTransaction();
     exec("insert into b (id) values (2)");
-    {
-        auto freed = newStatement("insert into b (id) values (:P0)", {ftInteger});
-        freed->SetParamValue(0, TVariant(3));
-        freed->Execute();
-    }
+    insertKey(3, *newStatement("insert into b (id) values (:P0)", {ftInteger})); // freed at once
     insertKey(604);
     EXPECT_THROW(insertKey(604), EKVL_DatabaseError);
     insertKey(605);

@@ -1,7 +1,6 @@
 #include "TestDatabases.h"
 
 #include "kvl3_db/Drivers.h"
-#include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <unistd.h>
 
@@ -137,10 +136,6 @@ TTestDatabase::~TTestDatabase() {
     }
 }
 
-std::unique_ptr<TKVL_Connection> TTestDatabase::Open() const {
-    return KVL_OpenConnection(connectionString_);
-}
-
 void EngineTest::SetUp() {
     db_ = std::make_unique<TTestDatabase>(GetParam());
     if (!db_->Unavailable().empty()) {
@@ -149,15 +144,6 @@ void EngineTest::SetUp() {
         GTEST_SKIP() << db_->Unavailable();
     }
     conn_ = db_->Open();
-}
-
-void EngineTest::TearDown() {
-    conn_.reset();
-    db_.reset();
-}
-
-void EngineTest::exec(const std::string& sql) {
-    conn_->ExecuteCommand("CUSTOM", sql);
 }
 
 std::string EngineTest::scalar(const std::string& sql) {
