@@ -30,10 +30,9 @@ TEST(PostgresConnectString, TakesAUriApartIntoLibpqKeywords) {
     EXPECT_EQ(KVL_PostgresConnectString("postgresql://[::1]:5432/d"), "port='5432' host='::1' dbname='d'");
     EXPECT_EQ(KVL_PostgresConnectString("postgresql:host=h dbname=d"), "host=h dbname=d");
     // sessions give up on a silent server unless the user says otherwise
-    std::string given = TKVL_PostgresDriver("postgresql://h/d?connect_timeout=3").SociConnectString();
-    EXPECT_THAT(given, HasSubstr("connect_timeout='3'"));
-    EXPECT_THAT(given, Not(HasSubstr("connect_timeout='15'")));
-    EXPECT_THAT(given, HasSubstr("tcp_user_timeout='60000'"));
+    EXPECT_THAT(TKVL_PostgresDriver("postgresql://h/d?connect_timeout=3").SociConnectString(),
+                testing::AllOf(HasSubstr("connect_timeout='3'"), Not(HasSubstr("connect_timeout='15'")),
+                               HasSubstr("tcp_user_timeout='60000'")));
     EXPECT_THAT(TKVL_PostgresDriver("postgresql:host=h keepalives_idle=5").SociConnectString(),
                 testing::AllOf(HasSubstr("keepalives_idle=5"), Not(HasSubstr("keepalives_idle='30'")),
                                HasSubstr("connect_timeout='15'")));
@@ -53,11 +52,10 @@ TEST(PostgresPlaceholders, EachParameterOccurrenceGetsTheNextNumber) {
 }
 
 TEST(FirebirdConnectString, EmbeddedFileOrServer) {
-    TKVL_FirebirdDriver embedded("firebird:/data/x.fdb?user=SYSDBA&password=p%26w");
-    EXPECT_EQ(embedded.SociConnectString(), "service=/data/x.fdb password=p&w user=SYSDBA");
-
-    TKVL_FirebirdDriver server("firebird://127.0.0.1:3051/data/x.fdb?user=SYSDBA&password=pw&role=R");
-    EXPECT_EQ(server.SociConnectString(),
+    EXPECT_EQ(TKVL_FirebirdDriver("firebird:/data/x.fdb?user=SYSDBA&password=p%26w").SociConnectString(),
+              "service=/data/x.fdb password=p&w user=SYSDBA");
+    EXPECT_EQ(TKVL_FirebirdDriver("firebird://127.0.0.1:3051/data/x.fdb?user=SYSDBA&password=pw&role=R")
+                  .SociConnectString(),
               "service=127.0.0.1/3051:/data/x.fdb password=pw role=R user=SYSDBA");
     EXPECT_EQ(TKVL_FirebirdDriver("firebird://db.local/x.fdb").SociConnectString(),
               "service=db.local:/x.fdb");
@@ -108,18 +106,13 @@ TEST(ConnectionFactory, AConnectionAnswersWhatItsEngineCanDo) {
         {"mariadb://h/d", {Sequences, SequenceExpression, ForeignKeyChecksSwitching, BulkLoad}},
         {"mysql://u:p@h:3306/d", {Sequences, SequenceExpression, ForeignKeyChecksSwitching, BulkLoad}},
     };
-    const TKVL_DriverFeature all[] = {Sequences,        SequenceExpression,    IndexSwitching,
-                                      TriggerSwitching, IdentityInsert,        NamedSchemas,
-                                      BulkLoad,         DeferrableConstraints, RowSavepoint,
-                                      OpenEndedWork,    UpdateFromValues,      ForeignKeyChecksSwitching};
-    for (const Case& c : cases) {
-        auto connection = KVL_OpenConnection(c.connection, false);
-        for (TKVL_DriverFeature f : all) {
+    for (const Case& c : cases)
+        for (int feature = 0; feature <= static_cast<int>(ForeignKeyChecksSwitching); ++feature) {
+            const auto f = static_cast<TKVL_DriverFeature>(feature);
             bool expected = std::find(c.has.begin(), c.has.end(), f) != c.has.end();
-            EXPECT_EQ(connection->HasFeature(f), expected)
-                << c.connection << " feature " << static_cast<int>(f);
+            EXPECT_EQ(KVL_OpenConnection(c.connection, false)->HasFeature(f), expected)
+                << c.connection << " feature " << feature;
         }
-    }
 }
 
 // The last two reach for a server that is not there: only the client's own decoration goes.
@@ -131,15 +124,11 @@ TEST(ConnectionFactory, RefusesWhatItCannotOpenInWordsThatSayWhy) {
         {"mariadb://h/d?sslmode=x", "\"sslmode\""},
         {"postgresql://nobody:pw@127.0.0.1:1/none", "127.0.0.1"},
         {"mariadb://nobody:pw@127.0.0.1:1/none", "127.0.0.1"}};
-    for (const auto& [connection, words] : refused) {
-        try {
-            KVL_OpenConnection(connection);
-            ADD_FAILURE() << connection << ": no error";
-        } catch (const EKVL_DatabaseError& e) {
-            EXPECT_THAT(e.Message(), HasSubstr(words));
-            EXPECT_THAT(e.Message(), Not(HasSubstr("ERROR:")));
-        }
-    }
+    for (const auto& c : refused)
+        EXPECT_THAT([&] { KVL_OpenConnection(c.first); },
+                    testing::ThrowsMessage<EKVL_DatabaseError>(
+                        testing::AllOf(HasSubstr(c.second), Not(HasSubstr("ERROR:")))))
+            << c.first;
 }
 
 } // namespace

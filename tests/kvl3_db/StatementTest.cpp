@@ -2,7 +2,6 @@
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "kvl3_db/FieldType.h"
-#include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,6 +12,7 @@
 namespace kvl::test {
 namespace {
 
+using testing::HasSubstr;
 using testing::ThrowsMessage;
 
 // The servers' own words for a duplicate key of table a and for "selec 1", without what the
@@ -36,17 +36,12 @@ const std::map<Engine, ServerWords> Words = {
       "You have an error in your SQL syntax near 'selec 1' at line 1"}},
 };
 
+// Rows written through statements and, where the engine has it, through its bulk load.
 class StatementTest : public EngineTest {
 protected:
     std::unique_ptr<TKVL_Transaction> transaction_;
     std::unique_ptr<TKVL_Statement> statement_;
-
-    void TearDown() override {
-        // statements and transactions go before their connection
-        statement_.reset();
-        transaction_.reset();
-        EngineTest::TearDown();
-    }
+    std::unique_ptr<TKVL_BulkInsert> bulk_; // the members go in reverse: the bulk load first
 
     std::unique_ptr<TKVL_Statement> newStatement(const std::string& sql, const std::vector<int>& types) {
         auto statement = KVL_GetStatement(*conn_, sql);
@@ -80,9 +75,32 @@ protected:
         return part + (is(Engine::PostgreSQL) ? " = '\\x" + hex + "'::bytea" : " = x'" + hex + "'");
     }
 
-    void insertKey(int id) {
-        statement_->SetParamValue(0, TVariant(id));
-        statement_->Execute();
+    void insertKey(int id) { insertKey(id, *statement_); }
+    void insertKey(int id, TKVL_Statement& into) {
+        into.SetParamValue(0, TVariant(id));
+        into.Execute();
+    }
+
+    // The bulk load of a table, made before its transaction begins, as the run makes it.
+    bool open(const std::string& table, std::vector<std::string> columns, std::vector<int> types,
+              bool inTransaction = false) {
+        bulk_.reset();
+        transaction_ = KVL_GetTransaction(*conn_, false);
+        if (inTransaction) transaction_->StartTransaction();
+        bulk_ = conn_->NewBulkInsert({table, std::move(columns), std::move(types)});
+        if (!inTransaction) transaction_->StartTransaction();
+        return bulk_ != nullptr;
+    }
+
+    void row(const std::vector<TVariant>& values) {
+        for (size_t i = 0; i < values.size(); ++i)
+            bulk_->SetValue(static_cast<int>(i), values[i]);
+        bulk_->AddRow();
+    }
+
+    void keys(std::initializer_list<int> ids) {
+        for (int id : ids)
+            row({TVariant(id), TVariant("k" + std::to_string(id))});
     }
 };
 
@@ -94,6 +112,9 @@ TEST_P(StatementTest, EveryValueKindAndNullReachTheServer) {
     prepare("insert into kinds (i, r, s, d, t, ts, b, bl) values (:P0, :P1, :P2, :P3, :P4, :P5, :P6, :P7)",
             {ftInteger, ftFloat, ftString, ftDate, ftTime, ftDateTime, ftBoolean, ftBlob});
     ASSERT_EQ(statement_->ParamCount(), 8);
+    // an engine without a bulk load of its own sends its rows as statements
+    EXPECT_EQ(conn_->NewBulkInsert({"kinds", {"i"}, {ftInteger}}) != nullptr,
+              conn_->HasFeature(TKVL_DriverFeature::BulkLoad));
     EXPECT_EQ(statement_->ParamName(7), "P7");
     EXPECT_THROW(statement_->ParamName(8), EListError);
     std::string bytes;
@@ -141,10 +162,9 @@ TEST_P(StatementTest, QueriesReadFieldsByNameNullsAsEmptyTextBooleansAndLongText
     statement_->SetParamNull(2);
     send({TVariant(2), TVariant(false)});
 
-    auto transaction = KVL_GetTransaction(*conn_, false);
     auto query = KVL_GetCursor(*conn_, "select id, b, t as Body from q order by id");
-    query->SetTransaction(transaction.get());
-    transaction->StartTransaction();
+    query->SetTransaction(transaction_.get());
+    transaction_->StartTransaction();
     query->Open();
     ASSERT_FALSE(query->Eof());
     EXPECT_EQ(query->FieldAsString("ID"), "1");
@@ -159,7 +179,7 @@ TEST_P(StatementTest, QueriesReadFieldsByNameNullsAsEmptyTextBooleansAndLongText
     EXPECT_TRUE(query->Eof());
     EXPECT_THROW(query->FieldAsString("nothing"), EKVL_DatabaseError);
     query->Close();
-    transaction->Commit();
+    transaction_->Commit();
 }
 
 // Whatever the engine does to keep a failure to its own row, the rest of the transaction's work
@@ -172,20 +192,16 @@ TEST_P(StatementTest, AFailedRowCostsThatRowOnlyAndGivesTheServersWords) {
     exec("create table b (id integer not null primary key)");
     prepare("insert into a (id) values (:P0)", {ftInteger});
     auto intoB = newStatement("insert into b (id) values (:P0)", {ftInteger});
-    auto insertB = [&](int id) {
-        intoB->SetParamValue(0, TVariant(id));
-        intoB->Execute();
-    };
 
     transaction_->StartTransaction();
     for (int id = 1; id <= 600; ++id) // more than one exchange's worth of rows to send again
         insertKey(id);
-    insertB(1);
+    insertKey(1, *intoB);
     EXPECT_THAT([&] { insertKey(5); }, ThrowsMessage<EKVL_DatabaseError>(Words.at(engine()).duplicate));
     insertKey(601);
     EXPECT_THROW(insertKey(601), EKVL_DatabaseError);
-    EXPECT_THROW(insertB(1), EKVL_DatabaseError);
-    insertB(4);
+    EXPECT_THROW(insertKey(1, *intoB), EKVL_DatabaseError);
+    insertKey(4, *intoB);
     EXPECT_EQ(scalar("select count(*) from a"), "0");
     transaction_->Commit();
     EXPECT_EQ(scalar("select count(*) from a"), "601");
@@ -202,11 +218,7 @@ TEST_P(StatementTest, AFailedRowCostsThatRowOnlyAndGivesTheServersWords) {
 
     transaction_->StartTransaction();
     exec("insert into b (id) values (2)");
-    {
-        auto freed = newStatement("insert into b (id) values (:P0)", {ftInteger});
-        freed->SetParamValue(0, TVariant(3));
-        freed->Execute();
-    }
+    insertKey(3, *newStatement("insert into b (id) values (:P0)", {ftInteger})); // freed at once
     insertKey(604);
     EXPECT_THROW(insertKey(604), EKVL_DatabaseError);
     insertKey(605);
@@ -224,9 +236,118 @@ TEST_P(StatementTest, AFailedRowCostsThatRowOnlyAndGivesTheServersWords) {
     EXPECT_EQ(scalar("select max(id) from a"), "605");
 }
 
-// A session that the server ends is lost, not refused: every request after it fails at once.
-// Only engines with a server have a session to end from another.
+// Bulk loads, and sessions that one connection can end from another, are the servers' alone.
 class ServerStatementTest : public StatementTest {};
+
+// Numbers, texts and binary data go in the binary form; a date column makes the table use the
+// text form; a bulk load made inside a transaction does not ask for the column types and uses
+// the text form as well. Each must store what the statement path stores.
+TEST_P(ServerStatementTest, EveryValueKindRoundTripsThroughTheBulkLoad) {
+    const struct {
+        const char* name;
+        bool dates, inTransaction;
+    } cases[] = {{"binary", false, false}, {"text", true, false}, {"late", false, true}};
+    std::string bytes, hex;
+    for (int b = 0; b < 256; ++b) {
+        bytes += static_cast<char>(b);
+        hex += {"0123456789abcdef"[b >> 4], "0123456789abcdef"[b & 15]};
+    }
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        exec("drop table if exists kinds");
+        exec(std::string(
+                 "create table kinds (i2 smallint, i4 integer, i8 bigint, r double precision, b boolean, "
+                 "s varchar(40), bl ") +
+             (is(Engine::MariaDB) ? "blob" : "bytea") + ", d " + (c.dates ? "date" : "integer") + ")");
+        ASSERT_TRUE(open("kinds", {"i2", "i4", "i8", "r", "b", "s", "bl", "d"},
+                         {ftSmallint, ftInteger, ftLargeint, ftFloat, ftBoolean, ftString, ftBlob,
+                          c.dates ? ftDate : ftInteger},
+                         c.inTransaction));
+        const TVariant d = c.dates ? TVariant::FromDateTime(EncodeDate(2024, 2, 29)) : TVariant(20240229);
+        row({TVariant(-32768), TVariant(2147483647), TVariant("9007199254740993"), TVariant(0.1),
+             TVariant(true), TVariant("tab\there\nnew \\ 'q'\r"), TVariant(bytes), d});
+        row({TVariant::Null(), TVariant(), TVariant::Null(), TVariant::Null(), TVariant::Null(),
+             TVariant::Null(), TVariant::Null(), TVariant::Null()});
+        row({TVariant(7), TVariant(-1), TVariant(-5), TVariant(-2.5e300), TVariant(false), TVariant(""),
+             TVariant(std::string()), d});
+        ASSERT_EQ(bulk_->Pending(), 3);
+        ASSERT_TRUE(bulk_->Send()) << bulk_->Refusal();
+        transaction_->Commit();
+        // the same values in each engine's words
+        EXPECT_EQ(
+            scalar("select count(*) from kinds where i2 = -32768 and i4 = 2147483647 and i8 = "
+                   "9007199254740993 and b and length(bl) = 256 and " +
+                   blobBytesAt("bl", 1, hex) +
+                   " and r = " + (is(Engine::MariaDB) ? "0.1e0 and s = '" : "0.1::float8 and s = E'") +
+                   "tab\\there\\nnew \\\\ ''q''\\r' and d = " + (c.dates ? "'2024-02-29'" : "20240229")),
+            "1");
+        EXPECT_EQ(scalar("select count(*) from kinds where i2 is null and i4 is null and i8 is null and r is "
+                         "null and b is null and s is null and bl is null and d is null"),
+                  "1");
+        EXPECT_EQ(
+            scalar("select count(*) from kinds where i2 = 7 and i4 = -1 and i8 = -5 and r = -2.5e300 and "
+                   "not b and s = '' and length(bl) = 0"),
+            "1");
+    }
+}
+
+TEST_P(ServerStatementTest, ARefusedBatchTakesBackOnlyItsOwnRows) {
+    exec("create table keyed (id integer primary key, s varchar(10))");
+    ASSERT_TRUE(open("keyed", {"id", "s"}, {ftInteger, ftString}));
+    keys({1, 2, 3});
+    ASSERT_TRUE(bulk_->Send());
+    keys({4, 2, 5}); // a key of the batch before
+    EXPECT_FALSE(bulk_->Send());
+    EXPECT_THAT(bulk_->Refusal(), HasSubstr(is(Engine::MariaDB) ? "Duplicate entry '2'" : "duplicate key"));
+    EXPECT_EQ(bulk_->Pending(), 0);
+    // a value the binary form cannot carry is refused before it reaches the server
+    row({TVariant("4294967296"), TVariant("big")});
+    keys({9});
+    EXPECT_FALSE(bulk_->Send());
+    // the transaction goes on: statements, further batches and a commit point
+    newStatement("insert into keyed (id, s) values (4, 'k4')", {})->Execute();
+    keys({6});
+    ASSERT_TRUE(bulk_->Send());
+    bulk_->CommitAndBegin();
+    keys({7});
+    ASSERT_TRUE(bulk_->Send());
+    keys({7});
+    EXPECT_FALSE(bulk_->Send());
+    transaction_->Commit();
+    EXPECT_EQ(scalar(is(Engine::MariaDB) ? "select group_concat(id order by id) from keyed"
+                                         : "select string_agg(id::text, ',' order by id) from keyed"),
+              "1,2,3,4,6,7");
+}
+
+// A batch larger than the server takes in one piece lands whole or not at all as well; a column
+// the table lacks refuses each batch and leaves the transaction usable.
+TEST_P(ServerStatementTest, ALargeRefusedBatchOrAMissingColumnTakesBackAllItsRows) {
+    exec(std::string("create table wide (id integer primary key, s ") +
+         (is(Engine::MariaDB) ? "longtext" : "text") + ")");
+    exec("create table few (id integer)");
+    ASSERT_TRUE(open("wide", {"id", "s"}, {ftInteger, ftString}));
+    const std::string megabyte(1 << 20, 'w');
+    for (int id : {1, 2, 3, 4, 5, 6, 7, 8, 1})
+        row({TVariant(id), TVariant(megabyte)});
+    EXPECT_FALSE(bulk_->Send());
+    for (int id : {1, 2, 3, 4, 5, 6, 7, 8, 9})
+        row({TVariant(id), TVariant(megabyte)});
+    ASSERT_TRUE(bulk_->Send()) << bulk_->Refusal();
+    transaction_->Commit();
+    EXPECT_EQ(scalar("select count(*) from wide"), "9");
+
+    ASSERT_TRUE(open("few", {"id", "nothing"}, {ftInteger, ftInteger}));
+    row({TVariant(1), TVariant(2)});
+    EXPECT_FALSE(bulk_->Send());
+    EXPECT_THAT(bulk_->Refusal(), HasSubstr("nothing"));
+    bulk_ = conn_->NewBulkInsert({"few", {"id"}, {ftInteger}});
+    row({TVariant(3)});
+    ASSERT_TRUE(bulk_->Send());
+    transaction_->Commit();
+    EXPECT_EQ(scalar("select count(*) from few"), "1");
+}
+
+// A session that the server ends is lost, not refused: every request after it fails at once.
 
 TEST_P(ServerStatementTest, ASessionTheServerEndsIsLostForEveryLaterRequest) {
     exec("create table u (id integer not null primary key)");
@@ -235,16 +356,14 @@ TEST_P(ServerStatementTest, ASessionTheServerEndsIsLostForEveryLaterRequest) {
     insertKey(1);
     auto own =
         KVL_GetCursor(*conn_, is(Engine::MariaDB) ? "select connection_id()" : "select pg_backend_pid()");
-    own->SetTransaction(transaction_.get());
     own->Open();
     const std::string session = own->FieldAsString(0);
-    own->Close();
+    own.reset();
     db_->Open()->ExecuteCommand(
         "CUSTOM", is(Engine::MariaDB) ? "kill " + session : "select pg_terminate_backend(" + session + ")");
     EXPECT_THROW(insertKey(2), EKVL_ConnectionLost);
     EXPECT_THROW(insertKey(3), EKVL_ConnectionLost);
     EXPECT_THROW(transaction_->Commit(), EKVL_ConnectionLost);
-    own.reset();
     EXPECT_EQ(scalar("select count(*) from u"), "0");
 }
 

@@ -1,7 +1,6 @@
 #include "TestDatabases.h"
 
 #include "kvl3_db/Drivers.h"
-#include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <unistd.h>
 
@@ -26,19 +25,11 @@ std::string uniqueSuffix() {
     return std::to_string(getpid()) + "_" + std::to_string(++counter);
 }
 
-// Lock files of the embedded engine stay in a folder of the tests' own.
-void privateFirebirdLock() {
-    if (!env("FIREBIRD_LOCK").empty()) return;
-    fs::path lock = fs::path(testing::TempDir()) / "kvl_firebird_lock";
-    fs::create_directories(lock);
-    setenv("FIREBIRD_LOCK", lock.c_str(), 0);
-}
-
 // The variable that names each engine's server, SQLite's aside.
 const char* const ServerVariables[] = {"", "KVL_TEST_PG", "KVL_TEST_FB", "KVL_TEST_MY"};
 
-void dropQuietly(Engine engine, const std::string& sql) {
-    if (sql.empty()) return;
+void dropQuietly(Engine engine, const std::string& name, const std::string& sql) {
+    if (name.empty()) return;
     try {
         KVL_OpenConnection(env(ServerVariables[static_cast<int>(engine)]))->ExecuteCommand("CUSTOM", sql);
     } catch (...) {
@@ -111,7 +102,11 @@ TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
         connectionString_ = base + (query.empty() ? "?" : "&") + "options=-csearch_path%3D" + schema_;
         break;
     case Engine::Firebird: {
-        privateFirebirdLock();
+        if (env("FIREBIRD_LOCK").empty()) { // the embedded engine's lock files stay in a folder of ours
+            fs::path lock = fs::path(testing::TempDir()) / "kvl_firebird_lock";
+            fs::create_directories(lock);
+            setenv("FIREBIRD_LOCK", lock.c_str(), 0);
+        }
         std::string location = base.substr(0, question);
         // "firebird:/path" or "firebird://host:port/path": the file starts at the first single "/"
         auto pathStart =
@@ -133,16 +128,12 @@ TTestDatabase::TTestDatabase(Engine engine) : engine_(engine) {
 
 TTestDatabase::~TTestDatabase() {
     // what is left behind goes with the throwaway servers
-    dropQuietly(Engine::PostgreSQL, schema_.empty() ? "" : "drop schema " + schema_ + " cascade");
-    dropQuietly(Engine::MariaDB, database_.empty() ? "" : "drop database " + database_);
+    dropQuietly(Engine::PostgreSQL, schema_, "drop schema " + schema_ + " cascade");
+    dropQuietly(Engine::MariaDB, database_, "drop database " + database_);
     if (!file_.empty()) {
         std::error_code ignored;
         fs::remove(file_, ignored);
     }
-}
-
-std::unique_ptr<TKVL_Connection> TTestDatabase::Open() const {
-    return KVL_OpenConnection(connectionString_);
 }
 
 void EngineTest::SetUp() {
@@ -155,31 +146,11 @@ void EngineTest::SetUp() {
     conn_ = db_->Open();
 }
 
-void EngineTest::TearDown() {
-    conn_.reset();
-    db_.reset();
-}
-
-void EngineTest::exec(const std::string& sql) {
-    conn_->ExecuteCommand("CUSTOM", sql);
-}
-
 std::string EngineTest::scalar(const std::string& sql) {
     auto other = db_->Open();
-    auto transaction = KVL_GetTransaction(*other, false);
     auto query = KVL_GetCursor(*other, sql);
-    query->SetTransaction(transaction.get());
-    transaction->StartTransaction();
     query->Open();
-    std::string value = query->Eof() ? std::string("<no row>") : query->FieldAsString(0);
-    query->Close();
-    transaction->Commit();
-    return value;
+    return query->Eof() ? std::string("<no row>") : query->FieldAsString(0);
 }
 
 } // namespace kvl::test
-
-// The Firebird client keeps what it sets up at its first attachment until the process ends.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfbclient.so\n";
-}

@@ -1,5 +1,6 @@
 #pragma once
 #include "kvl3_db/Ukvl_connection.h"
+#include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ public:
     // Empty when the engine is not reachable; Unavailable() then says why.
     const std::string& ConnectionString() const { return connectionString_; }
     const std::string& Unavailable() const { return unavailable_; }
-    std::unique_ptr<TKVL_Connection> Open() const;
+    std::unique_ptr<TKVL_Connection> Open() const { return KVL_OpenConnection(connectionString_); }
 
 private:
     Engine engine_;
@@ -50,15 +51,15 @@ testing::internal::ParamGenerator<Engine> EnginesRefusingAtCommit();
 class EngineTest : public testing::TestWithParam<Engine> {
 protected:
     void SetUp() override;
-    void TearDown() override;
 
     Engine engine() const { return GetParam(); }
     bool is(Engine e) const { return GetParam() == e; }
     // Runs SQL at once, outside any transaction of the test.
-    void exec(const std::string& sql);
+    void exec(const std::string& sql) { conn_->ExecuteCommand("CUSTOM", sql); }
     // The first column of the first row of a query, read on a second connection.
     std::string scalar(const std::string& sql);
 
+    // The connection goes before its database, and what a derived fixture holds before both.
     std::unique_ptr<TTestDatabase> db_;
     std::unique_ptr<TKVL_Connection> conn_;
 };

@@ -2,7 +2,6 @@
 
 #include "UTFillProjects/TFillProject.h"
 #include "base/Exceptions.h"
-#include "base/Format.h"
 #include "kvl3_db/SqlParams.h"
 
 #include <algorithm>
@@ -30,27 +29,32 @@ void RecordingStatement::Execute() {
 }
 
 void RecordingStatement::SetBlobParam(const std::string& name, std::istream& stream) {
-    for (size_t i = 0; i < names_.size(); ++i)
-        if (names_[i] == name) {
-            values_[i] = kvl::TVariant(std::string(std::istreambuf_iterator<char>(stream), {}));
-            return;
-        }
-    throw kvl::Exception("no parameter " + name);
+    auto it = std::find(names_.begin(), names_.end(), name);
+    if (it == names_.end()) throw kvl::Exception("no parameter " + name);
+    values_[static_cast<size_t>(it - names_.begin())] =
+        kvl::TVariant(std::string(std::istreambuf_iterator<char>(stream), {}));
 }
 
-RecordingEngine::RecordingEngine() {
-    Statement.Calls = &Calls;
-}
-
-FakeTable& RecordingEngine::AddTable(const std::string& name, std::vector<FakeColumn> columns,
+FakeTable& RecordingEngine::AddTable(const std::string& name, const std::vector<FakeColumn>& columns,
                                      const std::string& owner) {
-    FakeTable t;
-    t.Name = name;
-    t.Owner = owner;
-    t.Columns = std::move(columns);
-    t.Object = std::make_shared<FakeTableObject>(name, owner);
-    Tables.push_back(std::move(t));
+    std::vector<KFillRecord> records;
+    for (const FakeColumn& c : columns)
+        records.push_back(
+            {c.DataTypeName, c.Name, c.Nullable, c.Size, c.Precision, c.Scale, c.HasDefault, nullptr, {}});
+    return addTable(name, std::move(records), owner);
+}
+
+FakeTable& RecordingEngine::addTable(const std::string& name, std::vector<KFillRecord> columns,
+                                     const std::string& owner) {
+    Tables.push_back(
+        {name, owner, std::move(columns), {}, {}, std::make_shared<FakeTableObject>(name, owner)});
     return Tables.back();
+}
+
+void RecordingEngine::listInto(const std::vector<std::string>& items, kvl::TStringList& list) {
+    list.Clear();
+    for (const auto& item : items)
+        list.Add(item);
 }
 
 void RecordingEngine::record(const std::string& call) {
@@ -64,18 +68,8 @@ FakeTable& RecordingEngine::tableOf(TFillProject* project) {
     throw kvl::Exception("Table \"" + project->TableName + "\" not found");
 }
 
-void RecordingEngine::CommitTransaction() {
-    record("CommitTransaction");
-}
-
 void RecordingEngine::DoAdditionalActions(TFillProject* project, TActionTime actionTime) {
     record(std::string(actionTime == atBefore ? "Before " : "After ") + project->TableName);
-}
-
-void RecordingEngine::GetGeneratorNames(kvl::TStringList& list) {
-    list.Clear();
-    for (const auto& g : Generators)
-        list.Add(g);
 }
 
 void RecordingEngine::GetTables(std::vector<kvl::IKVL_Ref>& list) {
@@ -104,38 +98,16 @@ void RecordingEngine::changeStates(const kvl::TStringList& names, bool active, T
 
 void RecordingEngine::GetFields(TFillProject* project, TFillFieldList& list) {
     ++GetFieldsCalls;
-    for (const auto& c : tableOf(project).Columns) {
-        KFillRecord rec;
-        rec.DataTypeName = c.DataTypeName;
-        rec.ColumnName = c.Name;
-        rec.Nullable = c.Nullable;
-        rec.Size = c.Size;
-        rec.Precision = c.Precision;
-        rec.Scale = c.Scale;
-        rec.HasDefault = c.HasDefault;
+    for (KFillRecord rec : tableOf(project).Columns) {
         rec.Project = project;
         list.push_back(CreateFillField(rec));
     }
 }
 
-void RecordingEngine::GetTriggers(TFillProject* project, kvl::TStringList& list) {
-    list.Clear();
-    for (const auto& t : tableOf(project).Triggers)
-        list.Add(t);
-}
-
-void RecordingEngine::GetIndices(TFillProject* project, kvl::TStringList& list) {
-    list.Clear();
-    for (const auto& i : tableOf(project).Indices)
-        list.Add(i);
-}
-
 void RecordingEngine::GetColumnData(const std::string& tableName, const std::string&,
                                     const std::string& columnName, kvl::TStringList& list) {
     record("GetColumnData " + tableName + "." + columnName);
-    auto it = ColumnData.find(tableName + "." + columnName);
-    if (it == ColumnData.end()) return;
-    for (const auto& v : it->second)
+    for (const auto& v : ColumnData[tableName + "." + columnName])
         list.Add(v);
 }
 
@@ -147,8 +119,4 @@ void RecordingEngine::UnprepareInsert(TFillProject* project) {
     record("UnprepareInsert " + project->TableName);
     project->Unprepare();
     Statement.Unprepare();
-}
-
-std::string RecordingEngine::GeneratorIncValue(const std::string& generatorName) {
-    return kvl::Format(GeneratorExpression, {generatorName});
 }

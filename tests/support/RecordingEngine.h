@@ -43,7 +43,7 @@ private:
 struct FakeTable {
     std::string Name;
     std::string Owner;
-    std::vector<FakeColumn> Columns;
+    std::vector<KFillRecord> Columns;
     std::vector<std::string> Indices;
     std::vector<std::string> Triggers;
     std::shared_ptr<FakeTableObject> Object;
@@ -98,23 +98,27 @@ private:
 
 class RecordingEngine : public TFillStructureEngine {
 public:
-    RecordingEngine();
+    RecordingEngine() { Statement.Calls = &Calls; }
 
-    FakeTable& AddTable(const std::string& name, std::vector<FakeColumn> columns,
+    FakeTable& AddTable(const std::string& name, const std::vector<FakeColumn>& columns,
                         const std::string& owner = "");
 
     void Connect() override { record("Connect"); }
     void Disconnect() override { record("Disconnect"); }
     void StartTransaction() override { record("StartTransaction"); }
-    void CommitTransaction() override;
+    void CommitTransaction() override { record("CommitTransaction"); }
     void DoAdditionalActions(TFillProject* project, TActionTime actionTime) override;
-    void GetGeneratorNames(kvl::TStringList& list) override;
+    void GetGeneratorNames(kvl::TStringList& list) override { listInto(Generators, list); }
     void GetTables(std::vector<kvl::IKVL_Ref>& list) override;
     void TriggersStateChange(bool active, TFillProject* project) override;
     void IndicesStateChange(bool active, TFillProject* project) override;
     void GetFields(TFillProject* project, TFillFieldList& list) override;
-    void GetTriggers(TFillProject* project, kvl::TStringList& list) override;
-    void GetIndices(TFillProject* project, kvl::TStringList& list) override;
+    void GetTriggers(TFillProject* project, kvl::TStringList& list) override {
+        listInto(tableOf(project).Triggers, list);
+    }
+    void GetIndices(TFillProject* project, kvl::TStringList& list) override {
+        listInto(tableOf(project).Indices, list);
+    }
     void GetColumnData(const std::string& tableName, const std::string& tableOwner,
                        const std::string& columnName, kvl::TStringList& list) override;
     void EmptyTable(TFillProject* project) override;
@@ -123,7 +127,9 @@ public:
         return QuotedIdentifier(name, owner);
     }
     kvl::TKVL_Statement& GetSQLClassInstance() override { return Statement; }
-    std::string GeneratorIncValue(const std::string& generatorName) override;
+    std::string GeneratorIncValue(const std::string& generatorName) override {
+        return "next(" + generatorName + ")";
+    }
 
     std::vector<FakeTable> Tables;
     std::vector<std::string> Generators;
@@ -131,13 +137,16 @@ public:
     std::vector<std::string> Calls;
     RecordingStatement Statement;
     int GetFieldsCalls = 0;
-    std::string GeneratorExpression = "next(%s)";
     std::function<void(const std::string& call)> FailOn; // may throw for a recorded call
     // Index and trigger names whose change of state the server refuses, as "IX_A on" or "TR_1 off".
     std::vector<std::string> RefusedStates;
 
-private:
+protected:
+    FakeTable& addTable(const std::string& name, std::vector<KFillRecord> columns, const std::string& owner);
     void record(const std::string& call);
+
+private:
+    static void listInto(const std::vector<std::string>& items, kvl::TStringList& list);
     void changeStates(const kvl::TStringList& names, bool active, TStateChanges& changes);
     FakeTable& tableOf(TFillProject* project);
 };
