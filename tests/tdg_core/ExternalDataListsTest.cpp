@@ -12,14 +12,6 @@ namespace {
 
 using ExternalDataLists = TextFieldFixture;
 
-TEST_F(ExternalDataLists, EachListIsAskedForOnceAndThenShared) {
-    kvl::TStringList& first = projects.GetCities();
-    kvl::TStringList& second = projects.GetCities();
-    EXPECT_EQ(&first, &second);
-    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
-    EXPECT_EQ(first.Items(), words[xdCities]);
-}
-
 TEST(ExternalDataListsNoHandler, AListWithoutHandlerStaysEmptyForGood) {
     TFillProjects projects;
     EXPECT_TRUE(projects.GetStreets().IsEmpty());
@@ -31,14 +23,6 @@ TEST(ExternalDataListsNoHandler, AListWithoutHandlerStaysEmptyForGood) {
     EXPECT_TRUE(projects.GetStreets().IsEmpty());
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(projects.GetCities().Items(), std::vector<std::string>{"late"}) << "other kinds still load";
-}
-
-TEST_F(ExternalDataLists, AFailingHandlerLeavesAnEmptyListThatIsNotRetried) {
-    failing.insert(xdCities);
-    EXPECT_THROW(projects.GetCities(), kvl::EFileError);
-    ASSERT_NE(projects.Cities, nullptr);
-    EXPECT_TRUE(projects.GetCities().IsEmpty());
-    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
 }
 
 TEST_F(ExternalDataLists, PreparingAskesOnlyForTheKindsInUse) {
@@ -56,6 +40,7 @@ TEST_F(ExternalDataLists, PreparingAskesOnlyForTheKindsInUse) {
     EXPECT_EQ(projects.Firstnames, nullptr);
 }
 
+// A list is asked for once and then shared, by the fields of every project.
 TEST_F(ExternalDataLists, FieldsOfDifferentProjectsShareTheLists) {
     TFillProject other(&projects);
     KFillRecord r;
@@ -68,10 +53,12 @@ TEST_F(ExternalDataLists, FieldsOfDifferentProjectsShareTheLists) {
     mine->prepareInsert();
     EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
     EXPECT_EQ(mine->Values.Items(), words[xdCities]);
+    EXPECT_EQ(&projects.GetCities(), &projects.GetCities());
+    EXPECT_EQ(asked.size(), 1u);
 }
 
-// A list that cannot be read is logged once, in a line of its own kind; its rows say so in the
-// first run and are empty after.
+// A list that cannot be read is logged once, in a line of its own kind, and not asked for again;
+// its rows say so in the first run and are empty after, and the list itself stays empty.
 TEST_F(ExternalDataLists, AListThatFailedIsLoggedOnceThenGivesEmptyTexts) {
     const std::vector<std::tuple<int32_t, TExternalDataKind, std::string, std::string>> kinds = {
         {fillAddresses, xdStreets, "Could not load the adress repostitory", "Guru Meditation \\d{1,3}"},
@@ -91,7 +78,11 @@ TEST_F(ExternalDataLists, AListThatFailedIsLoggedOnceThenGivesEmptyTexts) {
         for (const auto& s : texts(*f, 3))
             EXPECT_EQ(s, "") << line;
         EXPECT_EQ(project.Statistics.Log.Items(), logged) << "nothing new is logged";
+        EXPECT_EQ(asked.back(), kind);
     }
+    EXPECT_TRUE(projects.GetCities().IsEmpty());
+    EXPECT_EQ(asked,
+              (std::vector<TExternalDataKind>{xdStreets, xdCities, xdCountries, xdFirstNames, xdLastNames}));
 }
 
 TEST_F(ExternalDataLists, FullNamesWithoutLastNamesFailEveryRow) {
