@@ -50,14 +50,12 @@ protected:
 };
 
 // The whole contents of a stream or a file.
-inline std::string ReadAll(std::istream&& in) {
+inline std::string ReadAll(std::istream& in) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-inline std::string ReadAll(std::istream& in) {
-    return ReadAll(std::move(in));
-}
 inline std::string ReadFile(const std::string& path) {
-    return ReadAll(std::ifstream(path, std::ios::binary));
+    std::ifstream in(path, std::ios::binary);
+    return ReadAll(in);
 }
 
 // A folder of its own under the system's temporary folder, removed with everything in it.

@@ -34,8 +34,6 @@ TEST(FillProjectsDefaults, NewProjectsCopyTheDefaultsOfTheirMoment) {
     EXPECT_FALSE(before.DisableIndices);
     EXPECT_EQ(after.Rows, 50);
     EXPECT_TRUE(after.DisableIndices);
-    EXPECT_EQ(after.RowsPerTransaction, 1000);
-    EXPECT_FALSE(after.doFill);
 }
 
 TEST_F(FillProjectsModel, CreateStructureBuildsOneUnmarkedProjectPerTableInOrder) {

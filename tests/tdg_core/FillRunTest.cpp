@@ -98,16 +98,14 @@ protected:
         return static_cast<int>(std::count(engine.Calls.begin(), engine.Calls.end(), call));
     }
     bool has(const std::string& call) const { return count(call) > 0; }
-    int countPrefix(const std::string& prefix) const {
-        return static_cast<int>(std::count_if(engine.Calls.begin(), engine.Calls.end(),
-                                              [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+    Calls starting(const std::string& prefix) const {
+        Calls out;
+        std::copy_if(engine.Calls.begin(), engine.Calls.end(), std::back_inserter(out),
+                     [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+        return out;
     }
-    std::vector<std::string> logOf(int i) {
-        std::vector<std::string> lines;
-        for (int n = 0; n < project(i).Statistics.Log.Count(); ++n)
-            lines.push_back(project(i).Statistics.Log[n]);
-        return lines;
-    }
+    int countPrefix(const std::string& prefix) const { return static_cast<int>(starting(prefix).size()); }
+    Calls logOf(int i) { return project(i).Statistics.Log.Items(); }
     static std::vector<std::string> summaryOf(const std::vector<std::string>& log) {
         auto it = std::find(log.begin(), log.end(), "************* End of Error Section ************");
         return it == log.end() ? std::vector<std::string>() : std::vector<std::string>(it, log.end());
@@ -192,9 +190,7 @@ TEST_F(FillRun, CommitsEveryRowsPerTransactionAndReportsEveryRowWithoutErrors) {
         only(c.rows, c.perTransaction);
         engine.Statement.Executions = 0;
         run();
-        Calls commitTasks;
-        std::copy_if(engine.Calls.begin(), engine.Calls.end(), std::back_inserter(commitTasks),
-                     [](const std::string& call) { return call.rfind("Task Committing data", 0) == 0; });
+        const Calls commitTasks = starting("Task Committing data");
         EXPECT_EQ(commitTasks, c.commitTasks);
         EXPECT_EQ(count("StartTransaction"), static_cast<int>(c.commitTasks.size()) + 1);
         EXPECT_EQ(count("CommitTransaction"), static_cast<int>(c.commitTasks.size()) + 1);
@@ -244,16 +240,10 @@ TEST_F(FillRun, ProgressFollowsEveryRowWhileErrorsAreAMultipleOfTenAndEveryHundr
         if ((n >= 3 && n <= 11) || n == 212) throw kvl::EKVL_DatabaseError("no");
     };
     run();
-    EXPECT_TRUE(has("Progress 2 0"));
-    EXPECT_FALSE(has("Progress 3 1"));
-    EXPECT_FALSE(has("Progress 11 9"));
-    EXPECT_TRUE(has("Progress 100 9"));
-    EXPECT_FALSE(has("Progress 101 9"));
-    EXPECT_TRUE(has("Progress 200 9"));
-    EXPECT_TRUE(has("Progress 212 10"));
-    EXPECT_TRUE(has("Progress 213 10"));
-    EXPECT_TRUE(has("Progress 230 10"));
-    EXPECT_EQ(countPrefix("Progress"), 1 + 2 + 2 + 19);
+    Calls expected = calls("Progress 0 0|Progress 1 0|Progress 2 0|Progress 100 9|Progress 200 9");
+    for (int row = 212; row <= 230; ++row)
+        expected.push_back("Progress " + std::to_string(row) + " 10");
+    EXPECT_EQ(starting("Progress"), expected);
     EXPECT_EQ(project(0).Statistics.ErrorCount, 10);
     EXPECT_EQ(project(0).Statistics.RowsInserted, 220);
 }
@@ -425,16 +415,11 @@ TEST_F(FillRun, RefusedCommitFailsTheTableAndCountsOnlyCommittedRows) {
         EXPECT_FALSE(has("Task All done!"));
         EXPECT_FALSE(has("Finished T"));
         EXPECT_EQ(countPrefix("Init U"), 0) << "a table after the failed one was started";
-        const std::vector<std::string> log = logOf(0);
-        auto entry = std::find(log.begin(), log.end(), heading);
-        ASSERT_NE(entry, log.end());
-        EXPECT_EQ(*(entry + 1), "key refused at commit");
-        std::vector<std::string> summary = summaryOf(log);
-        EXPECT_NE(std::find(summary.begin(), summary.end(), "Rows inserted: " + std::to_string(c.committed)),
-                  summary.end());
-        EXPECT_NE(std::find(summary.begin(), summary.end(),
-                            "Rows lost at a refused commit: " + std::to_string(c.lost)),
-                  summary.end());
+        const Calls log = logOf(0), entry{heading, "key refused at commit"}, summary = summaryOf(log);
+        EXPECT_NE(std::search(log.begin(), log.end(), entry.begin(), entry.end()), log.end());
+        for (const std::string& line : {"Rows inserted: " + std::to_string(c.committed),
+                                        "Rows lost at a refused commit: " + std::to_string(c.lost)})
+            EXPECT_NE(std::find(summary.begin(), summary.end(), line), summary.end()) << line;
         project(1).doFill = false;
     }
 }
@@ -460,9 +445,8 @@ TEST_F(FillRun, StopDuringATableEndsItAsStoppedAndStartsNoOtherTable) {
         auto from = std::find(engine.Calls.begin(), engine.Calls.end(), "Progress 3 0");
         ASSERT_NE(from, engine.Calls.end());
         EXPECT_EQ(Calls(from, engine.Calls.end()),
-                  (Calls{"Progress 3 0", "CommitTransaction", "Task Unpreparing...", "After T",
-                         "UnprepareInsert T", "Unprepare statement", "Finished T",
-                         "Task Finished filling [3 rows inserted]", "Disconnect"}));
+                  calls("Progress 3 0|CommitTransaction|Task Unpreparing...|After T|UnprepareInsert T|"
+                        "Unprepare statement|Finished T|Task Finished filling [3 rows inserted]|Disconnect"));
         EXPECT_TRUE(summaryOf(logOf(0)).empty());
         EXPECT_EQ(p.Statistics.RowsInserted, 3);
         EXPECT_TRUE(p.StopRequested);

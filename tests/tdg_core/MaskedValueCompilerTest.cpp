@@ -191,10 +191,3 @@ TEST(MaskedValueGrammar, CharacterSets) {
         EXPECT_EQ(seen, std::set<char>(characters.begin(), characters.end())) << mask;
     }
 }
-
-TEST(MaskedValueGrammar, ValueIsAppendedToWhatTheCallerHolds) {
-    kvl::TMaskedCommands commands = kvl::GetMaskedCommands("[x]");
-    std::string value = "keep-";
-    kvl::AppendMaskedValue(commands, nullptr, value);
-    EXPECT_EQ(value, "keep-x");
-}

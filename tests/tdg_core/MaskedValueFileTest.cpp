@@ -134,13 +134,6 @@ TEST_F(MaskedValueFileTest, ModesServeTheLinesOfTheFile) {
     EXPECT_EQ(disk_.Reads("ABC.TXT"), 0);
 }
 
-TEST_F(MaskedValueFileTest, FileLineFollowedByOtherCommands) {
-    prepare("{FS:abc.txt}[ ]A");
-    const Rows values = rows(3);
-    EXPECT_EQ(values[1].substr(0, 5), "beta ");
-    EXPECT_TRUE(std::isupper(static_cast<unsigned char>(values[1][5])));
-}
-
 TEST_F(MaskedValueFileTest, OneFileNamedTwiceIsReadOnceAndEachCommandKeepsItsMode) {
     prepare("{F:abc.txt}[|]{FS:abc.txt}");
     EXPECT_EQ(disk_.Reads("abc.txt"), 1);
@@ -179,6 +172,7 @@ TEST_F(MaskedValueFileTest, PreparingAgainReloadsTheFileAndRestartsPositions) {
 }
 
 // Without a loader of their own the files come from disk; a missing one is left out at preparation.
+// Each value is appended to what the caller holds.
 TEST(MaskedValueDiskFile, DefaultLoaderReadsLinesFromDisk) {
     TempFolder folder;
     const std::string path = folder.Write("names.txt", "Ann\r\nBob\r\n");

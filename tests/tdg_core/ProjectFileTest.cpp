@@ -87,14 +87,6 @@ TEST_F(ProjectFile, RoundTripKeepsEverySetting) {
     EXPECT_EQ(ReadFile(folder.Path("again.tdg")), EverySetting);
 }
 
-TEST_F(ProjectFile, NothingFilledWritesAnEmptyProjectList) {
-    std::string path = folder.Path("empty.tdg");
-    original.getFillProject(0)->GetFillFields();
-    original.SaveToFile(path);
-    std::string xml = ReadFile(path);
-    EXPECT_NE(xml.find("<TABLE_PROJECTS />"), std::string::npos) << xml;
-}
-
 TEST_F(ProjectFile, HandWrittenFileMatchesByNameOwnerAndLetterCase) {
     std::string path = folder.Write("hand.tdg", R"(<?xml version="1.0"?>
 <TEST_DATA_GENERATOR><TABLE_PROJECTS>

@@ -52,12 +52,6 @@ protected:
         return out;
     }
 
-    static bool contains(const std::vector<std::string>& list, const std::string& s) {
-        for (const auto& e : list)
-            if (e == s) return true;
-        return false;
-    }
-
     std::map<TExternalDataKind, std::vector<std::string>> words = {
         {xdCities, {"Springfield", "Lakeside", "Oakham"}},
         {xdCountries, {"Norway", "Chile", "Kenya"}},
