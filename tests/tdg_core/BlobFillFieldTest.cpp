@@ -1,11 +1,5 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TBlobFillField.h"
-#include "base/Exceptions.h"
-
-#include <set>
-
 namespace {
 
 class BlobFillFieldTest : public FillFieldTest {

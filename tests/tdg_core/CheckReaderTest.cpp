@@ -1,22 +1,10 @@
 #include "uCheckReader.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/DateTime.h"
-#include "base/SysUtils.h"
+#include "FillFieldTestKit.h"
 #include "kvl3_db/Drivers.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 #include "uSettingsGuess.h"
 #include "uTFillStructureEngineVEX.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <filesystem>
 
 namespace {
 

@@ -1,14 +1,6 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillObject/TTextFillField.h"
 #include "kvl3_db/TestDatabases.h"
-
-#include <set>
-
-#include <cmath>
 
 namespace {
 

@@ -1,16 +1,6 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/EFillError.h"
-#include "UTFillObject/TDateFillField.h"
-#include "base/DateTime.h"
-#include "base/Exceptions.h"
-#include "base/SysUtils.h"
-
 #include <array>
-#include <cmath>
-#include <set>
-#include <tuple>
 
 namespace {
 

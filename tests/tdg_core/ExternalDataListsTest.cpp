@@ -1,13 +1,5 @@
 #include "TextValuesSupport.h"
 
-#include "UTFillObject/EFillError.h"
-#include "base/Exceptions.h"
-
-#include <gtest/gtest.h>
-
-#include <regex>
-#include <set>
-
 namespace {
 
 using ExternalDataLists = TextFieldFixture;

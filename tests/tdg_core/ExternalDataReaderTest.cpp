@@ -1,15 +1,9 @@
 #include "FillFieldTestKit.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "ExternalData/ExternalDataPasswords.h"
 #include "ExternalData/ExternalDataReader.h"
-#include "UTFillConstants.h"
 #include "UTFillProjects/Events.h"
 #include "base/Usettings.h"
 

@@ -1,26 +1,4 @@
 #include "FillFieldTestKit.h"
-#include "support/RecordingEngine.h"
-
-#include "UTFillConstants.h"
-#include "UTFillObject/EFillError.h"
-#include "UTFillObject/TBlobFillField.h"
-#include "UTFillObject/TBoolBitFillField.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TGUIDFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillObject/TTextFillField.h"
-#include "UTFillObject/TUnsupportedFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/DateTime.h"
-#include "base/Exceptions.h"
-#include "base/SysUtils.h"
-
-#include <gtest/gtest.h>
-
-#include <set>
-#include <tuple>
 
 namespace {
 

@@ -1,21 +1,41 @@
 #pragma once
-// A project on the recording engine for fill-field tests, with a fixed random seed so that the
-// draws of one test are repeatable.
-#include "support/RecordingEngine.h"
-
+// The folder's shared test kit: a project on the recording engine for fill-field tests, with a
+// fixed random seed so that the draws of one test are repeatable, and small file helpers.
+#include "UTFillConstants.h"
+#include "UTFillObject/EFillError.h"
+#include "UTFillObject/TBlobFillField.h"
+#include "UTFillObject/TBoolBitFillField.h"
 #include "UTFillObject/TCustomFillField.h"
+#include "UTFillObject/TDateFillField.h"
+#include "UTFillObject/TFloatFillField.h"
+#include "UTFillObject/TGUIDFillField.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillObject/TTextFillField.h"
+#include "UTFillObject/TUnsupportedFillField.h"
 #include "UTFillProjects/TFillProject.h"
 #include "UTFillProjects/TFillProjects.h"
+#include "base/DateTime.h"
+#include "base/Exceptions.h"
 #include "base/Random.h"
+#include "base/SysUtils.h"
 #include "base/Variant.h"
+#include "support/RecordingEngine.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 

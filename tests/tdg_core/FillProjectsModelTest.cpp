@@ -1,11 +1,4 @@
-#include "support/RecordingEngine.h"
-
-#include "UTFillConstants.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
-
-#include <gtest/gtest.h>
+#include "FillFieldTestKit.h"
 
 namespace {
 

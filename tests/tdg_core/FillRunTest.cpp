@@ -1,19 +1,8 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TIntegerFillField.h"
 #include "UTFillProjects/TFillErrorLog.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <iterator>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace {
 

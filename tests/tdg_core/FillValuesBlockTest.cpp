@@ -1,14 +1,7 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "base/DateTime.h"
-
 #include <gmock/gmock.h>
 
-#include <cstdint>
 #include <stdexcept>
 
 namespace {

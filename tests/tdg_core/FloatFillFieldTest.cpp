@@ -1,14 +1,5 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/EFillError.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "base/Exceptions.h"
-#include "base/SysUtils.h"
-
-#include <algorithm>
-#include <set>
-
 namespace {
 
 class FloatFillFieldTest : public FillFieldTest {

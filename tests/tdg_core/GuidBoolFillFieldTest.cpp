@@ -1,15 +1,5 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/EFillError.h"
-#include "UTFillObject/TBoolBitFillField.h"
-#include "UTFillObject/TGUIDFillField.h"
-#include "UTFillObject/TUnsupportedFillField.h"
-#include "base/Exceptions.h"
-
-#include <regex>
-#include <set>
-
 namespace {
 
 using GUIDFillFieldTest = FillFieldTest;

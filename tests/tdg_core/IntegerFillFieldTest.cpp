@@ -1,17 +1,5 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/EFillError.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "base/Exceptions.h"
-
-#include <cmath>
-#include <cstdint>
-#include <map>
-#include <set>
-#include <string>
-#include <vector>
-
 namespace {
 
 class IntegerFillFieldTest : public FillFieldTest {

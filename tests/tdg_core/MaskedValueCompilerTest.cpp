@@ -1,14 +1,7 @@
 // The grammar of a mask, seen through the values it gives rather than through its compiled form.
 #include "uMaskedValue.h"
 
-#include "base/Exceptions.h"
-#include "base/Random.h"
-
-#include <gtest/gtest.h>
-
-#include <set>
-#include <string>
-#include <vector>
+#include "FillFieldTestKit.h"
 
 namespace {
 

@@ -1,15 +1,6 @@
 #include "FillFieldTestKit.h"
 #include "uMaskedValue.h"
 
-#include "base/Exceptions.h"
-#include "base/Random.h"
-
-#include <gtest/gtest.h>
-
-#include <map>
-#include <set>
-#include <string>
-
 using kvl::GetMaskedCommands;
 using kvl::TMaskedCommands;
 using kvl::TMaskFiles;

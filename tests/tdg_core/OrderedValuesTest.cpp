@@ -2,15 +2,6 @@
 // in order after the server keeps it at its own places (whole days, cents, seconds).
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "base/DateTime.h"
-
-#include <cmath>
-#include <functional>
-
 namespace {
 
 struct OrderCase {

@@ -1,19 +1,5 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TBlobFillField.h"
-#include "UTFillObject/TBoolBitFillField.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillObject/TTextFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
-#include "base/SysUtils.h"
-
-#include <gtest/gtest.h>
-
 namespace {
 
 // Every setting of every column class as the file holds it; THIRD, not to be filled, moved before

@@ -1,19 +1,8 @@
 // Each run draws its values from a sequence of its own: two runs at once, as two windows start
 // them, neither race for one generator nor take numbers out of each other's sequence.
-#include "support/RecordingEngine.h"
+#include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Random.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 

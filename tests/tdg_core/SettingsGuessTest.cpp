@@ -1,16 +1,7 @@
 #include "uSettingsGuess.h"
 
 #include "ExternalData/ExternalDataReader.h"
-#include "UTFillConstants.h"
-#include "UTFillObject/TTextFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/SysUtils.h"
-#include "support/RecordingEngine.h"
-
-#include <gtest/gtest.h>
-
-#include <map>
+#include "FillFieldTestKit.h"
 
 namespace {
 

@@ -1,16 +1,9 @@
 // What the SQL engine sends for each kind of server, recorded instead of run.
+#include "FillFieldTestKit.h"
 #include "support/RecordingConnection.h"
-#include "support/RecordingEngine.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
 #include "kvl3_db/ServerKind.h"
 #include "uTFillStructureEngineVEX.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

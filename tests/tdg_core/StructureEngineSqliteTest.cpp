@@ -1,13 +1,6 @@
 #include "FillFieldTestKit.h"
-#include "UTFillConstants.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
 #include "kvl3_db/TestDatabases.h"
 #include "uTFillStructureEngineVEX.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,12 +1,7 @@
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
+#include "FillFieldTestKit.h"
 #include "kvl3_db/TestDatabases.h"
-#include "support/RecordingEngine.h"
 #include "uTDGTableShuffle.h"
 #include "uTFillStructureEngineVEX.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 

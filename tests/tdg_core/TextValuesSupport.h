@@ -1,20 +1,7 @@
 #pragma once
 // A text field inside a project set whose word lists come from small in-memory lists, with a
 // record of which lists were asked for.
-#include "UTFillConstants.h"
-#include "UTFillObject/TTextFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
-#include "base/Random.h"
-
-#include <gtest/gtest.h>
-
-#include <map>
-#include <memory>
-#include <set>
-#include <string>
-#include <vector>
+#include "FillFieldTestKit.h"
 
 class TextFieldFixture : public ::testing::Test {
 protected:

@@ -1,14 +1,4 @@
-#include "FillFieldTestKit.h"
 #include "TextValuesSupport.h"
-
-#include "UTFillObject/EFillError.h"
-#include "base/Exceptions.h"
-#include "base/SysUtils.h"
-
-#include <gtest/gtest.h>
-
-#include <regex>
-#include <set>
 
 namespace {
 

@@ -2,10 +2,6 @@
 #include "UTFillObject/UserTextFile.h"
 #include "FillFieldTestKit.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-
 namespace {
 
 TEST(UserTextFile, EveryEncodingBecomesUtf8WithoutAByteOrderMark) {
