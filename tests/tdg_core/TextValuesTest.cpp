@@ -13,57 +13,38 @@ TEST_F(TextValues, AColumnWithoutASizeGetsSensibleRandomLengthsWithinTheLimit) {
     EXPECT_EQ(field(fillRandomText, 40)->LengthLimit(), 40);
 }
 
+// Each step changes the field and says whether it is ready then.
 TEST_F(TextValues, ReadinessFollowsTheSettingsOfEachKind) {
+    using F = TTextFillField;
+    const std::pair<void (*)(F&), bool> steps[] = {
+        {[](F&) {}, true},
+        {[](F& f) { f.StaticValue.clear(); }, false},
+        {[](F& f) { f.FillType = fillRandom; }, false},
+        {[](F& f) { f.FileName = "values.txt"; }, true},
+        {[](F& f) { f.FillType = fillList; }, false},
+        {[](F& f) { f.ListValues.Add("a"); }, true},
+        {[](F& f) { f.FillType = fillReferential; }, false},
+        {[](F& f) { f.RefTable = "ORDERS"; }, false},
+        {[](F& f) { f.RefColumn = "ID"; }, true},
+        {[](F& f) { f.FillType = fillRandomText; }, true},
+        {[](F& f) { f.LengthFrom = f.LengthTo = 0; }, false},
+        {[](F& f) { f.LengthTo = 3; }, true},
+        {[](F& f) { f.FillType = fillMasked; }, true},
+        {[](F& f) { f.Mask.clear(); }, false},
+        {[](F& f) { f.FillType = fillIncreasing; }, false},
+        {[](F& f) { f.IncStep = 1; }, true},
+        {[](F& f) { f.IncFixedDigits = true; }, false},
+        {[](F& f) { f.IncDigits = 4; }, true},
+    };
     auto f = field(fillFixed);
-    EXPECT_TRUE(f->GetReadyForFilling());
-    f->StaticValue.clear();
-    EXPECT_FALSE(f->GetReadyForFilling());
-
-    f->FillType = fillRandom;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->FileName = "values.txt";
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    f->FillType = fillList;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->ListValues.Add("a");
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    f->FillType = fillReferential;
-    f->RefTable = "ORDERS";
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->RefColumn = "ID";
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    for (int32_t t : {5, 6, 7, 8, 9, 10, 11, 12, 19, 22}) {
-        f->FillType = t;
-        EXPECT_TRUE(f->GetReadyForFilling()) << t;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].first(*f);
+        EXPECT_EQ(f->GetReadyForFilling(), steps[i].second) << "step " << i;
     }
-    for (int32_t t : {13, 14, 15, 16, 17}) {
+    for (int32_t t : {5, 6, 7, 8, 9, 10, 11, 12, 19, 22, 13, 14, 15, 16, 17}) {
         f->FillType = t;
-        EXPECT_FALSE(f->GetReadyForFilling()) << t;
+        EXPECT_EQ(f->GetReadyForFilling(), t < 13 || t > 17) << t;
     }
-
-    f->FillType = fillRandomText;
-    f->LengthFrom = 0;
-    f->LengthTo = 0;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->LengthTo = 3;
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    f->FillType = fillMasked;
-    EXPECT_TRUE(f->GetReadyForFilling());
-    f->Mask.clear();
-    EXPECT_FALSE(f->GetReadyForFilling());
-
-    f->FillType = fillIncreasing;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->IncStep = 1;
-    EXPECT_TRUE(f->GetReadyForFilling());
-    f->IncFixedDigits = true;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->IncDigits = 4;
-    EXPECT_TRUE(f->GetReadyForFilling());
 }
 
 TEST_F(TextValues, NothingGivesNullAndFixedGivesTheTextUpToTheColumnsLength) {
