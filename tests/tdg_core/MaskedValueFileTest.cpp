@@ -10,42 +10,22 @@ namespace {
 
 using Rows = std::vector<std::string>;
 
-// Files served from memory, counting how often each name is asked for.
-class MemoryFiles {
-public:
-    void Put(const std::string& name, std::vector<std::string> lines) { files_[name] = std::move(lines); }
-    int Reads(const std::string& name) const {
-        auto it = reads_.find(name);
-        return it == reads_.end() ? 0 : it->second;
-    }
-
-    kvl::TMaskFileLoader Loader() {
-        return [this](const std::string& name, TStringList& lines) {
-            ++reads_[name];
-            auto it = files_.find(name);
-            if (it == files_.end()) throw kvl::EFileError("Cannot open file \"" + name + "\".");
-            for (const auto& line : it->second)
-                lines.Add(line);
-            return true;
-        };
-    }
-
-private:
-    std::map<std::string, std::vector<std::string>> files_;
-    std::map<std::string, int> reads_;
-};
-
 class MaskedValueFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        kvl::RandSeed(77);
-        disk_.Put("abc.txt", {"alpha", "beta", "gamma"});
-    }
+    void SetUp() override { kvl::RandSeed(77); }
 
+    // The files come from memory, and each name's reads are counted.
     void prepare(std::string_view mask) {
         commands_ = GetMaskedCommands(mask);
         files_ = TMaskFiles{};
-        kvl::LoadMaskedFiles(commands_, files_, disk_.Loader());
+        kvl::LoadMaskedFiles(commands_, files_, [this](const std::string& name, TStringList& lines) {
+            ++reads_[name];
+            auto it = disk_.find(name);
+            if (it == disk_.end()) throw kvl::EFileError("Cannot open file \"" + name + "\".");
+            for (const auto& line : it->second)
+                lines.Add(line);
+            return true;
+        });
     }
 
     std::string next() {
@@ -70,7 +50,8 @@ protected:
         return "(generated)";
     }
 
-    MemoryFiles disk_;
+    std::map<std::string, std::vector<std::string>> disk_{{"abc.txt", {"alpha", "beta", "gamma"}}};
+    std::map<std::string, int> reads_;
     TMaskedCommands commands_;
     TMaskFiles files_;
 };
@@ -87,8 +68,8 @@ const std::set<std::string> abcLines{"alpha", "beta", "gamma"};
 // modes append nothing. A file that cannot be read, or an empty one, is exhausted at once. Names
 // compare without regard to case, and each command keeps its own position.
 TEST_F(MaskedValueFileTest, ModesServeTheLinesOfTheFile) {
-    disk_.Put("empty.txt", {});
-    disk_.Put("ABC.TXT", {"x"});
+    disk_["empty.txt"] = {};
+    disk_["ABC.TXT"] = {"x"};
     struct Case {
         std::string_view mask;
         int count;
@@ -121,13 +102,13 @@ TEST_F(MaskedValueFileTest, ModesServeTheLinesOfTheFile) {
             EXPECT_EQ(nextError(), "Custom file exhausted - data for row " + std::to_string(c.exhaustedAt) +
                                        " cannot acquired.");
     }
-    EXPECT_EQ(disk_.Reads("missing.txt"), 3);
-    EXPECT_EQ(disk_.Reads("ABC.TXT"), 0);
+    EXPECT_EQ(reads_["missing.txt"], 3);
+    EXPECT_EQ(reads_["ABC.TXT"], 0);
 }
 
 TEST_F(MaskedValueFileTest, OneFileNamedTwiceIsReadOnceAndEachCommandKeepsItsMode) {
     prepare("{F:abc.txt}[|]{FS:abc.txt}");
-    EXPECT_EQ(disk_.Reads("abc.txt"), 1);
+    EXPECT_EQ(reads_["abc.txt"], 1);
     EXPECT_EQ(files_.Count(), 1);
     const Rows values = rows(3);
     const Rows expectedTails{"alpha", "beta", "gamma"};
@@ -140,7 +121,7 @@ TEST_F(MaskedValueFileTest, OneFileNamedTwiceIsReadOnceAndEachCommandKeepsItsMod
 }
 
 TEST_F(MaskedValueFileTest, UniqueCommandsOnOneFileShareItsLines) {
-    disk_.Put("four.txt", {"1", "2", "3", "4"});
+    disk_["four.txt"] = {"1", "2", "3", "4"};
     prepare("{FU:four.txt}{FU:four.txt}");
     const Rows values = rows(2);
     EXPECT_EQ(
@@ -153,7 +134,7 @@ TEST_F(MaskedValueFileTest, PreparingAgainReloadsTheFileAndRestartsPositions) {
     prepare("{FU:abc.txt}[|]{FS:abc.txt}");
     rows(1);
     prepare("{FU:abc.txt}[|]{FS:abc.txt}");
-    EXPECT_EQ(disk_.Reads("abc.txt"), 2);
+    EXPECT_EQ(reads_["abc.txt"], 2);
     EXPECT_EQ(files_.Lines(0).Count(), 3);
     const std::string value = next();
     const std::string unique = value.substr(0, value.find('|'));
