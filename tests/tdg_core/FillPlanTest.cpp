@@ -80,6 +80,7 @@ class FillPlan : public ::testing::TestWithParam<TPlanCase> {};
 
 TEST_P(FillPlan, OrdersBreaksAndReports) {
     const TPlanCase& c = GetParam();
+    SCOPED_TRACE(c.what);
     auto tables = schema(c.schema);
     TFillPlan plan = ComputeFillPlan(tables);
     EXPECT_EQ(names(tables, plan.Order), c.order);
@@ -112,10 +113,7 @@ const TPlanCase kCases[] = {
     {"a longer cycle breaks at its one deferrable key", "a>b! b>c c>a", "a c b", "a_b", "", "a_b b_c c_a"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Schemas, FillPlan, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<TPlanCase>& info) {
-                             return "case" + std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(Schemas, FillPlan, ::testing::ValuesIn(kCases));
 
 TEST(FillPlanDepth, AChainOfManyTablesNeedsNoDeepStack) {
     std::vector<TPlanTable> tables(50000);

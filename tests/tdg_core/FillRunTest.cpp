@@ -30,7 +30,10 @@ protected:
         projects.SetStructureEngine(&engine);
         projects.CreateStructure();
         for (int i = 0; i < projects.GetProjectCount(); ++i)
-            fillEveryColumn(*projects.getFillProject(i));
+            for (auto& f : project(i).GetFillFields()) {
+                f->FillType = fillIncreasing;
+                static_cast<TIntegerFillField&>(*f).StaticValue = 1;
+            }
         projects.OnInitTableFill = [this](TFillProject*, const std::string& table, const std::string& task,
                                           int index, int rows) {
             engine.Calls.push_back("Init " + table + " " + task + " " + std::to_string(index) + " " +
@@ -47,13 +50,6 @@ protected:
         projects.OnFillFinished = [this](TFillProject* p) {
             engine.Calls.push_back("Finished " + p->TableName);
         };
-    }
-
-    static void fillEveryColumn(TFillProject& p) {
-        for (auto& f : p.GetFillFields()) {
-            f->FillType = fillIncreasing;
-            static_cast<TIntegerFillField&>(*f).StaticValue = 1;
-        }
     }
 
     TFillProject& project(int i) { return *projects.getFillProject(i); }
