@@ -96,50 +96,31 @@ TEST_F(TableShuffle, ViewsGoToTheEndAndNothingIsFreed) {
     EXPECT_TRUE(projects.Projects.OwnsObjects);
 }
 
-TEST_F(TableShuffle, OnlyMarkedTablesMoveToTheFront) {
-    RecordingEngine engine;
-    engine.SetDatabase(nullptr);
-    add("E");
-    add("CHILD", {"PARENT"})->doFill = true;
-    add("D");
-    add("PARENT")->doFill = true;
-    add("A");
+// Without foreign keys nothing at all happens, not even a check of the method.
+TEST_F(TableShuffle, NothingMovesWhereTheServerHasNoForeignKeys) {
     class Schema : public FakeTableObject, public kvl::IKVL_Schema {
     public:
-        explicit Schema(bool fks) : FakeTableObject("", ""), fks_(fks) {}
+        Schema() : FakeTableObject("", "") {}
         kvl::TKVL_InterfaceListRef Tables() const override { return nullptr; }
         kvl::TKVL_InterfaceListRef Relations() const override { return nullptr; }
         kvl::TKVL_InterfaceListRef Generators() const override { return nullptr; }
-        kvl::TKVL_Capability Capability(int) const override { return {fks_, fks_, fks_}; }
+        kvl::TKVL_Capability Capability(int) const override { return {false, false, false}; }
         std::string KindDisplayName(int, bool) const override { return ""; }
         std::string FormatObjectName(const std::string& n, const std::string&, bool) const override {
             return n;
         }
         std::shared_ptr<kvl::IKVL_Database> Database() const override { return nullptr; }
-
-    private:
-        bool fks_;
     };
-    engine.SetSchema(std::make_shared<Schema>(false));
+    RecordingEngine engine;
+    engine.SetSchema(std::make_shared<Schema>());
+    add("CHILD", {"PARENT"})->doFill = true;
+    add("PARENT")->doFill = true;
     projects.SetStructureEngine(&engine);
-    projects.ShuffleTables(static_cast<TTableShuffleMethod>(7)); // no foreign keys: nothing at all happens
-    EXPECT_EQ(order(), "E CHILD D PARENT A");
-    engine.SetSchema(std::make_shared<Schema>(true));
-    projects.ShuffleTables(tsmToFillOnly);
-    EXPECT_EQ(order(), "PARENT CHILD E D A");
-    TFillProject* a = projects.getFillProject(4);
-    a->FillFields = std::make_unique<TFillFieldList>();
-    a->FillFields->push_back(CreateFillField(KFillRecord{}));
-    projects.ShuffleTables(tsmToFillAndWithOptions);
-    EXPECT_EQ(order(), "PARENT CHILD E D A"); // A has columns but no settings
-    a->FillFields->front()->FillType = 1;
-    projects.ShuffleTables(tsmToFillAndWithOptions);
-    EXPECT_EQ(order(), "PARENT CHILD A E D");
-    EXPECT_THROW(projects.ShuffleTables(static_cast<TTableShuffleMethod>(7)), kvl::Exception);
-    projects.ShuffleTables(tsmAll);
-    EXPECT_EQ(order(), "PARENT E D CHILD A");
+    projects.ShuffleTables(static_cast<TTableShuffleMethod>(7));
+    EXPECT_EQ(order(), "CHILD PARENT");
 }
 
+// Marked tables, and with the option those with settings, move to the front in their order.
 TEST(TableShuffleSqlite, OrdersARealSchemaByItsForeignKeys) {
     kvl::test::TTestDatabase db(kvl::test::Engine::SQLite);
     auto session = db.Open();
@@ -153,6 +134,17 @@ TEST(TableShuffleSqlite, OrdersARealSchemaByItsForeignKeys) {
     TFillProjects projects;
     projects.SetStructureEngine(&engine);
     projects.CreateStructure();
+    projects.getFillProject(0)->doFill = true; // lines
+    projects.getFillProject(1)->doFill = true; // orders
+    projects.ShuffleTables(tsmToFillOnly);
+    EXPECT_EQ(orderOf(projects), "orders lines customers notes");
+    projects.getFillProject(3)->GetFillFields(); // notes: columns without settings
+    projects.ShuffleTables(tsmToFillAndWithOptions);
+    EXPECT_EQ(orderOf(projects), "orders lines customers notes");
+    projects.getFillProject(3)->GetFillFields()[0]->FillType = fillFixed;
+    projects.ShuffleTables(tsmToFillAndWithOptions);
+    EXPECT_EQ(orderOf(projects), "orders notes lines customers");
+    EXPECT_THROW(projects.ShuffleTables(static_cast<TTableShuffleMethod>(7)), kvl::Exception);
     projects.ShuffleTables(tsmAll);
     EXPECT_EQ(orderOf(projects), "notes customers orders lines");
 }
