@@ -81,16 +81,8 @@ inline std::string ReadFile(const std::string& path) {
 // A folder of its own under the system's temporary folder, removed with everything in it.
 class TempFolder {
 public:
-    TempFolder() {
-        static int serial = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("tdg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
+    TempFolder() { std::filesystem::create_directories(path_); }
+    ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
@@ -105,7 +97,11 @@ public:
     }
 
 private:
-    std::filesystem::path path_;
+    inline static int serial_ = 0;
+    std::filesystem::path path_ =
+        std::filesystem::temp_directory_path() /
+        ("tdg-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial_));
+    std::error_code ignored_;
 };
 
 // The message of the exception of type E that the call throws.

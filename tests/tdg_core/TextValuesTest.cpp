@@ -234,20 +234,13 @@ TEST_F(TextValues, NumbersAsTextStayInTheirRangesAndKeepTheirKind) {
     EXPECT_LT(*reals.rbegin(), 2.5);
 }
 
-class TextDates : public TextFieldFixture {
-protected:
-    kvl::TFormatSettings iso() {
-        kvl::TFormatSettings s;
-        s.DateSeparator = '-';
-        s.ShortDateFormat = "yyyy/mm/dd";
-        s.LongTimeFormat = "hh:nn:ss";
-        return s;
-    }
-    kvl::TFormatSettingsScope scope{iso()};
-};
-
 // Dates never fall on the upper bound; times keep between their bounds.
-TEST_F(TextDates, DatesAndTimesFallBetweenTheirBounds) {
+TEST_F(TextValues, DatesAndTimesFallBetweenTheirBounds) {
+    kvl::TFormatSettings iso;
+    iso.DateSeparator = '-';
+    iso.ShortDateFormat = "yyyy/mm/dd";
+    iso.LongTimeFormat = "hh:nn:ss";
+    kvl::TFormatSettingsScope scope(iso);
     struct Case {
         int32_t fillType;
         kvl::TDateTime dateFrom, dateTo;
@@ -275,13 +268,9 @@ TEST_F(TextDates, DatesAndTimesFallBetweenTheirBounds) {
     }
 }
 
-class TextCustomFile : public TextFieldFixture {
-protected:
-    TempFolder folder;
-};
-
 // A missing file is logged once and every row says so; an empty one gives empty texts.
-TEST_F(TextCustomFile, LinesOfTheFileAreTheValues) {
+TEST_F(TextValues, LinesOfACustomFileAreTheValues) {
+    TempFolder folder;
     const std::vector<std::string> nothingLogged;
     const std::vector<std::string> missingLogged{
         "Error while preparing inserts:", "Could not laod the custom file", ""};
