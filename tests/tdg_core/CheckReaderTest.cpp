@@ -153,28 +153,19 @@ std::string settings(TCustomFillField& f) {
 
 // Values of a field with a further range fall in each range by its width and never between.
 TEST(CheckReaderTest, FurtherRangesTakeValuesInProportionToTheirWidths) {
-    KFillRecord rec;
-    rec.ColumnName = "C";
-    rec.DataTypeName = "Integer";
-    TIntegerFillField whole(rec);
-    whole.RangeFrom = 1;
-    whole.RangeTo = 10; // 10 of 40 whole numbers
-    rec.DataTypeName = "Double Precision";
-    TFloatFillField real(rec);
-    real.RangeFrom = 0;
-    real.RangeTo = 1; // 1 of 4
-    rec.DataTypeName = "Date";
-    TDateFillField day(rec);
-    day.DateFrom = 100;
-    day.DateTo = 109; // 10 of 40 days
     struct {
-        TCustomFillField* field;
-        double top; // of the own range, whole
+        const char* type;
+        double from, to; // 10 of 40 whole numbers, 1 of 4, 10 of 40 days
+        double top;      // of the own range, whole
         std::pair<double, double> part;
-    } const cases[] = {{&whole, 10, {101, 130}}, {&real, 0, {10, 13}}, {&day, 109, {200, 229}}};
+    } const cases[] = {{"Integer", 1, 10, 10, {101, 130}},
+                       {"Double Precision", 0, 1, 0, {10, 13}},
+                       {"Date", 100, 109, 109, {200, 229}}};
     kvl::RandSeed(7);
-    for (auto [field, top, part] : cases) {
-        field->FillType = fillRandom;
+    for (auto [type, from, to, top, part] : cases) {
+        KFillRecord rec;
+        rec.DataTypeName = type;
+        auto field = RandomField(rec, from, to);
         field->RangeParts = {part};
         field->prepareInsert();
         int first = 0;

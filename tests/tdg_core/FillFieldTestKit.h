@@ -69,6 +69,25 @@ protected:
     std::unique_ptr<TFillProject> project;
 };
 
+// A random field of the column's class over the range; a date's days run through to midnight.
+inline std::unique_ptr<TCustomFillField> RandomField(const KFillRecord& r, double from, double to) {
+    auto f = CreateFillField(r);
+    f->FillType = fillRandom;
+    if (auto* i = dynamic_cast<TIntegerFillField*>(f.get())) {
+        i->RangeFrom = static_cast<int32_t>(from);
+        i->RangeTo = static_cast<int32_t>(to);
+    } else if (auto* x = dynamic_cast<TFloatFillField*>(f.get())) {
+        x->RangeFrom = from;
+        x->RangeTo = to;
+    } else if (auto* d = dynamic_cast<TDateFillField*>(f.get())) {
+        d->DateFrom = from;
+        d->DateTo = to;
+        d->TimeFrom = 0;
+        d->TimeTo = 86399.0 / 86400.0;
+    }
+    return f;
+}
+
 // The whole contents of a stream or a file.
 inline std::string ReadAll(std::istream& in) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

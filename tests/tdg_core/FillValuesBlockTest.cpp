@@ -8,27 +8,6 @@ namespace {
 
 class FillValuesBlockTest : public FillFieldTest {};
 
-// The settings of a case on whichever kind of field the type makes.
-void Set(TCustomFillField& f, int32_t fill, double from, double to) {
-    f.FillType = fill;
-    f.ListValues.Add("a");
-    f.ListValues.Add("bb");
-    if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
-        i->RangeFrom = static_cast<int32_t>(from);
-        i->RangeTo = static_cast<int32_t>(to);
-        i->StaticValue = 3;
-    } else if (auto* r = dynamic_cast<TFloatFillField*>(&f)) {
-        r->RangeFrom = from;
-        r->RangeTo = to;
-    } else if (auto* d = dynamic_cast<TDateFillField*>(&f)) {
-        d->DateFrom = from;
-        d->DateTo = to;
-        d->TimeFrom = 0.25;
-        d->TimeTo = 0.75;
-        d->IncHours = 5;
-    }
-}
-
 // A block of values must be exactly the values one by one, with their NULL draws, from the same
 // generator state, and leave the generator where they leave it.
 TEST_F(FillValuesBlockTest, ABlockGivesTheValuesOneByOne) {
@@ -58,8 +37,11 @@ TEST_F(FillValuesBlockTest, ABlockGivesTheValuesOneByOne) {
         for (int32_t percentage : {0, 30, 100}) {
             SCOPED_TRACE(std::string(c.type) + " " + std::to_string(c.from) + ", NULLs " +
                          std::to_string(percentage));
-            auto field = CreateFillField(Record(c.type, c.scale));
-            Set(*field, c.fill, c.from, c.to);
+            auto field = RandomField(Record(c.type, c.scale), c.from, c.to);
+            field->FillType = c.fill;
+            field->ListValues.SetText("a\r\nbb");
+            if (auto* i = dynamic_cast<TIntegerFillField*>(field.get())) i->StaticValue = 3;
+            if (auto* d = dynamic_cast<TDateFillField*>(field.get())) d->IncHours = 5;
             field->IncludeNulls = percentage > 0;
             field->NullPercentage = percentage;
             field->prepareInsert();

@@ -6,48 +6,24 @@ namespace {
 
 struct OrderCase {
     const char* name;
-    std::function<std::unique_ptr<TCustomFillField>(const KFillRecord&)> make;
     const char* type;
     int16_t scale;
+    double from, to;
     double unit;                 // the least difference the server keeps: a day, a cent, a second
     bool rounds;                 // the server keeps the value rounded to its unit (a date drops its time)
     double reach;                // a tenth of the range, and a unit
     std::vector<double> earlier; // earlier values besides those of the field's own draws
 };
 
-std::unique_ptr<TCustomFillField> integers(const KFillRecord& r) {
-    auto f = std::make_unique<TIntegerFillField>(r);
-    f->RangeFrom = 1;
-    f->RangeTo = 1000;
-    return f;
-}
-
-std::unique_ptr<TCustomFillField> decimals(const KFillRecord& r) {
-    auto f = std::make_unique<TFloatFillField>(r);
-    f->Precision = 8;
-    f->RangeFrom = 1;
-    f->RangeTo = 1000;
-    return f;
-}
-
-std::unique_ptr<TCustomFillField> dates(const KFillRecord& r) {
-    auto f = std::make_unique<TDateFillField>(r);
-    f->DateFrom = kvl::EncodeDate(2015, 1, 1);
-    f->DateTo = kvl::EncodeDate(2025, 12, 31);
-    f->TimeFrom = 0;
-    f->TimeTo = 86399.0 / 86400.0;
-    return f;
-}
-
-const double kLastDay = kvl::EncodeDate(2025, 12, 31);
+const double kFirstDay = kvl::EncodeDate(2015, 1, 1), kLastDay = kvl::EncodeDate(2025, 12, 31);
 
 const OrderCase kCases[] = {
-    {"integer", integers, "Integer", 0, 1, false, 100.9, {1000, -3}},
+    {"integer", "Integer", 0, 1, 1000, 1, false, 100.9, {1000, -3}},
     // products with the places that land just below a step (0.29 * 100 = 28.999999999999996),
     // also above the range, where the least value that keeps the order is the only one
-    {"decimal", decimals, "Decimal", 2, 0.01, true, 99.92, {0.29, 12.34, 999.99, 1024.09, 1024.34}},
-    {"date", dates, "Date", 0, 1, true, 403, {kLastDay, kLastDay + 0.75}},
-    {"date-time", dates, "DateTime", 0, 1.0 / 86400, false, 402, {kLastDay + 86399.0 / 86400}},
+    {"decimal", "Decimal", 2, 1, 1000, 0.01, true, 99.92, {0.29, 12.34, 999.99, 1024.09, 1024.34}},
+    {"date", "Date", 0, kFirstDay, kLastDay, 1, true, 403, {kLastDay, kLastDay + 0.75}},
+    {"date-time", "DateTime", 0, kFirstDay, kLastDay, 1.0 / 86400, false, 402, {kLastDay + 86399.0 / 86400}},
 };
 
 class OrderedValuesTest : public FillFieldTest {};
@@ -55,12 +31,10 @@ class OrderedValuesTest : public FillFieldTest {};
 TEST_F(OrderedValuesTest, ALaterValueStaysInOrderAtTheServersPlacesAndCloseToTheEarlier) {
     for (const OrderCase& c : kCases) {
         SCOPED_TRACE(c.name);
-        auto earlier = c.make(Record(c.type, c.scale));
-        auto later = c.make(Record(c.type, c.scale));
-        for (auto* f : {earlier.get(), later.get()}) {
-            f->FillType = fillRandom;
-            f->prepareInsert();
-        }
+        auto earlier = RandomField(Record(c.type, c.scale), c.from, c.to);
+        auto later = RandomField(Record(c.type, c.scale), c.from, c.to);
+        earlier->prepareInsert();
+        later->prepareInsert();
         std::vector<double> lows = c.earlier;
         for (const auto& v : Draw(*earlier, 2000))
             lows.push_back(v.AsDouble());
