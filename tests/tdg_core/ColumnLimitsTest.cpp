@@ -43,45 +43,34 @@ TEST_F(ColumnLimitsTest, TextsOfEveryKindAreCutToTheColumnByCharacters) {
     }
 }
 
-TEST_F(ColumnLimitsTest, RandomNumbersStayWithinTheColumnsType) {
+// Numbers keep within what the column's type and digits hold and use most of it; decimals are
+// rounded to their places.
+TEST_F(ColumnLimitsTest, RandomNumbersStayWithinTheColumnsTypeAndPlaces) {
     struct Case {
         const char* type;
-        int16_t precision;
-        double low, high;
+        int16_t scale, precision;
+        double from, low, high;
     };
-    const Case cases[] = {{"SmallInt", 0, -32768, 32767}, {"Word", 0, 0, 65535}, {"Numeric", 3, -999, 999}};
+    const Case cases[] = {{"SmallInt", 0, 0, -2e9, -32768, 32767},
+                          {"Word", 0, 0, -2e9, 0, 65535},
+                          {"Numeric", 0, 3, -2e9, -999, 999},
+                          {"Decimal", 2, 5, 1, 1, 999.99}};
     for (const Case& c : cases) {
-        KFillRecord r = Record(c.type);
+        SCOPED_TRACE(c.type);
+        KFillRecord r = Record(c.type, c.scale);
         r.Precision = c.precision;
-        TIntegerFillField f(r);
-        f.FillType = fillRandom;
-        f.RangeFrom = -2000000000;
-        f.RangeTo = 2000000000;
-        f.prepareInsert();
-        double lowest = 0, highest = 0;
-        for (const auto& v : Draw(f, 500)) {
+        auto f = RandomField(r, c.from, 2e9);
+        f->prepareInsert();
+        double lowest = 1e300, highest = -1e300;
+        const double places = std::pow(10, c.scale);
+        for (const auto& v : Draw(*f, 500)) {
             lowest = std::min(lowest, v.AsDouble());
             highest = std::max(highest, v.AsDouble());
+            EXPECT_NEAR(v.AsDouble() * places, std::round(v.AsDouble() * places), 1e-6) << v.AsDouble();
         }
-        EXPECT_GE(lowest, c.low) << c.type;
-        EXPECT_LE(highest, c.high) << c.type;
-        EXPECT_GT(highest - lowest, (c.high - c.low) / 2) << c.type << ": the type's range is used";
-    }
-}
-
-TEST_F(ColumnLimitsTest, DecimalsAreRoundedToTheirPlacesAndKeptWithinTheirDigits) {
-    KFillRecord r = Record("Decimal", 2);
-    r.Precision = 5;
-    TFloatFillField f(r);
-    f.FillType = fillRandom;
-    f.RangeFrom = 1;
-    f.RangeTo = 1e9L;
-    f.prepareInsert();
-    for (const auto& v : Draw(f, 200)) {
-        const double x = v.AsDouble();
-        EXPECT_LE(x, 999.99);
-        EXPECT_GE(x, 1);
-        EXPECT_NEAR(x * 100, std::round(x * 100), 1e-6) << x;
+        EXPECT_GE(lowest, c.low);
+        EXPECT_LE(highest, c.high);
+        EXPECT_GT(highest - lowest, (c.high - c.low) / 2) << "the type's range is used";
     }
 }
 
