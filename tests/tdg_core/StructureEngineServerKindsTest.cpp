@@ -52,6 +52,8 @@ struct Server {
 TEST(ServerKinds, FirebirdSwitchesEveryIndexAndTriggerInItsOwnTransaction) {
     for (int kind : {kvl::skFirebirdEmbedded, kvl::skFirebird}) {
         Server s(kind);
+        s.project->GetFillFields()[0]->FillType = fillIncreasing; // no identity insert to switch
+        s.engine->DoAdditionalActions(s.project.get(), atBefore);
         s.engine->IndicesStateChange(false, s.project.get());
         s.engine->TriggersStateChange(true, s.project.get());
         EXPECT_EQ(s.log->Lines,
@@ -106,10 +108,6 @@ TEST(ServerKinds, IdentityInsertIsSwitchedOnlyAroundAFilledIdentityColumn) {
                                         "CUSTOM: SET IDENTITY_INSERT \"SHOP\".\"ORDERS\" OFF"}));
     s.log->Fail = [](const std::string&) { throw kvl::EKVL_DatabaseError("refused"); };
     EXPECT_NO_THROW(s.engine->DoAdditionalActions(s.project.get(), atBefore));
-    Server other(kvl::skFirebird);
-    other.project->GetFillFields()[0]->FillType = fillIncreasing;
-    other.engine->DoAdditionalActions(other.project.get(), atBefore);
-    EXPECT_TRUE(other.log->Lines.empty());
 }
 
 TEST(ServerKinds, UseConnectionLeavesTheCallersConnectionOpen) {
