@@ -192,8 +192,6 @@ using kvl::TStringList;
 
 namespace {
 
-using Rows = std::vector<std::string>;
-
 class MaskedValueFileTest : public ::testing::Test {
 protected:
     void SetUp() override { kvl::RandSeed(77); }

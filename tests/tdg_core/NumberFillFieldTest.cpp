@@ -2,7 +2,7 @@
 
 namespace {
 
-class IntegerFillFieldTest : public FillFieldTest {
+class NumberFillFieldTest : public FillFieldTest {
 protected:
     // How often each value came up; every value must be a whole number handed over as a real.
     static std::map<int64_t, int> Histogram(TCustomFillField& f, int count) {
@@ -14,10 +14,25 @@ protected:
         }
         return seen;
     }
+
+    struct Spread {
+        double Min = 1e300;
+        double Max = -1e300;
+    };
+
+    static Spread SpreadOf(TCustomFillField& f, int count) {
+        Spread s;
+        for (const kvl::TVariant& v : Draw(f, count)) {
+            EXPECT_EQ(v.GetKind(), kvl::TVariant::Kind::Double);
+            s.Min = std::min(s.Min, v.Double());
+            s.Max = std::max(s.Max, v.Double());
+        }
+        return s;
+    }
 };
 
 // Reversed bounds are stored exchanged; an empty range is not ready and gives its only value.
-TEST_F(IntegerFillFieldTest, RandomValuesReachBothBoundsAndNothingOutside) {
+TEST_F(NumberFillFieldTest, WholeRandomValuesReachBothBoundsAndNothingOutside) {
     struct Case {
         int32_t from, to, low, high;
     };
@@ -49,7 +64,7 @@ TEST_F(IntegerFillFieldTest, RandomValuesReachBothBoundsAndNothingOutside) {
 }
 
 // Across zero, zero comes up twice as often as any other value; a range ending at zero is uniform.
-TEST_F(IntegerFillFieldTest, RandomValuesAreSpreadAsDocumented) {
+TEST_F(NumberFillFieldTest, WholeRandomValuesAreSpreadAsDocumented) {
     for (auto [from, to] : {std::pair{-5, 5}, std::pair{-3, 0}}) {
         TIntegerFillField f(Record("Integer"));
         f.FillType = fillRandom;
@@ -66,7 +81,7 @@ TEST_F(IntegerFillFieldTest, RandomValuesAreSpreadAsDocumented) {
 }
 
 // Each preparation starts again; a step of zero is not ready and repeats the start.
-TEST_F(IntegerFillFieldTest, IncreasingValuesStepAndWrapAtThe32BitLimit) {
+TEST_F(NumberFillFieldTest, WholeIncreasingValuesStepAndWrapAtThe32BitLimit) {
     struct Case {
         int32_t start, step;
         std::vector<int32_t> values;
@@ -87,7 +102,7 @@ TEST_F(IntegerFillFieldTest, IncreasingValuesStepAndWrapAtThe32BitLimit) {
     }
 }
 
-TEST_F(IntegerFillFieldTest, FixedValueIsAnInteger) {
+TEST_F(NumberFillFieldTest, WholeFixedValueIsAnInteger) {
     TIntegerFillField f(Record("SmallInt"));
     f.FillType = fillFixed;
     f.StaticValue = 42;
@@ -96,7 +111,7 @@ TEST_F(IntegerFillFieldTest, FixedValueIsAnInteger) {
         EXPECT_EQ(v, kvl::TVariant(42));
 }
 
-TEST_F(IntegerFillFieldTest, GeneratorIsTheFirstByNameAndGivesNoValue) {
+TEST_F(NumberFillFieldTest, WholeGeneratorIsTheFirstByNameAndGivesNoValue) {
     projects.Generators.Add("GEN_B");
     projects.Generators.Add("GEN_A");
     TIntegerFillField f(Record("Integer"));
@@ -109,25 +124,7 @@ TEST_F(IntegerFillFieldTest, GeneratorIsTheFirstByNameAndGivesNoValue) {
     EXPECT_FALSE(f.GetReadyForFilling());
 }
 
-class FloatFillFieldTest : public FillFieldTest {
-protected:
-    struct Spread {
-        double Min = 1e300;
-        double Max = -1e300;
-    };
-
-    static Spread SpreadOf(TCustomFillField& f, int count) {
-        Spread s;
-        for (const kvl::TVariant& v : Draw(f, count)) {
-            EXPECT_EQ(v.GetKind(), kvl::TVariant::Kind::Double);
-            s.Min = std::min(s.Min, v.Double());
-            s.Max = std::max(s.Max, v.Double());
-        }
-        return s;
-    }
-};
-
-TEST_F(FloatFillFieldTest, RandomBoundsAwayFromZeroAreWidenedByAHundredth) {
+TEST_F(NumberFillFieldTest, RealRandomBoundsAwayFromZeroAreWidenedByAHundredth) {
     struct Case {
         double From, To, Low, High;
     };
@@ -150,7 +147,7 @@ TEST_F(FloatFillFieldTest, RandomBoundsAwayFromZeroAreWidenedByAHundredth) {
     }
 }
 
-TEST_F(FloatFillFieldTest, FixedAndIncreasingValues) {
+TEST_F(NumberFillFieldTest, RealFixedAndIncreasingValues) {
     TFloatFillField f(Record("Decimal", 2));
     f.FillType = fillFixed;
     f.StaticValue = 3.5;
@@ -174,7 +171,7 @@ TEST_F(FloatFillFieldTest, FixedAndIncreasingValues) {
     EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483648.0));
 }
 
-TEST_F(FloatFillFieldTest, ReferentialValuesFollowTheLocale) {
+TEST_F(NumberFillFieldTest, RealReferentialValuesFollowTheLocale) {
     kvl::TFormatSettings fs;
     fs.DecimalSeparator = ',';
     kvl::TFormatSettingsScope comma(fs);
@@ -193,7 +190,7 @@ TEST_F(FloatFillFieldTest, ReferentialValuesFollowTheLocale) {
 }
 
 // An empty random range is not ready and gives zero.
-TEST_F(FloatFillFieldTest, ReadinessFollowsTheFillType) {
+TEST_F(NumberFillFieldTest, RealReadinessFollowsTheFillType) {
     TFloatFillField f(Record("Numeric", 3));
     f.FillType = fillRandom;
     EXPECT_FALSE(f.GetReadyForFilling());
