@@ -62,16 +62,21 @@ TEST(FillFieldBase, SizesAreAbsoluteAndANotNullColumnGetsNoNulls) {
     }
 }
 
-// Codes of other classes give no value, and only those that need no settings are ready.
-TEST(FillFieldBase, CodesOfOtherClassesGiveNoValue) {
+// Codes of other classes give no value, and only those that need no settings are ready; an
+// unsupported column takes no value even from a referenced column.
+TEST_F(FillFieldTest, CodesOfOtherClassesGiveNoValue) {
+    engine.ColumnData["T.C"] = {"1"};
     const std::tuple<const char*, std::vector<int32_t>> cases[] = {
         {"Integer", {fillNothing, fillLastNames, fillMasked, fillGUID}},
-        {"GUID", {fillNothing, fillFixed, fillRandom}}};
+        {"GUID", {fillNothing, fillFixed, fillRandom}},
+        {"Unsupported", {fillNothing, fillFixed, fillRandom, fillReferential, fillGUID}}};
     for (const auto& [type, codes] : cases)
         for (int32_t code : codes) {
-            auto f = CreateFillField(record(type));
+            auto f = CreateFillField(Record(type));
             f->FillType = code;
-            EXPECT_FALSE(f->GetReadyForFilling()) << type << " " << code;
+            f->RefTable = "T";
+            f->RefColumn = "C";
+            EXPECT_EQ(f->GetReadyForFilling(), code == fillReferential) << type << " " << code;
             f->prepareInsert();
             EXPECT_TRUE(f->getInsertValue().IsEmpty()) << type << " " << code;
         }
@@ -212,19 +217,6 @@ TEST_F(FillFieldTest, BoolBitOtherCodesFailEveryRowNamingTheClass) {
               "Fill type (3) not supported in TBoolBitFillField");
     f.FillType = fillNothing;
     EXPECT_THROW(f.getInsertValue(), kvl::Exception);
-}
-
-TEST_F(FillFieldTest, UnsupportedNeverGivesAValue) {
-    engine.ColumnData["T.C"] = {"1"};
-    auto f = CreateFillField(Record("Unsupported"));
-    f->RefTable = "T";
-    f->RefColumn = "C";
-    for (int32_t code : {fillNothing, fillFixed, fillRandom, fillReferential, fillGUID}) {
-        f->FillType = code;
-        EXPECT_EQ(f->GetReadyForFilling(), code == fillReferential) << code;
-        f->prepareInsert();
-        EXPECT_TRUE(f->getInsertValue().IsEmpty()) << code;
-    }
 }
 
 } // namespace
