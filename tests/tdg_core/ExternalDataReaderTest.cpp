@@ -63,40 +63,25 @@ INSTANTIATE_TEST_SUITE_P(
                     ShippedList{xdJobTitles, 10000, "Lead Data Agent"},
                     ShippedList{xdWords, 1000, "abacus"}));
 
-// A private folder with a copy of the countries archive, the smallest one.
-class ExternalDataFailureTest : public testing::Test {
-protected:
-    void SetUp() override {
-        archive_ = ReadFile(shippedDataDir() + "Countries.qdz");
-        ASSERT_GT(archive_.size(), 200u);
-        target_.Add("kept");
-        target_.Add("as it was");
-    }
-    std::string dataDir() const { return folder_.Path() + "/"; }
-    std::string path(const char* file) const { return folder_.Path(file); }
-    std::string password() const { return std::string(TDG_EXTERNALDATA_PASSWORDS[1]); }
-
-    void load(const char* file, const std::string& member, const std::string& pw) {
-        tdg::LoadExternalData(dataDir(), file, member, pw, target_);
-    }
-
-    TempFolder folder_;
-    std::string archive_;
-    kvl::TStringList target_;
-};
-
 template <class E> bool isA(const std::exception& e) {
     return dynamic_cast<const E*>(&e) != nullptr;
 }
 
 // Every failure names the file and leaves the list as it was. A flipped byte in the middle of the
 // encrypted data is caught by the member's authentication code once the member has been read.
-TEST_F(ExternalDataFailureTest, FailuresNameTheFileAndLeaveTheListAlone) {
+// The archive is a copy of the countries list, the smallest one, in a private folder.
+TEST(ExternalDataFailure, FailuresNameTheFileAndLeaveTheListAlone) {
     using Is = bool (*)(const std::exception&);
-    std::string flipped = archive_;
+    TempFolder folder;
+    const std::string archive = ReadFile(shippedDataDir() + "Countries.qdz");
+    ASSERT_GT(archive.size(), 200u);
+    kvl::TStringList target;
+    target.Add("kept");
+    target.Add("as it was");
+    std::string flipped = archive;
     flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x40);
-    const std::string missing = "(missing)", folder = "(folder)", own = password();
-    const std::string file = "\"" + path("Countries.qdz") + "\"";
+    const std::string missing = "(missing)", isFolder = "(folder)", own(TDG_EXTERNALDATA_PASSWORDS[1]);
+    const std::string path = folder.Path("Countries.qdz"), file = "\"" + path + "\"";
     struct Case {
         std::string bytes, member, password;
         Is is;
@@ -105,38 +90,38 @@ TEST_F(ExternalDataFailureTest, FailuresNameTheFileAndLeaveTheListAlone) {
     const Case cases[] = {
         {missing, "Countries.txt", own, isA<tdg::EExternalDataMissing>,
          "The data file " + file + " does not exist."},
-        {folder, "Countries.txt", own, isA<tdg::EExternalDataError>,
+        {isFolder, "Countries.txt", own, isA<tdg::EExternalDataError>,
          "The data file " + file + " is a folder."},
-        {archive_, "Countries.txt", own + "x", isA<tdg::EExternalDataWrongPassword>, "\"Countries.txt\""},
-        {archive_, "Countries.txt", "", isA<tdg::EExternalDataWrongPassword>, ""},
+        {archive, "Countries.txt", own + "x", isA<tdg::EExternalDataWrongPassword>, "\"Countries.txt\""},
+        {archive, "Countries.txt", "", isA<tdg::EExternalDataWrongPassword>, ""},
         // another list's password is a realistic mistake
-        {archive_, "Countries.txt", std::string(TDG_EXTERNALDATA_PASSWORDS[0]),
+        {archive, "Countries.txt", std::string(TDG_EXTERNALDATA_PASSWORDS[0]),
          isA<tdg::EExternalDataWrongPassword>, ""},
-        {archive_, "Cities.txt", own, isA<tdg::EExternalDataNoMember>, "\"Cities.txt\""},
-        {archive_, "countries.txt", own, isA<tdg::EExternalDataNoMember>, ""}, // names match exactly
+        {archive, "Cities.txt", own, isA<tdg::EExternalDataNoMember>, "\"Cities.txt\""},
+        {archive, "countries.txt", own, isA<tdg::EExternalDataNoMember>, ""}, // names match exactly
         {"Germany\nFrance\n", "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
         {"", "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
-        {archive_.substr(0, archive_.size() / 2), "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
-        {archive_.substr(0, archive_.size() - 10), "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
+        {archive.substr(0, archive.size() / 2), "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
+        {archive.substr(0, archive.size() - 10), "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
         {flipped, "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
     };
     for (size_t k = 0; k < std::size(cases); ++k) {
         const Case& c = cases[k];
         SCOPED_TRACE(k);
-        fs::remove_all(path("Countries.qdz"));
-        if (c.bytes == folder)
-            folder_.MakeFolder("Countries.qdz");
+        fs::remove_all(path);
+        if (c.bytes == isFolder)
+            folder.MakeFolder("Countries.qdz");
         else if (c.bytes != missing)
-            folder_.Write("Countries.qdz", c.bytes);
+            folder.Write("Countries.qdz", c.bytes);
         try {
-            load("Countries.qdz", c.member, c.password);
+            tdg::LoadExternalData(folder.Path() + "/", "Countries.qdz", c.member, c.password, target);
             ADD_FAILURE() << "no exception";
         } catch (const tdg::EExternalDataError& e) {
             EXPECT_TRUE(c.is(e)) << e.Message();
             EXPECT_NE(e.Message().find(file), std::string::npos) << e.Message();
             EXPECT_NE(e.Message().find(c.message), std::string::npos) << e.Message();
         }
-        EXPECT_EQ(target_.Items(), (std::vector<std::string>{"kept", "as it was"}));
+        EXPECT_EQ(target.Items(), (std::vector<std::string>{"kept", "as it was"}));
     }
 }
 
