@@ -277,37 +277,18 @@ TEST(SettingsGuessTest, ColumnNamesAreReadAsWordsWhateverTheirSpelling) {
         EXPECT_EQ(NormalisedColumnName(name), expected) << name;
 }
 
-TEST(SettingsGuessTest, TextOfNoKnownMeaningGetsRandomLengthsAsANewFieldOfItsSizeHasThem) {
-    RecordingEngine engine;
-    engine.AddTable("T",
-                    {{"zq", "Varchar", true, 0}, {"zr", "Varchar", true, 40}, {"zs", "Varchar", true, 3}});
-    TFillProjects projects;
-    projects.SetStructureEngine(&engine);
-    projects.CreateStructure();
-    GuessSettings(projects);
-    struct Expected {
-        int32_t From, To;
-    };
-    // without a size as a new field has it; with one, short words within it
-    const Expected expected[] = {{1, 255}, {5, 20}, {3, 3}};
-    auto& fields = projects.getFillProject(0)->GetFillFields();
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        auto& f = dynamic_cast<TTextFillField&>(*fields[i]);
-        EXPECT_EQ(f.FillType, fillRandomText) << f.ColumnName;
-        EXPECT_EQ(f.LengthFrom, expected[i].From) << f.ColumnName;
-        EXPECT_EQ(f.LengthTo, expected[i].To) << f.ColumnName;
-    }
-    projects.SetStructureEngine(nullptr);
-}
-
 // The word lists give the values; without them, or when one cannot be read, our own small lists do.
+// Text of no known meaning gets random lengths as a new field of its size has them.
 TEST(SettingsGuessTest, StatesCompaniesJobsAndSentencesComeFromTheWordListsElseFromOurOwn) {
     RecordingEngine engine;
     engine.AddTable("T", {{"state", "Varchar", true, 40},
                           {"company", "Varchar", true, 40},
                           {"job_title", "Varchar", true, 40},
                           {"title", "Varchar", true, 40},
-                          {"description", "Varchar", true, 400}});
+                          {"description", "Varchar", true, 400},
+                          {"zq", "Varchar", true, 0},
+                          {"zr", "Varchar", true, 40},
+                          {"zs", "Varchar", true, 3}});
     const std::map<TExternalDataKind, std::string> entry = {{xdStates, "Bavaria"},
                                                             {xdCompanies, "Abbott LLC"},
                                                             {xdJobTitles, "Lead Data Agent"},
@@ -335,6 +316,13 @@ TEST(SettingsGuessTest, StatesCompaniesJobsAndSentencesComeFromTheWordListsElseF
             const bool fromList =
                 kvl::LowerCase(f.ListValues[0]).find(kvl::LowerCase(entry.at(kinds[i]))) != std::string::npos;
             EXPECT_EQ(fromList, lists == Lists::Read) << f.ColumnName << ": " << f.ListValues[0];
+        }
+        // text of no known meaning: without a size as a new field has it; with one, short words within it
+        for (auto [i, from, to] : {std::tuple{5u, 1, 255}, {6u, 5, 20}, {7u, 3, 3}}) {
+            auto& f = dynamic_cast<TTextFillField&>(*fields[i]);
+            EXPECT_EQ(f.FillType, fillRandomText) << f.ColumnName;
+            EXPECT_EQ(f.LengthFrom, from) << f.ColumnName;
+            EXPECT_EQ(f.LengthTo, to) << f.ColumnName;
         }
         EXPECT_EQ(asked, lists == Lists::NoLoader ? std::vector<TExternalDataKind>{} : eachOnce);
         projects.SetStructureEngine(nullptr);
