@@ -126,7 +126,6 @@ TEST_F(BlobFillFieldTest, ListSkipsUnreadableFiles) {
 
 TEST_F(BlobFillFieldTest, ReadinessLooksAtTheNameParts) {
     TBlobFillField f(Record("Blob"));
-    EXPECT_EQ(f.FileFilter, "*.*");
     EXPECT_FALSE(f.GetReadyForFilling());
     f.FillType = fillFixed;
     f.FileName = "/data/";

@@ -110,8 +110,6 @@ TEST_F(ProjectFile, HandWrittenFileMatchesByNameOwnerAndLetterCase) {
 }
 
 TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
-    const std::string& xml = EverySetting;
-
     auto expectUnchanged = [&](const std::string& content, const std::string& message) {
         std::string path = folder.Write("bad.tdg", content);
         TFillProjects target;
@@ -129,12 +127,12 @@ TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
         EXPECT_EQ(target.getFillProject(0)->TableName, "ALL_TYPES");
     };
     expectUnchanged("this is not XML", "no well-formed XML");
-    expectUnchanged(xml.substr(0, xml.size() / 2), "no well-formed XML");
+    expectUnchanged(EverySetting.substr(0, EverySetting.size() / 2), "no well-formed XML");
     expectUnchanged("<OTHER_ROOT/>", "Error in file");
-    std::string notNumber = xml;
+    std::string notNumber = EverySetting;
     notNumber.replace(notNumber.find("RAN_TO=\"1.5E20\""), 15, "RAN_TO=\"lots\"");
     expectUnchanged(notNumber, "'lots' is not a valid floating point value");
-    std::string missing = xml;
+    std::string missing = EverySetting;
     missing.replace(missing.find("ROWS=\"1234\""), 11, "");
     expectUnchanged(missing, "the attribute \"ROWS\" is missing in table \"ALL_TYPES\"");
     EXPECT_NE(MessageOf<kvl::EFileError>([&] {

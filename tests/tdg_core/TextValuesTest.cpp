@@ -56,15 +56,6 @@ protected:
 
 using TextValues = TextFieldFixture;
 
-TEST_F(TextValues, AColumnWithoutASizeGetsSensibleRandomLengthsWithinTheLimit) {
-    auto unbounded = field(fillRandomText, 0);
-    EXPECT_EQ(unbounded->LengthFrom, 1);
-    EXPECT_EQ(unbounded->LengthTo, 255);
-    EXPECT_EQ(unbounded->LengthLimit(), 32767);
-    EXPECT_TRUE(unbounded->GetReadyForFilling());
-    EXPECT_EQ(field(fillRandomText, 40)->LengthLimit(), 40);
-}
-
 // Each step changes the field and says whether it is ready then.
 TEST_F(TextValues, ReadinessFollowsTheSettingsOfEachKind) {
     using F = TTextFillField;
@@ -123,6 +114,8 @@ TEST_F(TextValues, RandomCharactersOfAFreshFieldFillTheColumnExactly) {
     }
     // 10000 draws reach every one of the 89 characters
     EXPECT_EQ(seen.size(), 89u);
+    EXPECT_EQ(f->LengthLimit(), 20);
+    EXPECT_EQ(field(fillRandomText, 0)->LengthLimit(), 32767) << "a column without a size";
 }
 
 TEST_F(TextValues, RandomLengthsCoverTheirRangeEvenlyEitherWayRound) {
