@@ -1,4 +1,7 @@
 #include "FillFieldTestKit.h"
+#include "kvl3_db/TestDatabases.h"
+#include <gmock/gmock.h>
+#include <stdexcept>
 
 namespace {
 
@@ -217,6 +220,251 @@ TEST_F(FillFieldTest, BoolBitOtherCodesFailEveryRowNamingTheClass) {
               "Fill type (3) not supported in TBoolBitFillField");
     f.FillType = fillNothing;
     EXPECT_THROW(f.getInsertValue(), kvl::Exception);
+}
+
+// Code points of a UTF-8 text.
+size_t characters(const std::string& text) {
+    size_t n = 0;
+    for (char c : text)
+        n += (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
+    return n;
+}
+
+TEST_F(FillFieldTest, TextsOfEveryKindAreCutToTheColumnByCharacters) {
+    struct Case {
+        int32_t kind;
+        const char* fixed;
+    };
+    const Case cases[] = {{fillFixed, "Zoë Ångström-Müller"},
+                          {fillPhone, ""},
+                          {fillGUID, ""},
+                          {fillMasked, ""},
+                          {fillList, ""},
+                          {fillRandomText, ""}};
+    for (const Case& c : cases) {
+        KFillRecord r = Record("Varchar");
+        r.Size = 7;
+        TTextFillField f(r);
+        f.FillType = c.kind;
+        f.StaticValue = c.fixed;
+        f.Mask = "AAAAAAAAAANNNN";
+        f.ListValues.SetText("a rather long entry\nÜberlänge");
+        f.LengthFrom = 5;
+        f.LengthTo = 30;
+        f.prepareInsert();
+        for (const auto& v : Draw(f, 50)) {
+            EXPECT_LE(characters(v.String()), 7u) << c.kind << ": " << v.String();
+            EXPECT_GE(characters(v.String()), 1u) << c.kind;
+        }
+    }
+}
+
+// Numbers keep within what the column's type and digits hold and use most of it; decimals are
+// rounded to their places.
+TEST_F(FillFieldTest, RandomNumbersStayWithinTheColumnsTypeAndPlaces) {
+    struct Case {
+        const char* type;
+        int16_t scale, precision;
+        double from, low, high;
+    };
+    const Case cases[] = {{"SmallInt", 0, 0, -2e9, -32768, 32767},
+                          {"Word", 0, 0, -2e9, 0, 65535},
+                          {"Numeric", 0, 3, -2e9, -999, 999},
+                          {"Decimal", 2, 5, 1, 1, 999.99}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        KFillRecord r = Record(c.type, c.scale);
+        r.Precision = c.precision;
+        auto f = RandomField(r, c.from, 2e9);
+        f->prepareInsert();
+        double lowest = 1e300, highest = -1e300;
+        const double places = std::pow(10, c.scale);
+        for (const auto& v : Draw(*f, 500)) {
+            lowest = std::min(lowest, v.AsDouble());
+            highest = std::max(highest, v.AsDouble());
+            EXPECT_NEAR(v.AsDouble() * places, std::round(v.AsDouble() * places), 1e-6) << v.AsDouble();
+        }
+        EXPECT_GE(lowest, c.low);
+        EXPECT_LE(highest, c.high);
+        EXPECT_GT(highest - lowest, (c.high - c.low) / 2) << "the type's range is used";
+    }
+}
+
+// Thirty draws from forty values repeat one almost surely; a unique column must not.
+TEST_F(FillFieldTest, AUniqueColumnDrawsAgainAValueItGaveBefore) {
+    kvl::test::TTestDatabase db(kvl::test::Engine::SQLite);
+    auto connection = db.Open();
+    connection->ExecuteCommand("CUSTOM", "create table u (id integer primary key, c varchar(10) unique)");
+    connection->ExecuteCommand("CUSTOM", "create table p (id integer primary key, c varchar(10))");
+    auto tables = connection->Database()->DefaultSchema()->Tables();
+    kvl::TStringList forty;
+    for (int i = 0; i < 40; ++i)
+        forty.Add("v" + std::to_string(i));
+    for (const char* table : {"u", "p"}) {
+        project->TableObject = kvl::IList_ByName(tables, table, false);
+        ASSERT_TRUE(project->TableObject);
+        KFillRecord r = Record("Varchar");
+        r.ColumnName = "c";
+        TTextFillField f(r);
+        f.FillType = fillList;
+        f.ListValues.AddStrings(forty);
+        f.prepareInsert();
+        std::set<std::string> distinct;
+        for (const auto& v : Draw(f, 30))
+            distinct.insert(v.String());
+        if (std::string(table) == "u")
+            EXPECT_EQ(distinct.size(), 30u);
+        else
+            EXPECT_LT(distinct.size(), 30u) << "a column that is not unique draws freely";
+    }
+}
+
+// A block of values must be exactly the values one by one, with their NULL draws, from the same
+// generator state, and leave the generator where they leave it.
+TEST_F(FillFieldTest, ABlockGivesTheValuesOneByOne) {
+    struct Case {
+        const char* type;
+        int16_t scale;
+        int32_t fill;
+        double from, to;
+    };
+    const double y2015 = kvl::EncodeDate(2015, 1, 1), y2025 = kvl::EncodeDate(2025, 12, 31);
+    const Case cases[] = {
+        {"Integer", 0, fillRandom, 1, 1000},
+        {"Integer", 0, fillRandom, INT32_MIN, INT32_MAX},
+        {"SmallInt", 0, fillRandom, -7, -2},
+        {"Integer", 0, fillRandom, 0, 0}, // a span of zero: every draw takes the extended path
+        {"Integer", 0, fillIncreasing, 5, 9},
+        {"DateTime", 0, fillRandom, y2015, y2025},
+        {"Date", 0, fillRandom, -1000, -10}, // before 1899
+        {"Time", 0, fillRandom, y2015, y2025},
+        {"DateTime", 0, fillIncreasing, y2015, y2025},
+        {"Double Precision", 0, fillRandom, -2.5, 1e6},
+        {"Numeric", 2, fillRandom, -10, 10},
+        {"GUID", 0, fillGUID, 0, 0},
+        {"Varchar", 0, fillList, 0, 0},
+    };
+    for (const Case& c : cases)
+        for (int32_t percentage : {0, 30, 100}) {
+            SCOPED_TRACE(std::string(c.type) + " " + std::to_string(c.from) + ", NULLs " +
+                         std::to_string(percentage));
+            auto field = RandomField(Record(c.type, c.scale), c.from, c.to);
+            field->FillType = c.fill;
+            field->ListValues.SetText("a\r\nbb");
+            if (auto* i = dynamic_cast<TIntegerFillField*>(field.get())) i->StaticValue = 3;
+            if (auto* d = dynamic_cast<TDateFillField*>(field.get())) d->IncHours = 5;
+            field->IncludeNulls = percentage > 0;
+            field->NullPercentage = percentage;
+            field->prepareInsert();
+            const TNullDraw nulls{field->IncludeNulls, field->NullPercentage};
+            kvl::RandSeed(7);
+            std::vector<kvl::TVariant> single;
+            for (int i = 0; i < 300; ++i)
+                single.push_back(nulls() ? kvl::TVariant::Null() : field->getInsertValue());
+            const double after = kvl::Random();
+            field->prepareInsert(); // counters start again
+            kvl::RandSeed(7);
+            // slots that held other values before: a block is made over the block before
+            std::vector<kvl::TVariant> block(300, kvl::TVariant("left over"));
+            field->FillValues(std::span(block).first(100), nulls);
+            field->FillValues(std::span(block).subspan(100), nulls);
+            EXPECT_EQ(block, single);
+            EXPECT_EQ(kvl::Random(), after);
+        }
+}
+
+// A value that cannot be made fails its own row alone; the rows after it keep their values.
+TEST(FillValuesBlockRun, AValueThatCannotBeMadeFailsItsRowAlone) {
+    struct Failing : TIntegerFillField {
+        using TIntegerFillField::TIntegerFillField;
+        int made = 0;
+        kvl::TVariant getInsertValue() override {
+            if (++made == 260) throw std::runtime_error("no value");
+            return kvl::TVariant(made);
+        }
+    };
+    RecordingEngine engine;
+    engine.AddTable("T", {{"A", "Integer"}});
+    TFillProjects projects;
+    projects.SetStructureEngine(&engine);
+    projects.CreateStructure();
+    TFillProject& project = *projects.getFillProject(0);
+    project.doFill = true;
+    project.Rows = 300;
+    auto& field = project.GetFillFields()[0];
+    KFillRecord rec;
+    rec.ColumnName = field->ColumnName;
+    rec.DataTypeName = field->DataTypeName;
+    rec.Project = &project;
+    field = std::make_unique<Failing>(rec);
+    field->FillType = fillList;
+    field->ListValues.Add("1");
+    projects.startInsert();
+    ASSERT_EQ(engine.Statement.Rows.size(), 299u);
+    EXPECT_EQ(engine.Statement.Rows[258][0], kvl::TVariant(259));
+    EXPECT_EQ(engine.Statement.Rows[259][0], kvl::TVariant(261));
+    EXPECT_EQ(project.Statistics.ErrorCount, 1);
+    EXPECT_THAT(project.Statistics.Log.Text(), testing::HasSubstr("Error (row 260):\r\nno value"));
+}
+
+// A column kept after another of the row: its value is made from the earlier one's and must stay
+// in order after the server keeps it at its own places (whole days, cents, seconds).
+
+struct OrderCase {
+    const char* name;
+    const char* type;
+    int16_t scale;
+    double from, to;
+    double unit;                 // the least difference the server keeps: a day, a cent, a second
+    bool rounds;                 // the server keeps the value rounded to its unit (a date drops its time)
+    double reach;                // a tenth of the range, and a unit
+    std::vector<double> earlier; // earlier values besides those of the field's own draws
+};
+
+const double kFirstDay = kvl::EncodeDate(2015, 1, 1), kLastDay = kvl::EncodeDate(2025, 12, 31);
+
+const OrderCase kCases[] = {
+    {"integer", "Integer", 0, 1, 1000, 1, false, 100.9, {1000, -3}},
+    // products with the places that land just below a step (0.29 * 100 = 28.999999999999996),
+    // also above the range, where the least value that keeps the order is the only one
+    {"decimal", "Decimal", 2, 1, 1000, 0.01, true, 99.92, {0.29, 12.34, 999.99, 1024.09, 1024.34}},
+    {"date", "Date", 0, kFirstDay, kLastDay, 1, true, 403, {kLastDay, kLastDay + 0.75}},
+    {"date-time", "DateTime", 0, kFirstDay, kLastDay, 1.0 / 86400, false, 402, {kLastDay + 86399.0 / 86400}},
+};
+
+TEST_F(FillFieldTest, ALaterValueStaysInOrderAtTheServersPlacesAndCloseToTheEarlier) {
+    for (const OrderCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        auto earlier = RandomField(Record(c.type, c.scale), c.from, c.to);
+        auto later = RandomField(Record(c.type, c.scale), c.from, c.to);
+        earlier->prepareInsert();
+        later->prepareInsert();
+        std::vector<double> lows = c.earlier;
+        for (const auto& v : Draw(*earlier, 2000))
+            lows.push_back(v.AsDouble());
+        for (const bool strict : {false, true})
+            for (const double low : lows) {
+                const auto value = later->ValueFrom(kvl::TVariant(low), strict);
+                ASSERT_TRUE(value);
+                const double v = value->AsDouble();
+                // what the server compares: a date's day, a decimal's cents
+                const double kept = !c.rounds     ? low
+                                    : c.scale > 0 ? std::round(low / c.unit) * c.unit
+                                                  : std::floor(low);
+                if (strict)
+                    EXPECT_GE(v - kept, c.unit * 0.999) << low;
+                else
+                    EXPECT_GE(v - kept, -1e-9) << low;
+                EXPECT_LE(v - kept, c.reach) << low;
+                if (c.rounds) EXPECT_NEAR(v / c.unit, std::round(v / c.unit), 1e-6) << v;
+            }
+    }
+}
+
+TEST_F(FillFieldTest, OnlyRandomValuesFollow) {
+    TIntegerFillField f(Record("Integer"));
+    f.FillType = fillFixed;
+    EXPECT_FALSE(f.ValueFrom(kvl::TVariant(5), true));
 }
 
 } // namespace
