@@ -224,25 +224,24 @@ kvl::TDateTime On(const Ymd& day) {
 
 constexpr int MSecsPerHour = 3600 * 1000;
 
-class DateFillFieldTest : public FillFieldTest {
-protected:
-    std::set<Ymd> DaysDrawn(TDateFillField& f, int count, int* minMSec = nullptr, int* maxMSec = nullptr) {
-        std::set<Ymd> days;
-        int lo = 86400000, hi = -1;
-        for (const kvl::TVariant& v : Draw(f, count)) {
-            EXPECT_EQ(v.GetKind(), kvl::TVariant::Kind::DateTime);
-            days.insert(DayOf(v.DateTimeValue()));
-            lo = std::min(lo, MSecOfDay(v.DateTimeValue()));
-            hi = std::max(hi, MSecOfDay(v.DateTimeValue()));
-        }
-        if (minMSec) *minMSec = lo;
-        if (maxMSec) *maxMSec = hi;
-        return days;
+// The days of the values, and the least and greatest time of day among them.
+std::set<Ymd> DaysOf(const std::vector<kvl::TVariant>& values, int* minMSec = nullptr,
+                     int* maxMSec = nullptr) {
+    std::set<Ymd> days;
+    int lo = 86400000, hi = -1;
+    for (const kvl::TVariant& v : values) {
+        EXPECT_EQ(v.GetKind(), kvl::TVariant::Kind::DateTime);
+        days.insert(DayOf(v.DateTimeValue()));
+        lo = std::min(lo, MSecOfDay(v.DateTimeValue()));
+        hi = std::max(hi, MSecOfDay(v.DateTimeValue()));
     }
-};
+    if (minMSec) *minMSec = lo;
+    if (maxMSec) *maxMSec = hi;
+    return days;
+}
 
 // Before 30 December 1899 the day count runs backwards while the time of day runs forwards.
-TEST_F(DateFillFieldTest, RandomValuesCoverEveryDayAndStayWithinTheirHours) {
+TEST_F(FillFieldTest, DateRandomValuesCoverEveryDayAndStayWithinTheirHours) {
     struct Case {
         const char* type;
         Ymd from, to;
@@ -270,7 +269,7 @@ TEST_F(DateFillFieldTest, RandomValuesCoverEveryDayAndStayWithinTheirHours) {
         EXPECT_EQ(f.DateFrom, On(std::min(c.from, c.to)));
         EXPECT_EQ(f.DateTo, On(std::max(c.from, c.to)));
         int lo = 0, hi = 0;
-        std::set<Ymd> days = DaysDrawn(f, 20000, &lo, &hi);
+        std::set<Ymd> days = DaysOf(Draw(f, 20000), &lo, &hi);
         EXPECT_EQ(days.size(), c.days);
         EXPECT_EQ(*days.begin(), std::min(c.from, c.to));
         EXPECT_EQ(*days.rbegin(), std::max(c.from, c.to));
@@ -283,7 +282,7 @@ TEST_F(DateFillFieldTest, RandomValuesCoverEveryDayAndStayWithinTheirHours) {
 }
 
 // A time falls on today, at random or fixed; a date drops the time of day.
-TEST_F(DateFillFieldTest, TimesFallOnTodayAndFixedValuesFollowTheirKind) {
+TEST_F(FillFieldTest, DateTimesFallOnTodayAndFixedValuesFollowTheirKind) {
     for (const int32_t fill : {fillRandom, fillFixed}) {
         TDateFillField f(Record("Time"));
         f.FillType = fill;
@@ -295,7 +294,7 @@ TEST_F(DateFillFieldTest, TimesFallOnTodayAndFixedValuesFollowTheirKind) {
         f.StaticTime = EncodeTime(1, 30, 0, 0);
         f.prepareInsert();
         int lo = 0, hi = 0;
-        std::set<Ymd> days = DaysDrawn(f, 1000, &lo, &hi);
+        std::set<Ymd> days = DaysOf(Draw(f, 1000), &lo, &hi);
         EXPECT_TRUE(days.contains(DayOf(kvl::Date()))) << fill;
         EXPECT_LE(days.size(), 2u); // a run over midnight
         EXPECT_GE(lo, MSecsPerHour) << fill;
@@ -319,7 +318,7 @@ TEST_F(DateFillFieldTest, TimesFallOnTodayAndFixedValuesFollowTheirKind) {
 
 // Only positive increments count; days are taken as 32 bits; no drift over many small steps;
 // before 30 December 1899 the time still runs forwards.
-TEST_F(DateFillFieldTest, IncreasingValuesAddTheirIncrements) {
+TEST_F(FillFieldTest, DateIncreasingValuesAddTheirIncrements) {
     struct Case {
         const char* type;
         Ymd start;
@@ -360,7 +359,7 @@ TEST_F(DateFillFieldTest, IncreasingValuesAddTheirIncrements) {
     }
 }
 
-TEST_F(DateFillFieldTest, HugeIncrementsStopAtAFarLimitInsteadOfWrapping) {
+TEST_F(FillFieldTest, DateHugeIncrementsStopAtAFarLimitInsteadOfWrapping) {
     TDateFillField f(Record("DateTime"));
     f.FillType = fillIncreasing;
     f.DateFrom = EncodeDate(2024, 1, 1);
@@ -377,7 +376,7 @@ TEST_F(DateFillFieldTest, HugeIncrementsStopAtAFarLimitInsteadOfWrapping) {
     EXPECT_GT(last, 1e9);
 }
 
-TEST_F(DateFillFieldTest, EmptyListGivesTheMomentOfPreparation) {
+TEST_F(FillFieldTest, DateEmptyListGivesTheMomentOfPreparation) {
     TDateFillField f(Record("DateTime"));
     f.FillType = fillList;
     const kvl::TDateTime before = kvl::Now();
