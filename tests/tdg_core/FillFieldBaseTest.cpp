@@ -5,22 +5,13 @@
 
 namespace {
 
-KFillRecord record(const std::string& type, int16_t scale = 0, int32_t size = 0) {
-    KFillRecord r;
-    r.DataTypeName = type;
-    r.ColumnName = "C";
-    r.Scale = scale;
-    r.Size = size;
-    return r;
-}
-
 template <class T> bool builds(const KFillRecord& r) {
     auto f = CreateFillField(r);
     return dynamic_cast<T*>(f.get()) != nullptr;
 }
 
 // Numbers with decimal places are reals, without them integers; unknown types are unsupported.
-TEST(FillFieldClass, ChosenByDatatypeCategory) {
+TEST_F(FillFieldTest, ClassChosenByDatatypeCategory) {
     using Builds = bool (*)(const KFillRecord&);
     const std::tuple<const char*, int16_t, Builds> cases[] = {
         {"SmallInt", 0, builds<TIntegerFillField>},
@@ -43,19 +34,20 @@ TEST(FillFieldClass, ChosenByDatatypeCategory) {
         {"Unsupported", 0, builds<TUnsupportedFillField>},
         {"Interval", 0, builds<TUnsupportedFillField>}};
     for (auto [type, scale, buildsTheClass] : cases)
-        EXPECT_TRUE(buildsTheClass(record(type, scale))) << type << " " << scale;
+        EXPECT_TRUE(buildsTheClass(Record(type, scale))) << type << " " << scale;
 }
 
 // Catalogues may hand over negative sizes; a NOT NULL column loses its share of NULLs for good.
-TEST(FillFieldBase, SizesAreAbsoluteAndANotNullColumnGetsNoNulls) {
-    KFillRecord r = record("Varchar", -3, -10);
+TEST_F(FillFieldTest, SizesAreAbsoluteAndANotNullColumnGetsNoNulls) {
+    KFillRecord r = Record("Varchar", -3);
+    r.Size = -10;
     r.Precision = -7;
     TCustomFillField f(r);
     EXPECT_EQ(f.Size, 10);
     EXPECT_EQ(f.Scale, 3);
     EXPECT_EQ(f.Precision, 7);
     for (const char* type : {"Integer", "Blob"}) {
-        KFillRecord notNull = record(type);
+        KFillRecord notNull = Record(type);
         notNull.Nullable = false;
         auto field = CreateFillField(notNull);
         field->IncludeNulls = true;
