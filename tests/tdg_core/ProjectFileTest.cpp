@@ -92,20 +92,14 @@ TEST_F(ProjectFile, HandWrittenFileMatchesByNameOwnerAndLetterCase) {
     inc->IncDigits = 6;
     original.LoadFromFile(path);
     // "third" and "OTHER" with an owner match nothing; ALL_TYPES moves to the end
-    EXPECT_EQ(original.getFillProject(2)->TableName, "ALL_TYPES");
     TFillProject* p = original.getFillProject(2);
-    EXPECT_FALSE(p->doFill);
-    EXPECT_EQ(p->Rows, 50);
-    EXPECT_TRUE(p->DisableIndices);
-    EXPECT_TRUE(p->EmptyFirst);
+    EXPECT_EQ(std::tuple(p->TableName, p->doFill, p->Rows, p->DisableIndices, p->EmptyFirst),
+              std::tuple("ALL_TYPES", false, 50, true, true));
     auto* i = dynamic_cast<TIntegerFillField*>(p->GetFillFields()[0].get());
-    EXPECT_EQ(i->FillType, fillRandom);
-    EXPECT_EQ(i->RangeTo, 9);
-    EXPECT_TRUE(i->IncludeNulls);
-    EXPECT_EQ(inc->FillType, fillIncreasing);
-    EXPECT_EQ(inc->IncStart, 7);
-    EXPECT_TRUE(inc->IncFixedDigits); // no FD: left as it was
-    EXPECT_EQ(inc->IncDigits, 6);
+    EXPECT_EQ(std::tuple(i->FillType, i->RangeTo, i->IncludeNulls), std::tuple(fillRandom, 9, true));
+    // without FD the fixed digits are left as they were
+    EXPECT_EQ(std::tuple(inc->FillType, inc->IncStart, inc->IncFixedDigits, inc->IncDigits),
+              std::tuple(fillIncreasing, 7, true, 6));
     EXPECT_FALSE(original.getFillProject(0)->doFill);
 }
 
