@@ -143,30 +143,6 @@ TEST_F(NumberFillFieldTest, RealRandomBoundsAwayFromZeroAreWidenedByAHundredth) 
     }
 }
 
-TEST_F(NumberFillFieldTest, RealFixedAndIncreasingValues) {
-    TFloatFillField f(Record("Decimal", 2));
-    f.FillType = fillFixed;
-    f.StaticValue = 3.5;
-    f.prepareInsert();
-    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(3.5));
-
-    f.FillType = fillIncreasing;
-    f.RangeFrom = 0.5;
-    f.StaticValue = 0.25;
-    f.prepareInsert();
-    for (double expected : {0.5, 0.75, 1.0, 1.25})
-        EXPECT_EQ(f.getInsertValue(), kvl::TVariant(expected));
-    f.prepareInsert();
-    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(0.5));
-
-    // past the 32-bit limit
-    f.RangeFrom = 2147483647.0;
-    f.StaticValue = 1;
-    f.prepareInsert();
-    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483647.0));
-    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483648.0));
-}
-
 TEST_F(NumberFillFieldTest, RealReferentialValuesFollowTheLocale) {
     kvl::TFormatSettings fs;
     fs.DecimalSeparator = ',';
@@ -185,21 +161,40 @@ TEST_F(NumberFillFieldTest, RealReferentialValuesFollowTheLocale) {
               "no referential values found in \"PRICES.AMOUNT\".");
 }
 
-// An empty random range is not ready and gives zero.
-TEST_F(NumberFillFieldTest, RealReadinessFollowsTheFillType) {
-    TFloatFillField f(Record("Numeric", 3));
+// An empty random range is not ready and gives zero; an increasing one needs a step, and each
+// preparation starts again.
+TEST_F(NumberFillFieldTest, RealReadinessFixedAndIncreasingValues) {
+    TFloatFillField f(Record("Decimal", 2));
     f.FillType = fillRandom;
     EXPECT_FALSE(f.GetReadyForFilling());
     f.prepareInsert();
     EXPECT_EQ(f.getInsertValue(), kvl::TVariant(0.0));
-    f.FillType = fillFixed;
-    EXPECT_TRUE(f.GetReadyForFilling());
-    f.FillType = fillIncreasing;
-    EXPECT_FALSE(f.GetReadyForFilling());
-    f.StaticValue = 0.1;
-    EXPECT_TRUE(f.GetReadyForFilling());
     f.FillType = fillList;
     EXPECT_FALSE(f.GetReadyForFilling());
+    f.FillType = fillFixed;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.StaticValue = 3.5;
+    f.prepareInsert();
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(3.5));
+
+    f.FillType = fillIncreasing;
+    f.StaticValue = 0;
+    EXPECT_FALSE(f.GetReadyForFilling());
+    f.RangeFrom = 0.5;
+    f.StaticValue = 0.25;
+    EXPECT_TRUE(f.GetReadyForFilling());
+    f.prepareInsert();
+    for (double expected : {0.5, 0.75, 1.0, 1.25})
+        EXPECT_EQ(f.getInsertValue(), kvl::TVariant(expected));
+    f.prepareInsert();
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(0.5));
+
+    // past the 32-bit limit
+    f.RangeFrom = 2147483647.0;
+    f.StaticValue = 1;
+    f.prepareInsert();
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483647.0));
+    EXPECT_EQ(f.getInsertValue(), kvl::TVariant(2147483648.0));
 }
 
 using kvl::EncodeDate;
