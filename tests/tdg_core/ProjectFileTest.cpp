@@ -207,16 +207,7 @@ TEST_F(FillProjectsModel, MovingKeepsTheOrderAtTheEnds) {
     EXPECT_EQ(projects.getFillProject(2), first);
 }
 
-TEST_F(FillProjectsModel, ByNameFindsQualifiedAndBareNamesInAnyCase) {
-    EXPECT_EQ(projects.Projects.ByName("sales.customers"), engine.Tables[0].Object);
-    EXPECT_EQ(projects.Projects.ByName("archive.CUSTOMERS"), engine.Tables[2].Object);
-    // the bare name finds the first of two same-named tables
-    EXPECT_EQ(projects.Projects.ByName("Customers"), engine.Tables[0].Object);
-    EXPECT_EQ(projects.Projects.ByName("orders"), engine.Tables[1].Object);
-    EXPECT_EQ(projects.Projects.ByName("nothing"), nullptr);
-}
-
-TEST_F(FillProjectsModel, FieldSettingsAreReadLazilyAndOnlyOnce) {
+TEST_F(FillProjectsModel, FieldSettingsAreReadLazilyAndOnlyOnceAndTablesAreFoundByName) {
     TFillProject* p = projects.getFillProject(0);
     EXPECT_FALSE(p->HasFieldSettings());
     EXPECT_EQ(engine.GetFieldsCalls, 0);
@@ -232,6 +223,13 @@ TEST_F(FillProjectsModel, FieldSettingsAreReadLazilyAndOnlyOnce) {
     auto unknown = std::make_shared<FakeTableObject>("CUSTOMERS", "SALES");
     projects.getTableColumns(unknown, names);
     EXPECT_TRUE(names.IsEmpty());
+    // tables are found by qualified and bare names in any case
+    EXPECT_EQ(projects.Projects.ByName("sales.customers"), engine.Tables[0].Object);
+    EXPECT_EQ(projects.Projects.ByName("archive.CUSTOMERS"), engine.Tables[2].Object);
+    // the bare name finds the first of two same-named tables
+    EXPECT_EQ(projects.Projects.ByName("Customers"), engine.Tables[0].Object);
+    EXPECT_EQ(projects.Projects.ByName("orders"), engine.Tables[1].Object);
+    EXPECT_EQ(projects.Projects.ByName("nothing"), nullptr);
 }
 
 TEST_F(FillProjectsModel, ValidationFindsUnfilledMandatoryColumns) {
