@@ -5,7 +5,6 @@
 #include "kvl3_db/Drivers.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 #include "uSettingsGuess.h"
-#include "uTFillStructureEngineVEX.h"
 
 namespace {
 

@@ -1,5 +1,4 @@
 #include "FillFieldTestKit.h"
-#include "kvl3_db/TestDatabases.h"
 #include <gmock/gmock.h>
 #include <stdexcept>
 

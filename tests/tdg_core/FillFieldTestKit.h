@@ -19,7 +19,9 @@
 #include "base/Random.h"
 #include "base/SysUtils.h"
 #include "base/Variant.h"
+#include "kvl3_db/TestDatabases.h"
 #include "support/RecordingEngine.h"
+#include "uTFillStructureEngineVEX.h"
 
 #include <gtest/gtest.h>
 

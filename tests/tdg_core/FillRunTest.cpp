@@ -266,7 +266,7 @@ TEST(FillErrorLog, CleaningKeepsTheServersWordsAlone) {
         {"\t STATEMENT: kept as is \r\n", "STATEMENT: kept as is"},
         {"plain", "plain"}};
     for (auto [message, cleaned] : cases)
-        EXPECT_EQ(CleanServerMessage(message), cleaned) << message;
+        EXPECT_EQ(CleanServerMessage(std::string_view(message)), cleaned) << message;
 }
 
 TEST_F(FillRun, NotNullColumnLeftUnfilledIsWarnedAboutAndTheFillGoesOn) {

@@ -4,8 +4,6 @@
 #include "support/RecordingConnection.h"
 
 #include "kvl3_db/ServerKind.h"
-#include "kvl3_db/TestDatabases.h"
-#include "uTFillStructureEngineVEX.h"
 
 namespace {
 

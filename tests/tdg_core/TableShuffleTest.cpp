@@ -1,12 +1,7 @@
 #include "FillFieldTestKit.h"
 #include "UTFillProjects/TRowLinks.h"
-#include "base/Random.h"
-#include "kvl3_db/TestDatabases.h"
 #include "uTDGFillPlan.h"
 #include "uTDGTableShuffle.h"
-#include "uTFillStructureEngineVEX.h"
-#include <gtest/gtest.h>
-#include <set>
 #include <sstream>
 
 namespace {
