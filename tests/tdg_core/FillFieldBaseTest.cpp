@@ -360,7 +360,7 @@ TEST_F(FillFieldTest, ABlockGivesTheValuesOneByOne) {
 }
 
 // A value that cannot be made fails its own row alone; the rows after it keep their values.
-TEST(FillValuesBlockRun, AValueThatCannotBeMadeFailsItsRowAlone) {
+TEST_F(FillFieldTest, AValueThatCannotBeMadeFailsItsRowAlone) {
     struct Failing : TIntegerFillField {
         using TIntegerFillField::TIntegerFillField;
         int made = 0;
@@ -369,28 +369,22 @@ TEST(FillValuesBlockRun, AValueThatCannotBeMadeFailsItsRowAlone) {
             return kvl::TVariant(made);
         }
     };
-    RecordingEngine engine;
-    engine.AddTable("T", {{"A", "Integer"}});
-    TFillProjects projects;
-    projects.SetStructureEngine(&engine);
+    engine.AddTable("T", {{"C", "Integer"}});
     projects.CreateStructure();
-    TFillProject& project = *projects.getFillProject(0);
-    project.doFill = true;
-    project.Rows = 300;
-    auto& field = project.GetFillFields()[0];
-    KFillRecord rec;
-    rec.ColumnName = field->ColumnName;
-    rec.DataTypeName = field->DataTypeName;
-    rec.Project = &project;
-    field = std::make_unique<Failing>(rec);
+    TFillProject& p = *projects.getFillProject(0);
+    p.doFill = true;
+    p.Rows = 300;
+    KFillRecord rec = Record("Integer");
+    rec.Project = &p;
+    auto& field = p.GetFillFields()[0] = std::make_unique<Failing>(rec);
     field->FillType = fillList;
     field->ListValues.Add("1");
     projects.startInsert();
     ASSERT_EQ(engine.Statement.Rows.size(), 299u);
     EXPECT_EQ(engine.Statement.Rows[258][0], kvl::TVariant(259));
     EXPECT_EQ(engine.Statement.Rows[259][0], kvl::TVariant(261));
-    EXPECT_EQ(project.Statistics.ErrorCount, 1);
-    EXPECT_THAT(project.Statistics.Log.Text(), testing::HasSubstr("Error (row 260):\r\nno value"));
+    EXPECT_EQ(p.Statistics.ErrorCount, 1);
+    EXPECT_THAT(p.Statistics.Log.Text(), testing::HasSubstr("Error (row 260):\r\nno value"));
 }
 
 // A column kept after another of the row: its value is made from the earlier one's and must stay
