@@ -362,13 +362,11 @@ TEST_F(FillFieldTest, DateHugeIncrementsStopAtAFarLimitInsteadOfWrapping) {
     f.IncSeconds = INT64_MAX;
     f.IncHours = INT64_MAX;
     f.prepareInsert();
-    kvl::TDateTime last = f.getInsertValue().DateTimeValue();
-    for (int i = 0; i < 3; ++i) {
-        const kvl::TDateTime v = f.getInsertValue().DateTimeValue();
-        EXPECT_GE(v, last);
-        last = v;
-    }
-    EXPECT_GT(last, 1e9);
+    const auto values = Draw(f, 4);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end(), [](const auto& a, const auto& b) {
+        return a.DateTimeValue() < b.DateTimeValue();
+    }));
+    EXPECT_GT(values.back().DateTimeValue(), 1e9);
 }
 
 TEST_F(FillFieldTest, DateEmptyListGivesTheMomentOfPreparation) {

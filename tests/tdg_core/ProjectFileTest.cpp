@@ -164,10 +164,8 @@ TEST(FillProjectsDefaults, NewProjectsCopyTheDefaultsOfTheirMoment) {
     projects.SetdefaultRows(50);
     projects.SetdefaultIndex(true);
     TFillProject after(&projects);
-    EXPECT_EQ(before.Rows, 10000);
-    EXPECT_FALSE(before.DisableIndices);
-    EXPECT_EQ(after.Rows, 50);
-    EXPECT_TRUE(after.DisableIndices);
+    EXPECT_EQ(std::tuple(before.Rows, before.DisableIndices), std::tuple(10000, false));
+    EXPECT_EQ(std::tuple(after.Rows, after.DisableIndices), std::tuple(50, true));
 }
 
 TEST_F(FillProjectsModel, CreateStructureBuildsOneUnmarkedProjectPerTableInOrder) {
