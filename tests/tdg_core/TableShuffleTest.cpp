@@ -44,11 +44,17 @@ public:
     View() : FakeTableObject("V", "") {}
 };
 
-std::string orderOf(const TFillProjects& projects) {
+// The names of the items, apart by the separator.
+template <class Items, class Name>
+std::string joined(const Items& items, Name name, const char* apart = " ") {
     std::string s;
-    for (TFillProject* p : projects.Projects)
-        s += (s.empty() ? "" : " ") + p->TableName;
+    for (const auto& item : items)
+        s += (s.empty() ? "" : apart) + name(item);
     return s;
+}
+
+std::string orderOf(const TFillProjects& projects) {
+    return joined(projects.Projects, [](const TFillProject* p) { return p->TableName; });
 }
 
 class TableShuffle : public ::testing::Test {
@@ -185,21 +191,6 @@ std::vector<TPlanTable> schema(const std::string& text) {
     return tables;
 }
 
-std::string names(const std::vector<TPlanTable>& tables, const std::vector<int>& order) {
-    std::string s;
-    for (int i : order)
-        s += (s.empty() ? "" : " ") + tables[static_cast<size_t>(i)].Name;
-    return s;
-}
-
-std::string keyNames(const std::vector<TPlanTable>& tables, const std::vector<TPlanLink>& links) {
-    std::string s;
-    for (const TPlanLink& l : links)
-        s += (s.empty() ? "" : " ") +
-             tables[static_cast<size_t>(l.Table)].Keys[static_cast<size_t>(l.Key)].Name;
-    return s;
-}
-
 struct TPlanCase {
     const char* what;
     const char* schema;
@@ -209,14 +200,6 @@ struct TPlanCase {
     const char* heldCycles = ""; // the same, of cycles filled in one transaction
 };
 
-std::string cycleNames(const std::vector<TPlanTable>& tables,
-                       const std::vector<std::vector<TPlanLink>>& cycles) {
-    std::string s;
-    for (const auto& cycle : cycles)
-        s += (s.empty() ? "" : "|") + keyNames(tables, cycle);
-    return s;
-}
-
 class FillPlan : public ::testing::TestWithParam<TPlanCase> {};
 
 TEST_P(FillPlan, OrdersBreaksAndReports) {
@@ -224,10 +207,15 @@ TEST_P(FillPlan, OrdersBreaksAndReports) {
     SCOPED_TRACE(c.what);
     auto tables = schema(c.schema);
     TFillPlan plan = ComputeFillPlan(tables);
-    EXPECT_EQ(names(tables, plan.Order), c.order);
-    EXPECT_EQ(keyNames(tables, plan.Deferred), c.deferred);
-    EXPECT_EQ(cycleNames(tables, plan.NotNullCycles), c.notNullCycles);
-    EXPECT_EQ(cycleNames(tables, plan.HeldCycles), c.heldCycles);
+    const auto table = [&](int i) { return tables[static_cast<size_t>(i)].Name; };
+    const auto key = [&](const TPlanLink& l) {
+        return tables[static_cast<size_t>(l.Table)].Keys[static_cast<size_t>(l.Key)].Name;
+    };
+    const auto cycle = [&](const std::vector<TPlanLink>& keys) { return joined(keys, key); };
+    EXPECT_EQ(joined(plan.Order, table), c.order);
+    EXPECT_EQ(joined(plan.Deferred, key), c.deferred);
+    EXPECT_EQ(joined(plan.NotNullCycles, cycle, "|"), c.notNullCycles);
+    EXPECT_EQ(joined(plan.HeldCycles, cycle, "|"), c.heldCycles);
 }
 
 const TPlanCase kCases[] = {
