@@ -490,10 +490,6 @@ struct ShippedList {
     const char* KnownEntry;
 };
 
-void PrintTo(const ShippedList& list, std::ostream* os) {
-    *os << TDG_EXTERNALDATA_ZIPPEDNAME[list.Kind];
-}
-
 class ShippedArchiveTest : public testing::TestWithParam<ShippedList> {};
 
 // Each kind's archive, member and password, as the program names them.
@@ -501,6 +497,7 @@ TEST_P(ShippedArchiveTest, OpensWithTheProgramsPasswordAndMatchesThePlainList) {
     const ShippedList& p = GetParam();
     const std::string dir = shippedDataDir();
     const std::string member(TDG_EXTERNALDATA_ZIPPEDNAME[p.Kind]);
+    SCOPED_TRACE(member);
     kvl::TStringList words;
     words.Add("left from before");
     tdg::LoadExternalData(dir, std::string(TDG_EXTERNALDATA_FILENAMES[p.Kind]), member,
