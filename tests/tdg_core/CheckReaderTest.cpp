@@ -1,22 +1,10 @@
 #include "uCheckReader.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/DateTime.h"
-#include "base/SysUtils.h"
+#include "ExternalData/ExternalDataReader.h"
+#include "FillFieldTestKit.h"
 #include "kvl3_db/Drivers.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 #include "uSettingsGuess.h"
-#include "uTFillStructureEngineVEX.h"
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <filesystem>
 
 namespace {
 
@@ -165,28 +153,19 @@ std::string settings(TCustomFillField& f) {
 
 // Values of a field with a further range fall in each range by its width and never between.
 TEST(CheckReaderTest, FurtherRangesTakeValuesInProportionToTheirWidths) {
-    KFillRecord rec;
-    rec.ColumnName = "C";
-    rec.DataTypeName = "Integer";
-    TIntegerFillField whole(rec);
-    whole.RangeFrom = 1;
-    whole.RangeTo = 10; // 10 of 40 whole numbers
-    rec.DataTypeName = "Double Precision";
-    TFloatFillField real(rec);
-    real.RangeFrom = 0;
-    real.RangeTo = 1; // 1 of 4
-    rec.DataTypeName = "Date";
-    TDateFillField day(rec);
-    day.DateFrom = 100;
-    day.DateTo = 109; // 10 of 40 days
     struct {
-        TCustomFillField* field;
-        double top; // of the own range, whole
+        const char* type;
+        double from, to; // 10 of 40 whole numbers, 1 of 4, 10 of 40 days
+        double top;      // of the own range, whole
         std::pair<double, double> part;
-    } const cases[] = {{&whole, 10, {101, 130}}, {&real, 0, {10, 13}}, {&day, 109, {200, 229}}};
+    } const cases[] = {{"Integer", 1, 10, 10, {101, 130}},
+                       {"Double Precision", 0, 1, 0, {10, 13}},
+                       {"Date", 100, 109, 109, {200, 229}}};
     kvl::RandSeed(7);
-    for (auto [field, top, part] : cases) {
-        field->FillType = fillRandom;
+    for (auto [type, from, to, top, part] : cases) {
+        KFillRecord rec;
+        rec.DataTypeName = type;
+        auto field = RandomField(rec, from, to);
         field->RangeParts = {part};
         field->prepareInsert();
         int first = 0;
@@ -276,6 +255,77 @@ TEST(CheckReaderTest, RangesWithGapsBecomeSettingsThatKeepThroughTheFileAndFillE
     projects.Projects.Clear();
     std::filesystem::remove(file);
     std::filesystem::remove(path);
+}
+
+TEST(SettingsGuessTest, ColumnNamesAreReadAsWordsWhateverTheirSpelling) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"first name", "first_name"},
+        {"FirstName", "first_name"},
+        {"FIRST_NAME", "first_name"},
+        {"firstName", "first_name"},
+        {"billing_first_name", "first_name"},
+        {"ShippingCity", "city"},
+        {"HTTPServerURL", "http_server_url"},
+        {"address1", "address1"},
+        {"e-mail", "e_mail"},
+        {"billing", "billing"},
+        {"  ", ""},
+        {"Line2Text", "line2_text"},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(NormalisedColumnName(name), expected) << name;
+}
+
+// The word lists give the values; without them, or when one cannot be read, our own small lists do.
+// Text of no known meaning gets random lengths as a new field of its size has them.
+TEST(SettingsGuessTest, StatesCompaniesJobsAndSentencesComeFromTheWordListsElseFromOurOwn) {
+    RecordingEngine engine;
+    engine.AddTable("T", {{"state", "Varchar", true, 40},
+                          {"company", "Varchar", true, 40},
+                          {"job_title", "Varchar", true, 40},
+                          {"title", "Varchar", true, 40},
+                          {"description", "Varchar", true, 400},
+                          {"zq", "Varchar", true, 0},
+                          {"zr", "Varchar", true, 40},
+                          {"zs", "Varchar", true, 3}});
+    const std::map<TExternalDataKind, std::string> entry = {{xdStates, "Bavaria"},
+                                                            {xdCompanies, "Abbott LLC"},
+                                                            {xdJobTitles, "Lead Data Agent"},
+                                                            {xdWords, "abacus"}};
+    const std::vector<TExternalDataKind> eachOnce = {xdStates, xdCompanies, xdJobTitles, xdWords};
+    enum class Lists { Read, Missing, NoLoader };
+    for (Lists lists : {Lists::Read, Lists::Missing, Lists::NoLoader}) {
+        TFillProjects projects;
+        projects.SetStructureEngine(&engine);
+        projects.CreateStructure();
+        std::vector<TExternalDataKind> asked;
+        if (lists != Lists::NoLoader)
+            projects.OnExternalDataInit = [&](TExternalDataKind kind, kvl::TStringList& target) {
+                asked.push_back(kind);
+                if (lists == Lists::Missing) throw tdg::EExternalDataMissing("the archive is missing");
+                target.Add(entry.at(kind));
+            };
+        GuessSettings(projects);
+        const std::vector<TExternalDataKind> kinds = {xdStates, xdCompanies, xdJobTitles, xdWords, xdWords};
+        auto& fields = projects.getFillProject(0)->GetFillFields();
+        for (size_t i = 0; i < kinds.size(); ++i) {
+            const auto& f = *fields[i];
+            ASSERT_EQ(f.FillType, fillList) << f.ColumnName;
+            ASSERT_FALSE(f.ListValues.IsEmpty()) << f.ColumnName;
+            const bool fromList =
+                kvl::LowerCase(f.ListValues[0]).find(kvl::LowerCase(entry.at(kinds[i]))) != std::string::npos;
+            EXPECT_EQ(fromList, lists == Lists::Read) << f.ColumnName << ": " << f.ListValues[0];
+        }
+        // text of no known meaning: without a size as a new field has it; with one, short words within it
+        for (auto [i, from, to] : {std::tuple{5u, 1, 255}, {6u, 5, 20}, {7u, 3, 3}}) {
+            auto& f = dynamic_cast<TTextFillField&>(*fields[i]);
+            EXPECT_EQ(f.FillType, fillRandomText) << f.ColumnName;
+            EXPECT_EQ(f.LengthFrom, from) << f.ColumnName;
+            EXPECT_EQ(f.LengthTo, to) << f.ColumnName;
+        }
+        EXPECT_EQ(asked, lists == Lists::NoLoader ? std::vector<TExternalDataKind>{} : eachOnce);
+        projects.SetStructureEngine(nullptr);
+    }
 }
 
 } // namespace

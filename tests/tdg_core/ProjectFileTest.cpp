@@ -1,19 +1,5 @@
 #include "FillFieldTestKit.h"
 
-#include "UTFillConstants.h"
-#include "UTFillObject/TBlobFillField.h"
-#include "UTFillObject/TBoolBitFillField.h"
-#include "UTFillObject/TDateFillField.h"
-#include "UTFillObject/TFloatFillField.h"
-#include "UTFillObject/TIntegerFillField.h"
-#include "UTFillObject/TTextFillField.h"
-#include "UTFillProjects/TFillProject.h"
-#include "UTFillProjects/TFillProjects.h"
-#include "base/Exceptions.h"
-#include "base/SysUtils.h"
-
-#include <gtest/gtest.h>
-
 namespace {
 
 // Every setting of every column class as the file holds it; THIRD, not to be filled, moved before
@@ -85,14 +71,14 @@ TEST_F(ProjectFile, RoundTripKeepsEverySetting) {
     EXPECT_EQ(field<TTextFillField>(original, 0, 2)->Mask, "a <b> & \"c\""); // one stored value serves both
     original.SaveToFile(folder.Path("again.tdg"));
     EXPECT_EQ(ReadFile(folder.Path("again.tdg")), EverySetting);
-}
-
-TEST_F(ProjectFile, NothingFilledWritesAnEmptyProjectList) {
-    std::string path = folder.Path("empty.tdg");
-    original.getFillProject(0)->GetFillFields();
-    original.SaveToFile(path);
-    std::string xml = ReadFile(path);
-    EXPECT_NE(xml.find("<TABLE_PROJECTS />"), std::string::npos) << xml;
+    // a comma locale writes and reads its own separator
+    kvl::TFormatSettingsScope comma(kvl::LocaleFormatSettings("de_DE"));
+    original.SaveToFile(folder.Path("comma.tdg"));
+    EXPECT_NE(ReadFile(folder.Path("comma.tdg")).find("RAN_FROM=\"-0,125\""), std::string::npos);
+    TFillProjects loaded;
+    build(loaded);
+    loaded.LoadFromFile(folder.Path("comma.tdg"));
+    EXPECT_DOUBLE_EQ(static_cast<double>(field<TFloatFillField>(loaded, 0, 1)->RangeFrom), -0.125);
 }
 
 TEST_F(ProjectFile, HandWrittenFileMatchesByNameOwnerAndLetterCase) {
@@ -114,26 +100,18 @@ TEST_F(ProjectFile, HandWrittenFileMatchesByNameOwnerAndLetterCase) {
     inc->IncDigits = 6;
     original.LoadFromFile(path);
     // "third" and "OTHER" with an owner match nothing; ALL_TYPES moves to the end
-    EXPECT_EQ(original.getFillProject(2)->TableName, "ALL_TYPES");
     TFillProject* p = original.getFillProject(2);
-    EXPECT_FALSE(p->doFill);
-    EXPECT_EQ(p->Rows, 50);
-    EXPECT_TRUE(p->DisableIndices);
-    EXPECT_TRUE(p->EmptyFirst);
+    EXPECT_EQ(std::tuple(p->TableName, p->doFill, p->Rows, p->DisableIndices, p->EmptyFirst),
+              std::tuple("ALL_TYPES", false, 50, true, true));
     auto* i = dynamic_cast<TIntegerFillField*>(p->GetFillFields()[0].get());
-    EXPECT_EQ(i->FillType, fillRandom);
-    EXPECT_EQ(i->RangeTo, 9);
-    EXPECT_TRUE(i->IncludeNulls);
-    EXPECT_EQ(inc->FillType, fillIncreasing);
-    EXPECT_EQ(inc->IncStart, 7);
-    EXPECT_TRUE(inc->IncFixedDigits); // no FD: left as it was
-    EXPECT_EQ(inc->IncDigits, 6);
+    EXPECT_EQ(std::tuple(i->FillType, i->RangeTo, i->IncludeNulls), std::tuple(fillRandom, 9, true));
+    // without FD the fixed digits are left as they were
+    EXPECT_EQ(std::tuple(inc->FillType, inc->IncStart, inc->IncFixedDigits, inc->IncDigits),
+              std::tuple(fillIncreasing, 7, true, 6));
     EXPECT_FALSE(original.getFillProject(0)->doFill);
 }
 
 TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
-    const std::string& xml = EverySetting;
-
     auto expectUnchanged = [&](const std::string& content, const std::string& message) {
         std::string path = folder.Write("bad.tdg", content);
         TFillProjects target;
@@ -151,12 +129,12 @@ TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
         EXPECT_EQ(target.getFillProject(0)->TableName, "ALL_TYPES");
     };
     expectUnchanged("this is not XML", "no well-formed XML");
-    expectUnchanged(xml.substr(0, xml.size() / 2), "no well-formed XML");
+    expectUnchanged(EverySetting.substr(0, EverySetting.size() / 2), "no well-formed XML");
     expectUnchanged("<OTHER_ROOT/>", "Error in file");
-    std::string notNumber = xml;
+    std::string notNumber = EverySetting;
     notNumber.replace(notNumber.find("RAN_TO=\"1.5E20\""), 15, "RAN_TO=\"lots\"");
     expectUnchanged(notNumber, "'lots' is not a valid floating point value");
-    std::string missing = xml;
+    std::string missing = EverySetting;
     missing.replace(missing.find("ROWS=\"1234\""), 11, "");
     expectUnchanged(missing, "the attribute \"ROWS\" is missing in table \"ALL_TYPES\"");
     EXPECT_NE(MessageOf<kvl::EFileError>([&] {
@@ -165,17 +143,110 @@ TEST_F(ProjectFile, BadFilesGiveClearMessagesAndChangeNothing) {
               std::string::npos);
 }
 
-TEST_F(ProjectFile, CommaLocaleWritesAndReadsItsOwnSeparator) {
-    kvl::TFormatSettingsScope comma(kvl::LocaleFormatSettings("de_DE"));
-    field<TFloatFillField>(original, 0, 1)->FillType = fillRandom;
-    field<TFloatFillField>(original, 0, 1)->RangeFrom = -0.125L;
-    std::string path = folder.Path("comma.tdg");
-    original.SaveToFile(path);
-    EXPECT_NE(ReadFile(path).find("RAN_FROM=\"-0,125\""), std::string::npos);
-    TFillProjects loaded;
-    build(loaded);
-    loaded.LoadFromFile(path);
-    EXPECT_DOUBLE_EQ(static_cast<double>(field<TFloatFillField>(loaded, 0, 1)->RangeFrom), -0.125);
+class FillProjectsModel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        engine.Generators = {"gen_b", "GEN_A"};
+        engine.AddTable("CUSTOMERS", {{"ID", "Integer", false}, {"NAME", "Varchar", true, 40}}, "SALES");
+        engine.AddTable("ORDERS",
+                        {{"ID", "Integer", false}, {"CUSTOMER_ID", "Integer", false, 0, 0, 0, true}});
+        engine.AddTable("customers", {{"X", "Integer"}}, "ARCHIVE");
+        projects.SetStructureEngine(&engine);
+        projects.CreateStructure();
+    }
+    RecordingEngine engine;
+    TFillProjects projects;
+};
+
+TEST(FillProjectsDefaults, NewProjectsCopyTheDefaultsOfTheirMoment) {
+    TFillProjects projects;
+    TFillProject before(&projects);
+    projects.SetdefaultRows(50);
+    projects.SetdefaultIndex(true);
+    TFillProject after(&projects);
+    EXPECT_EQ(std::tuple(before.Rows, before.DisableIndices), std::tuple(10000, false));
+    EXPECT_EQ(std::tuple(after.Rows, after.DisableIndices), std::tuple(50, true));
+}
+
+TEST_F(FillProjectsModel, CreateStructureBuildsOneUnmarkedProjectPerTableInOrder) {
+    ASSERT_EQ(projects.GetProjectCount(), 3);
+    EXPECT_EQ(projects.getFillProject(0)->TableName, "CUSTOMERS");
+    EXPECT_EQ(projects.getFillProject(0)->TableOwner, "SALES");
+    EXPECT_EQ(projects.getFillProject(1)->TableOwner, "");
+    EXPECT_EQ(projects.GetProjectToFillCount(), 0);
+    EXPECT_EQ(projects.getFillProject(0)->Generators, &projects.Generators);
+    ASSERT_EQ(projects.Generators.Count(), 2);
+    EXPECT_EQ(projects.Generators[0], "GEN_A"); // sorted
+    EXPECT_EQ(engine.Calls.front(), "Connect");
+    EXPECT_EQ(engine.Calls.back(), "Disconnect");
+    EXPECT_EQ(engine.GetFieldsCalls, 0); // columns are read when first needed
+    EXPECT_THROW(projects.getFillProject(3), kvl::EListError);
+    projects.getFillProject(0)->doFill = true;
+    projects.CreateStructure();
+    EXPECT_EQ(projects.GetProjectToFillCount(), 0) << "creating again discards the settings";
+}
+
+TEST_F(FillProjectsModel, MovingKeepsTheOrderAtTheEnds) {
+    TFillProject* first = projects.getFillProject(0);
+    TFillProject* last = projects.getFillProject(2);
+    projects.moveProjectUp(0);
+    projects.moveProjectDown(2);
+    EXPECT_EQ(projects.getFillProject(0), first);
+    EXPECT_EQ(projects.getFillProject(2), last);
+    projects.MoveProjectDown(first);
+    EXPECT_EQ(projects.IndexOfProject(first), 1);
+    projects.MoveProjectUp(last);
+    EXPECT_EQ(projects.IndexOfProject(last), 1);
+    EXPECT_EQ(projects.IndexOfProject(first), 2);
+    TFillProject stranger(&projects);
+    projects.MoveProjectDown(&stranger);
+    projects.MoveProjectUp(&stranger);
+    EXPECT_EQ(projects.IndexOfProject(&stranger), -1);
+    EXPECT_EQ(projects.getFillProject(2), first);
+}
+
+TEST_F(FillProjectsModel, FieldSettingsAreReadLazilyAndOnlyOnceAndTablesAreFoundByName) {
+    TFillProject* p = projects.getFillProject(0);
+    EXPECT_FALSE(p->HasFieldSettings());
+    EXPECT_EQ(engine.GetFieldsCalls, 0);
+    ASSERT_EQ(p->GetFillFields().size(), 2u);
+    EXPECT_FALSE(p->HasFieldSettings());
+    p->GetFillFields()[1]->FillType = fillFixed;
+    EXPECT_TRUE(p->HasFieldSettings());
+    p->GetFillFields();
+    EXPECT_EQ(engine.GetFieldsCalls, 1);
+    kvl::TStringList names;
+    projects.getTableColumns(engine.Tables[0].Object, names);
+    EXPECT_EQ(names.Text(), "ID\r\nNAME");
+    auto unknown = std::make_shared<FakeTableObject>("CUSTOMERS", "SALES");
+    projects.getTableColumns(unknown, names);
+    EXPECT_TRUE(names.IsEmpty());
+    // tables are found by qualified and bare names in any case
+    EXPECT_EQ(projects.Projects.ByName("sales.customers"), engine.Tables[0].Object);
+    EXPECT_EQ(projects.Projects.ByName("archive.CUSTOMERS"), engine.Tables[2].Object);
+    // the bare name finds the first of two same-named tables
+    EXPECT_EQ(projects.Projects.ByName("Customers"), engine.Tables[0].Object);
+    EXPECT_EQ(projects.Projects.ByName("orders"), engine.Tables[1].Object);
+    EXPECT_EQ(projects.Projects.ByName("nothing"), nullptr);
+}
+
+TEST_F(FillProjectsModel, ValidationFindsUnfilledMandatoryColumns) {
+    TFillProject* orders = projects.getFillProject(1);
+    EXPECT_FALSE(orders->validateProjectNoFill());
+    EXPECT_EQ(orders->validateProjectNotNull(), 0); // ID: NOT NULL, no default, not filled
+    orders->GetFillFields()[0]->FillType = fillRandom;
+    EXPECT_TRUE(orders->validateProjectNoFill());
+    EXPECT_EQ(orders->validateProjectNotNull(), -1); // CUSTOMER_ID has a default
+}
+
+TEST(FillProjectsEngine, FreeingTheEngineClearsTheReference) {
+    TFillProjects projects;
+    {
+        RecordingEngine engine;
+        projects.SetStructureEngine(&engine);
+        EXPECT_EQ(projects.StructureEngine, &engine);
+    }
+    EXPECT_EQ(projects.StructureEngine, nullptr);
 }
 
 } // namespace

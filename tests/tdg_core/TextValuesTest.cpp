@@ -1,79 +1,98 @@
+#include "ExternalData/ExternalDataPasswords.h"
+#include "ExternalData/ExternalDataReader.h"
 #include "FillFieldTestKit.h"
-#include "TextValuesSupport.h"
-
-#include "UTFillObject/EFillError.h"
-#include "base/Exceptions.h"
-#include "base/SysUtils.h"
-
-#include <gtest/gtest.h>
-
-#include <regex>
-#include <set>
+#include "UTFillObject/UserTextFile.h"
+#include "UTFillProjects/Events.h"
+#include "base/Usettings.h"
+#include <cstdlib>
 
 namespace {
 
+// A text field inside a project set whose word lists come from small in-memory lists, with a
+// record of which lists were asked for.
+class TextFieldFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        kvl::RandSeed(20261206);
+        projects.OnExternalDataInit = [this](TExternalDataKind kind, kvl::TStringList& target) {
+            asked.push_back(kind);
+            if (failing.count(kind)) throw kvl::EFileError("The data file is damaged.");
+            for (const auto& w : words[kind])
+                target.Add(w);
+        };
+    }
+
+    std::unique_ptr<TTextFillField> field(int32_t fillType, int32_t size = 40,
+                                          const std::string& type = "Varchar") {
+        KFillRecord r;
+        r.DataTypeName = type;
+        r.ColumnName = "C";
+        r.Size = size;
+        r.Project = &project;
+        auto f = std::make_unique<TTextFillField>(r);
+        f->FillType = fillType;
+        return f;
+    }
+
+    // Prepares the field and collects the texts of that many rows.
+    static std::vector<std::string> texts(TTextFillField& f, int rows) {
+        f.prepareInsert();
+        std::vector<std::string> out;
+        for (int i = 0; i < rows; ++i) {
+            kvl::TVariant v = f.getInsertValue();
+            EXPECT_EQ(v.GetKind(), kvl::TVariant::Kind::String);
+            out.push_back(v.AsString());
+        }
+        return out;
+    }
+
+    std::map<TExternalDataKind, std::vector<std::string>> words = {
+        {xdCities, {"Springfield", "Lakeside", "Oakham"}},
+        {xdCountries, {"Norway", "Chile", "Kenya"}},
+        {xdFirstNames, {"Anna", "Ben", "Carla", "Dmitri"}},
+        {xdLastNames, {"Miller", "Ortiz", "Novak", "Sato"}},
+        {xdStreets, {"Elm Street", "Main Road", "Harbour Lane"}},
+    };
+    std::set<TExternalDataKind> failing;
+    std::vector<TExternalDataKind> asked;
+    TFillProjects projects;
+    TFillProject project{&projects};
+};
+
 using TextValues = TextFieldFixture;
 
-TEST_F(TextValues, AColumnWithoutASizeGetsSensibleRandomLengthsWithinTheLimit) {
-    auto unbounded = field(fillRandomText, 0);
-    EXPECT_EQ(unbounded->LengthFrom, 1);
-    EXPECT_EQ(unbounded->LengthTo, 255);
-    EXPECT_EQ(unbounded->LengthLimit(), 32767);
-    EXPECT_TRUE(unbounded->GetReadyForFilling());
-    EXPECT_EQ(field(fillRandomText, 40)->LengthLimit(), 40);
-}
-
+// Each step changes the field and says whether it is ready then.
 TEST_F(TextValues, ReadinessFollowsTheSettingsOfEachKind) {
+    using F = TTextFillField;
+    const std::pair<void (*)(F&), bool> steps[] = {
+        {[](F&) {}, true},
+        {[](F& f) { f.StaticValue.clear(); }, false},
+        {[](F& f) { f.FillType = fillRandom; }, false},
+        {[](F& f) { f.FileName = "values.txt"; }, true},
+        {[](F& f) { f.FillType = fillList; }, false},
+        {[](F& f) { f.ListValues.Add("a"); }, true},
+        {[](F& f) { f.FillType = fillReferential; }, false},
+        {[](F& f) { f.RefTable = "ORDERS"; }, false},
+        {[](F& f) { f.RefColumn = "ID"; }, true},
+        {[](F& f) { f.FillType = fillRandomText; }, true},
+        {[](F& f) { f.LengthFrom = f.LengthTo = 0; }, false},
+        {[](F& f) { f.LengthTo = 3; }, true},
+        {[](F& f) { f.FillType = fillMasked; }, true},
+        {[](F& f) { f.Mask.clear(); }, false},
+        {[](F& f) { f.FillType = fillIncreasing; }, false},
+        {[](F& f) { f.IncStep = 1; }, true},
+        {[](F& f) { f.IncFixedDigits = true; }, false},
+        {[](F& f) { f.IncDigits = 4; }, true},
+    };
     auto f = field(fillFixed);
-    EXPECT_TRUE(f->GetReadyForFilling());
-    f->StaticValue.clear();
-    EXPECT_FALSE(f->GetReadyForFilling());
-
-    f->FillType = fillRandom;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->FileName = "values.txt";
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    f->FillType = fillList;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->ListValues.Add("a");
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    f->FillType = fillReferential;
-    f->RefTable = "ORDERS";
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->RefColumn = "ID";
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    for (int32_t t : {5, 6, 7, 8, 9, 10, 11, 12, 19, 22}) {
-        f->FillType = t;
-        EXPECT_TRUE(f->GetReadyForFilling()) << t;
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].first(*f);
+        EXPECT_EQ(f->GetReadyForFilling(), steps[i].second) << "step " << i;
     }
-    for (int32_t t : {13, 14, 15, 16, 17}) {
+    for (int32_t t : {5, 6, 7, 8, 9, 10, 11, 12, 19, 22, 13, 14, 15, 16, 17}) {
         f->FillType = t;
-        EXPECT_FALSE(f->GetReadyForFilling()) << t;
+        EXPECT_EQ(f->GetReadyForFilling(), t < 13 || t > 17) << t;
     }
-
-    f->FillType = fillRandomText;
-    f->LengthFrom = 0;
-    f->LengthTo = 0;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->LengthTo = 3;
-    EXPECT_TRUE(f->GetReadyForFilling());
-
-    f->FillType = fillMasked;
-    EXPECT_TRUE(f->GetReadyForFilling());
-    f->Mask.clear();
-    EXPECT_FALSE(f->GetReadyForFilling());
-
-    f->FillType = fillIncreasing;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->IncStep = 1;
-    EXPECT_TRUE(f->GetReadyForFilling());
-    f->IncFixedDigits = true;
-    EXPECT_FALSE(f->GetReadyForFilling());
-    f->IncDigits = 4;
-    EXPECT_TRUE(f->GetReadyForFilling());
 }
 
 TEST_F(TextValues, NothingGivesNullAndFixedGivesTheTextUpToTheColumnsLength) {
@@ -100,6 +119,8 @@ TEST_F(TextValues, RandomCharactersOfAFreshFieldFillTheColumnExactly) {
     }
     // 10000 draws reach every one of the 89 characters
     EXPECT_EQ(seen.size(), 89u);
+    EXPECT_EQ(f->LengthLimit(), 20);
+    EXPECT_EQ(field(fillRandomText, 0)->LengthLimit(), 32767) << "a column without a size";
 }
 
 TEST_F(TextValues, RandomLengthsCoverTheirRangeEvenlyEitherWayRound) {
@@ -263,20 +284,13 @@ TEST_F(TextValues, NumbersAsTextStayInTheirRangesAndKeepTheirKind) {
     EXPECT_LT(*reals.rbegin(), 2.5);
 }
 
-class TextDates : public TextFieldFixture {
-protected:
-    kvl::TFormatSettings iso() {
-        kvl::TFormatSettings s;
-        s.DateSeparator = '-';
-        s.ShortDateFormat = "yyyy/mm/dd";
-        s.LongTimeFormat = "hh:nn:ss";
-        return s;
-    }
-    kvl::TFormatSettingsScope scope{iso()};
-};
-
 // Dates never fall on the upper bound; times keep between their bounds.
-TEST_F(TextDates, DatesAndTimesFallBetweenTheirBounds) {
+TEST_F(TextValues, DatesAndTimesFallBetweenTheirBounds) {
+    kvl::TFormatSettings iso;
+    iso.DateSeparator = '-';
+    iso.ShortDateFormat = "yyyy/mm/dd";
+    iso.LongTimeFormat = "hh:nn:ss";
+    kvl::TFormatSettingsScope scope(iso);
     struct Case {
         int32_t fillType;
         kvl::TDateTime dateFrom, dateTo;
@@ -304,24 +318,19 @@ TEST_F(TextDates, DatesAndTimesFallBetweenTheirBounds) {
     }
 }
 
-class TextCustomFile : public TextFieldFixture {
-protected:
-    TempFolder folder;
-};
-
 // A missing file is logged once and every row says so; an empty one gives empty texts.
-TEST_F(TextCustomFile, LinesOfTheFileAreTheValues) {
-    const std::vector<std::string> nothingLogged;
-    const std::vector<std::string> missingLogged{
-        "Error while preparing inserts:", "Could not laod the custom file", ""};
+TEST_F(TextValues, LinesOfACustomFileAreTheValues) {
+    TempFolder folder;
     struct Case {
         const char* content; // nullptr: no file
         std::set<std::string> values;
-        const std::vector<std::string>& log;
+        std::vector<std::string> log;
     };
-    const Case cases[] = {{"alpha\nbeta\r\ngamma\n", {"alpha", "beta", "gamma"}, nothingLogged},
-                          {nullptr, {"Custom failed"}, missingLogged},
-                          {"", {""}, nothingLogged}};
+    const Case cases[] = {{"alpha\nbeta\r\ngamma\n", {"alpha", "beta", "gamma"}, {}},
+                          {nullptr,
+                           {"Custom failed"},
+                           {"Error while preparing inserts:", "Could not laod the custom file", ""}},
+                          {"", {""}, {}}};
     for (const Case& c : cases) {
         project.Statistics.Log.Clear();
         auto f = field(fillRandom);
@@ -329,6 +338,251 @@ TEST_F(TextCustomFile, LinesOfTheFileAreTheValues) {
         const std::vector<std::string> values = texts(*f, 200);
         EXPECT_EQ(std::set<std::string>(values.begin(), values.end()), c.values);
         EXPECT_EQ(project.Statistics.Log.Items(), c.log);
+    }
+}
+
+using ExternalDataLists = TextFieldFixture;
+
+TEST(ExternalDataListsNoHandler, AListWithoutHandlerStaysEmptyForGood) {
+    TFillProjects projects;
+    EXPECT_TRUE(projects.GetStreets().IsEmpty());
+    int calls = 0;
+    projects.OnExternalDataInit = [&](TExternalDataKind, kvl::TStringList& target) {
+        ++calls;
+        target.Add("late");
+    };
+    EXPECT_TRUE(projects.GetStreets().IsEmpty());
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(projects.GetCities().Items(), std::vector<std::string>{"late"}) << "other kinds still load";
+}
+
+TEST_F(ExternalDataLists, PreparingAskesOnlyForTheKindsInUse) {
+    auto phone = field(fillPhone);
+    auto email = field(fillEmail);
+    auto url = field(fillURL);
+    auto last = field(fillLastNames);
+    auto text = field(fillRandomText);
+    for (auto* f : {phone.get(), email.get(), url.get(), last.get(), text.get()})
+        f->prepareInsert();
+    // a second run of the same fields reads the kept list again
+    email->prepareInsert();
+    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdLastNames});
+    EXPECT_EQ(projects.Cities, nullptr);
+    EXPECT_EQ(projects.Firstnames, nullptr);
+}
+
+// A list is asked for once and then shared, by the fields of every project.
+TEST_F(ExternalDataLists, FieldsOfDifferentProjectsShareTheLists) {
+    TFillProject other(&projects);
+    KFillRecord r;
+    r.DataTypeName = "Varchar";
+    r.Project = &other;
+    TTextFillField otherField(r);
+    otherField.FillType = fillCities;
+    otherField.prepareInsert();
+    auto mine = field(fillCities);
+    mine->prepareInsert();
+    EXPECT_EQ(asked, std::vector<TExternalDataKind>{xdCities});
+    EXPECT_EQ(mine->Values.Items(), words[xdCities]);
+    EXPECT_EQ(&projects.GetCities(), &projects.GetCities());
+    EXPECT_EQ(asked.size(), 1u);
+}
+
+// A list that cannot be read is logged once, in a line of its own kind, and not asked for again;
+// its rows say so in the first run and are empty after, and the list itself stays empty.
+TEST_F(ExternalDataLists, AListThatFailedIsLoggedOnceThenGivesEmptyTexts) {
+    const std::vector<std::tuple<int32_t, TExternalDataKind, std::string, std::string>> kinds = {
+        {fillAddresses, xdStreets, "Could not load the adress repostitory", "Guru Meditation \\d{1,3}"},
+        {fillCities, xdCities, "Could not load the city repostitory", "Guru Meditation"},
+        {fillCountries, xdCountries, "Could not load the country repostitory", "Guru Meditation"},
+        {fillGenerator, xdFirstNames, "Could not load the first name repostitory", "Guru Meditation"},
+        {fillLastNames, xdLastNames, "Could not load the last name repostitory", "Guru Meditation"},
+    };
+    for (const auto& [fillType, kind, line, shape] : kinds) {
+        failing.insert(kind);
+        project.Statistics.Log.Clear();
+        auto f = field(fillType);
+        for (const auto& s : texts(*f, 10))
+            EXPECT_TRUE(std::regex_match(s, std::regex(shape))) << s;
+        const std::vector<std::string> logged{"Error while preparing inserts:", line, ""};
+        EXPECT_EQ(project.Statistics.Log.Items(), logged);
+        for (const auto& s : texts(*f, 3))
+            EXPECT_EQ(s, "") << line;
+        EXPECT_EQ(project.Statistics.Log.Items(), logged) << "nothing new is logged";
+        EXPECT_EQ(asked.back(), kind);
+    }
+    EXPECT_TRUE(projects.GetCities().IsEmpty());
+    EXPECT_EQ(asked,
+              (std::vector<TExternalDataKind>{xdStreets, xdCities, xdCountries, xdFirstNames, xdLastNames}));
+}
+
+TEST_F(ExternalDataLists, FullNamesWithoutLastNamesFailEveryRow) {
+    failing.insert(xdLastNames);
+    auto f = field(fillFullNames);
+    f->prepareInsert();
+    ASSERT_EQ(project.Statistics.Log.Count(), 3);
+    EXPECT_EQ(project.Statistics.Log[1], "Could not load the first name repostitory");
+    EXPECT_EQ(f->Values.Count(), static_cast<int>(words[xdFirstNames].size()) + 1);
+    EXPECT_EQ(f->Values[f->Values.Count() - 1], "Guru Meditation");
+    EXPECT_THROW(f->getInsertValue(), kvl::EListError);
+}
+
+// The one reader of the user's text files: whatever the editor wrote, the values are UTF-8.
+
+TEST(UserTextFile, EveryEncodingBecomesUtf8WithoutAByteOrderMark) {
+    struct Case {
+        const char* name;
+        std::string bytes, text;
+        bool latin1;
+    };
+    const std::string strasse = "Stra\xC3\x9F"
+                                "e";
+    const Case cases[] = {
+        {"empty", "", "", false},
+        {"ASCII", "a\r\nb", "a\r\nb", false},
+        {"UTF-8", strasse, strasse, false},
+        {"mark and UTF-8", "\xEF\xBB\xBF" + strasse, strasse, false},
+        {"mark alone", "\xEF\xBB\xBF", "", false},
+        // a mark is dropped only at the start
+        {"mark inside", "a\xEF\xBB\xBF", "a\xEF\xBB\xBF", false},
+        {"Latin-1",
+         "Stra\xDF"
+         "e",
+         strasse, true},
+        {"Latin-1 ending in a lead byte", "caf\xE9", "caf\xC3\xA9", true},
+        {"Latin-1 after a mark", "\xEF\xBB\xBF\xE9", "\xC3\xA9", true},
+        {"overlong UTF-8", "\xC0\xAF", "\xC3\x80\xC2\xAF", true},
+        {"encoded surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xC2\x80", true},
+        {"four bytes", "\xF0\x9F\x99\x82", "\xF0\x9F\x99\x82", false},
+        {"beyond Unicode", "\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xC2\x80\xC2\x80", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const TUserText decoded = DecodeUserText(c.bytes, "f.txt");
+        EXPECT_EQ(decoded.Text, c.text);
+        EXPECT_EQ(decoded.FromLatin1, c.latin1);
+        EXPECT_TRUE(IsUtf8Text(decoded.Text));
+    }
+}
+
+TEST(UserTextFile, TextInSixteenBitUnitsIsRefusedWithTheFilesName) {
+    const std::string utf16("\xFF\xFE"
+                            "A\0",
+                            4);
+    EXPECT_EQ(MessageOf<EUserTextEncoding>([&] { DecodeUserText(utf16, "names.txt"); }),
+              "The file \"names.txt\" is no UTF-8 text; convert it to UTF-8.");
+}
+
+namespace fs = std::filesystem;
+using tdg::TDG_EXTERNALDATA_PASSWORDS;
+
+// ctest passes the shipped data folder; a test binary started by hand finds it next to the
+// sources.
+std::string shippedDataDir() {
+    if (const char* dir = std::getenv("TDG_DATA_DIR"); dir && *dir)
+        return kvl::IncludeTrailingPathDelimiter(dir);
+    return (fs::path(__FILE__).parent_path() / ".." / ".." / "data").lexically_normal().string() + "/";
+}
+
+struct ShippedList {
+    TExternalDataKind Kind;
+    int MinEntries;
+    const char* KnownEntry;
+};
+
+class ShippedArchiveTest : public testing::TestWithParam<ShippedList> {};
+
+// Each kind's archive, member and password, as the program names them.
+TEST_P(ShippedArchiveTest, OpensWithTheProgramsPasswordAndMatchesThePlainList) {
+    const ShippedList& p = GetParam();
+    const std::string dir = shippedDataDir();
+    const std::string member(TDG_EXTERNALDATA_ZIPPEDNAME[p.Kind]);
+    SCOPED_TRACE(member);
+    kvl::TStringList words;
+    words.Add("left from before");
+    tdg::LoadExternalData(dir, std::string(TDG_EXTERNALDATA_FILENAMES[p.Kind]), member,
+                          std::string(TDG_EXTERNALDATA_PASSWORDS[p.Kind]), words);
+
+    EXPECT_GE(words.Count(), p.MinEntries);
+    EXPECT_GE(words.IndexOf(p.KnownEntry), 0) << p.KnownEntry;
+    for (const auto& w : words)
+        ASSERT_FALSE(w.empty());
+
+    // The archive must have been rebuilt from the committed list, not left behind by an edit; the
+    // list's earlier content is gone.
+    kvl::TStringList plain;
+    plain.LoadFromFile(dir + "wordlists/" + member);
+    EXPECT_TRUE(words == plain);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExternalData, ShippedArchiveTest,
+    testing::Values(ShippedList{xdCities, 1000, "Berlin"}, ShippedList{xdCountries, 200, "Norway"},
+                    ShippedList{xdFirstNames, 1000, "Mary"}, ShippedList{xdLastNames, 1000, "Smith"},
+                    ShippedList{xdStreets, 1000, "Abbey Road"}, ShippedList{xdStates, 1000, "Ontario"},
+                    ShippedList{xdCompanies, 1000, "Abbott LLC"},
+                    ShippedList{xdJobTitles, 10000, "Lead Data Agent"},
+                    ShippedList{xdWords, 1000, "abacus"}));
+
+template <class E> bool isA(const std::exception& e) {
+    return dynamic_cast<const E*>(&e) != nullptr;
+}
+
+// Every failure names the file and leaves the list as it was. A flipped byte in the middle of the
+// encrypted data is caught by the member's authentication code once the member has been read.
+// The archive is a copy of the countries list, the smallest one, in a private folder.
+TEST(ExternalDataFailure, FailuresNameTheFileAndLeaveTheListAlone) {
+    using Is = bool (*)(const std::exception&);
+    TempFolder folder;
+    const std::string archive = ReadFile(shippedDataDir() + "Countries.qdz");
+    ASSERT_GT(archive.size(), 200u);
+    kvl::TStringList target;
+    target.Add("kept");
+    target.Add("as it was");
+    std::string flipped = archive;
+    flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x40);
+    const std::string missing = "(missing)", isFolder = "(folder)", own(TDG_EXTERNALDATA_PASSWORDS[1]);
+    const std::string path = folder.Path("Countries.qdz"), file = "\"" + path + "\"";
+    struct Case {
+        std::string bytes, member, password;
+        Is is;
+        std::string message;
+    };
+    const Case cases[] = {
+        {missing, "Countries.txt", own, isA<tdg::EExternalDataMissing>,
+         "The data file " + file + " does not exist."},
+        {isFolder, "Countries.txt", own, isA<tdg::EExternalDataError>,
+         "The data file " + file + " is a folder."},
+        {archive, "Countries.txt", own + "x", isA<tdg::EExternalDataWrongPassword>, "\"Countries.txt\""},
+        {archive, "Countries.txt", "", isA<tdg::EExternalDataWrongPassword>, ""},
+        // another list's password is a realistic mistake
+        {archive, "Countries.txt", std::string(TDG_EXTERNALDATA_PASSWORDS[0]),
+         isA<tdg::EExternalDataWrongPassword>, ""},
+        {archive, "Cities.txt", own, isA<tdg::EExternalDataNoMember>, "\"Cities.txt\""},
+        {archive, "countries.txt", own, isA<tdg::EExternalDataNoMember>, ""}, // names match exactly
+        {"Germany\nFrance\n", "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
+        {"", "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
+        {archive.substr(0, archive.size() / 2), "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
+        {archive.substr(0, archive.size() - 10), "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
+        {flipped, "Countries.txt", own, isA<tdg::EExternalDataCorrupt>, ""},
+    };
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        const Case& c = cases[k];
+        SCOPED_TRACE(k);
+        fs::remove_all(path);
+        if (c.bytes == isFolder)
+            folder.MakeFolder("Countries.qdz");
+        else if (c.bytes != missing)
+            folder.Write("Countries.qdz", c.bytes);
+        try {
+            tdg::LoadExternalData(folder.Path() + "/", "Countries.qdz", c.member, c.password, target);
+            ADD_FAILURE() << "no exception";
+        } catch (const tdg::EExternalDataError& e) {
+            EXPECT_TRUE(c.is(e)) << e.Message();
+            EXPECT_NE(e.Message().find(file), std::string::npos) << e.Message();
+            EXPECT_NE(e.Message().find(c.message), std::string::npos) << e.Message();
+        }
+        EXPECT_EQ(target.Items(), (std::vector<std::string>{"kept", "as it was"}));
     }
 }
 
