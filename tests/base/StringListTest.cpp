@@ -51,10 +51,7 @@ TEST(StringList, IndexOutsideBoundsRaisesListError) {
 TEST(StringList, FileRoundTripKeepsEveryLine) {
     auto path = std::filesystem::temp_directory_path() / "kvl_stringlist_test.txt";
     TStringList list;
-    list.Add("first");
-    list.Add("with blank");
-    list.Add("");
-    list.Add("last");
+    list.SetText("first\nwith blank\n\nlast");
     list.SaveToFile(path.string());
     TStringList back;
     back.LoadFromFile(path.string());
