@@ -24,11 +24,6 @@ TEngineFill::TEngineFill(TKVL_Connection& connection) {
         p->doFill = false;
 }
 
-TEngineFill::~TEngineFill() {
-    Projects.Projects.Clear();
-    Engine.reset();
-}
-
 TFillProject& TEngineFill::Project(const std::string& table) {
     for (TFillProject* p : Projects.Projects)
         if (p->TableName == table) return *p;

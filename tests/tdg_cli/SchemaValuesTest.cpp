@@ -25,8 +25,6 @@ const Column kRuled[] = {
     {"\"id\" integer not null primary key", "\"id\" > 0", false},
     {"\"status\" varchar(10) not null", "\"status\" in ('new', 'paid', 'sent')", true},
     {"\"kind\" varchar(10)", "\"kind\" = 'a' or \"kind\" = 'b'", true},
-    {"\"qty\" integer not null", "\"qty\" between 1 and 99", true},
-    {"\"price\" decimal(8,2) not null", "\"price\" > 0 and \"price\" <= 500", true},
     {"\"score\" smallint", "\"score\" >= 10 and \"score\" < 20", true},
     {"\"code\" varchar(8)", "%L(\"code\") between 3 and 6", true},
     {"\"lucky\" integer", "abs(\"lucky\") <= 1000000", true}, // not understood, and holds all the same
@@ -41,21 +39,13 @@ const Column kRuled[] = {
     {"\"band\" integer not null", "\"band\" between 1 and 5 or \"band\" between 10 and 15", true},
     {"\"ratio\" decimal(6,2) not null", "\"ratio\" between 0 and 1 or \"ratio\" between 5 and 6", true},
     {"\"due\" date not null", "\"due\" < '2019-01-01' or \"due\" >= '2022-01-01'", true},
-    // columns in order within the row
-    {"\"check_in\" date not null", "\"check_in\" is not null", false},
-    {"\"check_out\" date not null", "\"check_out\" is not null", false},
-    {"", "\"check_out\" > \"check_in\"", true},
+    // columns in order within the row (the corpus has the plainer orders and bounds)
     {"\"ordered_at\" timestamp", "1 = 1", false},
     {"\"shipped_at\" timestamp", "1 = 1", false},
     {"", "\"shipped_at\" is null or \"shipped_at\" >= \"ordered_at\"", true},
     {"\"min_price\" decimal(8,2) not null", "\"min_price\" > 0", true},
     {"\"max_price\" decimal(8,2)", "\"max_price\" <= 900", true},
     {"", "\"max_price\" >= \"min_price\"", true},
-    {"\"discount\" decimal(8,2) not null", "1 = 1", false},
-    {"", "\"discount\" <= \"price\"", true},
-    {"\"low_n\" integer", "1 = 1", false},
-    {"\"high_n\" integer not null", "1 = 1", false},
-    {"", "\"high_n\" > \"low_n\"", true},
 };
 
 // Each range of a condition with gaps gets rows: a condition on the rows below the gap, one above.
@@ -71,13 +61,8 @@ const Column kPeople[] = {
     {"\"last name\" char(20)", "%L(\"last name\") <= 20", false},
     {"\"email\" varchar(80) not null unique", "\"email\" like '%_@_%._%'", false},
     {"\"billing_country_code\" char(2) not null", "%L(\"billing_country_code\") = 2", false},
-    {"\"country\" varchar(60)", "%L(\"country\") > 1", false},
     {"\"city\" char(5)", "%L(\"city\") <= 5", false},
-    {"\"state\" varchar(4)", "%L(\"state\") <= 4", false},
     {"\"postal_code\" varchar(5)", "%L(\"postal_code\") = 5", false},
-    {"\"company\" varchar(10)", "%L(\"company\") <= 10", false},
-    {"\"job_title\" varchar(12)", "%L(\"job_title\") <= 12", false},
-    {"\"title\" varchar(15)", "%L(\"title\") <= 15", false},
     {"\"description\" varchar(200)", "\"description\" like '% %.'", false},
     {"\"username\" varchar(12) not null unique", "%L(\"username\") = 8", false},
     {"\"url\" varchar(30)", "\"url\" like 'http%'", false},

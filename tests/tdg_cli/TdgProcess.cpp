@@ -112,24 +112,25 @@ void TTdgTest::TearDown() {
     EngineTest::TearDown();
 }
 
-TResult TTdgTest::init(const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"init", "--connect", uri_, "-o", project_};
+namespace {
+std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
     args.insert(args.end(), more.begin(), more.end());
-    auto r = Tdg(args);
+    return args;
+}
+} // namespace
+
+TResult TTdgTest::init(const std::vector<std::string>& more) {
+    auto r = Tdg(with({"init", "--connect", uri_, "-o", project_}, more));
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     return r;
 }
 
 TResult TTdgTest::check(const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"check", "--connect", uri_, "--project", project_};
-    args.insert(args.end(), more.begin(), more.end());
-    return Tdg(args);
+    return Tdg(with({"check", "--connect", uri_, "--project", project_}, more));
 }
 
 TResult TTdgTest::fill(const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_};
-    args.insert(args.end(), more.begin(), more.end());
-    return Tdg(args);
+    return Tdg(with({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_}, more));
 }
 
 } // namespace tdg::test
