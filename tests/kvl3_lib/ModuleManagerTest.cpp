@@ -45,7 +45,6 @@ protected:
 TEST_F(ModuleManager, ModulesRegisteredBeforeAndAfterTheHandOverBothGetTheApplicationData) {
     QObject main, second, owner;
     auto early = add();
-    EXPECT_TRUE(early->calls.empty());
     kvl::MM_SetApplicationData({&main, &second, &owner});
     auto late = add();
     for (const auto& m : {early, late}) {

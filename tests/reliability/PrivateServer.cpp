@@ -44,18 +44,6 @@ int freeLoopbackPort() {
     return port;
 }
 
-bool listening(int port) {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0) return false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(s);
-    return ok;
-}
-
 } // namespace
 
 TPrivateServer::TPrivateServer(const std::string& kind) {
@@ -207,8 +195,13 @@ public:
                "/test.fdb?user=SYSDBA&password=" + password_;
     }
     void Start() override {
-        spawn("env FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock " + Program,
-              [this] { return listening(port_); });
+        spawn("env FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock " + Program, [this] {
+            try {
+                return KVL_OpenConnection(Uri("")) != nullptr;
+            } catch (const std::exception&) {
+                return false;
+            }
+        });
     }
     void KillSessions(const std::string&) override {
         KVL_OpenConnection(Uri("kvl_killer"))

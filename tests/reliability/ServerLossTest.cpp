@@ -49,9 +49,8 @@ const TLossCase kCases[] = {
     {"a killed session during a bulk load", true, true, 19900, 10000, 10000, 1, "Error (row 10001):"},
 };
 
-// An engine's private server, the shared server whose presence says that this machine is meant to
-// run the engine's tests, and the server's own words for a session it ended (MariaDB's client says
-// only that it lost the server, in words that depend on whether a statement was under way).
+// An engine, the shared server that says this machine runs its tests, and the server's words for a
+// session it ended (MariaDB's client only says that it lost the server).
 struct TServerKind {
     const char *engine, *shared, *killedWords;
 };

@@ -194,7 +194,6 @@ TEST_P(FillPlanCliTest, ANotNullCycleFillsInOneTransactionOnlyWhereItsKeyIsDefer
         EXPECT_THAT(r.out, HasSubstr(staff + "(store_id) -> " + store));
         EXPECT_EQ(r.out.find("form a cycle"), r.out.rfind("form a cycle")) << "one finding for the cycle";
         const bool fills = c.fills && is(Engine::PostgreSQL);
-        if (!fills) EXPECT_EQ(r.status, 1);
         r = fill({"--only", only, "--seed", "8"});
         if (!fills) {
             EXPECT_EQ(r.status, 1) << r.out;
