@@ -72,6 +72,16 @@ bool TPrivateServer::run(const std::string& command, bool asOwner) const {
     return std::system(("runuser -u " + owner_ + " -- sh -c '" + quoted + "'").c_str()) == 0;
 }
 
+void TPrivateServer::startAfter(const std::function<void()>& setUp) {
+    if (!unavailable_.empty()) return;
+    try {
+        setUp();
+        Start();
+    } catch (const std::exception& e) {
+        unavailable_ = e.what();
+    }
+}
+
 void TPrivateServer::spawn(const std::string& command, const std::function<bool()>& ready) {
     const std::string log = dir_ + "/server.log";
     // the shell gives way to the server, so that the child to kill is the server itself
@@ -111,31 +121,21 @@ public:
         const char* bin = std::getenv("KVL_PG_BIN");
         bin_ = bin ? bin : "/usr/lib/postgresql/15/bin";
         owner_ = "postgres";
-        if (!unavailable_.empty()) return;
-        if (!fs::exists(fs::path(bin_) / "initdb")) {
-            unavailable_ = "no PostgreSQL server programs in " + bin_;
-            return;
-        }
-        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-        const std::string pwfile = dir_ + "/pwfile";
-        std::ofstream(pwfile) << password_ << "\n";
-        if (geteuid() == 0 && !run("chown -R postgres " + dir_)) {
-            unavailable_ = "cannot hand " + dir_ + " to the user postgres";
-            return;
-        }
-        if (!run(bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
-                     " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >" + dir_ +
-                     "/initdb.log 2>&1",
-                 true)) {
-            unavailable_ = "initdb failed, see " + dir_ + "/initdb.log";
-            return;
-        }
-        fs::remove(pwfile);
-        try {
-            Start();
-        } catch (const std::exception& e) {
-            unavailable_ = e.what();
-        }
+        startAfter([this] {
+            if (!fs::exists(fs::path(bin_) / "initdb"))
+                throw Exception("no PostgreSQL server programs in " + bin_);
+            fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+            const std::string pwfile = dir_ + "/pwfile";
+            std::ofstream(pwfile) << password_ << "\n";
+            if (geteuid() == 0 && !run("chown -R postgres " + dir_))
+                throw Exception("cannot hand " + dir_ + " to the user postgres");
+            if (!run(bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
+                         " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >" + dir_ +
+                         "/initdb.log 2>&1",
+                     true))
+                throw Exception("initdb failed, see " + dir_ + "/initdb.log");
+            fs::remove(pwfile);
+        });
     }
     ~TPrivateCluster() override {
         if (fs::exists(dir_ + "/data/postmaster.pid"))
@@ -177,17 +177,11 @@ private:
 class TPrivateFirebird final : public TPrivateServer {
 public:
     TPrivateFirebird() : TPrivateServer("fb") {
-        if (!unavailable_.empty()) return;
-        if (!fs::exists(Program) || !fs::exists(SystemSecurity)) {
-            unavailable_ = "no Firebird server (package firebird3.0-server)";
-            return;
-        }
-        try {
+        startAfter([this] {
+            if (!fs::exists(Program) || !fs::exists(SystemSecurity))
+                throw Exception("no Firebird server (package firebird3.0-server)");
             configure();
-            Start();
-        } catch (const std::exception& e) {
-            unavailable_ = e.what();
-        }
+        });
     }
 
     std::string Uri(const std::string&) const override {
@@ -242,29 +236,17 @@ class TPrivateMariadb final : public TPrivateServer {
 public:
     TPrivateMariadb() : TPrivateServer("my") {
         owner_ = "mysql";
-        if (!unavailable_.empty()) return;
-        if (!fs::exists(Program) || !run("command -v mariadb-install-db >/dev/null")) {
-            unavailable_ = "no MariaDB server (package mariadb-server)";
-            return;
-        }
-        if (geteuid() == 0 && !run("chown mysql " + dir_)) {
-            unavailable_ = "cannot hand " + dir_ + " to the user mysql";
-            return;
-        }
-        if (!run("mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
-                     "/data --auth-root-authentication-method=socket --skip-test-db >" + dir_ +
-                     "/install.log 2>&1",
-                 true)) {
-            unavailable_ = "mariadb-install-db failed: " + ReadAll(dir_ + "/install.log");
-            return;
-        }
-        try {
-            Start();
-            if (!administer(std::string("create database ") + Database))
-                throw Exception("the private MariaDB server did not take its database");
-        } catch (const std::exception& e) {
-            unavailable_ = e.what();
-        }
+        startAfter([this] {
+            if (!fs::exists(Program) || !run("command -v mariadb-install-db >/dev/null"))
+                throw Exception("no MariaDB server (package mariadb-server)");
+            if (geteuid() == 0 && !run("chown mysql " + dir_))
+                throw Exception("cannot hand " + dir_ + " to the user mysql");
+            if (!run("mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
+                         "/data --auth-root-authentication-method=socket --skip-test-db >" + dir_ +
+                         "/install.log 2>&1",
+                     true))
+                throw Exception("mariadb-install-db failed: " + ReadAll(dir_ + "/install.log"));
+        });
     }
 
     std::string Uri(const std::string& clientName) const override {
@@ -286,6 +268,8 @@ public:
                   " --bind-address=127.0.0.1 --skip-name-resolve --skip-log-bin "
                   "--innodb-flush-log-at-trx-commit=2 --character-set-server=utf8mb4",
               [this] { return administer("select 1"); });
+        if (!administer(std::string("create database if not exists ") + Database))
+            throw Exception("the private MariaDB server did not take its database");
     }
     void KillSessions(const std::string& clientName) override {
         KVL_OpenConnection(Uri("kvl_killer"))
