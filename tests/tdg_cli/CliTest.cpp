@@ -96,21 +96,6 @@ TEST_P(TdgCliTest, FillInsertsTheRowsWritesOneLogPerTableAndTheSeedDecidesTheVal
     EXPECT_EQ(rows("child"), 0);
 }
 
-TEST_P(TdgCliTest, FailedRowsAreLoggedAndCountedButTheTableRuns) {
-    init();
-    EditProject(project_, "codes", "code", {{"FILL_TYPE", "1"}, {"STATIC_VALUE", "7"}});
-    auto r = fill({"--only", "codes", "--rows", "5"});
-    EXPECT_EQ(r.status, 1) << "the check sees one value for five rows of a unique column";
-    EXPECT_EQ(rows("codes"), 0);
-    r = fill({"--only", "codes", "--rows", "5", "--no-check"});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(rows("codes"), 1);
-    std::string log = ReadFile(logs_ + "/codes.log");
-    EXPECT_THAT(log, HasSubstr("Error (row 2):"));
-    EXPECT_THAT(log, HasSubstr("Errors encountered: 4"));
-    EXPECT_THAT(r.out, HasSubstr("codes: 1 inserted, 4 failed"));
-}
-
 // Each case edits a column of the project (or the data) further and checks some tables: what the
 // check finds is one line, and only errors fail the command.
 TEST_P(TdgCliTest, CheckFindsWhatWouldFailTheRunAndWarnsOfTheRest) {
@@ -162,7 +147,7 @@ TEST_P(TdgCliTest, CheckWarnsOfWordListsMissingFromTheDataFolder) {
                          "(TDG_DATA_DIR); the column gets placeholder texts"));
 }
 
-TEST_P(TdgCliTest, FillRunsTheCheckFirstAndATableThatCannotRunEndsTheRunWithStatusOne) {
+TEST_P(TdgCliTest, FillChecksFirstCountsRefusedRowsAndStopsAtATableThatCannotRun) {
     init();
     auto r = fill({"--only", "child", "--rows", "5"});
     EXPECT_EQ(r.status, 1);
@@ -179,6 +164,18 @@ TEST_P(TdgCliTest, FillRunsTheCheckFirstAndATableThatCannotRunEndsTheRunWithStat
     EXPECT_EQ(rows("codes"), 5) << "the tables before the failed one keep their rows";
     EXPECT_EQ(rows("child"), 0);
     EXPECT_THAT(r.out, HasSubstr("Table "));
+    // rows the server refuses are logged and counted, but the table runs and the command succeeds
+    EditProject(project_, "codes", "", {{"EMPTY_TABLE", "1"}});
+    EditProject(project_, "codes", "code", {{"FILL_TYPE", "1"}, {"STATIC_VALUE", "7"}});
+    EXPECT_EQ(check({"--only", "codes", "--rows", "5"}).status, 1)
+        << "one value for five rows of a unique column";
+    r = fill({"--only", "codes", "--rows", "5", "--no-check"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(rows("codes"), 1);
+    const std::string log = ReadFile(logs_ + "/codes.log");
+    EXPECT_THAT(log, HasSubstr("Error (row 2):"));
+    EXPECT_THAT(log, HasSubstr("Errors encountered: 4"));
+    EXPECT_THAT(r.out, HasSubstr("codes: 1 inserted, 4 failed"));
 }
 
 // Rows the server refuses at commit are not in the table, so the run neither counts nor reports
