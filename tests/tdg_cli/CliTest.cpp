@@ -1,10 +1,6 @@
 #include "TdgProcess.h"
-#include "kvl3_db/TestDatabases.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <signal.h>
 
 #include <algorithm>
 #include <chrono>
@@ -131,11 +127,7 @@ TEST_P(TdgCliTest, CheckFindsWhatWouldFailTheRunAndWarnsOfTheRest) {
         EXPECT_THAT(r.out, HasSubstr(c.words));
         EXPECT_EQ(lineCount(r.out), 1) << r.out;
     }
-}
-
-// Without the shipped archives (the table above checks parent with them, without this warning).
-TEST_P(TdgCliTest, CheckWarnsOfWordListsMissingFromTheDataFolder) {
-    init(); // parent.email: e-mail addresses, made from last names
+    // without the shipped archives, parent.email (e-mail addresses, made from last names) warns
     const char* shipped = std::getenv("TDG_DATA_DIR");
     const std::string restore = shipped ? shipped : "";
     setenv("TDG_DATA_DIR", "/no/such/data/", 1);
@@ -282,7 +274,7 @@ protected:
     }
 };
 
-TEST_P(BulkLoadCliTest, CopyAndInsertGiveTheSameRowsAndTheSameFailedRows) {
+TEST_P(BulkLoadCliTest, CopyAndInsertGiveTheSameRowsAndTheSameFailedRowsAndTheDemoFillsItsTables) {
     const Outcome copy = outcome({});
     const Outcome insert = outcome({"--insert"});
     EXPECT_EQ(copy.rows, insert.rows);
@@ -290,6 +282,15 @@ TEST_P(BulkLoadCliTest, CopyAndInsertGiveTheSameRowsAndTheSameFailedRows) {
     EXPECT_THAT(copy.log, HasSubstr("duplicate key value"));
     // a refused batch draws keys for all its rows once more
     EXPECT_GT(copy.lastId, insert.lastId) << "the rows did not go through COPY";
+    // the demo on a server of the user's: the second run replaces the first one's tables
+    for (int run = 0; run < 2; ++run) {
+        auto r = Tdg({"demo", "--connect", uri_, "--rows", "100", "--seed", "3", "--log-dir", logs_});
+        ASSERT_EQ(r.status, 0) << r.out << r.err;
+    }
+    EXPECT_EQ(
+        scalar("select (select count(*) from order_lines) || '/' || (select count(*) from orders) || '/' || "
+               "(select count(*) from customers)"),
+        "100/50/20");
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, TdgCliTest, kvl::test::AllEngines(), kvl::test::EngineParamName);
@@ -355,22 +356,5 @@ TEST(TdgCommandLine, TheDemoFillsItsTablesAndBadArgumentsAreOneLineWithStatusTwo
         fs::remove(file);
     fs::remove_all(logs);
 }
-
-// The demo on a server of the user's, in a database the test made.
-class DemoCliTest : public TTdgTest {};
-
-TEST_P(DemoCliTest, BuildsTheDemoTablesOnAServerAndFillsThem) {
-    for (int run = 0; run < 2; ++run) { // the second run replaces the first one's tables
-        auto r = Tdg({"demo", "--connect", uri_, "--rows", "100", "--seed", "3", "--log-dir", logs_});
-        ASSERT_EQ(r.status, 0) << r.out << r.err;
-    }
-    EXPECT_EQ(
-        scalar("select (select count(*) from order_lines) || '/' || (select count(*) from orders) || '/' || "
-               "(select count(*) from customers)"),
-        "100/50/20");
-}
-
-INSTANTIATE_TEST_SUITE_P(Engines, DemoCliTest, testing::Values(Engine::PostgreSQL),
-                         kvl::test::EngineParamName);
 
 } // namespace

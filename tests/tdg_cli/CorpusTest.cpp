@@ -4,10 +4,9 @@
 // and CHECK, so a table that reports all its rows inserted and none failed holds them all. Tables
 // of columns with conditions and meanings the corpus lacks follow them.
 #include "TdgProcess.h"
-#include "kvl3_db/TestDatabases.h"
+#include "base/SysUtils.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <map>
 #include <regex>
@@ -21,14 +20,6 @@ namespace {
 
 constexpr int kRows = 300;
 const std::string kSchemas[] = {"shop", "hr", "rental", "music", "forum", "bookings"};
-
-// The schema files are named after the engine, in lower case.
-std::string dialect(Engine engine) {
-    std::string name = kvl::test::EngineName(engine);
-    for (char& c : name)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name;
-}
 
 // The statements of a schema file: comments dropped, split where a line ends a statement.
 std::vector<std::string> statements(const std::string& file) {
@@ -45,14 +36,6 @@ std::vector<std::string> statements(const std::string& file) {
         }
     }
     return out;
-}
-
-// The tables a user fills: a partition takes its rows through the table it belongs to.
-int fillableTables(const std::vector<std::string>& sql) {
-    int n = 0;
-    for (const auto& s : sql)
-        n += s.find("create table") != std::string::npos && s.find("partition of") == std::string::npos;
-    return n;
 }
 
 // "table: N inserted, M failed" of each table the fill reported.
@@ -184,12 +167,17 @@ TEST_P(CorpusTest, InitThenFillFillsEveryTableWithoutAFailedRow) {
             conn_ = db_->Open();
             uri_ = db_->ConnectionString();
         }
-        const auto sql =
-            statements(std::string(KVL_CORPUS_DIR) + "/" + schema + "." + dialect(engine()) + ".sql");
-        for (const auto& statement : sql)
+        // the schema files are named after the engine, in lower case
+        const auto sql = statements(std::string(KVL_CORPUS_DIR) + "/" + schema + "." +
+                                    kvl::LowerCase(kvl::test::EngineName(engine())) + ".sql");
+        int tables = 0; // a partition takes its rows through the table it belongs to
+        for (const auto& statement : sql) {
             exec(statement);
+            tables += statement.find("create table") != std::string::npos &&
+                      statement.find("partition of") == std::string::npos;
+        }
         init({"--rows", std::to_string(kRows)});
-        fillAll(fillableTables(sql));
+        fillAll(tables);
     }
 }
 

@@ -1,10 +1,8 @@
 #include "TdgProcess.h"
 
-#include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,10 +14,11 @@
 
 namespace tdg::test {
 
-TTdgProcess::TTdgProcess(const std::vector<std::string>& args)
+TTdgProcess::TTdgProcess(const std::vector<std::string>& args, const std::vector<std::string>& more)
     : outFile_(TempPath("tdg_out", ".txt")), errFile_(TempPath("tdg_err", ".txt")) {
     std::vector<std::string> all = {TDG_BINARY};
     all.insert(all.end(), args.begin(), args.end());
+    all.insert(all.end(), more.begin(), more.end());
     std::vector<char*> argv;
     for (auto& a : all)
         argv.push_back(a.data());
@@ -45,14 +44,6 @@ TTdgProcess::~TTdgProcess() {
     std::filesystem::remove(errFile_, ignored);
 }
 
-void TTdgProcess::Signal(int signal) const {
-    kill(pid_, signal);
-}
-
-std::string TTdgProcess::Out() const {
-    return ReadFile(outFile_);
-}
-
 TResult TTdgProcess::Wait() {
     int status = 0;
     waitpid(pid_, &status, 0);
@@ -62,10 +53,6 @@ TResult TTdgProcess::Wait() {
     r.out = ReadFile(outFile_);
     r.err = ReadFile(errFile_);
     return r;
-}
-
-TResult Tdg(const std::vector<std::string>& args) {
-    return TTdgProcess(args).Wait();
 }
 
 std::string TempPath(const std::string& stem, const std::string& extension) {
@@ -112,25 +99,18 @@ void TTdgTest::TearDown() {
     EngineTest::TearDown();
 }
 
-namespace {
-std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-}
-} // namespace
-
 TResult TTdgTest::init(const std::vector<std::string>& more) {
-    auto r = Tdg(with({"init", "--connect", uri_, "-o", project_}, more));
+    auto r = Tdg({"init", "--connect", uri_, "-o", project_}, more);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     return r;
 }
 
 TResult TTdgTest::check(const std::vector<std::string>& more) {
-    return Tdg(with({"check", "--connect", uri_, "--project", project_}, more));
+    return Tdg({"check", "--connect", uri_, "--project", project_}, more);
 }
 
 TResult TTdgTest::fill(const std::vector<std::string>& more) {
-    return Tdg(with({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_}, more));
+    return Tdg({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_}, more);
 }
 
 } // namespace tdg::test

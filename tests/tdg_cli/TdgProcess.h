@@ -1,6 +1,7 @@
 #pragma once
 #include "kvl3_db/TestDatabases.h"
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include <map>
@@ -16,17 +17,20 @@ struct TResult {
     std::string err;
 };
 
+std::string ReadFile(const std::string& fileName);
+
 // The tdg binary as a child process, its output collected in files of the test's own.
 class TTdgProcess {
 public:
-    explicit TTdgProcess(const std::vector<std::string>& args);
+    // the arguments and more of them
+    explicit TTdgProcess(const std::vector<std::string>& args, const std::vector<std::string>& more = {});
     ~TTdgProcess();
     TTdgProcess(const TTdgProcess&) = delete;
     TTdgProcess& operator=(const TTdgProcess&) = delete;
 
-    void Signal(int signal) const;
+    void Signal(int signal) const { kill(pid_, signal); }
     // The output written so far.
-    std::string Out() const;
+    std::string Out() const { return ReadFile(outFile_); }
     TResult Wait();
 
 private:
@@ -35,12 +39,12 @@ private:
 };
 
 // Runs tdg to its end.
-TResult Tdg(const std::vector<std::string>& args);
+inline TResult Tdg(const std::vector<std::string>& args, const std::vector<std::string>& more = {}) {
+    return TTdgProcess(args, more).Wait();
+}
 
 // A file name under the test's temporary folder, unique within the machine.
 std::string TempPath(const std::string& stem, const std::string& extension);
-
-std::string ReadFile(const std::string& fileName);
 
 // Changes attributes of one COLUMN (or, with an empty column, of the TABLE_PROJECT) of a
 // project file, as a user editing it by hand would.
