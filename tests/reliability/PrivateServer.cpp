@@ -26,26 +26,6 @@ namespace kvl::test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A port nobody listens on now; the server takes it a moment later.
-int freeLoopbackPort() {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0) return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    close(s);
-    return port;
-}
-
-} // namespace
-
 TPrivateServer::TPrivateServer(const std::string& kind) {
     std::string pattern = "/tmp/kvl_private_" + kind + "_XXXXXX";
     if (!mkdtemp(pattern.data())) {
@@ -55,7 +35,16 @@ TPrivateServer::TPrivateServer(const std::string& kind) {
     dir_ = pattern;
     std::random_device device;
     password_ = std::to_string(device()) + "x" + std::to_string(device());
-    port_ = freeLoopbackPort();
+    // a port nobody listens on now; the server takes it a moment later
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port_ = ntohs(address.sin_port);
+    if (s >= 0) close(s);
 }
 
 TPrivateServer::~TPrivateServer() {
@@ -70,6 +59,11 @@ bool TPrivateServer::run(const std::string& command, bool asOwner) const {
     for (char c : command)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return std::system(("runuser -u " + owner_ + " -- sh -c '" + quoted + "'").c_str()) == 0;
+}
+
+void TPrivateServer::must(const std::string& step, const std::string& command, bool asOwner) const {
+    const std::string log = dir_ + "/" + step + ".log";
+    if (!run(command + " >" + log + " 2>&1", asOwner)) throw Exception(step + " failed: " + ReadAll(log));
 }
 
 void TPrivateServer::startAfter(const std::function<void()>& setUp) {
@@ -127,13 +121,11 @@ public:
             fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
             const std::string pwfile = dir_ + "/pwfile";
             std::ofstream(pwfile) << password_ << "\n";
-            if (geteuid() == 0 && !run("chown -R postgres " + dir_))
-                throw Exception("cannot hand " + dir_ + " to the user postgres");
-            if (!run(bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
-                         " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >" + dir_ +
-                         "/initdb.log 2>&1",
-                     true))
-                throw Exception("initdb failed, see " + dir_ + "/initdb.log");
+            if (geteuid() == 0) must("chown", "chown -R postgres " + dir_);
+            must("initdb",
+                 bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
+                     " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8",
+                 true);
             fs::remove(pwfile);
         });
     }
@@ -151,14 +143,12 @@ public:
         // keeps them; fsync stays off, as no machine crash is simulated.
         const std::string options = "-k " + dir_ + " -p " + std::to_string(port_) +
                                     " -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=on";
-        if (!run(bin_ + "/pg_ctl -D " + dir_ + "/data -l " + dir_ + "/log -w -t 30 -o '" + options +
-                     "' start >/dev/null",
-                 true))
-            throw Exception("the private PostgreSQL cluster did not start, see " + dir_ + "/log");
+        must("pg_ctl",
+             bin_ + "/pg_ctl -D " + dir_ + "/data -l " + dir_ + "/log -w -t 30 -o '" + options + "' start",
+             true);
     }
     void StopImmediately() override {
-        if (!run(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w -t 30 stop >/dev/null", true))
-            throw Exception("the private PostgreSQL cluster did not stop");
+        must("pg_ctl", bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w -t 30 stop", true);
     }
     void KillSessions(const std::string& clientName) override {
         KVL_OpenConnection(Uri("kvl_killer"))
@@ -222,11 +212,8 @@ private:
         std::ofstream(dir_ + "/setup.sql")
             << "create or alter user SYSDBA password '" << password_
             << "' using plugin Srp;\ncommit;\ncreate database '" << dir_ << "/test.fdb' user 'SYSDBA';\n";
-        if (!run("FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock isql-fb -q -user SYSDBA " + dir_ +
-                 "/security3.fdb -i " + dir_ + "/setup.sql >" + dir_ + "/setup.log 2>&1"))
-            // the folder goes with the object, so what went wrong is kept in the message
-            throw Exception("the private Firebird server could not be set up: " +
-                            ReadAll(dir_ + "/setup.log"));
+        must("isql", "FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock isql-fb -q -user SYSDBA " + dir_ +
+                         "/security3.fdb -i " + dir_ + "/setup.sql");
     }
 };
 
@@ -239,13 +226,11 @@ public:
         startAfter([this] {
             if (!fs::exists(Program) || !run("command -v mariadb-install-db >/dev/null"))
                 throw Exception("no MariaDB server (package mariadb-server)");
-            if (geteuid() == 0 && !run("chown mysql " + dir_))
-                throw Exception("cannot hand " + dir_ + " to the user mysql");
-            if (!run("mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
-                         "/data --auth-root-authentication-method=socket --skip-test-db >" + dir_ +
-                         "/install.log 2>&1",
-                     true))
-                throw Exception("mariadb-install-db failed: " + ReadAll(dir_ + "/install.log"));
+            if (geteuid() == 0) must("chown", "chown mysql " + dir_);
+            must("install",
+                 "mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
+                     "/data --auth-root-authentication-method=socket --skip-test-db",
+                 true);
         });
     }
 

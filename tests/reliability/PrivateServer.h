@@ -38,6 +38,9 @@ protected:
     // Runs a shell command, as owner_ when the tests run as root, as the servers refuse root;
     // true when it succeeded.
     bool run(const std::string& command, bool asOwner = false) const;
+    // Runs a step of the set-up with its output in the folder's log of the step; when it fails, the
+    // output is the message, as the folder goes with the server.
+    void must(const std::string& step, const std::string& command, bool asOwner = false) const;
 
     std::string unavailable_, dir_, password_, owner_;
     int port_ = 0;

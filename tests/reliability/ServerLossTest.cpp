@@ -12,10 +12,8 @@
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <map>
-#include <memory>
 
 namespace kvl::test {
 namespace {
