@@ -48,7 +48,8 @@ protected:
     }
 };
 
-TEST_P(TdgCliTest, InitAndOrderWriteAProjectWithGuessedSettingsInForeignKeyOrder) {
+// init and order put the project in foreign key order; the fill follows the project unless told
+TEST_P(TdgCliTest, InitOrderAndFillWriteTheProjectInsertTheRowsAndTheSeedDecidesTheValues) {
     auto r = init();
     std::string xml = ReadFile(project_);
     EXPECT_LT(xml.find("NAME=\"parent\""), xml.find("NAME=\"child\""));
@@ -62,11 +63,8 @@ TEST_P(TdgCliTest, InitAndOrderWriteAProjectWithGuessedSettingsInForeignKeyOrder
     EXPECT_LT(r.out.find("parent"), r.out.find("child"));
     xml = ReadFile(project_);
     EXPECT_LT(xml.find("NAME=\"parent\""), xml.find("NAME=\"child\""));
-}
 
-TEST_P(TdgCliTest, FillInsertsTheRowsWritesOneLogPerTableAndTheSeedDecidesTheValues) {
-    init();
-    auto r = fill({"--rows", "50", "--only", "parent,child", "--seed", "42"});
+    r = fill({"--rows", "50", "--only", "parent,child", "--seed", "42"});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(rows("parent"), 50);
     EXPECT_EQ(rows("child"), 50);

@@ -76,20 +76,14 @@ void EditProject(const std::string& fileName, const std::string& table, const st
     auto project = doc.child("TEST_DATA_GENERATOR")
                        .child("TABLE_PROJECTS")
                        .find_child_by_attribute("NAME", table.c_str());
-    if (!project) throw std::runtime_error("no table " + table + " in " + fileName);
     auto target =
         column.empty() ? project : project.child("COLUMNS").find_child_by_attribute("NAME", column.c_str());
-    if (!target) throw std::runtime_error("no column " + column + " in " + fileName);
+    if (!target) throw std::runtime_error("no " + table + " " + column + " in " + fileName);
     for (const auto& [name, value] : attributes) {
         auto a = target.attribute(name.c_str());
         (a ? a : target.append_attribute(name.c_str())).set_value(value.c_str());
     }
     doc.save_file(fileName.c_str());
-}
-
-void TTdgTest::SetUp() {
-    EngineTest::SetUp();
-    if (db_) uri_ = db_->ConnectionString();
 }
 
 void TTdgTest::TearDown() {
@@ -103,14 +97,6 @@ TResult TTdgTest::init(const std::vector<std::string>& more) {
     auto r = Tdg({"init", "--connect", uri_, "-o", project_}, more);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     return r;
-}
-
-TResult TTdgTest::check(const std::vector<std::string>& more) {
-    return Tdg({"check", "--connect", uri_, "--project", project_}, more);
-}
-
-TResult TTdgTest::fill(const std::vector<std::string>& more) {
-    return Tdg({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_}, more);
 }
 
 } // namespace tdg::test

@@ -13,8 +13,7 @@ namespace tdg::test {
 // What one run of the tdg binary left behind.
 struct TResult {
     int status = -1; // the exit status; 128 + n when a signal n ended it
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 std::string ReadFile(const std::string& fileName);
@@ -22,7 +21,6 @@ std::string ReadFile(const std::string& fileName);
 // The tdg binary as a child process, its output collected in files of the test's own.
 class TTdgProcess {
 public:
-    // the arguments and more of them
     explicit TTdgProcess(const std::vector<std::string>& args, const std::vector<std::string>& more = {});
     ~TTdgProcess();
     TTdgProcess(const TTdgProcess&) = delete;
@@ -54,13 +52,20 @@ void EditProject(const std::string& fileName, const std::string& table, const st
 // A database of the engine under test, with a project file and a log folder of the test's own.
 class TTdgTest : public kvl::test::EngineTest {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (db_) uri_ = db_->ConnectionString();
+    }
     void TearDown() override;
     // tdg init of the database into the project file, which must succeed.
     TResult init(const std::vector<std::string>& more = {});
     // tdg check and tdg fill of the database by the project, with more arguments.
-    TResult check(const std::vector<std::string>& more = {});
-    TResult fill(const std::vector<std::string>& more);
+    TResult check(const std::vector<std::string>& more = {}) {
+        return Tdg({"check", "--connect", uri_, "--project", project_}, more);
+    }
+    TResult fill(const std::vector<std::string>& more) {
+        return Tdg({"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_}, more);
+    }
 
     std::string uri_, project_ = TempPath("project", ".tdg"), logs_ = TempPath("logs", "");
 };
