@@ -129,10 +129,8 @@ TEST_F(BadFilesTest, ValueAndMaskFilesInAnotherEncodingGiveTheirWords) {
         std::string bytes;
         bool latin1;
     };
-    const std::string words = "Stra\xC3\x9F"
-                              "e\r\nK\xC3\xB6ln\r\n";
-    const std::string latin1 = "Stra\xDF"
-                               "e\r\nK\xF6ln\r\n";
+    const std::string words = "Stra\u00DFe\r\nK\u00F6ln\r\n", latin1 = "Stra\xDF\x65\r\nK\xF6ln\r\n";
+    const std::string a = "'Stra\u00DFe'", b = "'K\u00F6ln'";
     for (const Case& c : {Case{"bom.txt", "\xEF\xBB\xBF" + words, false}, Case{"latin1.txt", latin1, true}}) {
         const std::string path = Made(c.file);
         WriteAll(path, c.bytes);
@@ -144,9 +142,6 @@ TEST_F(BadFilesTest, ValueAndMaskFilesInAnotherEncodingGiveTheirWords) {
             conn_->ExecuteCommand("CUSTOM", "delete from items");
             ASSERT_EQ(fill_->Run(), "");
             EXPECT_EQ(Rows(), 10);
-            const std::string a = "'Stra\xC3\x9F"
-                                  "e'",
-                              b = "'K\xC3\xB6ln'";
             const std::string expected = masked ? a + "||'|'||" + a + ", " + a + "||'|'||" + b + ", " + b +
                                                       "||'|'||" + a + ", " + b + "||'|'||" + b
                                                 : a + ", " + b;
