@@ -174,13 +174,12 @@ TEST_P(FillPlanCliTest, AKeyOfAForeignKeyAndACounterNumbersTheRowsOfEachReferenc
 // A store's manager works there, and every staff member works at a store, both NOT NULL.
 struct TDeferCase {
     const char* what;
-    const char* clause; // after the store's key to its manager
-    bool fills;         // on PostgreSQL; elsewhere the catalogue tells no deferrable key
+    const char* clause; // after the store's key to its manager; one that is deferrable lets it fill
 };
 
 const TDeferCase kDeferCases[] = {
-    {"a plain key", "", false},
-    {"a key deferrable, checked at once unless deferred", " deferrable initially immediate", true},
+    {"a plain key", ""},
+    {"a key deferrable, checked at once unless deferred", " deferrable initially immediate"},
 };
 
 TEST_P(FillPlanCliTest, ANotNullCycleFillsInOneTransactionOnlyWhereItsKeyIsDeferrable) {
@@ -203,14 +202,13 @@ TEST_P(FillPlanCliTest, ANotNullCycleFillsInOneTransactionOnlyWhereItsKeyIsDefer
         EXPECT_THAT(r.out, HasSubstr(store + "(manager_id) -> " + staff)) << r.out;
         EXPECT_THAT(r.out, HasSubstr(staff + "(store_id) -> " + store));
         EXPECT_EQ(r.out.find("form a cycle"), r.out.rfind("form a cycle")) << "one finding for the cycle";
-        const bool fills = c.fills && is(Engine::PostgreSQL);
+        // on PostgreSQL; elsewhere the catalogue tells no deferrable key
+        const bool fills = *c.clause && is(Engine::PostgreSQL);
         r = fill({"--only", only, "--seed", "8"});
         if (!fills) {
             EXPECT_EQ(r.status, 1) << r.out;
             EXPECT_THAT(r.out, testing::ContainsRegex("error: [a-z]+" + std::to_string(i) +
                                                       ": foreign keys that are all NOT NULL form a cycle"));
-            for (const std::string& t : {store, staff})
-                EXPECT_EQ(scalar("select count(*) from " + q(t)), "0");
             continue;
         }
         ASSERT_EQ(r.status, 0) << r.out << r.err;

@@ -26,10 +26,8 @@ TTdgProcess::TTdgProcess(const std::vector<std::string>& args, const std::vector
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ > 0) return;
-    int out = open(outFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
+    dup2(open(outFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+    dup2(open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
     execv(argv[0], argv.data());
     _exit(127);
 }
@@ -48,11 +46,8 @@ TResult TTdgProcess::Wait() {
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
-    TResult r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = ReadFile(outFile_);
-    r.err = ReadFile(errFile_);
-    return r;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(outFile_),
+            ReadFile(errFile_)};
 }
 
 std::string TempPath(const std::string& stem, const std::string& extension) {
