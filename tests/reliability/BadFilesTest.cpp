@@ -165,10 +165,9 @@ TEST_F(BadFilesTest, FilesThatCannotBeReadEndTheTableBeforeAnyRow) {
                                 10));
     fs::create_directories(folder);
     WriteAll(folder + "/one.png", "PNG");
-    if (geteuid() == 0) { // the owner's bits are the ones that count for the reader
-        ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
-        ASSERT_EQ(chown((folder + "/one.png").c_str(), 65534, 65534), 0);
-    }
+    if (geteuid() == 0) // the owner's bits are the ones that count for the reader
+        for (const std::string& path : {folder, folder + "/one.png"})
+            ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     fill_->FieldAs<TBlobFillField>("items", "picture", fillRandom).Directory = folder;
     struct Case {
         int nameFill;

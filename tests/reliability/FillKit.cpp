@@ -42,9 +42,8 @@ TCustomFillField& TEngineFill::Field(const std::string& table, const std::string
 }
 
 void TEngineFill::Rows(const std::string& table, int rows, int perTransaction) {
-    TFillProject& project = Project(table);
-    project.Rows = rows;
-    project.RowsPerTransaction = perTransaction;
+    Project(table).Rows = rows;
+    Project(table).RowsPerTransaction = perTransaction;
 }
 
 std::string TEngineFill::Run(std::chrono::seconds limit) {

@@ -8,7 +8,6 @@
 #include "uTFillStructureEngineVEX.h"
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 

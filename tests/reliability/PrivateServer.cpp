@@ -69,6 +69,7 @@ void TPrivateServer::must(const std::string& step, const std::string& command, b
 void TPrivateServer::startAfter(const std::function<void()>& setUp) {
     if (!unavailable_.empty()) return;
     try {
+        if (geteuid() == 0 && !owner_.empty()) must("chown", "chown -R " + owner_ + " " + dir_);
         setUp();
         Start();
     } catch (const std::exception& e) {
@@ -80,13 +81,12 @@ void TPrivateServer::spawn(const std::string& command, const std::function<bool(
     const std::string log = dir_ + "/server.log";
     // the shell gives way to the server, so that the child to kill is the server itself
     const std::string line = "exec " + command + " >>" + log + " 2>&1";
-    pid_t pid = fork();
-    if (pid < 0) throw Exception("the private server could not be started");
-    if (pid == 0) {
+    pid_ = fork();
+    if (pid_ < 0) throw Exception("the private server could not be started");
+    if (pid_ == 0) {
         execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    pid_ = pid;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!ready()) {
         const bool exited = waitpid(pid_, nullptr, WNOHANG) == pid_;
@@ -121,7 +121,6 @@ public:
             fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
             const std::string pwfile = dir_ + "/pwfile";
             std::ofstream(pwfile) << password_ << "\n";
-            if (geteuid() == 0) must("chown", "chown -R postgres " + dir_);
             must("initdb",
                  bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
                      " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8",
@@ -226,7 +225,6 @@ public:
         startAfter([this] {
             if (!fs::exists(Program) || !run("command -v mariadb-install-db >/dev/null"))
                 throw Exception("no MariaDB server (package mariadb-server)");
-            if (geteuid() == 0) must("chown", "chown mysql " + dir_);
             must("install",
                  "mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
                      "/data --auth-root-authentication-method=socket --skip-test-db",

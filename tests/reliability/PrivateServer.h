@@ -30,7 +30,8 @@ public:
 protected:
     // A folder of its own, a free port and a password; Unavailable() says when there is no folder.
     explicit TPrivateServer(const std::string& kind);
-    // Runs the set-up, which throws what is missing, and starts the server; Unavailable() tells why not.
+    // Hands the folder to owner_, runs the set-up, which throws what is missing, and starts the
+    // server; Unavailable() tells why not.
     void startAfter(const std::function<void()>& setUp);
     // Runs the server's command line as a child with its output in the folder's log, until ready()
     // holds.

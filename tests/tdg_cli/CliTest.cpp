@@ -42,10 +42,6 @@ protected:
         return scalar("select max(\"name\") from \"parent\"") +
                scalar("select min(\"email\") from \"parent\"");
     }
-    void emptyTables() {
-        exec("delete from \"child\"");
-        exec("delete from \"parent\"");
-    }
 };
 
 // init and order put the project in foreign key order; the fill follows the project unless told
@@ -75,12 +71,14 @@ TEST_P(TdgCliTest, InitOrderAndFillWriteTheProjectInsertTheRowsAndTheSeedDecides
     EXPECT_THAT(r.out, HasSubstr("parent: 50 inserted, 0 failed"));
     const std::string first = parentValues();
     for (const std::string seed : {"42", "43"}) {
-        emptyTables();
+        exec("delete from \"child\"");
+        exec("delete from \"parent\"");
         ASSERT_EQ(fill({"--rows", "50", "--only", "parent,child", "--seed", seed}).status, 0);
         EXPECT_EQ(parentValues() == first, seed == "42") << "seed " << seed;
     }
     // without --rows and --only, the project's sizes and marks count
-    emptyTables();
+    exec("delete from \"child\"");
+    exec("delete from \"parent\"");
     EditProject(project_, "parent", "", {{"ROWS", "12"}});
     EditProject(project_, "child", "", {{"DONT_FILL", "1"}});
     EditProject(project_, "codes", "", {{"DONT_FILL", "1"}});
@@ -300,8 +298,10 @@ INSTANTIATE_TEST_SUITE_P(Engines, BulkLoadCliTest, testing::Values(Engine::Postg
 // The demo's database serves the commands that must refuse their arguments: one line each, status
 // two, and never a password.
 TEST(TdgCommandLine, TheDemoFillsItsTablesAndBadArgumentsAreOneLineWithStatusTwo) {
-    const std::string db = TempPath("demo", ".sqlite"), logs = TempPath("demo_logs", "");
-    const std::string project = TempPath("demo", ".tdg"), uri = "sqlite:" + db;
+    const std::string dir = TempPath("demo", "");
+    fs::create_directories(dir);
+    const std::string db = dir + "/demo.sqlite", logs = dir + "/logs", project = dir + "/demo.tdg";
+    const std::string uri = "sqlite:" + db, unused = dir + "/unused.tdg";
     auto r = Tdg({"demo", "--db", db, "--rows", "200", "--seed", "7", "--log-dir", logs});
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     for (const char* table : {"customers", "addresses", "products", "orders", "order_lines", "reviews"})
@@ -309,7 +309,6 @@ TEST(TdgCommandLine, TheDemoFillsItsTablesAndBadArgumentsAreOneLineWithStatusTwo
     EXPECT_THAT(r.out, HasSubstr("Rows/s"));
     ASSERT_EQ(Tdg({"init", "--connect", uri, "-o", project}).status, 0);
 
-    const std::string unused = TempPath("unused", ".tdg");
     std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"frobnicate"}, "unknown command \"frobnicate\""},
         {{"fill", "--project", project}, "fill needs --connect"},
@@ -350,9 +349,7 @@ TEST(TdgCommandLine, TheDemoFillsItsTablesAndBadArgumentsAreOneLineWithStatusTwo
     for (const char* word : {"demo", "init", "fill", "order", "check", "--seed", "e-mail", "Exit status"})
         EXPECT_THAT(r.out, HasSubstr(word));
     EXPECT_EQ(Tdg({}).status, 2);
-    for (const std::string& file : {db, project})
-        fs::remove(file);
-    fs::remove_all(logs);
+    fs::remove_all(dir);
 }
 
 } // namespace

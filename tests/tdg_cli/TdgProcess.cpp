@@ -52,15 +52,13 @@ TResult TTdgProcess::Wait() {
 
 std::string TempPath(const std::string& stem, const std::string& extension) {
     static std::atomic<int> counter{0};
-    return (std::filesystem::path(testing::TempDir()) /
-            (stem + "_" + std::to_string(getpid()) + "_" + std::to_string(++counter) + extension))
-        .string();
+    return testing::TempDir() + stem + "_" + std::to_string(getpid()) + "_" + std::to_string(++counter) +
+           extension;
 }
 
 std::string ReadFile(const std::string& fileName) {
-    std::ifstream in(fileName);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(fileName).rdbuf();
     return s.str();
 }
 
