@@ -7,26 +7,25 @@
 
 using namespace kvl;
 
-TEST(DateTime, DayZeroIsThirtiethOfDecember1899AndHalfIsNoon) {
-    EXPECT_DOUBLE_EQ(EncodeDate(1899, 12, 30), 0.0);
-    EXPECT_DOUBLE_EQ(EncodeDate(1900, 1, 1), 2.0);
-    EXPECT_DOUBLE_EQ(EncodeTime(12, 0, 0, 0), 0.5);
-    TDateParts p = DecodeDateTime(0.5);
-    EXPECT_EQ(p.Year, 1899);
-    EXPECT_EQ(p.Hour, 12);
-    EXPECT_DOUBLE_EQ(EncodeDate(2000, 1, 1), 36526.0);
-}
-
-TEST(DateTime, DatesBefore1899CountBackwardsWithTimeForwards) {
-    TDateTime d = ComposeDateTime(EncodeDate(1899, 12, 29), EncodeTime(6, 0, 0, 0));
-    EXPECT_DOUBLE_EQ(d, -1.25);
-    TDateParts p = DecodeDateTime(d);
-    EXPECT_EQ(p.Day, 29);
-    EXPECT_EQ(p.Hour, 6);
-    TDateParts old = DecodeDateTime(EncodeDate(1812, 6, 24));
-    EXPECT_EQ(old.Year, 1812);
-    EXPECT_EQ(old.Month, 6);
-    EXPECT_EQ(old.Day, 24);
+// Day zero is the 30th of December 1899 and half a day is noon; dates before it count backwards
+// while their time of day counts forwards.
+TEST(DateTime, SerialsCountDaysFrom1899WithTheTimeAsTheFraction) {
+    struct Case {
+        int year, month, day, hour;
+        TDateTime serial;
+    };
+    const Case cases[] = {{1899, 12, 30, 0, 0.0},   {1899, 12, 30, 12, 0.5},  {1900, 1, 1, 0, 2.0},
+                          {2000, 1, 1, 0, 36526.0}, {1899, 12, 29, 6, -1.25}, {1812, 6, 24, 0, -31965.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.serial);
+        const TDateTime d = ComposeDateTime(EncodeDate(c.year, c.month, c.day), EncodeTime(c.hour, 0, 0, 0));
+        EXPECT_DOUBLE_EQ(d, c.serial);
+        const TDateParts p = DecodeDateTime(c.serial);
+        EXPECT_EQ(p.Year, c.year);
+        EXPECT_EQ(p.Month, c.month);
+        EXPECT_EQ(p.Day, c.day);
+        EXPECT_EQ(p.Hour, c.hour);
+    }
 }
 
 TEST(DateTime, LeapDaysAndInvalidDates) {

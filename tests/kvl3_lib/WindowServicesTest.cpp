@@ -20,7 +20,7 @@ protected:
     }
 };
 
-TEST(QSFForm, ClosingFreesTheWindowUnlessItsCloseHandlerRefuses) {
+TEST(QSFForm, ClosingFreesTheWindowUnlessItsCloseHandlerRefusesAndAnOwnedWindowGoesWithItsOwner) {
     QPointer<ClosingForm> form = new ClosingForm;
     form->show();
     form->refuse = true;
@@ -33,15 +33,13 @@ TEST(QSFForm, ClosingFreesTheWindowUnlessItsCloseHandlerRefuses) {
     EXPECT_TRUE(form->close());
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(form.isNull());
-}
 
-TEST(QSFForm, AnOwnedWindowIsTopLevelAndGoesWithItsOwner) {
+    // an owned window is a window of its own and goes with its owner
     auto* owner = new QWidget;
-    QPointer<kvl::TfrmQSFConnectionForm> form = new kvl::TfrmQSFConnectionForm(owner);
-    EXPECT_TRUE(form->isWindow());
-    EXPECT_EQ(form->GetConnection(), nullptr);
+    QPointer<kvl::TfrmQSFConnectionForm> owned = new kvl::TfrmQSFConnectionForm(owner);
+    EXPECT_TRUE(owned->isWindow());
     delete owner;
-    EXPECT_TRUE(form.isNull());
+    EXPECT_TRUE(owned.isNull());
 }
 
 TEST(ScreenCursor, OneNormalCursorEndsAnyNumberOfWaitCursorsAndTheScopeEndsItsOwnOnAnException) {

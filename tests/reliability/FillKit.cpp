@@ -11,7 +11,6 @@
 #include <fstream>
 #include <future>
 #include <sstream>
-#include <thread>
 #include <unistd.h>
 
 namespace kvl::test {
@@ -22,11 +21,6 @@ TEngineFill::TEngineFill(TKVL_Connection& connection) {
     Projects.CreateStructure();
     for (TFillProject* p : Projects.Projects)
         p->doFill = false;
-}
-
-TEngineFill::~TEngineFill() {
-    Projects.Projects.Clear();
-    Engine.reset();
 }
 
 TFillProject& TEngineFill::Project(const std::string& table) {
@@ -48,13 +42,12 @@ TCustomFillField& TEngineFill::Field(const std::string& table, const std::string
 }
 
 void TEngineFill::Rows(const std::string& table, int rows, int perTransaction) {
-    TFillProject& project = Project(table);
-    project.Rows = rows;
-    project.RowsPerTransaction = perTransaction;
+    Project(table).Rows = rows;
+    Project(table).RowsPerTransaction = perTransaction;
 }
 
 std::string TEngineFill::Run(std::chrono::seconds limit) {
-    std::packaged_task<std::string()> task([this] {
+    auto result = std::async(std::launch::async, [this] {
         try {
             Projects.startInsert();
             return std::string();
@@ -62,15 +55,12 @@ std::string TEngineFill::Run(std::chrono::seconds limit) {
             return std::string(e.what());
         }
     });
-    auto result = task.get_future();
-    std::thread worker(std::move(task));
     if (result.wait_for(limit) != std::future_status::ready) {
         // the run is stuck inside a call that never returns: nothing can end it but the process
         std::fprintf(stderr, "The fill run did not end within %lld seconds\n",
                      static_cast<long long>(limit.count()));
         std::_Exit(3);
     }
-    worker.join();
     return result.get();
 }
 

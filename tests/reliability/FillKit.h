@@ -8,7 +8,6 @@
 #include "uTFillStructureEngineVEX.h"
 
 #include <chrono>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,7 +17,6 @@ class TEngineFill {
 public:
     // Reads the schema of the connection; every project starts unmarked.
     explicit TEngineFill(TKVL_Connection& connection);
-    ~TEngineFill();
 
     TFillProject& Project(const std::string& table);
     // The column's fill field, given the fill type; the project is marked for filling.
@@ -31,8 +29,9 @@ public:
     // Runs every marked project; the message of the failure that ended the run, or "".
     std::string Run(std::chrono::seconds limit = std::chrono::seconds(120));
 
-    TFillProjects Projects;
+    // the engine outlives the projects that refer to it
     std::unique_ptr<TFillStructureEngineVEX> Engine;
+    TFillProjects Projects;
 };
 
 // count(*) of a table, read on a connection of its own as a second client sees it.

@@ -26,38 +26,6 @@ namespace kvl::test {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// A port nobody listens on now; the server takes it a moment later.
-int freeLoopbackPort() {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0) return 0;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    int port = 0;
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-        port = ntohs(address.sin_port);
-    close(s);
-    return port;
-}
-
-bool listening(int port) {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s < 0) return false;
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bool ok = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    close(s);
-    return ok;
-}
-
-} // namespace
-
 TPrivateServer::TPrivateServer(const std::string& kind) {
     std::string pattern = "/tmp/kvl_private_" + kind + "_XXXXXX";
     if (!mkdtemp(pattern.data())) {
@@ -67,7 +35,16 @@ TPrivateServer::TPrivateServer(const std::string& kind) {
     dir_ = pattern;
     std::random_device device;
     password_ = std::to_string(device()) + "x" + std::to_string(device());
-    port_ = freeLoopbackPort();
+    // a port nobody listens on now; the server takes it a moment later
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (s >= 0 && bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port_ = ntohs(address.sin_port);
+    if (s >= 0) close(s);
 }
 
 TPrivateServer::~TPrivateServer() {
@@ -84,17 +61,32 @@ bool TPrivateServer::run(const std::string& command, bool asOwner) const {
     return std::system(("runuser -u " + owner_ + " -- sh -c '" + quoted + "'").c_str()) == 0;
 }
 
+void TPrivateServer::must(const std::string& step, const std::string& command, bool asOwner) const {
+    const std::string log = dir_ + "/" + step + ".log";
+    if (!run(command + " >" + log + " 2>&1", asOwner)) throw Exception(step + " failed: " + ReadAll(log));
+}
+
+void TPrivateServer::startAfter(const std::function<void()>& setUp) {
+    if (!unavailable_.empty()) return;
+    try {
+        if (geteuid() == 0 && !owner_.empty()) must("chown", "chown -R " + owner_ + " " + dir_);
+        setUp();
+        Start();
+    } catch (const std::exception& e) {
+        unavailable_ = e.what();
+    }
+}
+
 void TPrivateServer::spawn(const std::string& command, const std::function<bool()>& ready) {
     const std::string log = dir_ + "/server.log";
     // the shell gives way to the server, so that the child to kill is the server itself
     const std::string line = "exec " + command + " >>" + log + " 2>&1";
-    pid_t pid = fork();
-    if (pid < 0) throw Exception("the private server could not be started");
-    if (pid == 0) {
+    pid_ = fork();
+    if (pid_ < 0) throw Exception("the private server could not be started");
+    if (pid_ == 0) {
         execl("/bin/sh", "sh", "-c", line.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
-    pid_ = pid;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (!ready()) {
         const bool exited = waitpid(pid_, nullptr, WNOHANG) == pid_;
@@ -123,31 +115,18 @@ public:
         const char* bin = std::getenv("KVL_PG_BIN");
         bin_ = bin ? bin : "/usr/lib/postgresql/15/bin";
         owner_ = "postgres";
-        if (!unavailable_.empty()) return;
-        if (!fs::exists(fs::path(bin_) / "initdb")) {
-            unavailable_ = "no PostgreSQL server programs in " + bin_;
-            return;
-        }
-        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-        const std::string pwfile = dir_ + "/pwfile";
-        std::ofstream(pwfile) << password_ << "\n";
-        if (geteuid() == 0 && !run("chown -R postgres " + dir_)) {
-            unavailable_ = "cannot hand " + dir_ + " to the user postgres";
-            return;
-        }
-        if (!run(bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
-                     " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8 >" + dir_ +
-                     "/initdb.log 2>&1",
-                 true)) {
-            unavailable_ = "initdb failed, see " + dir_ + "/initdb.log";
-            return;
-        }
-        fs::remove(pwfile);
-        try {
-            Start();
-        } catch (const std::exception& e) {
-            unavailable_ = e.what();
-        }
+        startAfter([this] {
+            if (!fs::exists(fs::path(bin_) / "initdb"))
+                throw Exception("no PostgreSQL server programs in " + bin_);
+            fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+            const std::string pwfile = dir_ + "/pwfile";
+            std::ofstream(pwfile) << password_ << "\n";
+            must("initdb",
+                 bin_ + "/initdb -D " + dir_ + "/data -U postgres --pwfile=" + pwfile +
+                     " --auth-local=trust --auth-host=scram-sha-256 -E UTF8 --locale=C.UTF-8",
+                 true);
+            fs::remove(pwfile);
+        });
     }
     ~TPrivateCluster() override {
         if (fs::exists(dir_ + "/data/postmaster.pid"))
@@ -163,14 +142,12 @@ public:
         // keeps them; fsync stays off, as no machine crash is simulated.
         const std::string options = "-k " + dir_ + " -p " + std::to_string(port_) +
                                     " -c listen_addresses=127.0.0.1 -c fsync=off -c synchronous_commit=on";
-        if (!run(bin_ + "/pg_ctl -D " + dir_ + "/data -l " + dir_ + "/log -w -t 30 -o '" + options +
-                     "' start >/dev/null",
-                 true))
-            throw Exception("the private PostgreSQL cluster did not start, see " + dir_ + "/log");
+        must("pg_ctl",
+             bin_ + "/pg_ctl -D " + dir_ + "/data -l " + dir_ + "/log -w -t 30 -o '" + options + "' start",
+             true);
     }
     void StopImmediately() override {
-        if (!run(bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w -t 30 stop >/dev/null", true))
-            throw Exception("the private PostgreSQL cluster did not stop");
+        must("pg_ctl", bin_ + "/pg_ctl -D " + dir_ + "/data -m immediate -w -t 30 stop", true);
     }
     void KillSessions(const std::string& clientName) override {
         KVL_OpenConnection(Uri("kvl_killer"))
@@ -189,17 +166,11 @@ private:
 class TPrivateFirebird final : public TPrivateServer {
 public:
     TPrivateFirebird() : TPrivateServer("fb") {
-        if (!unavailable_.empty()) return;
-        if (!fs::exists(Program) || !fs::exists(SystemSecurity)) {
-            unavailable_ = "no Firebird server (package firebird3.0-server)";
-            return;
-        }
-        try {
+        startAfter([this] {
+            if (!fs::exists(Program) || !fs::exists(SystemSecurity))
+                throw Exception("no Firebird server (package firebird3.0-server)");
             configure();
-            Start();
-        } catch (const std::exception& e) {
-            unavailable_ = e.what();
-        }
+        });
     }
 
     std::string Uri(const std::string&) const override {
@@ -207,8 +178,13 @@ public:
                "/test.fdb?user=SYSDBA&password=" + password_;
     }
     void Start() override {
-        spawn("env FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock " + Program,
-              [this] { return listening(port_); });
+        spawn("env FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock " + Program, [this] {
+            try {
+                return KVL_OpenConnection(Uri("")) != nullptr;
+            } catch (const std::exception&) {
+                return false;
+            }
+        });
     }
     void KillSessions(const std::string&) override {
         KVL_OpenConnection(Uri("kvl_killer"))
@@ -235,11 +211,8 @@ private:
         std::ofstream(dir_ + "/setup.sql")
             << "create or alter user SYSDBA password '" << password_
             << "' using plugin Srp;\ncommit;\ncreate database '" << dir_ << "/test.fdb' user 'SYSDBA';\n";
-        if (!run("FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock isql-fb -q -user SYSDBA " + dir_ +
-                 "/security3.fdb -i " + dir_ + "/setup.sql >" + dir_ + "/setup.log 2>&1"))
-            // the folder goes with the object, so what went wrong is kept in the message
-            throw Exception("the private Firebird server could not be set up: " +
-                            ReadAll(dir_ + "/setup.log"));
+        must("isql", "FIREBIRD=" + dir_ + " FIREBIRD_LOCK=" + dir_ + "/lock isql-fb -q -user SYSDBA " + dir_ +
+                         "/security3.fdb -i " + dir_ + "/setup.sql");
     }
 };
 
@@ -249,38 +222,21 @@ class TPrivateMariadb final : public TPrivateServer {
 public:
     TPrivateMariadb() : TPrivateServer("my") {
         owner_ = "mysql";
-        if (!unavailable_.empty()) return;
-        if (!fs::exists(Program) || !run("command -v mariadb-install-db >/dev/null")) {
-            unavailable_ = "no MariaDB server (package mariadb-server)";
-            return;
-        }
-        if (geteuid() == 0 && !run("chown mysql " + dir_)) {
-            unavailable_ = "cannot hand " + dir_ + " to the user mysql";
-            return;
-        }
-        if (!run("mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
-                     "/data --auth-root-authentication-method=socket --skip-test-db >" + dir_ +
-                     "/install.log 2>&1",
-                 true)) {
-            unavailable_ = "mariadb-install-db failed: " + ReadAll(dir_ + "/install.log");
-            return;
-        }
-        try {
-            Start();
-            if (!administer(std::string("create database ") + Database))
-                throw Exception("the private MariaDB server did not take its database");
-        } catch (const std::exception& e) {
-            unavailable_ = e.what();
-        }
+        startAfter([this] {
+            if (!fs::exists(Program) || !run("command -v mariadb-install-db >/dev/null"))
+                throw Exception("no MariaDB server (package mariadb-server)");
+            must("install",
+                 "mariadb-install-db --no-defaults --user=" + user() + " --datadir=" + dir_ +
+                     "/data --auth-root-authentication-method=socket --skip-test-db",
+                 true);
+        });
     }
 
     std::string Uri(const std::string& clientName) const override {
         if (clients_.insert(clientName).second) {
             const std::string account = "'" + clientName + "'@'127.0.0.1'";
-            if (!administer("create user " + account + " identified by '" + password_ +
-                            "'; grant all on *.* to " + account))
-                throw Exception("the private MariaDB server did not take the account " + clientName + ": " +
-                                ReadAll(dir_ + "/admin.log"));
+            must("account", admin("create user " + account + " identified by '" + password_ +
+                                  "'; grant all on *.* to " + account));
         }
         return "mariadb://" + clientName + ":" + password_ + "@127.0.0.1:" + std::to_string(port_) + "/" +
                Database;
@@ -292,7 +248,8 @@ public:
                   "/data --socket=" + dir_ + "/s.sock --port=" + std::to_string(port_) +
                   " --bind-address=127.0.0.1 --skip-name-resolve --skip-log-bin "
                   "--innodb-flush-log-at-trx-commit=2 --character-set-server=utf8mb4",
-              [this] { return administer("select 1"); });
+              [this] { return run(admin("select 1") + " >/dev/null 2>&1"); });
+        must("database", admin(std::string("create database if not exists ") + Database));
     }
     void KillSessions(const std::string& clientName) override {
         KVL_OpenConnection(Uri("kvl_killer"))
@@ -309,10 +266,10 @@ private:
         const passwd* me = getpwuid(geteuid());
         return me ? me->pw_name : "";
     }
-    // Runs SQL as the server's all-powerful account, over the socket; false when it failed.
-    bool administer(const std::string& sql) const {
-        return run("mariadb --no-defaults --socket=" + dir_ + "/s.sock -u" +
-                   (geteuid() == 0 ? "root" : user()) + " -e \"" + sql + "\" >>" + dir_ + "/admin.log 2>&1");
+    // The client's command that runs SQL as the server's all-powerful account, over the socket.
+    std::string admin(const std::string& sql) const {
+        return "mariadb --no-defaults --socket=" + dir_ + "/s.sock -u" + (geteuid() == 0 ? "root" : user()) +
+               " -e \"" + sql + "\"";
     }
 
     mutable std::set<std::string> clients_;

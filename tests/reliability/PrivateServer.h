@@ -30,12 +30,18 @@ public:
 protected:
     // A folder of its own, a free port and a password; Unavailable() says when there is no folder.
     explicit TPrivateServer(const std::string& kind);
+    // Hands the folder to owner_, runs the set-up, which throws what is missing, and starts the
+    // server; Unavailable() tells why not.
+    void startAfter(const std::function<void()>& setUp);
     // Runs the server's command line as a child with its output in the folder's log, until ready()
     // holds.
     void spawn(const std::string& command, const std::function<bool()>& ready);
     // Runs a shell command, as owner_ when the tests run as root, as the servers refuse root;
     // true when it succeeded.
     bool run(const std::string& command, bool asOwner = false) const;
+    // Runs a step of the set-up with its output in the folder's log of the step; when it fails, the
+    // output is the message, as the folder goes with the server.
+    void must(const std::string& step, const std::string& command, bool asOwner = false) const;
 
     std::string unavailable_, dir_, password_, owner_;
     int port_ = 0;

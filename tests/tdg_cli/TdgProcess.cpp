@@ -1,10 +1,8 @@
 #include "TdgProcess.h"
 
-#include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,10 +14,11 @@
 
 namespace tdg::test {
 
-TTdgProcess::TTdgProcess(const std::vector<std::string>& args)
+TTdgProcess::TTdgProcess(const std::vector<std::string>& args, const std::vector<std::string>& more)
     : outFile_(TempPath("tdg_out", ".txt")), errFile_(TempPath("tdg_err", ".txt")) {
     std::vector<std::string> all = {TDG_BINARY};
     all.insert(all.end(), args.begin(), args.end());
+    all.insert(all.end(), more.begin(), more.end());
     std::vector<char*> argv;
     for (auto& a : all)
         argv.push_back(a.data());
@@ -27,10 +26,8 @@ TTdgProcess::TTdgProcess(const std::vector<std::string>& args)
     pid_ = fork();
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ > 0) return;
-    int out = open(outFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    dup2(out, STDOUT_FILENO);
-    dup2(err, STDERR_FILENO);
+    dup2(open(outFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+    dup2(open(errFile_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
     execv(argv[0], argv.data());
     _exit(127);
 }
@@ -45,40 +42,23 @@ TTdgProcess::~TTdgProcess() {
     std::filesystem::remove(errFile_, ignored);
 }
 
-void TTdgProcess::Signal(int signal) const {
-    kill(pid_, signal);
-}
-
-std::string TTdgProcess::Out() const {
-    return ReadFile(outFile_);
-}
-
 TResult TTdgProcess::Wait() {
     int status = 0;
     waitpid(pid_, &status, 0);
     pid_ = -1;
-    TResult r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = ReadFile(outFile_);
-    r.err = ReadFile(errFile_);
-    return r;
-}
-
-TResult Tdg(const std::vector<std::string>& args) {
-    return TTdgProcess(args).Wait();
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), ReadFile(outFile_),
+            ReadFile(errFile_)};
 }
 
 std::string TempPath(const std::string& stem, const std::string& extension) {
     static std::atomic<int> counter{0};
-    return (std::filesystem::path(testing::TempDir()) /
-            (stem + "_" + std::to_string(getpid()) + "_" + std::to_string(++counter) + extension))
-        .string();
+    return testing::TempDir() + stem + "_" + std::to_string(getpid()) + "_" + std::to_string(++counter) +
+           extension;
 }
 
 std::string ReadFile(const std::string& fileName) {
-    std::ifstream in(fileName);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(fileName).rdbuf();
     return s.str();
 }
 
@@ -89,20 +69,14 @@ void EditProject(const std::string& fileName, const std::string& table, const st
     auto project = doc.child("TEST_DATA_GENERATOR")
                        .child("TABLE_PROJECTS")
                        .find_child_by_attribute("NAME", table.c_str());
-    if (!project) throw std::runtime_error("no table " + table + " in " + fileName);
     auto target =
         column.empty() ? project : project.child("COLUMNS").find_child_by_attribute("NAME", column.c_str());
-    if (!target) throw std::runtime_error("no column " + column + " in " + fileName);
+    if (!target) throw std::runtime_error("no " + table + " " + column + " in " + fileName);
     for (const auto& [name, value] : attributes) {
         auto a = target.attribute(name.c_str());
         (a ? a : target.append_attribute(name.c_str())).set_value(value.c_str());
     }
     doc.save_file(fileName.c_str());
-}
-
-void TTdgTest::SetUp() {
-    EngineTest::SetUp();
-    if (db_) uri_ = db_->ConnectionString();
 }
 
 void TTdgTest::TearDown() {
@@ -113,23 +87,9 @@ void TTdgTest::TearDown() {
 }
 
 TResult TTdgTest::init(const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"init", "--connect", uri_, "-o", project_};
-    args.insert(args.end(), more.begin(), more.end());
-    auto r = Tdg(args);
+    auto r = Tdg({"init", "--connect", uri_, "-o", project_}, more);
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     return r;
-}
-
-TResult TTdgTest::check(const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"check", "--connect", uri_, "--project", project_};
-    args.insert(args.end(), more.begin(), more.end());
-    return Tdg(args);
-}
-
-TResult TTdgTest::fill(const std::vector<std::string>& more) {
-    std::vector<std::string> args = {"fill", "--connect", uri_, "--project", project_, "--log-dir", logs_};
-    args.insert(args.end(), more.begin(), more.end());
-    return Tdg(args);
 }
 
 } // namespace tdg::test
