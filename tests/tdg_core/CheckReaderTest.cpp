@@ -51,6 +51,7 @@ const Case kCases[] = {
     {"((status)::text = ANY ((ARRAY['new'::character varying, 'paid'::character varying])::text[]))",
      "status: new paid"},
     {"(rating = ANY (ARRAY[1, 2, 3]))", "rating: 1 2 3"},
+    {"(rating <> ANY (ARRAY[1, 2]))", "not understood"},
     {"kind = 'a' or kind = 'b' OR (kind = 'c')", "kind: a b c"},
     {"qty between 1 and 99", "qty: [1..99]"},
     {"((qty >= 1) AND (qty <= 99))", "qty: [1..); qty: (..99]"},
