@@ -128,7 +128,7 @@ struct TPlainRealDraw {
     TPlainRealDraw(long double low, long double high)
         : Low(static_cast<double>(low)), Step(static_cast<double>((high - low) * 0x1.0p-53L)) {}
     double operator()(kvl::TRandomGenerator& g) const {
-        return Low + static_cast<double>(g.Next() >> 11) * Step;
+        return Low + static_cast<double>(g.NextForReal() >> 11) * Step;
     }
 };
 
