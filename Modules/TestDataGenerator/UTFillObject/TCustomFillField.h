@@ -22,6 +22,21 @@ struct TNullDraw {
     bool operator()() const { return Include && Percentage > kvl::Random(100); }
 };
 
+// A block of values that depend on nothing but the generator, on a local copy of it: draw makes
+// a slot's value, nulls decides first whether the slot is NULL. Without NULLs the loop takes no
+// test per value.
+template <typename Draw>
+void FillDrawn(std::span<kvl::TVariant> out, const TNullDraw nulls, const Draw& draw) {
+    kvl::TLocalRandom random;
+    if (!nulls.Include) {
+        for (kvl::TVariant& slot : out)
+            slot = draw(*random);
+        return;
+    }
+    for (kvl::TVariant& slot : out)
+        slot = nulls(*random) ? kvl::TVariant::Null() : draw(*random);
+}
+
 // A value of a block that could not be made: the slots before Slot hold their values, the
 // rest are not made.
 class EFillSlotFailed : public std::exception {

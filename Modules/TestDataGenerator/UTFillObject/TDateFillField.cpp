@@ -191,10 +191,7 @@ void TDateFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& n
     if (FillType != fillRandom || !DatePart || !parts_.Empty())
         return TCustomFillField::FillValues(out, nulls);
     const TDayDraw draw{LinearFrom, LinearSpan, TimePart, TimeFrom, TimeTo - TimeFrom};
-    const TNullDraw nullDraw = nulls;
-    kvl::TLocalRandom random;
-    for (kvl::TVariant& slot : out)
-        slot = nullDraw(*random) ? kvl::TVariant::Null() : kvl::TVariant::FromDateTime(draw(*random));
+    FillDrawn(out, nulls, [draw](kvl::TRandomGenerator& g) { return kvl::TVariant::FromDateTime(draw(g)); });
 }
 
 // Increments of zero or below are skipped: increasing values never run backwards.

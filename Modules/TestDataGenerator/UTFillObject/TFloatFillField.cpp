@@ -132,26 +132,17 @@ struct TPlainRealDraw {
     }
 };
 
-template <typename Draw>
-void fillDrawn(std::span<kvl::TVariant> out, const TNullDraw nulls, const Draw draw) {
-    kvl::TLocalRandom random;
-    if (!nulls.Include) {
-        for (kvl::TVariant& slot : out)
-            slot = kvl::TVariant(draw(*random));
-        return;
-    }
-    for (kvl::TVariant& slot : out)
-        slot = nulls(*random) ? kvl::TVariant::Null() : kvl::TVariant(draw(*random));
-}
-
 } // namespace
 
 // Only the plain draw from one range goes in one loop; a random draw of another shape must take
 // this condition along.
 void TFloatFillField::FillValues(std::span<kvl::TVariant> out, const TNullDraw& nulls) {
     if (FillType != fillRandom || !parts_.Empty()) return TCustomFillField::FillValues(out, nulls);
-    if (rounding_ <= 0) return fillDrawn(out, nulls, TPlainRealDraw(DrawLow, DrawHigh));
-    fillDrawn(out, nulls, TRealDraw{DrawLow, DrawHigh, rounding_});
+    const auto fill = [&](auto draw) {
+        FillDrawn(out, nulls, [draw](kvl::TRandomGenerator& g) { return kvl::TVariant(draw(g)); });
+    };
+    if (rounding_ <= 0) return fill(TPlainRealDraw(DrawLow, DrawHigh));
+    fill(TRealDraw{DrawLow, DrawHigh, rounding_});
 }
 
 kvl::TVariant TFloatFillField::getInsertValue() {
