@@ -2,6 +2,7 @@
 #include "base/Exceptions.h"
 #include "base/Format.h"
 #include "base/Random.h"
+#include "base/Variant.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,14 @@ TEST(SysUtils, IntegersAreStrictlySigned32Bit) {
     EXPECT_FALSE(TryStrToInt("x", v));
     EXPECT_FALSE(TryStrToInt("--1", v));
     EXPECT_THROW(StrToInt("abc"), EConvertError);
+}
+
+// Integer columns carry doubles: whole ones pass as they are, the rest round half away from 0.
+TEST(Variant, RealsBecomeWholeNumbersRoundingHalfAwayFromZero) {
+    const double reals[] = {7, -7, 2.5, -2.5, 2.49, -0.0, 0.5, -0.5, 1e15, 9007199254740994.0};
+    const int64_t wholes[] = {7, -7, 3, -3, 2, 0, 1, -1, 1000000000000000, 9007199254740994};
+    for (size_t i = 0; i < std::size(reals); ++i)
+        EXPECT_EQ(TVariant(reals[i]).AsInt64(), wholes[i]) << reals[i];
 }
 
 TEST(SysUtils, RealsUseTheDecimalSeparatorOfTheLocale) {
