@@ -78,6 +78,8 @@ void ApplyDemoSettings(TFillProjects& projects, int32_t rows) {
         std::string table = kvl::LowerCase(p->TableName);
         if (auto s = share.find(table); s != share.end())
             p->Rows = std::max(1, static_cast<int32_t>(rows * s->second));
+        else
+            p->SetdoFill(false); // a table of the user's database, not the demo's
     }
     // the same order and keys as tdg init would write for these tables
     projects.PlanTables();
