@@ -8,6 +8,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <soci/sqlite3/soci-sqlite3.h>
 
 #include <algorithm>
 #include <vector>
@@ -113,6 +114,14 @@ TEST(ConnectionFactory, AConnectionAnswersWhatItsEngineCanDo) {
             EXPECT_EQ(KVL_OpenConnection(c.connection, false)->HasFeature(f), expected)
                 << c.connection << " feature " << feature;
         }
+}
+
+// The count is SQLite's own lock on every allocation, and nothing reads it.
+TEST(ConnectionFactory, SqliteConnectionsLeaveTheMemoryCountOff) {
+    KVL_RegisterStandardDrivers();
+    auto connection = KVL_OpenConnection("sqlite::memory:");
+    connection->ExecuteCommand("CUSTOM", "create table t (a text)");
+    EXPECT_EQ(sqlite_api::sqlite3_memory_used(), 0);
 }
 
 // The last two reach for a server that is not there: only the client's own decoration goes.
