@@ -13,8 +13,10 @@
 #include "uTDGFillPlan.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <set>
 
 uint64_t TDistinctDraw::at(uint64_t i) const {
@@ -137,11 +139,36 @@ std::vector<TKeyLink> linksOf(TFillProject& project) {
     return links;
 }
 
+// The number a text of a whole number stands for, when the text is the number's own spelling and
+// a double holds it exactly.
+std::optional<double> wholeNumber(const std::string& text) {
+    int64_t v = 0;
+    const char* end = text.data() + text.size();
+    const auto read = std::from_chars(text.data(), end, v);
+    constexpr int64_t Exact = int64_t{1} << 53;
+    if (read.ec != std::errc() || read.ptr != end || v > Exact || v < -Exact || std::to_string(v) != text)
+        return std::nullopt;
+    return static_cast<double>(v);
+}
+
 bool nullDrawn(int32_t percentage) {
     return percentage > 0 && percentage > kvl::Random(100);
 }
 
 } // namespace
+
+void TKeyRows::Assign(const std::vector<std::vector<std::string>>& rows,
+                      const std::vector<TCustomFillField*>& fields) {
+    width_ = fields.size();
+    values_.clear();
+    values_.reserve(rows.size() * width_);
+    for (const auto& row : rows)
+        for (size_t c = 0; c < width_; ++c) {
+            const std::optional<double> whole =
+                dynamic_cast<const TIntegerFillField*>(fields[c]) ? wholeNumber(row[c]) : std::nullopt;
+            values_.push_back(whole ? kvl::TVariant(*whole) : kvl::TVariant(row[c]));
+        }
+}
 
 TRowLinks::TRowLinks(TFillProject& project) : project_(project) {}
 
@@ -156,7 +183,9 @@ void TRowLinks::Prepare() {
     for (TKeyLink& k : linksOf(project_)) {
         TRowLink& link = k.Link;
         if (link.Kind == TLinkKind::Drawn) {
-            engine.GetRowsData(link.Table, link.Owner, link.RefColumns, link.Rows);
+            std::vector<std::vector<std::string>> rows;
+            engine.GetRowsData(link.Table, link.Owner, link.RefColumns, rows);
+            link.Rows.Assign(rows, link.Fields);
             if (link.Rows.empty() && !link.Nullable)
                 throw kvl::Exception(
                     kvl::Format("Error during \"prepare\" of column \"%s\": %s",
@@ -254,9 +283,9 @@ void TRowLinks::findGroups() {
     }
 }
 
-void TRowLinks::pinDrawn(TRowLink& link, const std::vector<std::string>& row) {
+void TRowLinks::pinDrawn(TRowLink& link, const kvl::TVariant* row) {
     for (size_t c = 0; c < link.Fields.size(); ++c)
-        link.Fields[c]->PinRowValue(kvl::TVariant(row[c]));
+        link.Fields[c]->PinRowValue(row[c]);
 }
 
 bool TRowLinks::nullNow(const TRowLink& link) const {

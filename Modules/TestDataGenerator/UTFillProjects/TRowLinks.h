@@ -33,6 +33,22 @@ enum class TLinkKind {
     Waiting, // NULL at first, set once the referenced table, filled later, has its rows
 };
 
+// The referenced rows' keys, a row's columns side by side. A column this table fills with whole
+// numbers keeps them as its integer field makes its own values, so that they are bound without
+// reading a text.
+class TKeyRows {
+public:
+    void Assign(const std::vector<std::vector<std::string>>& rows,
+                const std::vector<TCustomFillField*>& fields);
+    size_t size() const { return width_ ? values_.size() / width_ : 0; }
+    bool empty() const { return values_.empty(); }
+    const kvl::TVariant* operator[](size_t row) const { return values_.data() + row * width_; }
+
+private:
+    size_t width_ = 0;
+    std::vector<kvl::TVariant> values_;
+};
+
 struct TRowLink {
     TLinkKind Kind = TLinkKind::Drawn;
     std::string Table, Owner; // the referenced table
@@ -43,7 +59,7 @@ struct TRowLink {
     bool Held = false; // Waiting NOT NULL: a stand-in value until its check at the held commit
     int64_t StandIns = 0;
     int32_t NullPercentage = 0;
-    std::vector<std::vector<std::string>> Rows;  // Drawn: the referenced rows
+    TKeyRows Rows;                               // Drawn: the referenced rows
     std::vector<std::vector<kvl::TVariant>> Own; // Self: the keys of the rows inserted so far
     bool Unique = false;   // Self: each row is pointed at once at most, so Own keeps the free ones
     bool AtItself = false; // Self: this row points at itself
@@ -93,7 +109,7 @@ private:
     };
     void findNumbered();
     bool drawNumbered();
-    void pinDrawn(TRowLink& link, const std::vector<std::string>& row);
+    void pinDrawn(TRowLink& link, const kvl::TVariant* row);
     bool nullNow(const TRowLink& link) const;
     void findGroups();
     bool drawGroup(TGroup& group);
