@@ -652,12 +652,37 @@ void applyCondition(TCustomFillField& f, const TColumnCondition& c) {
     if (auto* t = dynamic_cast<TTextFillField*>(&f)) narrowText(*t, c);
 }
 
+// Only a lower or only an upper bound, and nothing else of the values.
+bool oneSided(const TColumnCondition& c) {
+    return c.Values.empty() && c.MoreRanges.empty() && !c.MinLength && !c.MaxLength && c.Excluded.empty() &&
+           c.Prefix.empty() && (c.Low.has_value() != c.High.has_value());
+}
+
+// "x >= 1200 and x <= 15000" comes as two conditions; taken one after the other, a guess wholly
+// below the first would keep its own width there and never reach the second's end.
+void joinBounds(std::vector<TColumnCondition>& conditions) {
+    for (size_t i = 0; i < conditions.size(); ++i) {
+        if (!oneSided(conditions[i])) continue;
+        for (size_t j = i + 1; j < conditions.size(); ++j) {
+            TColumnCondition& other = conditions[j];
+            if (!oneSided(other) || other.Low.has_value() == conditions[i].Low.has_value()) continue;
+            TColumnCondition& c = conditions[i];
+            if (!c.Low) c.Low = other.Low;
+            if (!c.High) c.High = other.High;
+            c.NotNull = c.NotNull || other.NotNull;
+            conditions.erase(conditions.begin() + static_cast<std::ptrdiff_t>(j));
+            break;
+        }
+    }
+}
+
 std::vector<TColumnCondition> conditionsOn(const std::vector<std::string>& checks,
                                            const std::string& column) {
     std::vector<TColumnCondition> out;
     for (const auto& check : checks)
         for (auto& c : ReadCheck(check).Conditions)
             if (kvl::SameText(c.Column, column)) out.push_back(std::move(c));
+    joinBounds(out);
     return out;
 }
 
