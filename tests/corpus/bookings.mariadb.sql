@@ -37,6 +37,7 @@ create table bookings (
 create table payments (
   id int not null auto_increment primary key,
   booking_id int not null unique,
+  reference uuid not null unique,
   method enum('card', 'cash', 'voucher') not null,
   amount decimal(10, 2) not null check (amount > 0),
   paid_at datetime not null,

@@ -40,6 +40,7 @@ create table bookings (
 create table payments (
   id integer not null,
   booking_id integer not null references bookings (id),
+  reference uuid not null,
   method varchar(8) not null,
   amount numeric(10, 2) not null check (amount > 0),
   paid_at timestamp not null,

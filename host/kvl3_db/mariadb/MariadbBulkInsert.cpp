@@ -65,6 +65,11 @@ std::string textOf(const TVariant& value, TKVL_SlotKind kind) {
         return text ? value.String() : IsoTime(value.AsDateTime());
     case TKVL_SlotKind::DateTimeText:
         return text ? value.String() : IsoDateTime(value.AsDateTime());
+    case TKVL_SlotKind::GuidText: {
+        std::string guid = value.AsString();
+        KVL_DropBraces(guid);
+        return guid;
+    }
     default:
         return value.GetKind() == TVariant::Kind::Boolean ? (value.Boolean() ? "1" : "0") : value.AsString();
     }

@@ -99,6 +99,8 @@ void TKVL_MariadbDriver::AfterConnect(soci::session& session) const {
 TKVL_SlotKind TKVL_MariadbDriver::SlotFor(int fieldType) const {
     // The client library's binding has no BLOBs: binary data goes as a text of bytes.
     if (fieldType == ftBlob) return TKVL_SlotKind::Text;
+    // The uuid type reads a GUID without the braces it is written with.
+    if (fieldType == ftGuid) return TKVL_SlotKind::GuidText;
     return TKVL_SociDriver::SlotFor(fieldType);
 }
 

@@ -34,8 +34,12 @@ enum class TKVL_SlotKind {
     DateTimeText,
     TmValue,
     Blob,
-    HexText, // binary data as the "\\x..." hex text of PostgreSQL's bytea
+    HexText,  // binary data as the "\\x..." hex text of PostgreSQL's bytea
+    GuidText, // a GUID without the braces around it, for uuid types that read none
 };
+
+// "{...}" as "...": the braces are only the GUID's way of being written.
+void KVL_DropBraces(std::string& guid);
 
 // A parameter's value as a statement's slot holds it, for drivers that bind it themselves.
 struct TKVL_SlotValue {

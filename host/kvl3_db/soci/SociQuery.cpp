@@ -162,6 +162,12 @@ template <void (*Iso)(std::string&, TDateTime)> void storeIso(std::string& text,
 
 } // namespace
 
+void KVL_DropBraces(std::string& guid) {
+    if (guid.size() < 2 || guid.front() != '{' || guid.back() != '}') return;
+    guid.pop_back();
+    guid.erase(0, 1);
+}
+
 void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
     switch (s.kind) {
     case TKVL_SlotKind::Integer:
@@ -181,6 +187,10 @@ void TKVL_SociQuery::storeValue(Slot& s, const TVariant& value) {
         break;
     case TKVL_SlotKind::BooleanText:
         s.text = value.AsBoolean() ? "TRUE" : "FALSE";
+        break;
+    case TKVL_SlotKind::GuidText:
+        storeText(s.text, value);
+        KVL_DropBraces(s.text);
         break;
     case TKVL_SlotKind::TmValue: {
         TDateParts p = DecodeDateTime(value.AsDateTime());
