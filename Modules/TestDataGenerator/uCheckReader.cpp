@@ -116,7 +116,7 @@ std::vector<Token> tokenize(const std::string& s) {
 
 // What a part of a condition stands for.
 struct Node {
-    enum Kind { Column, Literal, Length, Trim, Array, Condition, IsNull } kind = Condition;
+    enum Kind { Column, Literal, Length, Trim, Lower, Upper, Array, Condition, IsNull } kind = Condition;
     std::string text; // the column's name, or the literal
     std::vector<std::string> items;
     std::vector<TColumnCondition> conditions;
@@ -283,18 +283,24 @@ TColumnCondition folded(const std::vector<TColumnCondition>& conditions) {
         out.Excluded.insert(out.Excluded.end(), c.Excluded.begin(), c.Excluded.end());
         if (out.Prefix.empty()) out.Prefix = c.Prefix;
         out.NotNull = out.NotNull || c.NotNull;
+        out.Json = out.Json || c.Json;
+        if (out.Case == TTextCase::Any) out.Case = c.Case;
     }
     return out;
 }
 
+bool noForm(const TColumnCondition& c) {
+    return !c.Json && c.Case == TTextCase::Any;
+}
+
 bool onlyValues(const TColumnCondition& c) {
     return !c.Values.empty() && !c.Low && !c.High && c.MoreRanges.empty() && !c.MinLength && !c.MaxLength &&
-           c.Excluded.empty() && c.Prefix.empty();
+           c.Excluded.empty() && c.Prefix.empty() && noForm(c);
 }
 
 bool onlyRange(const TColumnCondition& c) {
     return c.Values.empty() && (c.Low || c.High) && !c.MinLength && !c.MaxLength && c.Excluded.empty() &&
-           c.Prefix.empty();
+           c.Prefix.empty() && noForm(c);
 }
 
 // Lists join, and ranges join into ranges with the gaps between them; otherwise the first
@@ -510,13 +516,33 @@ private:
         }
         if (left.kind == Node::Length) return condition(lengthCondition(left.text, op, wholeNumber(right)));
         if (left.kind == Node::Trim) return notBlank(left, op, right);
+        if (left.kind == Node::Condition) return isTrue(std::move(left), op, right);
+        if (left.kind == Node::Lower || left.kind == Node::Upper) std::swap(left, right);
         if (left.kind != Node::Column) throw NotUnderstood{};
+        if (right.kind == Node::Lower || right.kind == Node::Upper) return cased(left, op, right);
         if (right.kind == Node::Column) {
             Node n;
             n.orders.push_back(order(left.text, op, right.text));
             return n;
         }
         return condition(valueCondition(left.text, op, literal(right)));
+    }
+
+    // json_valid(x) = 1, <> 0 or > 0 say what json_valid(x) alone says.
+    static Node isTrue(Node test, const std::string& op, const Node& right) {
+        if (right.kind != Node::Literal) throw NotUnderstood{};
+        const bool one = right.text == "1" && (op == "=" || op == "==");
+        const bool notZero = right.text == "0" && (isUnequal(op) || op == ">");
+        if (!one && !notZero) throw NotUnderstood{};
+        return test;
+    }
+
+    // x = lower(x): the text's letters are all in one case.
+    static Node cased(const Node& left, const std::string& op, const Node& right) {
+        if ((op != "=" && op != "==") || upper(left.text) != upper(right.text)) throw NotUnderstood{};
+        TColumnCondition c = on(left.text);
+        c.Case = right.kind == Node::Lower ? TTextCase::Lower : TTextCase::Upper;
+        return condition(std::move(c));
     }
 
     // trim(x) <> '': a value with a character other than a space.
@@ -620,6 +646,11 @@ private:
         if (t.Text == "ARRAY") return array();
         if (t.Text == "CAST") return cast();
         if (reserved.count(t.Text)) throw NotUnderstood{};
+        if (peek().Kind == TokenKind::Symbol && peek().Text == "(" && t.Text == "JSON_VALID")
+            return jsonValid();
+        if (peek().Kind == TokenKind::Symbol && peek().Text == "(" &&
+            (t.Text == "LOWER" || t.Text == "UPPER"))
+            return caseOf(t.Text == "LOWER" ? Node::Lower : Node::Upper);
         if (peek().Kind == TokenKind::Symbol && peek().Text == "(") {
             const bool isLength = lengths.count(t.Text) > 0;
             if (!isLength && !trims.count(t.Text)) throw NotUnderstood{};
@@ -632,6 +663,24 @@ private:
             return {isLength ? Node::Length : Node::Trim, inner.text, {}, {}, {}};
         }
         return column(t.Raw);
+    }
+
+    Node jsonValid() {
+        expect("(");
+        Node inner = value();
+        expect(")");
+        if (inner.kind != Node::Column) throw NotUnderstood{};
+        TColumnCondition c = on(inner.text);
+        c.Json = true;
+        return condition(std::move(c));
+    }
+
+    Node caseOf(Node::Kind kind) {
+        expect("(");
+        Node inner = value();
+        expect(")");
+        if (inner.kind != Node::Column) throw NotUnderstood{};
+        return {kind, inner.text, {}, {}, {}};
     }
 
     // A name qualified by its table keeps only the column's part.

@@ -15,6 +15,9 @@ struct TCheckRange {
     std::optional<TCheckBound> Low, High;
 };
 
+// The one case a text's letters are in, when a condition asks for it (x = lower(x)).
+enum class TTextCase { Any, Lower, Upper };
+
 // What a condition asks of one column's values; parts the condition leaves open stay empty.
 struct TColumnCondition {
     std::string Column; // as named in the condition, without quotes or table name
@@ -27,6 +30,8 @@ struct TColumnCondition {
     std::vector<std::string> Excluded; // values the column must not have
     std::string Prefix;                // the text every value starts with
     bool NotNull = false;
+    bool Json = false; // every value is a JSON text (json_valid(x))
+    TTextCase Case = TTextCase::Any;
 
     // Low..High and the further ranges, lowest first.
     std::vector<TCheckRange> Ranges() const {
@@ -50,7 +55,8 @@ struct TCheckReading {
 
 // Reads a CHECK condition: value lists (IN, NOT IN, = ANY (ARRAY[...]), equalities joined by
 // OR), BETWEEN and comparisons with constants or with another column of the row, <>, IS NOT
-// NULL, LIKE with a prefix and conditions on a text's length, joined by AND. Alternatives
+// NULL, LIKE with a prefix, conditions on a text's length, json_valid(x) and x = lower(x) (or
+// upper), joined by AND. Alternatives
 // joined by OR on one column are one list, or ranges with gaps between them (NOT BETWEEN too);
 // where their union cannot be said, they are read as one of them: a row that meets the reading
 // meets the condition. Anything else is not understood, and nothing of it is used.

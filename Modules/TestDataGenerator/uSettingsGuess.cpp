@@ -639,9 +639,50 @@ void startWith(TTextFillField& f, const std::string& prefix) {
     setMask(f, "[" + prefix + "]" + std::string(static_cast<size_t>(std::clamp<int64_t>(room, 0, 8)), 'a'));
 }
 
+// Only the mask's letters and its literal texts: the other elements make what they make.
+bool plainMask(const std::string& mask) {
+    bool literal = false;
+    for (char ch : mask) {
+        if (ch == '[' || ch == ']')
+            literal = ch == '[';
+        else if (!literal && std::string_view("AaCcNn").find(ch) == std::string_view::npos)
+            return false;
+    }
+    return true;
+}
+
+// The letters of every value in one case: a list's entries and a plain mask's letters change,
+// any other kind becomes letters of that case.
+void keepCase(TTextFillField& f, TTextCase textCase) {
+    const bool lower = textCase == TTextCase::Lower;
+    auto cased = [lower](const std::string& s) { return lower ? kvl::LowerCase(s) : kvl::UpperCase(s); };
+    if (f.FillType == fillList) {
+        kvl::TStringList values;
+        for (int i = 0; i < f.ListValues.Count(); ++i)
+            if (values.IndexOf(cased(f.ListValues[i])) < 0) values.Add(cased(f.ListValues[i]));
+        return setList(f, values);
+    }
+    if (f.FillType == fillMasked && plainMask(f.Mask)) {
+        bool literal = false;
+        for (char& ch : f.Mask) {
+            if (ch == '[' || ch == ']')
+                literal = ch == '[';
+            else if (literal)
+                ch = cased(std::string(1, ch))[0];
+            else if (ch != 'N' && ch != 'n')
+                ch = lower ? 'a' : 'A';
+        }
+        return;
+    }
+    const int32_t length = f.FillType == fillRandomText ? std::clamp(8, f.LengthFrom, std::max(f.LengthTo, 1))
+                                                        : (f.Size > 0 ? std::min(f.Size, 8) : 8);
+    setMask(f, std::string(static_cast<size_t>(length), lower ? 'a' : 'A'));
+}
+
 void applyCondition(TCustomFillField& f, const TColumnCondition& c) {
     if (c.NotNull) f.IncludeNulls = false;
     if (f.FillType == fillReferential || f.FillType == fillNothing) return;
+    if (auto* t = dynamic_cast<TTextFillField*>(&f); t && c.Json) return setList(*t, GuessJsonTexts());
     if (!c.Values.empty()) keepValues(f, c.Values);
     if (!c.Excluded.empty()) leaveOut(f, c.Excluded);
     if (auto* t = dynamic_cast<TTextFillField*>(&f); t && !c.Prefix.empty()) startWith(*t, c.Prefix);
@@ -694,10 +735,16 @@ void applyRules(TFillProject& project, TCustomFillField& f) {
             labels.Add(l);
         setList(f, labels);
     }
-    for (const auto& c : conditionsOn(DomainChecksOf(f), "VALUE"))
+    std::vector<TColumnCondition> conditions = conditionsOn(DomainChecksOf(f), "VALUE");
+    for (auto& c : conditionsOn(ChecksOfTable(project), f.ColumnName))
+        conditions.push_back(std::move(c));
+    for (const auto& c : conditions)
         applyCondition(f, c);
-    for (const auto& c : conditionsOn(ChecksOfTable(project), f.ColumnName))
-        applyCondition(f, c);
+    // after the lengths, which may have made the values random characters of both cases
+    auto* text = dynamic_cast<TTextFillField*>(&f);
+    for (const auto& c : conditions)
+        if (text && c.Case != TTextCase::Any && (f.FillType != fillReferential && f.FillType != fillNothing))
+            keepCase(*text, c.Case);
     // a row without a partition key lands in no partition
     auto table = kvl::Supports<kvl::IKVL_TableRules>(project.TableObject);
     if (table && !conditionsOn(table->PartitionBounds(), f.ColumnName).empty()) f.IncludeNulls = false;

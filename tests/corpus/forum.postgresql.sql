@@ -35,3 +35,7 @@ create table post_votes (
   vote smallint not null check (vote in (-1, 1)),
   primary key (post_id, user_id)
 );
+create table tags (
+  name varchar(30) primary key check (name = lower(name)),
+  shown_as varchar(30) not null check (upper(shown_as) = shown_as)
+);

@@ -5,7 +5,8 @@ create table users (
   email varchar(80) not null unique,
   created_at timestamp not null,
   karma integer not null check (karma >= 0),
-  pinned_post_id integer references posts (id)
+  pinned_post_id integer references posts (id),
+  profile text check (profile is null or json_valid(profile))
 );
 create table boards (
   id integer primary key,
@@ -32,4 +33,12 @@ create table post_votes (
   user_id integer not null references users (id),
   vote smallint not null check (vote in (-1, 1)),
   primary key (post_id, user_id)
+);
+create table tags (
+  name varchar(30) primary key check (name = lower(name))
+) without rowid;
+create table thread_tags (
+  thread_id integer not null references threads (id),
+  tag varchar(30) not null references tags (name),
+  primary key (thread_id, tag)
 );

@@ -34,6 +34,8 @@ std::string summary(const TCheckReading& r) {
             out += (i ? " " : "") + c.Excluded[i] + (i + 1 == c.Excluded.size() ? ")" : "");
         if (!c.Prefix.empty()) out += " " + c.Prefix + "*";
         if (c.NotNull) out += " not null";
+        if (c.Json) out += " json";
+        if (c.Case != TTextCase::Any) out += c.Case == TTextCase::Lower ? " lower" : " upper";
     }
     for (const auto& o : r.Orders)
         out += (out.empty() ? "" : "; ") + o.Low + (o.Strict ? " < " : " <= ") + o.High;
@@ -113,7 +115,14 @@ const Case kCases[] = {
     {"cast(n as integer) <> 3", "n: not(3)"},
     {"a > 0 or b > 0", "not understood"},
     {"a = 1 or b = 2", "not understood"},
-    {"lower(name) = name", "not understood"},
+    {"lower(name) = name", "name: lower"},
+    {"code = upper(code) and length(code) = 3", "code: upper; code: len(3,3)"},
+    {"lower(a) = b", "not understood"},
+    {"lower(a) > a", "not understood"},
+    {"meta is null or json_valid(meta)", "meta: json"},
+    {"json_valid(`note`) = 1", "note: json"},
+    {"0 <> json_valid(x)", "x: json"},
+    {"json_valid(x) = 0", "not understood"},
     {"length(code) < 99999999999999999999", "not understood"},
     {"length(code) < 2.5", "not understood"},
     {"length(code) <> 2", "not understood"},
