@@ -356,6 +356,10 @@ void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists) {
         const std::string type = f.Column ? kvl::LowerCase(f.Column->DataTypeText()) : std::string();
         if (contains(type, "json"))
             setList(*t, GuessJsonTexts());
+        else if (auto typed = GuessTypedTexts(type); typed && typed->Mask.empty())
+            setList(*t, typed->List);
+        else if (typed)
+            setMask(*t, typed->Mask);
         else
             setText(*t, words.empty() ? Meaning::None : textMeaning(all, words.back(), people), lists);
     } else if (dynamic_cast<TBoolBitFillField*>(&f)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <initializer_list>
 #include <string_view>
 #include <vector>
 
@@ -178,4 +180,71 @@ kvl::TStringList GuessJsonTexts() {
     list.Add(R"(["red", "blue"])");
     list.Add(R"({})");
     return list;
+}
+
+namespace {
+
+TTypedTexts listOf(std::initializer_list<const char*> values) {
+    TTypedTexts t;
+    for (const char* v : values)
+        t.List.Add(v);
+    return t;
+}
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+// An array of numbers, of texts, or of anything: "{}" is an empty array of every element type.
+TTypedTexts arrayOf(const std::string& element) {
+    for (const char* number : {"smallint", "integer", "bigint", "numeric", "real", "double"})
+        if (startsWith(element, number)) return listOf({"{}", "{1}", "{1,2,3}", "{7,42}", "{5,8,13,21}"});
+    for (const char* text : {"text", "character", "citext"})
+        if (startsWith(element, text))
+            return listOf({"{}", "{red}", "{red,green}", "{new,sale,gift}", "{blue}"});
+    return listOf({"{}"});
+}
+
+// "bit(8)": strings of that many binary digits; "bit varying" any number of them.
+TTypedTexts bitsOf(const std::string& type) {
+    int length = 8;
+    if (const size_t open = type.find('('); open != std::string::npos)
+        length = std::atoi(type.c_str() + open + 1);
+    if (length <= 0 || length > 64) length = 8;
+    TTypedTexts t;
+    for (uint64_t pattern : {0x0ULL, 0xFFFFFFFFFFFFFFFFULL, 0x5555555555555555ULL, 0x3333333333333333ULL,
+                             0x0F0F0F0F0F0F0F0FULL, 0x9249249249249249ULL}) {
+        std::string bits;
+        for (int i = 0; i < length; ++i)
+            bits += (pattern >> i) & 1 ? '1' : '0';
+        if (t.List.IndexOf(bits) < 0) t.List.Add(bits);
+    }
+    return t;
+}
+
+} // namespace
+
+std::optional<TTypedTexts> GuessTypedTexts(const std::string& type) {
+    if (type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0) return arrayOf(type);
+    if (type == "inet") return TTypedTexts{"[10.]N[.]NN[.]NN", {}};
+    if (type == "cidr") return TTypedTexts{"[10.]N[.]NN[.0/24]", {}};
+    if (type == "macaddr") return TTypedTexts{"HH[:]HH[:]HH[:]HH[:]HH[:]HH", {}};
+    if (type == "macaddr8") return TTypedTexts{"HH[:]HH[:]HH[:]HH[:]HH[:]HH[:]HH[:]HH", {}};
+    if (startsWith(type, "interval")) return TTypedTexts{"N[ days ]N[ hours ]NN[ minutes]", {}};
+    if (type == "money") return TTypedTexts{"NNN[.]NN", {}};
+    if (startsWith(type, "time") && type.find("with time zone") != std::string::npos)
+        return TTypedTexts{"[1]N[:0]N[:0]N[+00]", {}};
+    if (type == "tsvector") return TTypedTexts{"aaaaaa[ ]aaaaa[ ]aaaa", {}};
+    if (type == "point") return TTypedTexts{"[(]NN[.]N[,]NN[.]N[)]", {}};
+    if (startsWith(type, "bit")) return bitsOf(type);
+    if (type == "xml") return listOf({"<item/>", "<item id=\"1\"/>", "<note>sample</note>"});
+    if (type == "daterange")
+        return listOf(
+            {"[2024-01-01,2024-01-08)", "[2024-03-10,2024-03-12)", "[2025-06-01,2025-07-01)", "empty"});
+    if (type == "int4range" || type == "int8range" || type == "numrange")
+        return listOf({"[1,10)", "[5,6)", "[100,250)", "empty"});
+    if (type == "tsrange" || type == "tstzrange")
+        return listOf(
+            {"[2024-01-01 10:00,2024-01-01 12:00)", "[2025-02-03 08:30,2025-02-03 17:00)", "empty"});
+    return std::nullopt;
 }

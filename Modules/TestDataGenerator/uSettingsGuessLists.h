@@ -1,6 +1,9 @@
 #pragma once
 #include "base/StringList.h"
 
+#include <optional>
+#include <string>
+
 // Small word lists of our own for guessed settings, where no archive of words exists or none
 // could be read.
 kvl::TStringList GuessStates();
@@ -15,3 +18,12 @@ kvl::TStringList GuessSentences(int fewestWords, int mostWords, bool fullStop, i
 // At most count entries of all, drawn without repeats; the same list gives the same entries.
 kvl::TStringList GuessSample(const kvl::TStringList& all, int count);
 kvl::TStringList GuessJsonTexts();
+
+// Values of server types that are written as text and that no fill kind makes (network
+// addresses, intervals, arrays, ranges, bit strings): a mask, or a list where a mask cannot say
+// it. type is the type's name as the server writes it, in lower case ("integer[]", "bit(8)").
+struct TTypedTexts {
+    std::string Mask;
+    kvl::TStringList List;
+};
+std::optional<TTypedTexts> GuessTypedTexts(const std::string& type);

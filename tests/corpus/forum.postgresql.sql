@@ -39,3 +39,13 @@ create table tags (
   name varchar(30) primary key check (name = lower(name)),
   shown_as varchar(30) not null check (upper(shown_as) = shown_as)
 );
+create table logins (
+  id bigserial primary key,
+  user_id integer not null references users (id),
+  ip inet not null,
+  device macaddr,
+  lasted interval not null,
+  scopes text[] not null,
+  flags bit(4) not null,
+  during tstzrange
+);

@@ -235,7 +235,7 @@ const std::vector<TypeCase> SqliteTypes = {{"tinyint", 35},
                                            {"json", 0},
                                            {"geometry", 0}};
 
-// JSON travels as text, which the server reads.
+// JSON, addresses, intervals, arrays and ranges travel as text, which the server reads.
 const std::vector<TypeCase> PostgresTypes = {{"text", 37},
                                              {"varchar", 37},
                                              {"numeric", 14},
@@ -247,8 +247,11 @@ const std::vector<TypeCase> PostgresTypes = {{"text", 37},
                                              {"short_code", 37, "5"},
                                              {"json", 37},
                                              {"jsonb", 37},
-                                             {"interval", 0},
-                                             {"integer[]", 0},
+                                             {"interval", 37},
+                                             {"integer[]", 37},
+                                             {"inet", 37},
+                                             {"int4range", 37},
+                                             {"box", 0},
                                              {"mood", 37, "", "", "", {"sad", "ok", "happy"}}};
 
 const std::vector<TypeCase> FirebirdTypes = {{"decimal(9,2)", 13, "", "9", "2"},

@@ -98,9 +98,12 @@ void readColumns(
     const std::function<void(const std::string&, const std::function<void(const soci::row&)>&)>& each,
     const std::string& oid, TKVL_TableInfo& info) {
     // A domain column takes its base type's code and size.
-    // Enum and JSON values travel as text; the server reads them from it.
-    each("select a.attname::text, (case when coalesce(bt.typtype, t.typtype) = 'e' "
-         "or coalesce(bt.typname, t.typname) in ('json', 'jsonb') then 'text' "
+    // Enum, JSON, address, interval, array, range and bit values travel as text; the server
+    // reads them from it.
+    each("select a.attname::text, (case when coalesce(bt.typtype, t.typtype) in ('e', 'r') "
+         "or coalesce(bt.typcategory, t.typcategory) = 'A' "
+         "or coalesce(bt.typname, t.typname) in ('json', 'jsonb', 'inet', 'cidr', 'macaddr', 'macaddr8', "
+         "'interval', 'money', 'timetz', 'tsvector', 'point', 'bit', 'varbit', 'xml', 'citext') then 'text' "
          "else coalesce(bt.typname, t.typname) end)::text, "
          "(case when t.typtype = 'd' then t.typtypmod else a.atttypmod end)::int, "
          "format_type(a.atttypid, a.atttypmod), (a.attnotnull or t.typnotnull)::int, "
