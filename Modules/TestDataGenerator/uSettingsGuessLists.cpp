@@ -226,7 +226,12 @@ TTypedTexts bitsOf(const std::string& type) {
 
 std::optional<TTypedTexts> GuessTypedTexts(const std::string& type) {
     if (type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0) return arrayOf(type);
-    if (type == "inet") return TTypedTexts{"[10.]N[.]NN[.]NN", {}};
+    if (type == "inet" || type == "inet4") return TTypedTexts{"[10.]N[.]NN[.]NN", {}};
+    if (type == "inet6") return TTypedTexts{"[fd00::]HHHH[:]HHHH[:]HHHH", {}};
+    if (startsWith(type, "binary(") || startsWith(type, "varbinary(")) {
+        const int bytes = std::atoi(type.c_str() + type.find('(') + 1);
+        return TTypedTexts{std::string(static_cast<size_t>(std::clamp(bytes, 1, 32)), 'H'), {}};
+    }
     if (type == "cidr") return TTypedTexts{"[10.]N[.]NN[.0/24]", {}};
     if (type == "macaddr") return TTypedTexts{"HH[:]HH[:]HH[:]HH[:]HH[:]HH", {}};
     if (type == "macaddr8") return TTypedTexts{"HH[:]HH[:]HH[:]HH[:]HH[:]HH[:]HH[:]HH", {}};

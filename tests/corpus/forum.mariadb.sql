@@ -44,3 +44,11 @@ create table post_votes (
   foreign key (post_id) references posts (id),
   foreign key (user_id) references users (id)
 ) engine = InnoDB default charset = utf8mb4;
+create table logins (
+  id bigint not null auto_increment primary key,
+  user_id bigint unsigned not null,
+  ip inet6 not null,
+  flags bit(4) not null,
+  token binary(16) not null unique,
+  foreign key (user_id) references users (id)
+) engine = InnoDB default charset = utf8mb4;

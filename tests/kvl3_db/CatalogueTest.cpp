@@ -268,6 +268,8 @@ const std::vector<TypeCase> MariadbTypes = {
     {"tinyint", 35, "", "", "", {}, {"VALUE between -128 and 127"}},
     {"tinyint unsigned", 15, "", "", "", {}, {"VALUE between 0 and 255"}},
     {"bit(1)", 1},
+    {"bit(8)", 19, "", "", "", {}, {"VALUE between 0 and 255"}},
+    {"inet6", 37, "39"},
     {"smallint unsigned", 17, "", "", "", {}, {"VALUE between 0 and 65535"}},
     {"mediumint", 17, "", "", "", {}, {"VALUE between -8388608 and 8388607"}},
     {"mediumint unsigned", 17, "", "", "", {}, {"VALUE between 0 and 16777215"}},
@@ -282,7 +284,8 @@ const std::vector<TypeCase> MariadbTypes = {
     {"enum('sad','ok','it''s')", 37, "4", "", "", {"sad", "ok", "it's"}},
     {"set('red','green')", 37, "9", "", "", {"red", "green"}},
     {"blob", 43},
-    {"varbinary(16)", 43},
+    {"varbinary(16)", 37, "16"},
+    {"varbinary(300)", 43},
     {"uuid", 3},
     {"point", 0}};
 

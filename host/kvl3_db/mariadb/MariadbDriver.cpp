@@ -18,6 +18,7 @@
 #include <mysql.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <set>
 
@@ -282,7 +283,17 @@ TKVL_MariadbType KVL_MariadbTypeOf(const std::string& dataType, const std::strin
         t.Code = dtSmallInt;
         t.Ranges.push_back(range("1901", "2155"));
     } else if (type == "bit") {
-        t.Code = full == "bit(1)" ? dtBoolean : dtUnsupported;
+        // a wider bit string takes the whole number its bits spell
+        const int bits = std::atoi(full.c_str() + std::min(full.size(), size_t{4}));
+        t.Code = full == "bit(1)" ? dtBoolean : bits > 1 && bits < 64 ? dtBigInt : dtUnsupported;
+        if (t.Code == dtBigInt) t.Ranges.push_back(range("0", std::to_string((1ULL << bits) - 1)));
+    } else if (type == "inet4" || type == "inet6") {
+        t.Code = dtVarchar;
+        t.Length = type == "inet4" ? "15" : "39";
+    } else if ((type == "binary" || type == "varbinary") && std::atoi(charLength.c_str()) <= 255) {
+        // short binary strings (a uuid's 16 bytes, a hash) take text of that many bytes
+        t.Code = type == "binary" ? dtChar : dtVarchar;
+        t.Length = charLength;
     } else {
         static const std::pair<const char*, TKVL_DataTypeCode> codes[] = {
             {"float", dtFloat},        {"double", dtDoublePrecision},
