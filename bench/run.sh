@@ -21,7 +21,8 @@
 #     KVL_TEST_FB is set) the fill of 100,000 rows against a plain loop on the client library's
 #     own interface (target 0.80);
 #   - makes names, e-mail addresses, integers, date-times, reals and GUIDs with tdg's generators
-#     and with @faker-js/faker, TDG_BENCH_ROUNDS times each in turn (default 3; the median ratio counts).
+#     and with @faker-js/faker, TDG_BENCH_ROUNDS times each in turn (default 3; the median ratio
+#     counts), both sides of a turn on the same CPU, the turns going round the CPUs.
 #     faker is installed with npm into /tmp/tdg-bench-faker on the first run; Node.js comes from
 #     the Debian packages when missing; without either that part is left out with a message.
 # The demo tables on the KVL_TEST_PG database are dropped and created anew.
@@ -58,7 +59,7 @@ REPLAY=$BUILD/bench/tdg_demo_replay
 
 # "rows seconds" of the insert phases, summed over the tables of a tdg summary
 tdg_demo() {
-    "$TDG" demo "$@" --rows "$ROWS" --seed 1 --log-dir "$SCRATCH/logs" >"$SCRATCH/demo.out" ||
+    "${PIN[@]}" "$TDG" demo "$@" --rows "$ROWS" --seed 1 --log-dir "$SCRATCH/logs" >"$SCRATCH/demo.out" ||
         { cat "$SCRATCH/demo.out" >&2; exit 1; }
     awk '/^Table /{on=1; next} on && NF==5 {rows+=$2; s+=$4} END {printf "%d %.3f\n", rows, s}' "$SCRATCH/demo.out"
 }
@@ -81,11 +82,20 @@ row() {
 rate() { awk -v r="$1" -v s="$2" 'BEGIN {printf "%.0f", (s > 0 ? r / s : 0)}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}'; }
 
-# One round of a demo comparison: "tdg plain copy" rates (copy 0 where there is none).
+# The CPUs of a shared machine differ by a third and more in speed: where a comparison's two
+# sides run in turns, both run on the same CPU, and the rounds go round the CPUs.
+CPUS=$(nproc 2>/dev/null || echo 1)
+PIN=()
+on_cpu() { if command -v taskset >/dev/null; then taskset -c "$@"; else shift; "$@"; fi; }
+
+# One round of a demo comparison: "tdg plain copy" rates (copy 0 where there is none). On
+# SQLite the database is in the process, and both sides run on the round's CPU.
 fill_round() {
-    local connect=$1 replay_target=$2 engine=$3
+    local connect=$1 replay_target=$2 engine=$3 round=$4
+    PIN=(on_cpu "$(((round - 1) % CPUS))")
+    [ "$engine" = sqlite ] || PIN=()
     read -r rows secs < <(tdg_demo $connect)
-    "$REPLAY" "$engine" "$replay_target" >"$SCRATCH/replay.out"
+    "${PIN[@]}" "$REPLAY" "$engine" "$replay_target" >"$SCRATCH/replay.out"
     read -r prow psecs < <(method plain "$SCRATCH/replay.out")
     if [ "$rows" != "$prow" ]; then say "row counts differ: tdg $rows, replay $prow"; exit 1; fi
     local c=0
@@ -103,7 +113,8 @@ median_round() { awk '{print ($2 > 0 ? $1 / $2 : 0), $0}' "$1" | sort -g | awk '
 compare_fill() {
     local label=$1 connect=$2 replay_target=$3 engine=$4 plain_target=$5
     say "$label: tdg demo, $ROWS order lines, $ROUNDS rounds"
-    for round in $(seq 1 "$ROUNDS"); do fill_round "$connect" "$replay_target" "$engine"; done >"$SCRATCH/rounds.out"
+    for round in $(seq 1 "$ROUNDS"); do fill_round "$connect" "$replay_target" "$engine" "$round"; done \
+        >"$SCRATCH/rounds.out"
     local t p
     read -r t p < <(awk '{print $1, $2}' "$SCRATCH/rounds.out" >"$SCRATCH/plain.out"; median_round "$SCRATCH/plain.out")
     row "$label: tdg fill vs plain prepared insert" "$t" "$p" "$(ratio "$t" "$p")" "$plain_target"
@@ -166,11 +177,13 @@ faker_ready() {
 }
 if faker_ready; then
     cp "$ROOT/bench/faker_rates.mjs" "$FAKER/faker_rates.mjs"
-    # the two sides take turns, so that a change of the machine's load hits both alike; each
-    # kind's row is the round of the median ratio
+    # The two sides take turns, so that a change of the machine's load hits both alike, and each
+    # turn both run on the same CPU, all their threads (faker's collector too): values per second
+    # of one CPU. Each kind's row is the round of the median ratio.
     for round in $(seq 1 "$ROUNDS"); do
-        "$BUILD/bench/tdg_value_rates" "$VALUES" | sed "s/^/$round /" >>"$SCRATCH/tdg_values.out"
-        node "$FAKER/faker_rates.mjs" "$VALUES" | sed "s/^/$round /" >>"$SCRATCH/faker_values.out"
+        cpu=$(((round - 1) % CPUS))
+        on_cpu "$cpu" "$BUILD/bench/tdg_value_rates" "$VALUES" | sed "s/^/$round /" >>"$SCRATCH/tdg_values.out"
+        on_cpu "$cpu" node "$FAKER/faker_rates.mjs" "$VALUES" | sed "s/^/$round /" >>"$SCRATCH/faker_values.out"
     done
     FAKER_VERSION=$(node -p "require('$FAKER/node_modules/@faker-js/faker/package.json').version")
     for kind in names emails integers dates reals guids; do
