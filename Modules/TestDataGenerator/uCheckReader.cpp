@@ -284,13 +284,86 @@ TColumnCondition folded(const std::vector<TColumnCondition>& conditions) {
         if (out.Prefix.empty()) out.Prefix = c.Prefix;
         out.NotNull = out.NotNull || c.NotNull;
         out.Json = out.Json || c.Json;
+        if (out.Mask.empty()) out.Mask = c.Mask;
         if (out.Case == TTextCase::Any) out.Case = c.Case;
     }
     return out;
 }
 
 bool noForm(const TColumnCondition& c) {
-    return !c.Json && c.Case == TTextCase::Any;
+    return !c.Json && c.Case == TTextCase::Any && c.Mask.empty();
+}
+
+// A mask whose values match a pattern: literal text in brackets, one letter or digit for each
+// one-character wildcard or set, nothing for a wildcard of any length (none matches it).
+class TPatternMask {
+public:
+    void Literal(char c) {
+        if (c == ']' || c == '[') throw NotUnderstood{};
+        if (!inLiteral_) mask_ += '[';
+        mask_ += c;
+        inLiteral_ = true;
+    }
+    void Code(char code) {
+        close();
+        mask_ += code;
+        ++codes_;
+    }
+    // A set of characters such as "A-Z", "0-9" or "abc": its letters or digits where it holds all
+    // of them, else its first character.
+    void OneOf(const std::string& set) {
+        if (set.empty() || set[0] == '^' || set[0] == '!') throw NotUnderstood{};
+        if (set.find("A-Z") != std::string::npos) return Code('A');
+        if (set.find("a-z") != std::string::npos) return Code('a');
+        if (set.find("0-9") != std::string::npos) return Code('N');
+        Literal(set[0]);
+    }
+    // Only wildcards of any length and literal text say no more than LIKE 'abc%' does.
+    std::string Take() {
+        close();
+        if (codes_ == 0) throw NotUnderstood{};
+        return mask_;
+    }
+
+private:
+    void close() {
+        if (inLiteral_) mask_ += ']';
+        inLiteral_ = false;
+    }
+    std::string mask_;
+    bool inLiteral_ = false;
+    int codes_ = 0;
+};
+
+std::string globMask(const std::string& pattern) {
+    TPatternMask m;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '*') continue;
+        if (c == '?') {
+            m.Code('a');
+        } else if (c == '[') {
+            const size_t close = pattern.find(']', i + 2); // a ']' first in a set is one of it
+            if (close == std::string::npos) throw NotUnderstood{};
+            m.OneOf(pattern.substr(i + 1, close - i - 1));
+            i = close;
+        } else {
+            m.Literal(c);
+        }
+    }
+    return m.Take();
+}
+
+std::string likeMask(const std::string& pattern) {
+    TPatternMask m;
+    for (char c : pattern) {
+        if (c == '%') continue;
+        if (c == '_')
+            m.Code('a');
+        else
+            m.Literal(c);
+    }
+    return m.Take();
 }
 
 bool onlyValues(const TColumnCondition& c) {
@@ -426,10 +499,11 @@ private:
             if (t.Text == "NOT") {
                 next();
                 if (peek().Text == "BETWEEN") return notBetween(left);
+                if (peek().Text == "GLOB") return onlyOf(left);
                 if (peek().Text != "IN") throw NotUnderstood{};
                 return inList(left, true);
             }
-            if (t.Text == "GLOB") throw NotUnderstood{};
+            if (t.Text == "GLOB") return glob(left);
         }
         if (t.Kind == TokenKind::Symbol && t.Text == "~~") return like(left);
         if (t.Kind == TokenKind::Symbol && isComparison(t.Text)) return comparison(left);
@@ -467,10 +541,43 @@ private:
         const std::string p = pattern.Text;
         while (accept("::"))
             typeName();
-        if (p.size() < 2 || p.back() != '%' || p.find_first_of("%_") != p.size() - 1) throw NotUnderstood{};
         if (peek().Kind == TokenKind::Word && peek().Text == "ESCAPE") throw NotUnderstood{};
         TColumnCondition c = on(left.text);
-        c.Prefix = p.substr(0, p.size() - 1);
+        if (p.size() >= 2 && p.back() == '%' && p.find_first_of("%_") == p.size() - 1)
+            c.Prefix = p.substr(0, p.size() - 1);
+        else
+            c.Mask = likeMask(p);
+        return condition(std::move(c));
+    }
+
+    // x NOT GLOB '*[^a-z0-9-]*': no character outside the set, so letters (or digits) of it.
+    Node onlyOf(const Node& left) {
+        next();
+        const Token& pattern = next();
+        const std::string& p = pattern.Text;
+        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text || p.size() < 5 ||
+            p.compare(0, 3, "*[^") != 0 || p.compare(p.size() - 2, 2, "]*") != 0)
+            throw NotUnderstood{};
+        const std::string set = p.substr(3, p.size() - 5);
+        TColumnCondition c = on(left.text);
+        for (const auto& [range, code] : {std::pair{"a-z", 'a'}, {"A-Z", 'A'}, {"0-9", 'N'}})
+            if (set.find(range) != std::string::npos) {
+                c.Mask = std::string(8, code);
+                return condition(std::move(c));
+            }
+        throw NotUnderstood{};
+    }
+
+    Node glob(const Node& left) {
+        next();
+        const Token& pattern = next();
+        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
+        TColumnCondition c = on(left.text);
+        const std::string& p = pattern.Text;
+        if (p.size() >= 2 && p.back() == '*' && p.find_first_of("*?[") == p.size() - 1)
+            c.Prefix = p.substr(0, p.size() - 1);
+        else
+            c.Mask = globMask(p);
         return condition(std::move(c));
     }
 

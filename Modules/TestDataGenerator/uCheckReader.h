@@ -31,6 +31,7 @@ struct TColumnCondition {
     std::string Prefix;                // the text every value starts with
     bool NotNull = false;
     bool Json = false; // every value is a JSON text (json_valid(x))
+    std::string Mask;  // a mask whose values meet the condition's pattern (GLOB, LIKE with '_')
     TTextCase Case = TTextCase::Any;
 
     // Low..High and the further ranges, lowest first.
@@ -55,8 +56,8 @@ struct TCheckReading {
 
 // Reads a CHECK condition: value lists (IN, NOT IN, = ANY (ARRAY[...]), equalities joined by
 // OR), BETWEEN and comparisons with constants or with another column of the row, <>, IS NOT
-// NULL, LIKE with a prefix, conditions on a text's length, json_valid(x) and x = lower(x) (or
-// upper), joined by AND. Alternatives
+// NULL, LIKE with a prefix or a pattern, GLOB, conditions on a text's length, json_valid(x) and
+// x = lower(x) (or upper), joined by AND. Alternatives
 // joined by OR on one column are one list, or ranges with gaps between them (NOT BETWEEN too);
 // where their union cannot be said, they are read as one of them: a row that meets the reading
 // meets the condition. Anything else is not understood, and nothing of it is used.

@@ -744,11 +744,14 @@ void applyRules(TFillProject& project, TCustomFillField& f) {
         conditions.push_back(std::move(c));
     for (const auto& c : conditions)
         applyCondition(f, c);
-    // after the lengths, which may have made the values random characters of both cases
+    // After the lengths, which may have made the values random characters: a pattern's mask
+    // says their length too, and a case holds for whatever makes the values.
     auto* text = dynamic_cast<TTextFillField*>(&f);
+    const bool made = f.FillType != fillReferential && f.FillType != fillNothing;
     for (const auto& c : conditions)
-        if (text && c.Case != TTextCase::Any && (f.FillType != fillReferential && f.FillType != fillNothing))
-            keepCase(*text, c.Case);
+        if (text && made && !c.Mask.empty() && c.Values.empty()) setMask(*text, c.Mask);
+    for (const auto& c : conditions)
+        if (text && made && c.Case != TTextCase::Any) keepCase(*text, c.Case);
     // a row without a partition key lands in no partition
     auto table = kvl::Supports<kvl::IKVL_TableRules>(project.TableObject);
     if (table && !conditionsOn(table->PartitionBounds(), f.ColumnName).empty()) f.IncludeNulls = false;

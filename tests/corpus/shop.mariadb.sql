@@ -20,7 +20,7 @@ create table addresses (
 ) engine = InnoDB default charset = utf8mb4;
 create table products (
   id int unsigned not null auto_increment primary key,
-  sku char(8) not null unique,
+  sku char(8) not null unique check (sku like '___-____'),
   name varchar(60) not null,
   description text,
   price decimal(10, 2) not null check (price > 0),

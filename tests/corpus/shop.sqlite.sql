@@ -13,13 +13,14 @@ create table addresses (
   customer_id integer not null references customers (id),
   street varchar(80) not null,
   city varchar(50) not null,
-  postal_code varchar(10),
+  postal_code varchar(10) check (postal_code like '_____'),
   country_code char(2) not null
 );
 create table products (
   id integer primary key,
-  sku char(8) not null unique,
+  sku char(8) not null unique check (sku glob '[A-Z][A-Z][A-Z]-[0-9][0-9][0-9][0-9]'),
   name varchar(60) not null,
+  slug varchar(60) not null check (slug not glob '*[^a-z0-9-]*'),
   description text,
   price numeric(10, 2) not null check (price > 0),
   stock smallint not null check (stock >= 0)

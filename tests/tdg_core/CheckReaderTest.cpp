@@ -35,6 +35,7 @@ std::string summary(const TCheckReading& r) {
         if (!c.Prefix.empty()) out += " " + c.Prefix + "*";
         if (c.NotNull) out += " not null";
         if (c.Json) out += " json";
+        if (!c.Mask.empty()) out += " mask " + c.Mask;
         if (c.Case != TTextCase::Any) out += c.Case == TTextCase::Lower ? " lower" : " upper";
     }
     for (const auto& o : r.Orders)
@@ -87,7 +88,15 @@ const Case kCases[] = {
     {"(char_length(TRIM(BOTH FROM l)) > 0)", "l: len(1,)"},
     {"s !~~ 'A%'", "not understood"},
     {"name like '%A'", "not understood"},
-    {"name like 'A_%'", "not understood"},
+    {"name like 'A_%'", "name: mask [A]a"},
+    {"sku glob '[A-Z][A-Z]-[0-9]*'", "sku: mask AA[-]N"},
+    {"code GLOB '?x[abc]'", "code: mask a[xa]"},
+    {"code like '__-%' and length(code) = 5", "code: mask aa[-]; code: len(5,5)"},
+    {"code glob 'abc*'", "code: abc*"},
+    {"code glob '[^0-9]'", "not understood"},
+    {"slug not glob '*[^a-z0-9-]*'", "slug: mask aaaaaaaa"},
+    {"pin not glob '*[^0-9]*'", "pin: mask NNNNNNNN"},
+    {"slug not glob '*[^-]*'", "not understood"},
     {"name like 'A%' escape '!'", "not understood"},
     {"name not like 'A%'", "not understood"},
     {"trim(name) <> ''", "name: len(1,)"},
