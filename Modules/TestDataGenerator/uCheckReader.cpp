@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
+#include <functional>
 #include <set>
+#include <string_view>
 
 namespace {
 
@@ -354,6 +357,56 @@ std::string globMask(const std::string& pattern) {
     return m.Take();
 }
 
+// A regular expression of sets, \d, '.', literal characters and counts ({n}, {n,m}, '+', '?',
+// '*'): each element as often as its count asks at least (once for '+'). Groups and alternatives
+// are not read.
+std::string regexMask(const std::string& pattern) {
+    TPatternMask m;
+    size_t i = pattern.size() && pattern[0] == '^' ? 1 : 0;
+    const size_t end = pattern.size() && pattern.back() == '$' ? pattern.size() - 1 : pattern.size();
+    while (i < end) {
+        std::function<void()> element;
+        const char c = pattern[i++];
+        if (c == '[') {
+            const size_t close = pattern.find(']', i + 1);
+            if (close == std::string::npos || close >= end) throw NotUnderstood{};
+            const std::string set = pattern.substr(i, close - i);
+            element = [&m, set] { m.OneOf(set); };
+            i = close + 1;
+        } else if (c == '\\' && i < end) {
+            const char e = pattern[i++];
+            if (e == 'd')
+                element = [&m] { m.Code('N'); };
+            else if (std::isalnum(static_cast<unsigned char>(e)))
+                throw NotUnderstood{};
+            else
+                element = [&m, e] { m.Literal(e); };
+        } else if (c == '.') {
+            element = [&m] { m.Code('a'); };
+        } else if (std::string_view("()|{}+*?$^").find(c) != std::string_view::npos) {
+            throw NotUnderstood{};
+        } else {
+            element = [&m, c] { m.Literal(c); };
+        }
+        int times = 1;
+        if (i < end && (pattern[i] == '*' || pattern[i] == '?')) {
+            times = 0;
+            ++i;
+        } else if (i < end && pattern[i] == '+') {
+            ++i;
+        } else if (i < end && pattern[i] == '{') {
+            const size_t close = pattern.find('}', i);
+            if (close == std::string::npos) throw NotUnderstood{};
+            times = std::atoi(pattern.c_str() + i + 1);
+            if (times < 0 || times > 64) throw NotUnderstood{};
+            i = close + 1;
+        }
+        for (int k = 0; k < times; ++k)
+            element();
+    }
+    return m.Take();
+}
+
 std::string likeMask(const std::string& pattern) {
     TPatternMask m;
     for (char c : pattern) {
@@ -506,6 +559,7 @@ private:
             if (t.Text == "GLOB") return glob(left);
         }
         if (t.Kind == TokenKind::Symbol && t.Text == "~~") return like(left);
+        if (t.Kind == TokenKind::Symbol && t.Text == "~") return regex(left);
         if (t.Kind == TokenKind::Symbol && isComparison(t.Text)) return comparison(left);
         return left;
     }
@@ -566,6 +620,20 @@ private:
                 return condition(std::move(c));
             }
         throw NotUnderstood{};
+    }
+
+    // x ~ '^[A-Z]{3}-\d{4}$' (and ~* without regard to case): a mask of the pattern's elements.
+    Node regex(const Node& left) {
+        next();
+        accept("*");
+        const Token& pattern = next();
+        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
+        const std::string p = pattern.Text;
+        while (accept("::"))
+            typeName();
+        TColumnCondition c = on(left.text);
+        c.Mask = regexMask(p);
+        return condition(std::move(c));
     }
 
     Node glob(const Node& left) {

@@ -14,12 +14,12 @@ create table addresses (
   customer_id integer not null references customers (id),
   street varchar(80) not null,
   city varchar(50) not null,
-  postal_code varchar(10),
+  postal_code varchar(10) check (postal_code ~ '^\d{5}$'),
   country_code char(2) not null
 );
 create table products (
   id serial primary key,
-  sku char(8) not null unique,
+  sku char(8) not null unique check (sku ~ '^[A-Z]{3}-[0-9]{4}$'),
   name varchar(60) not null,
   description text,
   price numeric(10, 2) not null check (price > 0),
