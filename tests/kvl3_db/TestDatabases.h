@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ namespace kvl::test {
 enum class Engine { SQLite, PostgreSQL, Firebird, MariaDB };
 
 std::string EngineName(Engine engine);
+// Test names and failure messages show the engine's name, not its bytes.
+inline void PrintTo(Engine engine, std::ostream* out) {
+    *out << EngineName(engine);
+}
 // For INSTANTIATE_TEST_SUITE_P: every engine, so that each shows under its own test names.
 testing::internal::ParamGenerator<Engine> AllEngines();
 std::string EngineParamName(const testing::TestParamInfo<Engine>& info);

@@ -53,6 +53,10 @@ struct TServerKind {
     const char *engine, *shared, *killedWords;
 };
 
+void PrintTo(const TServerKind& kind, std::ostream* out) {
+    *out << kind.engine;
+}
+
 const TServerKind kServers[] = {{"PostgreSQL", "KVL_TEST_PG", "terminating connection"},
                                 {"Firebird", "KVL_TEST_FB", "connection shutdown"},
                                 {"MariaDB", "KVL_TEST_MY", "Lost connection to server|Server has gone away"}};
