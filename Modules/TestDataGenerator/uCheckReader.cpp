@@ -407,6 +407,27 @@ std::string regexMask(const std::string& pattern) {
     return m.Take();
 }
 
+// SIMILAR TO reads '%' and '_' as LIKE does and the rest as a regular expression of the whole text.
+std::string similarMask(const std::string& pattern) {
+    std::string regex = "^";
+    bool inSet = false;
+    for (char c : pattern) {
+        if (inSet || c == '[') {
+            inSet = c != ']';
+            regex += c;
+        } else if (c == '%') {
+            regex += ".*";
+        } else if (c == '_') {
+            regex += '.';
+        } else if (c == '.') {
+            regex += "\\.";
+        } else {
+            regex += c;
+        }
+    }
+    return regexMask(regex + "$");
+}
+
 std::string likeMask(const std::string& pattern) {
     TPatternMask m;
     for (char c : pattern) {
@@ -557,6 +578,8 @@ private:
                 return inList(left, true);
             }
             if (t.Text == "GLOB") return glob(left);
+            if (t.Text == "SIMILAR") return similar(left);
+            if (t.Text == "STARTING") return startingWith(left);
         }
         if (t.Kind == TokenKind::Symbol && t.Text == "~~") return like(left);
         if (t.Kind == TokenKind::Symbol && t.Text == "~") return regex(left);
@@ -633,6 +656,28 @@ private:
             typeName();
         TColumnCondition c = on(left.text);
         c.Mask = regexMask(p);
+        return condition(std::move(c));
+    }
+
+    Node similar(const Node& left) {
+        next();
+        expect("TO");
+        const Token& pattern = next();
+        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
+        TColumnCondition c = on(left.text);
+        c.Mask = similarMask(pattern.Text);
+        return condition(std::move(c));
+    }
+
+    // x STARTING WITH 'abc', as LIKE 'abc%'
+    Node startingWith(const Node& left) {
+        next();
+        expect("WITH");
+        const Token& prefix = next();
+        if (left.kind != Node::Column || prefix.Kind != TokenKind::Text || prefix.Text.empty())
+            throw NotUnderstood{};
+        TColumnCondition c = on(left.text);
+        c.Prefix = prefix.Text;
         return condition(std::move(c));
     }
 

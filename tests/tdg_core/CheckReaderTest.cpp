@@ -101,6 +101,8 @@ const Case kCases[] = {
     {"zip ~ '[0-9]{5}'", "zip: mask NNNNN"},
     {"x ~* '^ab.c+d?$'", "x: mask [ab]a[c]"},
     {"x ~ '^(a|b)$'", "not understood"},
+    {"sku similar to '[A-Z]{3}-_.%'", "sku: mask AAA[-]a[.]"},
+    {"ref starting with 'R-'", "ref: R-*"},
     {"mail ~* '^[^@]+@[^@]+$'", "not understood"},
     {"name like 'A%' escape '!'", "not understood"},
     {"name not like 'A%'", "not understood"},
