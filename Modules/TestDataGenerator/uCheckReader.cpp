@@ -1,10 +1,11 @@
 #include "uCheckReader.h"
 
+#include "uCheckReaderPatterns.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
-#include <functional>
 #include <set>
 #include <string_view>
 
@@ -297,147 +298,10 @@ bool noForm(const TColumnCondition& c) {
     return !c.Json && c.Case == TTextCase::Any && c.Mask.empty();
 }
 
-// A mask whose values match a pattern: literal text in brackets, one letter or digit for each
-// one-character wildcard or set, nothing for a wildcard of any length (none matches it).
-class TPatternMask {
-public:
-    void Literal(char c) {
-        if (c == ']' || c == '[') throw NotUnderstood{};
-        if (!inLiteral_) mask_ += '[';
-        mask_ += c;
-        inLiteral_ = true;
-    }
-    void Code(char code) {
-        close();
-        mask_ += code;
-        ++codes_;
-    }
-    // A set of characters such as "A-Z", "0-9" or "abc": its letters or digits where it holds all
-    // of them, else its first character.
-    void OneOf(const std::string& set) {
-        if (set.empty() || set[0] == '^' || set[0] == '!') throw NotUnderstood{};
-        if (set.find("A-Z") != std::string::npos) return Code('A');
-        if (set.find("a-z") != std::string::npos) return Code('a');
-        if (set.find("0-9") != std::string::npos) return Code('N');
-        Literal(set[0]);
-    }
-    // Only wildcards of any length and literal text say no more than LIKE 'abc%' does.
-    std::string Take() {
-        close();
-        if (codes_ == 0) throw NotUnderstood{};
-        return mask_;
-    }
-
-private:
-    void close() {
-        if (inLiteral_) mask_ += ']';
-        inLiteral_ = false;
-    }
-    std::string mask_;
-    bool inLiteral_ = false;
-    int codes_ = 0;
-};
-
-std::string globMask(const std::string& pattern) {
-    TPatternMask m;
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '*') continue;
-        if (c == '?') {
-            m.Code('a');
-        } else if (c == '[') {
-            const size_t close = pattern.find(']', i + 2); // a ']' first in a set is one of it
-            if (close == std::string::npos) throw NotUnderstood{};
-            m.OneOf(pattern.substr(i + 1, close - i - 1));
-            i = close;
-        } else {
-            m.Literal(c);
-        }
-    }
-    return m.Take();
-}
-
-// A regular expression of sets, \d, '.', literal characters and counts ({n}, {n,m}, '+', '?',
-// '*'): each element as often as its count asks at least (once for '+'). Groups and alternatives
-// are not read.
-std::string regexMask(const std::string& pattern) {
-    TPatternMask m;
-    size_t i = pattern.size() && pattern[0] == '^' ? 1 : 0;
-    const size_t end = pattern.size() && pattern.back() == '$' ? pattern.size() - 1 : pattern.size();
-    while (i < end) {
-        std::function<void()> element;
-        const char c = pattern[i++];
-        if (c == '[') {
-            const size_t close = pattern.find(']', i + 1);
-            if (close == std::string::npos || close >= end) throw NotUnderstood{};
-            const std::string set = pattern.substr(i, close - i);
-            element = [&m, set] { m.OneOf(set); };
-            i = close + 1;
-        } else if (c == '\\' && i < end) {
-            const char e = pattern[i++];
-            if (e == 'd')
-                element = [&m] { m.Code('N'); };
-            else if (std::isalnum(static_cast<unsigned char>(e)))
-                throw NotUnderstood{};
-            else
-                element = [&m, e] { m.Literal(e); };
-        } else if (c == '.') {
-            element = [&m] { m.Code('a'); };
-        } else if (std::string_view("()|{}+*?$^").find(c) != std::string_view::npos) {
-            throw NotUnderstood{};
-        } else {
-            element = [&m, c] { m.Literal(c); };
-        }
-        int times = 1;
-        if (i < end && (pattern[i] == '*' || pattern[i] == '?')) {
-            times = 0;
-            ++i;
-        } else if (i < end && pattern[i] == '+') {
-            ++i;
-        } else if (i < end && pattern[i] == '{') {
-            const size_t close = pattern.find('}', i);
-            if (close == std::string::npos) throw NotUnderstood{};
-            times = std::atoi(pattern.c_str() + i + 1);
-            if (times < 0 || times > 64) throw NotUnderstood{};
-            i = close + 1;
-        }
-        for (int k = 0; k < times; ++k)
-            element();
-    }
-    return m.Take();
-}
-
-// SIMILAR TO reads '%' and '_' as LIKE does and the rest as a regular expression of the whole text.
-std::string similarMask(const std::string& pattern) {
-    std::string regex = "^";
-    bool inSet = false;
-    for (char c : pattern) {
-        if (inSet || c == '[') {
-            inSet = c != ']';
-            regex += c;
-        } else if (c == '%') {
-            regex += ".*";
-        } else if (c == '_') {
-            regex += '.';
-        } else if (c == '.') {
-            regex += "\\.";
-        } else {
-            regex += c;
-        }
-    }
-    return regexMask(regex + "$");
-}
-
-std::string likeMask(const std::string& pattern) {
-    TPatternMask m;
-    for (char c : pattern) {
-        if (c == '%') continue;
-        if (c == '_')
-            m.Code('a');
-        else
-            m.Literal(c);
-    }
-    return m.Take();
+// A pattern's mask, or the pattern is more than a mask can say.
+std::string maskOf(std::optional<std::string> mask) {
+    if (!mask) throw NotUnderstood{};
+    return *mask;
 }
 
 bool onlyValues(const TColumnCondition& c) {
@@ -623,7 +487,7 @@ private:
         if (p.size() >= 2 && p.back() == '%' && p.find_first_of("%_") == p.size() - 1)
             c.Prefix = p.substr(0, p.size() - 1);
         else
-            c.Mask = likeMask(p);
+            c.Mask = maskOf(LikeMask(p));
         return condition(std::move(c));
     }
 
@@ -655,7 +519,7 @@ private:
         while (accept("::"))
             typeName();
         TColumnCondition c = on(left.text);
-        c.Mask = regexMask(p);
+        c.Mask = maskOf(RegexMask(p));
         return condition(std::move(c));
     }
 
@@ -665,7 +529,7 @@ private:
         const Token& pattern = next();
         if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
         TColumnCondition c = on(left.text);
-        c.Mask = similarMask(pattern.Text);
+        c.Mask = maskOf(SimilarMask(pattern.Text));
         return condition(std::move(c));
     }
 
@@ -690,7 +554,7 @@ private:
         if (p.size() >= 2 && p.back() == '*' && p.find_first_of("*?[") == p.size() - 1)
             c.Prefix = p.substr(0, p.size() - 1);
         else
-            c.Mask = globMask(p);
+            c.Mask = maskOf(GlobMask(p));
         return condition(std::move(c));
     }
 
