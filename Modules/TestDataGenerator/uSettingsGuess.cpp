@@ -361,9 +361,7 @@ void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists) {
         setDate(*d, dateMeaning(all, words));
     } else if (auto* t = dynamic_cast<TTextFillField*>(&f)) {
         const std::string type = f.Column ? kvl::LowerCase(f.Column->DataTypeText()) : std::string();
-        if (contains(type, "json"))
-            setList(*t, GuessJsonTexts());
-        else if (auto typed = GuessTypedTexts(type); typed && typed->Mask.empty())
+        if (auto typed = GuessTypedTexts(type); typed && typed->Mask.empty())
             setList(*t, typed->List);
         else if (typed)
             setMask(*t, typed->Mask);

@@ -225,6 +225,7 @@ TTypedTexts bitsOf(const std::string& type) {
 } // namespace
 
 std::optional<TTypedTexts> GuessTypedTexts(const std::string& type) {
+    if (type.find("json") != std::string::npos) return TTypedTexts{{}, GuessJsonTexts()};
     if (type.size() > 2 && type.compare(type.size() - 2, 2, "[]") == 0) return arrayOf(type);
     if (type == "inet" || type == "inet4") return TTypedTexts{"[10.]N[.]NN[.]NN", {}};
     if (type == "inet6") return TTypedTexts{"[fd00::]HHHH[:]HHHH[:]HHHH", {}};

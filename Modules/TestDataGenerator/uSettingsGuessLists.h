@@ -19,7 +19,7 @@ kvl::TStringList GuessSentences(int fewestWords, int mostWords, bool fullStop, i
 kvl::TStringList GuessSample(const kvl::TStringList& all, int count);
 kvl::TStringList GuessJsonTexts();
 
-// Values of server types that are written as text and that no fill kind makes (network
+// Values of server types that are written as text and that no fill kind makes (JSON, network
 // addresses, intervals, arrays, ranges, bit strings): a mask, or a list where a mask cannot say
 // it. type is the type's name as the server writes it, in lower case ("integer[]", "bit(8)").
 struct TTypedTexts {

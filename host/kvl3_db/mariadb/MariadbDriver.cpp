@@ -283,9 +283,9 @@ TKVL_MariadbType KVL_MariadbTypeOf(const std::string& dataType, const std::strin
         t.Code = dtSmallInt;
         t.Ranges.push_back(range("1901", "2155"));
     } else if (type == "bit") {
-        // a wider bit string takes the whole number its bits spell
-        const int bits = std::atoi(full.c_str() + std::min(full.size(), size_t{4}));
-        t.Code = full == "bit(1)" ? dtBoolean : bits > 1 && bits < 64 ? dtBigInt : dtUnsupported;
+        // a wider bit string takes the whole number its bits spell; the precision is their count
+        const int bits = std::atoi(precision.c_str());
+        t.Code = bits == 1 ? dtBoolean : bits > 1 && bits < 64 ? dtBigInt : dtUnsupported;
         if (t.Code == dtBigInt) t.Ranges.push_back(range("0", std::to_string((1ULL << bits) - 1)));
     } else if (type == "inet4" || type == "inet6") {
         t.Code = dtVarchar;
