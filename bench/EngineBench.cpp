@@ -20,6 +20,7 @@
 #include "base/Random.h"
 #include "kvl3_db/Drivers.h"
 #include "kvl3_db/Ukvl_connectivityfactory.h"
+#include "kvl3_db/soci/SociRows.h"
 #include "uTFillStructureEngineVEX.h"
 
 #include <ibase.h>
@@ -178,18 +179,11 @@ struct TFbAddress {
 };
 
 TFbAddress fbAddress(const std::string& cs) {
-    TFbAddress a;
-    const size_t colon = cs.find(':');
-    const size_t q = cs.find('?');
-    a.path = cs.substr(colon + 1, q == std::string::npos ? std::string::npos : q - colon - 1);
-    for (size_t at = q == std::string::npos ? cs.size() : q + 1; at < cs.size();) {
-        size_t amp = cs.find('&', at);
-        if (amp == std::string::npos) amp = cs.size();
-        const std::string kv = cs.substr(at, amp - at);
-        const size_t eq = kv.find('=');
-        if (kv.substr(0, eq) == "user") a.user = kv.substr(eq + 1);
-        if (kv.substr(0, eq) == "password") a.password = kv.substr(eq + 1);
-        at = amp + 1;
+    const kvl::TKVL_UriParts uri = kvl::KVL_SplitUri(cs);
+    TFbAddress a{uri.Path, uri.User, uri.Password};
+    for (const auto& [key, value] : uri.Query) {
+        if (key == "user") a.user = value;
+        if (key == "password") a.password = value;
     }
     return a;
 }
@@ -354,19 +348,9 @@ struct TMyAddress {
 };
 
 TMyAddress myAddress(const std::string& uri) {
-    TMyAddress a;
-    std::string rest = uri.substr(uri.find("://") + 3);
-    rest = rest.substr(0, rest.find('?'));
-    const auto at = rest.rfind('@');
-    const std::string credentials = rest.substr(0, at);
-    a.user = credentials.substr(0, credentials.find(':'));
-    if (credentials.find(':') != std::string::npos)
-        a.password = credentials.substr(credentials.find(':') + 1);
-    const std::string server = rest.substr(at + 1, rest.find('/', at) - at - 1);
-    a.database = rest.substr(rest.find('/', at) + 1);
-    a.host = server.substr(0, server.find(':'));
-    if (server.find(':') != std::string::npos)
-        a.port = static_cast<unsigned>(std::stoul(server.substr(server.find(':') + 1)));
+    const kvl::TKVL_UriParts u = kvl::KVL_SplitUri(uri);
+    TMyAddress a{u.User, u.Password, u.Host, u.Path.empty() ? std::string() : u.Path.substr(1)};
+    if (!u.Port.empty()) a.port = static_cast<unsigned>(std::stoul(u.Port));
     return a;
 }
 
