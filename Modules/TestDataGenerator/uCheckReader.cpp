@@ -477,27 +477,18 @@ private:
     // Only a prefix: 'abc%' with no other wildcard and no escape.
     Node like(const Node& left) {
         next();
-        const Token& pattern = next();
-        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
-        const std::string p = pattern.Text;
+        const std::string p = patternOf(left);
         while (accept("::"))
             typeName();
         if (peek().Kind == TokenKind::Word && peek().Text == "ESCAPE") throw NotUnderstood{};
-        TColumnCondition c = on(left.text);
-        if (p.size() >= 2 && p.back() == '%' && p.find_first_of("%_") == p.size() - 1)
-            c.Prefix = p.substr(0, p.size() - 1);
-        else
-            c.Mask = maskOf(LikeMask(p));
-        return condition(std::move(c));
+        return patterned(left, p, "%_", LikeMask);
     }
 
     // x NOT GLOB '*[^a-z0-9-]*': no character outside the set, so letters (or digits) of it.
     Node onlyOf(const Node& left) {
         next();
-        const Token& pattern = next();
-        const std::string& p = pattern.Text;
-        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text || p.size() < 5 ||
-            p.compare(0, 3, "*[^") != 0 || p.compare(p.size() - 2, 2, "]*") != 0)
+        const std::string p = patternOf(left);
+        if (p.size() < 5 || p.compare(0, 3, "*[^") != 0 || p.compare(p.size() - 2, 2, "]*") != 0)
             throw NotUnderstood{};
         const std::string set = p.substr(3, p.size() - 5);
         TColumnCondition c = on(left.text);
@@ -513,48 +504,50 @@ private:
     Node regex(const Node& left) {
         next();
         accept("*");
-        const Token& pattern = next();
-        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
-        const std::string p = pattern.Text;
+        const std::string p = patternOf(left);
         while (accept("::"))
             typeName();
-        TColumnCondition c = on(left.text);
-        c.Mask = maskOf(RegexMask(p));
-        return condition(std::move(c));
+        return patterned(left, p, "", RegexMask);
     }
 
     Node similar(const Node& left) {
         next();
         expect("TO");
-        const Token& pattern = next();
-        if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
-        TColumnCondition c = on(left.text);
-        c.Mask = maskOf(SimilarMask(pattern.Text));
-        return condition(std::move(c));
+        return patterned(left, patternOf(left), "", SimilarMask);
     }
 
     // x STARTING WITH 'abc', as LIKE 'abc%'
     Node startingWith(const Node& left) {
         next();
         expect("WITH");
-        const Token& prefix = next();
-        if (left.kind != Node::Column || prefix.Kind != TokenKind::Text || prefix.Text.empty())
-            throw NotUnderstood{};
         TColumnCondition c = on(left.text);
-        c.Prefix = prefix.Text;
+        c.Prefix = patternOf(left);
+        if (c.Prefix.empty()) throw NotUnderstood{};
         return condition(std::move(c));
     }
 
     Node glob(const Node& left) {
         next();
+        return patterned(left, patternOf(left), "*?[", GlobMask);
+    }
+
+    // The text after a pattern's operator, which a column is compared with.
+    std::string patternOf(const Node& left) {
         const Token& pattern = next();
         if (left.kind != Node::Column || pattern.Kind != TokenKind::Text) throw NotUnderstood{};
+        return pattern.Text;
+    }
+
+    // Literal text and, at its end only, the wildcard of any length (the first of wildcards) is a
+    // prefix; any other pattern is the mask of its values.
+    static Node patterned(const Node& left, const std::string& p, const char* wildcards,
+                          std::optional<std::string> (*mask)(const std::string&)) {
         TColumnCondition c = on(left.text);
-        const std::string& p = pattern.Text;
-        if (p.size() >= 2 && p.back() == '*' && p.find_first_of("*?[") == p.size() - 1)
+        if (*wildcards && p.size() >= 2 && p.back() == *wildcards &&
+            p.find_first_of(wildcards) == p.size() - 1)
             c.Prefix = p.substr(0, p.size() - 1);
         else
-            c.Mask = maskOf(GlobMask(p));
+            c.Mask = maskOf(mask(p));
         return condition(std::move(c));
     }
 
