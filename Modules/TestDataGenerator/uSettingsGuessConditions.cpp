@@ -13,6 +13,7 @@
 #include "uSettingsGuessLists.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -294,16 +295,22 @@ void startWith(TTextFillField& f, const std::string& prefix) {
     setMask(f, "[" + prefix + "]" + std::string(static_cast<size_t>(std::clamp<int64_t>(room, 0, 8)), 'a'));
 }
 
-// Only the mask's letters and its literal texts: the other elements make what they make.
-bool plainMask(const std::string& mask) {
+// A mask of letters, digits and literal text with its letters in one case; nothing for a mask of
+// other elements, which make what they make.
+std::optional<std::string> casedMask(std::string mask, bool lower) {
     bool literal = false;
-    for (char ch : mask) {
+    for (char& ch : mask) {
         if (ch == '[' || ch == ']')
             literal = ch == '[';
-        else if (!literal && std::string_view("AaCcNn").find(ch) == std::string_view::npos)
-            return false;
+        else if (literal)
+            ch = static_cast<char>(lower ? std::tolower(static_cast<unsigned char>(ch))
+                                         : std::toupper(static_cast<unsigned char>(ch)));
+        else if (std::string_view("AaCc").find(ch) != std::string_view::npos)
+            ch = lower ? 'a' : 'A';
+        else if (ch != 'N' && ch != 'n')
+            return std::nullopt;
     }
-    return true;
+    return mask;
 }
 
 // The letters of every value in one case: a list's entries and a plain mask's letters change,
@@ -317,18 +324,8 @@ void keepCase(TTextFillField& f, TTextCase textCase) {
             if (values.IndexOf(cased(f.ListValues[i])) < 0) values.Add(cased(f.ListValues[i]));
         return setList(f, values);
     }
-    if (f.FillType == fillMasked && plainMask(f.Mask)) {
-        bool literal = false;
-        for (char& ch : f.Mask) {
-            if (ch == '[' || ch == ']')
-                literal = ch == '[';
-            else if (literal)
-                ch = cased(std::string(1, ch))[0];
-            else if (ch != 'N' && ch != 'n')
-                ch = lower ? 'a' : 'A';
-        }
-        return;
-    }
+    if (f.FillType == fillMasked)
+        if (auto mask = casedMask(f.Mask, lower)) return setMask(f, *mask);
     const int32_t length = f.FillType == fillRandomText ? std::clamp(8, f.LengthFrom, std::max(f.LengthTo, 1))
                                                         : (f.Size > 0 ? std::min(f.Size, 8) : 8);
     setMask(f, std::string(static_cast<size_t>(length), lower ? 'a' : 'A'));
