@@ -14,12 +14,13 @@ struct Refused {};
 class TPatternMask {
 public:
     void Literal(char c) {
-        if (c == ']' || c == '[') throw Refused{};
+        if (c == ']' || c == '[' || open_) throw Refused{};
         if (!inLiteral_) mask_ += '[';
         mask_ += c;
         inLiteral_ = true;
     }
     void Code(char code) {
+        if (open_) throw Refused{};
         close();
         mask_ += code;
         ++codes_;
@@ -33,6 +34,9 @@ public:
         if (set.find("0-9") != std::string::npos) return Code('N');
         Literal(set[0]);
     }
+    // A wildcard of any length ends the mask: one before other elements ('%_@_%._%') is a loose
+    // shape that a guessed kind of value meets better than a mask of it would.
+    void AnyLength() { open_ = true; }
     // Only wildcards of any length and literal text say no more than LIKE 'abc%' does.
     std::string Take() {
         close();
@@ -47,6 +51,7 @@ private:
     }
     std::string mask_;
     bool inLiteral_ = false;
+    bool open_ = false;
     int codes_ = 0;
 };
 
@@ -54,7 +59,10 @@ std::string globMask(const std::string& pattern) {
     TPatternMask m;
     for (size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
-        if (c == '*') continue;
+        if (c == '*') {
+            m.AnyLength();
+            continue;
+        }
         if (c == '?') {
             m.Code('a');
         } else if (c == '[') {
@@ -101,20 +109,25 @@ std::string regexMask(const std::string& pattern) {
             element = [&m, c] { m.Literal(c); };
         }
         int times = 1;
+        bool open = false; // as often again as one likes
         if (i < end && (pattern[i] == '*' || pattern[i] == '?')) {
             times = 0;
+            open = pattern[i] == '*';
             ++i;
         } else if (i < end && pattern[i] == '+') {
+            open = true;
             ++i;
         } else if (i < end && pattern[i] == '{') {
             const size_t close = pattern.find('}', i);
             if (close == std::string::npos) throw Refused{};
             times = std::atoi(pattern.c_str() + i + 1);
             if (times < 0 || times > 64) throw Refused{};
+            open = pattern[close - 1] == ',';
             i = close + 1;
         }
         for (int k = 0; k < times; ++k)
             element();
+        if (open) m.AnyLength();
     }
     return m.Take();
 }
@@ -143,7 +156,10 @@ std::string similarMask(const std::string& pattern) {
 std::string likeMask(const std::string& pattern) {
     TPatternMask m;
     for (char c : pattern) {
-        if (c == '%') continue;
+        if (c == '%') {
+            m.AnyLength();
+            continue;
+        }
         if (c == '_')
             m.Code('a');
         else

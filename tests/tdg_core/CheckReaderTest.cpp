@@ -104,6 +104,8 @@ const Case kCases[] = {
     {"sku similar to '[A-Z]{3}-_.%'", "sku: mask AAA[-]a[.]"},
     {"ref starting with 'R-'", "ref: R-*"},
     {"mail ~* '^[^@]+@[^@]+$'", "not understood"},
+    {"mail like '%_@_%._%'", "not understood"},
+    {"mail ~ '^.+@.+\\..+$'", "not understood"},
     {"name like 'A%' escape '!'", "not understood"},
     {"name not like 'A%'", "not understood"},
     {"trim(name) <> ''", "name: len(1,)"},
