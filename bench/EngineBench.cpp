@@ -26,6 +26,7 @@
 #include <ibase.h>
 #include <libpq-fe.h>
 #include <mysql.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -34,6 +35,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,6 +46,59 @@ constexpr int Columns = 8;
 constexpr int PerTransaction = 1000;
 constexpr int Rounds = 3;
 constexpr uint64_t Seed = 20261207;
+
+// Where the two sides of a PostgreSQL round run: the bench on one CPU and the server process of
+// its connection on the other, the same two for the fill and for COPY, swapped from round to
+// round. The CPUs of a shared machine can differ in speed by 40 %: unpinned, which one each
+// process landed on decided the ratio (0.41 to 0.89 for one binary and one server).
+class TPlacement {
+public:
+    // Unpinned where the bench has fewer than two CPUs.
+    static TPlacement ForRound(int round) {
+        const std::vector<int> cpus = allowed();
+        if (cpus.size() < 2) return {};
+        const size_t first = static_cast<size_t>(round) % 2;
+        TPlacement p;
+        p.client_ = cpus[first];
+        p.server_ = cpus[1 - first];
+        return p;
+    }
+    void PinClient() const {
+        if (client_ >= 0) pin(0, {client_});
+    }
+    // A server process the bench may not move (another user's) stays where it is, with a note.
+    void PinServer(int pid) const {
+        if (server_ < 0 || pin(pid, {server_})) return;
+        static bool told = false;
+        if (!std::exchange(told, true)) std::printf("note: the server's processes cannot be pinned\n");
+    }
+    // The bench back on all its CPUs, for the engines that follow.
+    static void Release() { pin(0, allowed()); }
+
+private:
+    static std::vector<int> allowed() {
+        static const std::vector<int> cpus = [] {
+            std::vector<int> all;
+            cpu_set_t set;
+            CPU_ZERO(&set);
+            if (sched_getaffinity(0, sizeof set, &set) != 0) return all;
+            for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+                if (CPU_ISSET(cpu, &set)) all.push_back(cpu);
+            return all;
+        }();
+        return cpus;
+    }
+    static bool pin(int pid, const std::vector<int>& cpus) {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        for (int cpu : cpus)
+            CPU_SET(cpu, &set);
+        return sched_setaffinity(pid, sizeof set, &set) == 0;
+    }
+
+    int client_ = -1;
+    int server_ = -1;
+};
 
 double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -56,10 +111,22 @@ std::string createTable(const std::string& name) {
     return sql + ")";
 }
 
-// The rows per second of the run; with insertOnly the rows go one by one.
+// The server process of a PostgreSQL connection.
+int pgBackend(kvl::TKVL_Connection& connection) {
+    auto q = kvl::KVL_GetCursor(connection, "select pg_backend_pid()");
+    q->Open();
+    return std::stoi(q->FieldAsString(0));
+}
+
+// The rows per second of the run; with insertOnly the rows go one by one. A placement is for a
+// PostgreSQL connection.
 double runFill(const std::string& connectionString, const std::string& table, int rows, int perTransaction,
-               bool insertOnly = false) {
+               bool insertOnly = false, const TPlacement* placement = nullptr) {
     auto connection = kvl::KVL_OpenConnection(connectionString);
+    if (placement) {
+        placement->PinClient();
+        placement->PinServer(pgBackend(*connection));
+    }
     connection->ExecuteCommand("CUSTOM", createTable(table));
     TFillStructureEngineVEX engine(*connection, connection->Database(), nullptr);
     TFillProjects projects;
@@ -105,9 +172,16 @@ void pgCheck(PGresult* r, PGconn* c, ExecStatusType ok) {
     PQclear(r);
 }
 
-double pgPlainLoop(const std::string& uri) {
+PGconn* pgConnect(const std::string& uri, const TPlacement& placement) {
     PGconn* c = PQconnectdb(uri.c_str());
     if (PQstatus(c) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(c));
+    placement.PinClient();
+    placement.PinServer(PQbackendPID(c));
+    return c;
+}
+
+double pgPlainLoop(const std::string& uri, const TPlacement& placement) {
+    PGconn* c = pgConnect(uri, placement);
     pgCheck(PQexec(c, createTable("bench_libpq").c_str()), c, PGRES_COMMAND_OK);
     pgCheck(PQprepare(c, "ins", "insert into bench_libpq values ($1,$2,$3,$4,$5,$6,$7,$8)", Columns, nullptr),
             c, PGRES_COMMAND_OK);
@@ -138,9 +212,8 @@ void putBig(std::string& out, uint32_t value, int bytes) {
 }
 
 // COPY of BulkRows rows in one stream and one transaction, in pieces of about 256 KB.
-double pgCopy(const std::string& uri, bool binary) {
-    PGconn* c = PQconnectdb(uri.c_str());
-    if (PQstatus(c) != CONNECTION_OK) throw std::runtime_error(PQerrorMessage(c));
+double pgCopy(const std::string& uri, bool binary, const TPlacement& placement) {
+    PGconn* c = pgConnect(uri, placement);
     const std::string table = binary ? "bench_copy_bin" : "bench_copy";
     pgCheck(PQexec(c, createTable(table).c_str()), c, PGRES_COMMAND_OK);
     kvl::RandSeed(Seed);
@@ -296,18 +369,21 @@ bool postgres(const char* pg) {
                                                        "bench_copy_bin", "bench_insert"};
     std::vector<double> run, text, binary, big;
     for (int round = 0; round < Rounds; ++round) {
+        const TPlacement at = TPlacement::ForRound(round);
         dropTables(pg, tables);
-        text.push_back(pgCopy(pg, false));
-        binary.push_back(pgCopy(pg, true));
-        run.push_back(runFill(pg, "bench_run", BulkRows, 0));
+        text.push_back(pgCopy(pg, false, at));
+        binary.push_back(pgCopy(pg, true, at));
+        run.push_back(runFill(pg, "bench_run", BulkRows, 0, false, &at));
         dropTables(pg, {"bench_run"});
-        big.push_back(runFill(pg, "bench_run", BulkRows, PerTransaction * 100));
+        big.push_back(runFill(pg, "bench_run", BulkRows, PerTransaction * 100, false, &at));
     }
     dropTables(pg, tables);
     // the project's default commit point, once: a commit costs an exchange with the server
-    const double small = runFill(pg, "bench_run", BulkRows, PerTransaction);
-    const double plain = pgPlainLoop(pg);
-    const double inserted = runFill(pg, "bench_insert", Rows, PerTransaction, true);
+    const TPlacement at = TPlacement::ForRound(0);
+    const double small = runFill(pg, "bench_run", BulkRows, PerTransaction, false, &at);
+    const double plain = pgPlainLoop(pg, at);
+    const double inserted = runFill(pg, "bench_insert", Rows, PerTransaction, true, &at);
+    TPlacement::Release();
     dropTables(pg, tables); // the test database stays as it was
     const double copy = std::max(median(text), median(binary));
     std::printf("PostgreSQL, %d rows of %d integer columns, median of %d\n", BulkRows, Columns, Rounds);
