@@ -2,6 +2,7 @@
 
 #include "ExternalData/ExternalDataReader.h"
 #include "UTFillConstants.h"
+#include "UTFillObject/TBlobFillField.h"
 #include "UTFillObject/TBoolBitFillField.h"
 #include "UTFillObject/TDateFillField.h"
 #include "UTFillObject/TFloatFillField.h"
@@ -349,8 +350,8 @@ void setDate(TDateFillField& f, Meaning meaning) {
 }
 
 // Every column a user could fill gets a kind by its type and its name; computed and identity
-// columns are left to the server, BLOBs need files of the user's.
-void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists) {
+// columns are left to the server, BLOBs take the files of the folder given for them.
+void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists, const TGuessOptions& options) {
     const std::vector<std::string> words = wordsOf(f.ColumnName);
     const std::string all = joined(words, "");
     if (auto* i = dynamic_cast<TIntegerFillField*>(&f)) {
@@ -371,6 +372,11 @@ void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists) {
         f.FillType = fillRandom;
     } else if (dynamic_cast<TGUIDFillField*>(&f)) {
         f.FillType = fillGUID;
+    } else if (auto* b = dynamic_cast<TBlobFillField*>(&f); b && !options.BlobFolder.empty()) {
+        b->FillType = fillRandom; // every file of the folder
+        b->Directory = options.BlobFolder;
+        b->FileFilter = "*.*";
+        b->MaxFiles = 0;
     }
 }
 
@@ -470,7 +476,8 @@ void widenForUnique(TCustomFillField& f, int32_t rowsAsked) {
     setList(f, values);
 }
 
-void guessProject(TFillProject& project, bool keepSettings, TGuessWords& lists) {
+void guessProject(TFillProject& project, const TGuessOptions& options, TGuessWords& lists) {
+    const bool keepSettings = options.KeepSettings;
     project.doFill = true;
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
     auto key = table ? table->PrimaryKey() : nullptr;
@@ -484,7 +491,7 @@ void guessProject(TFillProject& project, bool keepSettings, TGuessWords& lists) 
         bool inKey = f->Column && f->Column->InPrimaryKey();
         bool soleKey = inKey && key && key->Columns()->Count() == 1;
         setColumn(*f, soleKey || kvl::LowerCase(f->ColumnName) == "line_no", tableOfPeople(project.TableName),
-                  lists);
+                  lists, options);
         widenForUnique(*f, project.Rows);
         if (f->Nullable && !inKey && f->FillType != fillNothing) {
             f->IncludeNulls = true;
@@ -571,5 +578,5 @@ std::optional<TNumberedKey> NumberedKeyCounter(TFillProject& project) {
 void GuessSettings(TFillProjects& projects, const TGuessOptions& options) {
     TGuessWords lists(projects.OnExternalDataInit);
     for (TFillProject* project : projects.Projects)
-        if (!options.Only || options.Only(*project)) guessProject(*project, options.KeepSettings, lists);
+        if (!options.Only || options.Only(*project)) guessProject(*project, options, lists);
 }

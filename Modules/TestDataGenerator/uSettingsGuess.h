@@ -15,6 +15,9 @@ struct TGuessOptions {
     bool KeepSettings = false;
     // The tables to guess; every table when unset.
     std::function<bool(const TFillProject&)> Only;
+    // A folder of files for BLOB columns to take their contents from; without one they stay
+    // unfilled, for the user to choose files.
+    std::string BlobFolder;
 };
 
 // Settings a user would otherwise click through, for every table guessed: each is marked for

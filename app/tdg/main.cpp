@@ -28,6 +28,7 @@ Commands:
   init  --connect URI -o FILE.tdg [--rows N]
         Reads the schema and writes a project file that fills every table with N rows
         (default 1000) with the settings guessed below, tables in foreign-key order.
+        BLOB columns take the files of FILE-blobs beside it, where init writes samples.
   fill  --connect URI --project FILE.tdg [--only T1,T2] [--rows N] [--seed N]
         [--log-dir DIR] [--no-check] [--insert]
         Checks the project (see check), then fills its tables in project order. --only

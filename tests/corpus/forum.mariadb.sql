@@ -52,3 +52,12 @@ create table logins (
   token binary(16) not null unique,
   foreign key (user_id) references users (id)
 ) engine = InnoDB default charset = utf8mb4;
+create table attachments (
+  id bigint unsigned not null auto_increment primary key,
+  post_id bigint unsigned not null,
+  file_name varchar(100) not null,
+  content mediumblob not null,
+  thumbnail varbinary(300),
+  icon tinyblob,
+  foreign key (post_id) references posts (id)
+) engine = InnoDB;

@@ -49,3 +49,10 @@ create table logins (
   flags bit(4) not null,
   during tstzrange
 );
+create table attachments (
+  id bigint generated always as identity primary key,
+  post_id bigint not null references posts (id),
+  file_name varchar(100) not null,
+  content bytea not null,
+  thumbnail bytea
+);

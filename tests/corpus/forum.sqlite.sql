@@ -42,3 +42,10 @@ create table thread_tags (
   tag varchar(30) not null references tags (name),
   primary key (thread_id, tag)
 );
+create table attachments (
+  id integer primary key,
+  post_id integer not null references posts (id),
+  file_name varchar(100) not null,
+  content blob not null,
+  thumbnail blob
+);
