@@ -372,9 +372,11 @@ void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists, c
         f.FillType = fillRandom;
     } else if (dynamic_cast<TGUIDFillField*>(&f)) {
         f.FillType = fillGUID;
-    } else if (auto* b = dynamic_cast<TBlobFillField*>(&f); b && !options.BlobFolder.empty()) {
+    } else if (auto* b = dynamic_cast<TBlobFillField*>(&f)) {
+        const std::string folder = IsGeometryColumn(f) ? options.GeometryFolder : options.BlobFolder;
+        if (folder.empty()) return;
         b->FillType = fillRandom; // every file of the folder
-        b->Directory = options.BlobFolder;
+        b->Directory = folder;
         b->FileFilter = "*.*";
         b->MaxFiles = 0;
     }
@@ -573,6 +575,12 @@ std::optional<TNumberedKey> NumberedKeyCounter(TFillProject& project) {
         return found;
     }
     return std::nullopt;
+}
+
+bool IsGeometryColumn(const TCustomFillField& field) {
+    if (!field.Column || !dynamic_cast<const TBlobFillField*>(&field)) return false;
+    const std::string type = kvl::LowerCase(field.Column->DataTypeText());
+    return type == "point" || type == "geometry";
 }
 
 void GuessSettings(TFillProjects& projects, const TGuessOptions& options) {

@@ -15,9 +15,11 @@ struct TGuessOptions {
     bool KeepSettings = false;
     // The tables to guess; every table when unset.
     std::function<bool(const TFillProject&)> Only;
-    // A folder of files for BLOB columns to take their contents from; without one they stay
-    // unfilled, for the user to choose files.
+    // Folders of files for BLOB columns to take their contents from, one for geometries (point and
+    // geometry columns) and one for the others; without one such columns stay unfilled, for the
+    // user to choose files.
     std::string BlobFolder;
+    std::string GeometryFolder;
 };
 
 // Settings a user would otherwise click through, for every table guessed: each is marked for
@@ -26,6 +28,9 @@ struct TGuessOptions {
 // within its type, its length, its CHECK constraints, its domain, its enum and the table's
 // partitions. Columns that no setting fits stay unfilled.
 void GuessSettings(TFillProjects& projects, const TGuessOptions& options = {});
+
+// Whether a BLOB column holds geometries (point or geometry), which take files of their own.
+bool IsGeometryColumn(const TCustomFillField& field);
 
 // A column name as words in lower case joined by "_": "BillingFirstName", "billing first name"
 // and "billing_first_name" give the same.

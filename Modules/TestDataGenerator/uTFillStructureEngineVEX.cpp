@@ -249,7 +249,8 @@ void TFillStructureEngineVEX::GetFields(TFillProject* project, TFillFieldList& l
         rec.Precision = shortOf(column->Precision());
         rec.Scale = shortOf(column->Scale());
         if (rec.DataTypeName == "Float" || rec.DataTypeName == "Double Precision") rec.Scale = 4;
-        rec.HasDefault = !column->DefaultValue().empty();
+        // the server gives identity and computed columns their values as it gives a default
+        rec.HasDefault = !column->DefaultValue().empty() || column->IsIdentity() || column->Computed();
         rec.Project = project;
         rec.Column = column;
         list.push_back(CreateFillField(rec));

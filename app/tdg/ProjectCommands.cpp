@@ -8,43 +8,78 @@
 #include "uSettingsGuess.h"
 #include "uTDGFillPlan.h"
 
+#include <bit>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <random>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-bool hasBlobColumns(TFillProjects& projects) {
+// Which kinds of BLOB column the schema has: geometries, other data.
+std::pair<bool, bool> blobKinds(TFillProjects& projects) {
+    std::pair<bool, bool> kinds{false, false};
     for (TFillProject* p : projects.Projects)
         for (auto& f : p->GetFillFields())
-            if (dynamic_cast<TBlobFillField*>(f.get())) return true;
-    return false;
+            if (dynamic_cast<TBlobFillField*>(f.get()))
+                (IsGeometryColumn(*f) ? kinds.first : kinds.second) = true;
+    return kinds;
 }
 
-// Files for the BLOB columns, in a folder beside the project ("shop.tdg" gets "shop-blobs"):
-// bytes of a few sizes, none longer than the narrowest binary column (255 bytes). They are the
+// Bytes of a few sizes, none longer than the narrowest binary column (255 bytes). They are the
 // same after every init, so that a seed still gives the same rows.
-std::string writeSampleFiles(const std::string& project) {
+std::vector<std::string> sampleBytes() {
+    std::mt19937 bytes(20261208);
+    std::vector<std::string> files;
+    for (size_t size : {16, 24, 32, 48, 64, 96, 128, 200}) {
+        std::string data(size, '\0');
+        for (char& c : data)
+            c = static_cast<char>(bytes() & 0xff);
+        files.push_back(std::move(data));
+    }
+    return files;
+}
+
+// Points at some cities (longitude, latitude) in the form a geometry column reads from a binary
+// string: its SRID (0), then the point as little-endian WKB.
+std::vector<std::string> samplePoints() {
+    const std::pair<double, double> cities[] = {
+        {13.405, 52.52},      {2.3522, 48.8566},    {-74.006, 40.7128}, {139.6917, 35.6895},
+        {151.2093, -33.8688}, {-46.6333, -23.5505}, {36.8219, -1.2921}, {-123.1207, 49.2827}};
+    std::vector<std::string> files;
+    for (const auto& [x, y] : cities) {
+        std::string point(4, '\0');            // SRID
+        point += std::string("\1\1\0\0\0", 5); // little-endian, type 1: a point
+        for (double coordinate : {x, y}) {
+            const auto bits = std::bit_cast<uint64_t>(coordinate);
+            for (int i = 0; i < 8; ++i)
+                point += static_cast<char>((bits >> (8 * i)) & 0xff);
+        }
+        files.push_back(std::move(point));
+    }
+    return files;
+}
+
+// The files in a folder beside the project ("shop.tdg" and "blobs" give "shop-blobs"), which
+// init writes anew; the folder's path, for the project.
+std::string writeSamples(const std::string& project, const char* kind,
+                         const std::vector<std::string>& files) {
     fs::path folder = fs::absolute(project);
     folder.replace_extension();
-    folder += "-blobs";
+    folder += std::string("-") + kind;
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) throw std::runtime_error("cannot create the folder " + folder.string() + ": " + ec.message());
-    std::mt19937 bytes(20261208);
-    const size_t sizes[] = {16, 24, 32, 48, 64, 96, 128, 200};
-    for (size_t i = 0; i < std::size(sizes); ++i) {
-        std::string data(sizes[i], '\0');
-        for (char& c : data)
-            c = static_cast<char>(bytes() & 0xff);
+    for (size_t i = 0; i < files.size(); ++i) {
         const fs::path file = folder / ("sample-" + std::to_string(i + 1) + ".bin");
         std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        out.write(data.data(), static_cast<std::streamsize>(data.size()));
+        out.write(files[i].data(), static_cast<std::streamsize>(files[i].size()));
         if (!out) throw std::runtime_error("cannot write " + file.string());
     }
     return folder.string();
@@ -72,16 +107,18 @@ int InitCommand(const TOptions& o) {
     projects.OnExternalDataInit =
         WordListLoader(kvl::TKVL_Settings::FromEnvironment(TDG_DEFAULT_DATA_DIR).TDG_DATA_DIR);
     TGuessOptions guess;
-    if (hasBlobColumns(projects)) guess.BlobFolder = writeSampleFiles(o.Text("output"));
+    const auto [geometries, blobs] = blobKinds(projects);
+    if (blobs) guess.BlobFolder = writeSamples(o.Text("output"), "blobs", sampleBytes());
+    if (geometries) guess.GeometryFolder = writeSamples(o.Text("output"), "points", samplePoints());
     GuessSettings(projects, guess);
     projects.PlanTables();
     GuessPlanKeys(projects);
     projects.SaveToFile(o.Text("output"));
     std::cout << "Wrote " << o.Text("output") << ", tables in fill order:\n";
     printOrder(projects);
-    if (!guess.BlobFolder.empty())
-        std::cout << "BLOB columns take the files of " << guess.BlobFolder
-                  << " (sample files; put others there)\n";
+    for (const std::string& folder : {guess.BlobFolder, guess.GeometryFolder})
+        if (!folder.empty())
+            std::cout << "BLOB columns take the files of " << folder << " (samples; put others there)\n";
     return exitOk;
 }
 

@@ -34,7 +34,9 @@ create table film_actor (
 create table stores (
   id smallint unsigned not null auto_increment primary key,
   manager_staff_id smallint unsigned,
-  city varchar(50) not null
+  city varchar(50) not null,
+  location point not null,
+  spatial index (location)
 ) engine = InnoDB default charset = utf8mb4;
 create table staff (
   id smallint unsigned not null auto_increment primary key,

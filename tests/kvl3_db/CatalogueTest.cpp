@@ -287,7 +287,8 @@ const std::vector<TypeCase> MariadbTypes = {
     {"varbinary(16)", 37, "16"},
     {"varbinary(300)", 43},
     {"uuid", 3},
-    {"point", 0}};
+    {"point", 43},
+    {"linestring", 0}};
 
 const std::map<Engine, const std::vector<TypeCase>*> OwnTypes = {{Engine::SQLite, &SqliteTypes},
                                                                  {Engine::PostgreSQL, &PostgresTypes},

@@ -236,7 +236,8 @@ kvl::TVariant TDateFillField::getInsertValue() {
 // Dates count whole days; date-times keep a second apart where they must differ, more than
 // any server rounds away.
 std::optional<kvl::TVariant> TDateFillField::ValueFrom(const kvl::TVariant& low, bool strict) {
-    if (FillType != fillRandom || !DatePart) return std::nullopt;
+    if (FillType != fillRandom) return std::nullopt;
+    if (!DatePart) return TimeAfter(low, strict);
     const double l = ToLinearDays(low.AsDateTime());
     const double end = ToLinearDays(DateTo) + 1;
     const double reach = std::max(1.0, std::floor((end - LinearFrom) / 10));
@@ -250,6 +251,20 @@ std::optional<kvl::TVariant> TDateFillField::ValueFrom(const kvl::TVariant& low,
     const double from = strict ? l + second : l;
     const double last = std::max(from, std::min(end - second, from + reach));
     return kvl::TVariant::FromDateTime(FromLinearDays(from + kvl::Random() * (last - from)));
+}
+
+// A time of day alone follows the other's time within the same day, a tenth of the column's
+// range at most past it, as a date follows by a tenth of its range.
+std::optional<kvl::TVariant> TDateFillField::TimeAfter(const kvl::TVariant& low, bool strict) const {
+    if (!TimePart) return std::nullopt;
+    const double second = 1.0 / 86400;
+    const kvl::TDateTime l = low.AsDateTime();
+    const double from = std::fabs(l - std::trunc(l)) + (strict ? second : 0);
+    if (from > 1 - second) return std::nullopt; // no later time that day
+    const double reach = std::max(60 * second, (TimeTo - TimeFrom) / 10);
+    const double last = std::max(from, std::min(1 - second, from + reach));
+    return kvl::TVariant::FromDateTime(
+        kvl::ComposeDateTime(kvl::Now(), from + kvl::Random() * (last - from)));
 }
 
 int TDateFillField::GetFieldDatatype() const {

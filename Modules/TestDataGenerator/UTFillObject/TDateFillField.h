@@ -42,5 +42,6 @@ private:
     kvl::TDateTime FixedValue() const;
     kvl::TDateTime RandomValue() const;
     double RandomDay() const;
+    std::optional<kvl::TVariant> TimeAfter(const kvl::TVariant& low, bool strict) const;
     void AdvanceCounter();
 };

@@ -290,6 +290,9 @@ TKVL_MariadbType KVL_MariadbTypeOf(const std::string& dataType, const std::strin
     } else if (type == "inet4" || type == "inet6") {
         t.Code = dtVarchar;
         t.Length = type == "inet4" ? "15" : "39";
+    } else if (type == "point" || type == "geometry") {
+        // the server reads a geometry from its own binary form, which the files of such a column hold
+        t.Code = dtBlob;
     } else if ((type == "binary" || type == "varbinary") && std::atoi(charLength.c_str()) <= 255) {
         // short binary strings (a uuid's 16 bytes, a hash) take text of that many bytes
         t.Code = type == "binary" ? dtChar : dtVarchar;
