@@ -125,6 +125,7 @@ struct Node {
     std::vector<std::string> items;
     std::vector<TColumnCondition> conditions;
     std::vector<TColumnOrder> orders;
+    std::vector<TColumnPair> apart;
 };
 
 bool isComparison(const std::string& op) {
@@ -338,7 +339,7 @@ public:
     TCheckReading Read() {
         Node n = orExpression();
         if (peek().Kind != TokenKind::End || n.kind != Node::Condition) throw NotUnderstood{};
-        return {true, std::move(n.conditions), std::move(n.orders)};
+        return {true, std::move(n.conditions), std::move(n.orders), std::move(n.apart)};
     }
 
 private:
@@ -407,7 +408,7 @@ private:
     }
 
     static TColumnCondition oneColumn(const Node& n) {
-        if (n.conditions.empty() || !n.orders.empty()) throw NotUnderstood{};
+        if (n.conditions.empty() || !n.orders.empty() || !n.apart.empty()) throw NotUnderstood{};
         for (const auto& c : n.conditions)
             if (upper(c.Column) != upper(n.conditions[0].Column)) throw NotUnderstood{};
         return folded(n.conditions);
@@ -422,6 +423,7 @@ private:
             if (more.kind != Node::Condition) throw NotUnderstood{};
             first.conditions.insert(first.conditions.end(), more.conditions.begin(), more.conditions.end());
             first.orders.insert(first.orders.end(), more.orders.begin(), more.orders.end());
+            first.apart.insert(first.apart.end(), more.apart.begin(), more.apart.end());
         }
         return first;
     }
@@ -455,7 +457,7 @@ private:
         next();
         const bool negated = accept("NOT");
         if (!accept("NULL") || left.kind != Node::Column) throw NotUnderstood{};
-        if (!negated) return {Node::IsNull, left.text, {}, {}, {}};
+        if (!negated) return {Node::IsNull, left.text, {}, {}, {}, {}};
         TColumnCondition c = on(left.text);
         c.NotNull = true;
         return condition(std::move(c));
@@ -599,7 +601,10 @@ private:
         if (right.kind == Node::Lower || right.kind == Node::Upper) return cased(left, op, right);
         if (right.kind == Node::Column) {
             Node n;
-            n.orders.push_back(order(left.text, op, right.text));
+            if (isUnequal(op))
+                n.apart.push_back({left.text, right.text});
+            else
+                n.orders.push_back(order(left.text, op, right.text));
             return n;
         }
         return condition(valueCondition(left.text, op, literal(right)));
@@ -680,9 +685,9 @@ private:
         const Token& t = next();
         switch (t.Kind) {
         case TokenKind::Text:
-            return {Node::Literal, t.Text, {}, {}, {}};
+            return {Node::Literal, t.Text, {}, {}, {}, {}};
         case TokenKind::Number:
-            return {Node::Literal, t.Text, {}, {}, {}};
+            return {Node::Literal, t.Text, {}, {}, {}, {}};
         case TokenKind::Quoted:
             return column(t.Raw);
         case TokenKind::Word:
@@ -737,7 +742,7 @@ private:
             Node inner = value();
             expect(")");
             if (inner.kind != Node::Column && !(isLength && inner.kind == Node::Trim)) throw NotUnderstood{};
-            return {isLength ? Node::Length : Node::Trim, inner.text, {}, {}, {}};
+            return {isLength ? Node::Length : Node::Trim, inner.text, {}, {}, {}, {}};
         }
         return column(t.Raw);
     }
@@ -757,7 +762,7 @@ private:
         Node inner = value();
         expect(")");
         if (inner.kind != Node::Column) throw NotUnderstood{};
-        return {kind, inner.text, {}, {}, {}};
+        return {kind, inner.text, {}, {}, {}, {}};
     }
 
     // A name qualified by its table keeps only the column's part.
@@ -768,12 +773,12 @@ private:
             name = part.Raw;
         }
         if (name.empty()) throw NotUnderstood{};
-        return {Node::Column, name, {}, {}, {}};
+        return {Node::Column, name, {}, {}, {}, {}};
     }
 
     Node array() {
         expect("[");
-        Node n{Node::Array, {}, {}, {}, {}};
+        Node n{Node::Array, {}, {}, {}, {}, {}};
         do {
             n.items.push_back(literal(value()));
         } while (accept(","));

@@ -48,10 +48,16 @@ struct TColumnOrder {
     bool Strict = false;
 };
 
+// Two columns of the same row that must differ (x <> y).
+struct TColumnPair {
+    std::string First, Second;
+};
+
 struct TCheckReading {
     bool Understood = false;
     std::vector<TColumnCondition> Conditions;
     std::vector<TColumnOrder> Orders;
+    std::vector<TColumnPair> Apart;
 };
 
 // Reads a CHECK condition: value lists (IN, NOT IN, = ANY (ARRAY[...]), equalities joined by

@@ -61,3 +61,21 @@ create table attachments (
   icon tinyblob,
   foreign key (post_id) references posts (id)
 ) engine = InnoDB;
+create table follows (
+  follower_id bigint unsigned not null,
+  followee_id bigint unsigned not null,
+  since datetime not null,
+  primary key (follower_id, followee_id),
+  foreign key (follower_id) references users (id),
+  foreign key (followee_id) references users (id),
+  check (follower_id <> followee_id)
+) engine = InnoDB;
+create table direct_messages (
+  id bigint unsigned not null auto_increment primary key,
+  sender_id bigint unsigned not null,
+  recipient_id bigint unsigned not null,
+  body text not null,
+  foreign key (sender_id) references users (id),
+  foreign key (recipient_id) references users (id),
+  check (sender_id <> recipient_id)
+) engine = InnoDB;

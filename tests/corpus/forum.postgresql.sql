@@ -56,3 +56,17 @@ create table attachments (
   content bytea not null,
   thumbnail bytea
 );
+create table follows (
+  follower_id bigint not null references users (id),
+  followee_id bigint not null references users (id),
+  since timestamptz not null,
+  primary key (follower_id, followee_id),
+  check (follower_id <> followee_id)
+);
+create table direct_messages (
+  id bigint generated always as identity primary key,
+  sender_id bigint not null references users (id),
+  recipient_id bigint not null references users (id),
+  body text not null,
+  check (sender_id <> recipient_id)
+);

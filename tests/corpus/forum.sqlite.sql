@@ -49,3 +49,17 @@ create table attachments (
   content blob not null,
   thumbnail blob
 );
+create table follows (
+  follower_id integer not null references users (id),
+  followee_id integer not null references users (id),
+  since timestamp not null,
+  primary key (follower_id, followee_id),
+  check (follower_id <> followee_id)
+);
+create table direct_messages (
+  id integer primary key,
+  sender_id integer not null references users (id),
+  recipient_id integer not null references users (id),
+  body varchar(500) not null,
+  check (sender_id != recipient_id)
+);

@@ -74,6 +74,10 @@ const Column kRuled[] = {
     {"\"opens\" time not null", "1 = 1", false},
     {"\"closes\" time not null", "1 = 1", false},
     {"", "\"closes\" > \"opens\"", true},
+    // two columns of three values that must differ
+    {"\"base\" char(3) not null", "\"base\" in ('EUR', 'USD', 'GBP')", true},
+    {"\"quote\" char(3) not null", "\"quote\" in ('EUR', 'USD', 'GBP')", true},
+    {"", "\"base\" <> \"quote\"", true},
 };
 
 // Each range of a condition with gaps gets rows: a condition on the rows below the gap, one above.

@@ -40,6 +40,8 @@ std::string summary(const TCheckReading& r) {
     }
     for (const auto& o : r.Orders)
         out += (out.empty() ? "" : "; ") + o.Low + (o.Strict ? " < " : " <= ") + o.High;
+    for (const auto& a : r.Apart)
+        out += (out.empty() ? "" : "; ") + a.First + " <> " + a.Second;
     return out;
 }
 
@@ -73,6 +75,9 @@ const Case kCases[] = {
     {"((shipped_at IS NULL) OR (shipped_at >= ordered_at))", "ordered_at <= shipped_at"},
     {"a = b", "not understood"},
     {"a > b or b > a", "not understood"},
+    {"(follower_id <> followee_id)", "follower_id <> followee_id"},
+    {"sender_id != recipient_id AND sender_id > 0", "sender_id: (0..); sender_id <> recipient_id"},
+    {"a <> b or a > 1", "not understood"},
     // exclusions, NULLs, prefixes and blanks
     {"a not in (1, 2)", "a: not(1 2)"},
     {"status <> 'gone' and status != ''", "status: not(gone); status: not()"},

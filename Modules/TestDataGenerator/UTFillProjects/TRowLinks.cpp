@@ -9,6 +9,7 @@
 #include "base/Format.h"
 #include "base/Random.h"
 #include "base/SysUtils.h"
+#include "uCheckReader.h"
 #include "uSettingsGuess.h"
 #include "uTDGFillPlan.h"
 
@@ -209,6 +210,7 @@ void TRowLinks::Prepare() {
     thisRow_.assign(links_.size(), {});
     findGroups();
     findNumbered();
+    findApart();
     for (auto& f : project_.GetFillFields())
         if (auto top = HighestCounterValue(project_, *f); top && !(numbered_ && numbered_->Field == f.get()))
             counters_.push_back({dynamic_cast<TIntegerFillField*>(f.get()), *top});
@@ -281,6 +283,51 @@ void TRowLinks::findGroups() {
         group.Draw = std::make_unique<TDistinctDraw>(combinations);
         groups_.push_back(std::move(group));
     }
+}
+
+void TRowLinks::findApart() {
+    apart_.clear();
+    auto rules = kvl::Supports<kvl::IKVL_TableRules>(project_.TableObject);
+    if (!rules) return;
+    for (const auto& check : rules->Checks())
+        for (const auto& pair : ReadCheck(check).Apart) {
+            TCustomFillField* first = fieldOf(project_, pair.First);
+            TCustomFillField* second = fieldOf(project_, pair.Second);
+            if (first && second && first != second && first->Linked && second->Linked)
+                apart_.push_back({first, second});
+        }
+}
+
+namespace {
+
+bool sameValue(const TCustomFillField& a, const TCustomFillField& b) {
+    const kvl::TVariant* x = a.PinnedRowValue();
+    const kvl::TVariant* y = b.PinnedRowValue();
+    if (!x || !y || x->IsNull() || y->IsNull()) return false;
+    return *x == *y || x->AsString() == y->AsString();
+}
+
+} // namespace
+
+// A row whose columns kept apart came out equal draws one of their links again: a combination of
+// a unique key is then left out for good, as no row may have it. A few tries at most; a link that
+// cannot draw again leaves the row to the server.
+void TRowLinks::keepApart() {
+    for (const TApart& pair : apart_)
+        for (int tries = 0; tries < 16 && sameValue(*pair.First, *pair.Second); ++tries)
+            if (!redraw(pair.Second) && !redraw(pair.First)) break;
+}
+
+bool TRowLinks::redraw(const TCustomFillField* field) {
+    for (TRowLink& link : links_) {
+        if (std::find(link.Fields.begin(), link.Fields.end(), field) == link.Fields.end()) continue;
+        if (link.Kind != TLinkKind::Drawn || link.Rows.empty() || (numbered_ && numbered_->Link == &link))
+            return false;
+        if (link.Group >= 0) return drawGroup(groups_[static_cast<size_t>(link.Group)]);
+        pinDrawn(link, link.Rows[static_cast<size_t>(kvl::Random(static_cast<int32_t>(link.Rows.size())))]);
+        return true;
+    }
+    return false;
 }
 
 void TRowLinks::pinDrawn(TRowLink& link, const kvl::TVariant* row) {
@@ -387,6 +434,7 @@ bool TRowLinks::BeforeRow() {
             break;
         }
     }
+    keepApart();
     return true;
 }
 

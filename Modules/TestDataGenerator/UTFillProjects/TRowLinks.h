@@ -107,6 +107,14 @@ private:
         std::vector<int64_t> Next; // per referenced row
         std::vector<size_t> Open;  // the referenced rows that have numbers left
     };
+    // Two linked columns that a check keeps apart (x <> y).
+    struct TApart {
+        TCustomFillField* First = nullptr;
+        TCustomFillField* Second = nullptr;
+    };
+    void findApart();
+    void keepApart();
+    bool redraw(const TCustomFillField* field);
     void findNumbered();
     bool drawNumbered();
     void pinDrawn(TRowLink& link, const kvl::TVariant* row);
@@ -121,6 +129,7 @@ private:
     std::vector<std::vector<kvl::TVariant>> thisRow_; // Self: this row's own key per link
     std::vector<TCounter> counters_;
     std::unique_ptr<TNumbered> numbered_;
+    std::vector<TApart> apart_;
     std::string endNote_;
 };
 

@@ -43,15 +43,33 @@ const kvl::TVariant& rowValue(TCustomFillField& f) {
 
 void TRowOrders::Prepare() {
     follows_.clear();
+    apart_.clear();
     auto rules = kvl::Supports<kvl::IKVL_TableRules>(project_.TableObject);
     if (!rules) return;
-    for (const auto& check : rules->Checks())
-        for (const auto& order : ReadCheck(check).Orders) {
+    std::vector<TColumnPair> apart;
+    for (const auto& check : rules->Checks()) {
+        TCheckReading reading = ReadCheck(check);
+        for (const auto& order : reading.Orders) {
             TCustomFillField* low = fieldNamed(project_, order.Low);
             TCustomFillField* high = fieldNamed(project_, order.High);
             if (low && high && low != high) add(low, high, order.Strict);
         }
+        apart.insert(apart.end(), reading.Apart.begin(), reading.Apart.end());
+    }
     sort();
+    // the row links keep their own columns apart; a column that follows another keeps its value
+    auto free = [&](const TCustomFillField* f) {
+        return f && !f->Linked && f->FillType != fillNothing &&
+               std::none_of(follows_.begin(), follows_.end(), [&](const TFollow& o) { return o.Field == f; });
+    };
+    for (const auto& pair : apart) {
+        TCustomFillField* first = fieldNamed(project_, pair.First);
+        TCustomFillField* second = fieldNamed(project_, pair.Second);
+        if (first && first != second && first->FillType != fillNothing && free(second))
+            apart_.emplace_back(first, second);
+        else if (second && first != second && second->FillType != fillNothing && free(first))
+            apart_.emplace_back(second, first);
+    }
 }
 
 // Only a column drawn from a range can follow, and only one of the same scale.
@@ -109,5 +127,19 @@ void TRowOrders::BeforeRow() {
         }
         std::optional<kvl::TVariant> value = lowest ? field.ValueFrom(*lowest, strict) : std::nullopt;
         field.PinRowValue(value ? std::move(*value) : field.getInsertValue());
+    }
+    keepApart();
+}
+
+// The second of two columns kept apart draws again while it equals the first, a few times at
+// most: a column of few values would otherwise fail a row in as many.
+void TRowOrders::keepApart() {
+    for (auto& [first, second] : apart_) {
+        const kvl::TVariant& a = rowValue(*first);
+        for (int tries = 0; tries < 16; ++tries) {
+            const kvl::TVariant& b = rowValue(*second);
+            if (a.IsNull() || b.IsNull() || !(a == b || a.AsString() == b.AsString())) break;
+            second->PinRowValue(second->getInsertValue());
+        }
     }
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include <utility>
 #include <vector>
 
 class TFillProject;
@@ -27,7 +28,10 @@ private:
     };
     void add(TCustomFillField* low, TCustomFillField* high, bool strict);
     void sort();
+    void keepApart();
 
     TFillProject& project_;
     std::vector<TFollow> follows_; // a column comes after every column it follows
+    // columns a check keeps apart (x <> y) whose second one draws again while they are equal
+    std::vector<std::pair<TCustomFillField*, TCustomFillField*>> apart_;
 };
