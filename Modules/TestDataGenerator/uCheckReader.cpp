@@ -754,6 +754,8 @@ private:
         if (inner.kind != Node::Column) throw NotUnderstood{};
         TColumnCondition c = on(inner.text);
         c.Json = true;
+        // SQLite's json_valid(NULL) is 0, not NULL: the check turns a NULL away there
+        c.NotNull = true;
         return condition(std::move(c));
     }
 

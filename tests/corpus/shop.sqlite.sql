@@ -47,3 +47,9 @@ create table reviews (
   title varchar(60),
   unique (product_id, customer_id)
 );
+create table carts (
+  id integer primary key,
+  customer_id integer references customers (id),
+  contents json check (json_valid(contents)),
+  note
+);

@@ -231,8 +231,9 @@ const std::vector<TypeCase> SqliteTypes = {{"tinyint", 35},
                                            {"datetime", 29},
                                            {"blob", 43},
                                            {"uuid", 3},
-                                           {"", 0},
-                                           {"json", 0},
+                                           {"", 37},
+                                           {"any", 37},
+                                           {"json", 37},
                                            {"geometry", 0}};
 
 // JSON, addresses, intervals, arrays and ranges travel as text, which the server reads.

@@ -131,6 +131,9 @@ TKVL_SqliteType KVL_SqliteTypeOf(const std::string& declaredType) {
         t.Code = dtChar;
     else if (has(u, "BLOB") || has(u, "BINARY"))
         t.Code = dtBlob;
+    else if (u.empty() || u == "ANY" || has(u, "JSON"))
+        // a column of no type (or STRICT's ANY) keeps whatever it is given; JSON is text
+        t.Code = dtVarchar;
     if (t.Code != dtDecimal && t.Code != dtNumeric) {
         t.Precision.clear();
         t.Scale.clear();
