@@ -485,4 +485,46 @@ void AppendMaskedValue(TMaskedCommands& commands, TMaskFiles* files, std::string
     }
 }
 
+std::optional<uint64_t> MaskedValueCount(const TMaskedCommands& commands, size_t width) {
+    constexpr uint64_t most = uint64_t{1} << 62;
+    uint64_t count = 1;
+    size_t used = 0; // characters so far
+    size_t at = 0;
+    while (at < commands.size() && (width == 0 || used < width)) {
+        const int64_t code = commands[at];
+        uint64_t choices = 0;
+        switch (code) {
+        case MV_CMD_LITERAL: {
+            const size_t end = terminatorOf(commands, at + 1);
+            used += end - at - 1;
+            at = end + 1;
+            continue;
+        }
+        case MV_CMD_UPPER:
+        case MV_CMD_LOWER:
+            choices = 26;
+            break;
+        case MV_CMD_LETTER:
+            choices = 52;
+            break;
+        case MV_CMD_CHARSET89:
+            choices = 89;
+            break;
+        case MV_CMD_DIGIT:
+            choices = 10;
+            break;
+        case MV_CMD_HEX:
+            choices = 16;
+            break;
+        default: // text of a length of its own
+            return std::nullopt;
+        }
+        if (count > most / choices) return std::nullopt;
+        count *= choices;
+        ++used;
+        ++at;
+    }
+    return count;
+}
+
 } // namespace kvl

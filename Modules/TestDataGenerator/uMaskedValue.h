@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,5 +99,10 @@ void LoadMaskedFiles(TMaskedCommands& commands, TMaskFiles& files, const TMaskFi
 // files may be null when no command names a file. Raises kvl::Exception for an exhausted file or
 // an unknown command word, EConvertError for a padded counter beyond the 32-bit range.
 void AppendMaskedValue(TMaskedCommands& commands, TMaskFiles* files, std::string& value);
+
+// How many different values the commands give in their first width characters (0: in all of
+// them); nothing where a counter, a random number or a file line comes within them, or where
+// the count passes 2^62.
+std::optional<uint64_t> MaskedValueCount(const TMaskedCommands& commands, size_t width);
 
 } // namespace kvl

@@ -12,6 +12,7 @@
 #include "base/Format.h"
 #include "base/StringList.h"
 #include "uCheckReader.h"
+#include "uMaskedValue.h"
 #include "uSettingsGuess.h"
 #include "uTDGFillPlan.h"
 
@@ -58,6 +59,16 @@ std::optional<int64_t> valuePool(TCustomFillField& f) {
     }
     if (auto* t = dynamic_cast<TTextFillField*>(&f); t && f.FillType == fillRandom && fs::exists(t->FileName))
         return linesOf(t->FileName);
+    if (auto* t = dynamic_cast<TTextFillField*>(&f); t && f.FillType == fillMasked) {
+        try {
+            // the run cuts a value to its column: only the characters that fit tell values apart
+            auto count = kvl::MaskedValueCount(kvl::GetMaskedCommands(t->Mask),
+                                               static_cast<size_t>(std::max(0, f.Size)));
+            if (count) return static_cast<int64_t>(*count);
+        } catch (const std::exception&) {
+            // a mask that does not compile is told of on its own
+        }
+    }
     return std::nullopt;
 }
 

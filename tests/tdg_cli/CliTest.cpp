@@ -110,6 +110,10 @@ TEST_P(TdgCliTest, CheckFindsWhatWouldFailTheRunAndWarnsOfTheRest) {
          "error: child.parent_id: source table parent is empty and is not filled"},
         {"", "", "", "", "", "", "insert into \"parent\" (\"id\", \"name\") values (1, 'one')", "child", "",
          0, "no problems"},
+        // a letter and a digit make 260 values
+        {"codes", "note", "FILL_TYPE", "20", "STATIC_VALUE", "AN",
+         "create unique index \"codes_note\" on \"codes\" (\"note\")", "codes", "300", 1,
+         "error: codes.note: unique column, but its settings give only 260 different values for 300 rows"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.words);

@@ -3,6 +3,9 @@
 
 #include "FillFieldTestKit.h"
 
+#include <optional>
+#include <set>
+
 namespace {
 
 using Rows = std::vector<std::string>;
@@ -182,6 +185,29 @@ TEST(MaskedValueGrammar, CharacterSets) {
             seen.insert(value[0]);
         }
         EXPECT_EQ(seen, std::set<char>(characters.begin(), characters.end())) << mask;
+    }
+}
+
+// The count a mask tells of its values is the number of different values it gives, within the
+// characters that a column of that width keeps; masks with parts of their own length tell none.
+TEST(MaskedValueGrammar, CountOfDifferentValues) {
+    struct Case {
+        std::string_view mask;
+        size_t width;
+        std::optional<uint64_t> count;
+    };
+    const Case cases[] = {{"AN", 0, 260},          {"hh", 0, 256},        {"AAANNNN", 2, 676},
+                          {"[ID-]NNN", 4, 10},    {"[ID-]NNN", 0, 1000}, {"C", 0, 52},
+                          {"r[!]", 0, 89},        {"#S:2", 0, {}},       {"N#R:2", 0, {}},
+                          {"NN#R:2", 2, 100},     {"RRRRRRRRRRR", 0, {}}};
+    kvl::RandSeed(20261208);
+    for (const auto& c : cases) {
+        EXPECT_EQ(kvl::MaskedValueCount(kvl::GetMaskedCommands(c.mask), c.width), c.count) << c.mask;
+        if (!c.count || *c.count > 1000) continue;
+        std::set<std::string> seen;
+        for (std::string value : generate(c.mask, 20000))
+            seen.insert(c.width ? value.substr(0, c.width) : value);
+        EXPECT_EQ(seen.size(), *c.count) << c.mask;
     }
 }
 
