@@ -196,10 +196,10 @@ TEST(MaskedValueGrammar, CountOfDifferentValues) {
         size_t width;
         std::optional<uint64_t> count;
     };
-    const Case cases[] = {{"AN", 0, 260},          {"hh", 0, 256},        {"AAANNNN", 2, 676},
-                          {"[ID-]NNN", 4, 10},    {"[ID-]NNN", 0, 1000}, {"C", 0, 52},
-                          {"r[!]", 0, 89},        {"#S:2", 0, {}},       {"N#R:2", 0, {}},
-                          {"NN#R:2", 2, 100},     {"RRRRRRRRRRR", 0, {}}};
+    const Case cases[] = {{"AN", 0, 260},      {"hh", 0, 256},        {"AAANNNN", 2, 676},
+                          {"[ID-]NNN", 4, 10}, {"[ID-]NNN", 0, 1000}, {"C", 0, 52},
+                          {"r[!]", 0, 89},     {"#S:2", 0, {}},       {"N#R:2", 0, {}},
+                          {"NN#R:2", 2, 100},  {"RRRRRRRRRRR", 0, {}}};
     kvl::RandSeed(20261208);
     for (const auto& c : cases) {
         EXPECT_EQ(kvl::MaskedValueCount(kvl::GetMaskedCommands(c.mask), c.width), c.count) << c.mask;
