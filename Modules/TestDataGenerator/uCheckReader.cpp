@@ -290,13 +290,14 @@ TColumnCondition folded(const std::vector<TColumnCondition>& conditions) {
         out.NotNull = out.NotNull || c.NotNull;
         out.Json = out.Json || c.Json;
         if (out.Mask.empty()) out.Mask = c.Mask;
+        if (out.Shape.empty()) out.Shape = c.Shape;
         if (out.Case == TTextCase::Any) out.Case = c.Case;
     }
     return out;
 }
 
 bool noForm(const TColumnCondition& c) {
-    return !c.Json && c.Case == TTextCase::Any && c.Mask.empty();
+    return !c.Json && c.Case == TTextCase::Any && c.Mask.empty() && c.Shape.empty();
 }
 
 // A pattern's mask, or the pattern is more than a mask can say.
@@ -476,14 +477,21 @@ private:
         return condition(std::move(c));
     }
 
-    // Only a prefix: 'abc%' with no other wildcard and no escape.
+    // A prefix ('abc%'), a mask of the pattern ('___-____'), or a loose shape ('%_@_%._%').
     Node like(const Node& left) {
         next();
         const std::string p = patternOf(left);
         while (accept("::"))
             typeName();
         if (peek().Kind == TokenKind::Word && peek().Text == "ESCAPE") throw NotUnderstood{};
-        return patterned(left, p, "%_", LikeMask);
+        try {
+            return patterned(left, p, "%_", LikeMask);
+        } catch (const NotUnderstood&) {
+            if (p.find('%') == std::string::npos || p.find_first_of("[]\\") != std::string::npos) throw;
+        }
+        TColumnCondition c = on(left.text);
+        c.Shape = p;
+        return condition(std::move(c));
     }
 
     // x NOT GLOB '*[^a-z0-9-]*': no character outside the set, so letters (or digits) of it.

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace guess_detail {
 
@@ -331,6 +332,84 @@ void keepCase(TTextFillField& f, TTextCase textCase) {
     setMask(f, std::string(static_cast<size_t>(length), lower ? 'a' : 'A'));
 }
 
+// Whether a text matches a LIKE pattern: '%' any run of characters, '_' one character.
+bool likeMatches(std::string_view text, std::string_view pattern) {
+    size_t t = 0, p = 0, starP = std::string_view::npos, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == '_' || pattern[p] == text[t])) {
+            ++t;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == '%') {
+            starP = p++;
+            starT = t;
+        } else if (starP != std::string_view::npos) {
+            p = starP + 1;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '%')
+        ++p;
+    return p == pattern.size();
+}
+
+// Values that stand for all a text field makes, where its kind has a fixed form: every provider
+// and ending of an e-mail or web address around names with and without a blank. Nothing where
+// the kind's values are free.
+std::vector<std::string> samplesOf(const TTextFillField& f) {
+    std::vector<std::string> samples;
+    switch (f.FillType) {
+    case fillFixed:
+        samples.push_back(f.StaticValue);
+        break;
+    case fillList:
+        for (int i = 0; i < f.ListValues.Count(); ++i)
+            samples.push_back(f.ListValues[i]);
+        break;
+    case fillEmail:
+    case fillURL:
+        for (std::string_view provider : K_Provider)
+            for (int k = 0; k < K_PostfixDrawn; ++k)
+                for (const char* name : {"Sample", "De Sample"}) {
+                    const std::string tail =
+                        std::string(provider) + "." + std::string(K_Postfix[static_cast<size_t>(k)]);
+                    if (f.FillType == fillURL)
+                        samples.push_back(std::string("http://www.") + name + "." + tail);
+                    else
+                        for (const char* initial : {"A", "Z"})
+                            samples.push_back(std::string(initial) + "." + name + "@" + tail);
+                }
+        break;
+    default:
+        break;
+    }
+    return samples;
+}
+
+// The values keep a LIKE pattern's loose shape: a kind whose every form meets it stays, any other
+// becomes a mask of the shape, letters for its wildcards within the column's width.
+void meetShape(TTextFillField& f, const std::string& shape) {
+    const std::vector<std::string> samples = samplesOf(f);
+    if (!samples.empty() && std::all_of(samples.begin(), samples.end(),
+                                        [&](const std::string& v) { return likeMatches(v, shape); }))
+        return;
+    const auto anyLength = static_cast<int64_t>(std::count(shape.begin(), shape.end(), '%'));
+    const int64_t fixed = static_cast<int64_t>(shape.size()) - anyLength;
+    const int64_t each =
+        f.Size > 0 && anyLength > 0 ? std::clamp<int64_t>((f.Size - fixed) / anyLength, 0, 4) : 4;
+    std::string mask;
+    bool literal = false;
+    for (char ch : shape) {
+        const bool wildcard = ch == '%' || ch == '_';
+        if (wildcard == literal) mask += literal ? "]" : "[";
+        literal = !wildcard;
+        mask += wildcard ? std::string(ch == '%' ? static_cast<size_t>(each) : 1, 'a') : std::string(1, ch);
+    }
+    if (literal) mask += ']';
+    setMask(f, mask);
+}
+
 void applyCondition(TCustomFillField& f, const TColumnCondition& c) {
     if (c.NotNull) f.IncludeNulls = false;
     if (f.FillType == fillReferential || f.FillType == fillNothing) return;
@@ -398,6 +477,8 @@ void applyRules(TFillProject& project, TCustomFillField& f) {
     const bool made = f.FillType != fillReferential && f.FillType != fillNothing;
     for (const auto& c : conditions)
         if (text && made && !c.Mask.empty() && c.Values.empty()) setMask(*text, c.Mask);
+    for (const auto& c : conditions)
+        if (text && made && !c.Shape.empty() && c.Values.empty()) meetShape(*text, c.Shape);
     for (const auto& c : conditions)
         if (text && made && c.Case != TTextCase::Any) keepCase(*text, c.Case);
     // a row without a partition key lands in no partition

@@ -36,6 +36,7 @@ std::string summary(const TCheckReading& r) {
         if (c.NotNull) out += " not null";
         if (c.Json) out += " json";
         if (!c.Mask.empty()) out += " mask " + c.Mask;
+        if (!c.Shape.empty()) out += " shape " + c.Shape;
         if (c.Case != TTextCase::Any) out += c.Case == TTextCase::Lower ? " lower" : " upper";
     }
     for (const auto& o : r.Orders)
@@ -92,7 +93,7 @@ const Case kCases[] = {
     {"(TRIM(BOTH FROM l) <> ''::text)", "l: len(1,)"},
     {"(char_length(TRIM(BOTH FROM l)) > 0)", "l: len(1,)"},
     {"s !~~ 'A%'", "not understood"},
-    {"name like '%A'", "not understood"},
+    {"name like '%A'", "name: shape %A"},
     {"name like 'A_%'", "name: mask [A]a"},
     {"sku glob '[A-Z][A-Z]-[0-9]*'", "sku: mask AA[-]N"},
     {"code GLOB '?x[abc]'", "code: mask a[xa]"},
@@ -109,7 +110,9 @@ const Case kCases[] = {
     {"sku similar to '[A-Z]{3}-_.%'", "sku: mask AAA[-]a[.]"},
     {"ref starting with 'R-'", "ref: R-*"},
     {"mail ~* '^[^@]+@[^@]+$'", "not understood"},
-    {"mail like '%_@_%._%'", "not understood"},
+    {"mail like '%_@_%._%'", "mail: shape %_@_%._%"},
+    {"((email)::text ~~ '%@%'::text)", "email: shape %@%"},
+    {"code like '%[x]%'", "not understood"},
     {"mail ~ '^.+@.+\\..+$'", "not understood"},
     {"name like 'A%' escape '!'", "not understood"},
     {"name not like 'A%'", "not understood"},
