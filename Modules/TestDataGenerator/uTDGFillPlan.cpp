@@ -271,8 +271,8 @@ std::vector<TPlanTable> PlanTablesOf(const TObjectListPlus& list) {
         auto it = byName.find(lower(name));
         return it == byName.end() ? -1 : it->second;
     };
-    const bool defers = list.Count() > 0 && list[0]->FillProjects && list[0]->FillProjects->StructureEngine &&
-                        list[0]->FillProjects->StructureEngine->DefersKeys();
+    const TFillStructureEngine* engine =
+        list.Count() > 0 && list[0]->FillProjects ? list[0]->FillProjects->StructureEngine : nullptr;
     std::vector<TPlanTable> tables;
     for (int i = 0; i < list.Count(); ++i) {
         const TFillProject* p = list[i];
@@ -284,7 +284,7 @@ std::vector<TPlanTable> PlanTablesOf(const TObjectListPlus& list) {
                 key.Name = fk->Name();
                 key.Columns = fk->ColumnNames();
                 key.Nullable = allNullable(*table, key.Columns);
-                key.Deferrable = defers && fk->Deferrable();
+                key.Deferrable = engine && engine->DefersKey(*fk);
                 key.Table = fk->ReferencedTable() == table->ReferenceName()
                                 ? i
                                 : find(fk->ReferencedTable(), fk->ReferencedTableOwner());

@@ -9,6 +9,7 @@
 #include "kvl3_db/Ukvl_connectivityfactory.h"
 
 #include <algorithm>
+#include <utility>
 
 std::string DataTypeNameOfHostCode(int code) {
     switch (code) {
@@ -102,14 +103,25 @@ bool TFillStructureEngineVEX::DefersKeys() const {
     return Connection && Connection->HasFeature(kvl::TKVL_DriverFeature::DeferrableConstraints);
 }
 
+bool TFillStructureEngineVEX::DefersKey(const kvl::IKVL_ForeignKey& fk) const {
+    return TFillStructureEngine::DefersKey(fk) ||
+           (Connection && Connection->HasFeature(kvl::TKVL_DriverFeature::ForeignKeyChecksSwitching));
+}
+
 void TFillStructureEngineVEX::HoldTransaction(const std::vector<std::string>& deferredKeys) {
     std::string names;
     for (const std::string& key : deferredKeys)
         names += (names.empty() ? "" : ", ") + key;
     Transaction->Commit();
     Transaction->StartTransaction();
+    // where no check can wait for the commit, the session checks no key until the release; the
+    // run itself makes sure that every held key points at a row before it commits
+    unchecked_ = !names.empty() && !DefersKeys();
     try {
-        if (!names.empty()) Connection->ExecuteCommand("CUSTOM", "set constraints " + names + " deferred");
+        if (unchecked_)
+            Connection->ExecuteCommand("CUSTOM", "set foreign_key_checks = 0");
+        else if (!names.empty())
+            Connection->ExecuteCommand("CUSTOM", "set constraints " + names + " deferred");
     } catch (...) {
         Transaction->Rollback();
         throw;
@@ -120,10 +132,17 @@ void TFillStructureEngineVEX::HoldTransaction(const std::vector<std::string>& de
 void TFillStructureEngineVEX::ReleaseTransaction(bool commit) {
     if (!holding_) return;
     holding_ = false;
-    if (commit)
-        Transaction->Commit();
-    else
-        Transaction->Rollback();
+    const bool checkAgain = std::exchange(unchecked_, false);
+    try {
+        if (commit)
+            Transaction->Commit();
+        else
+            Transaction->Rollback();
+    } catch (...) {
+        if (checkAgain) Connection->ExecuteCommand("CUSTOM", "set foreign_key_checks = 1");
+        throw;
+    }
+    if (checkAgain) Connection->ExecuteCommand("CUSTOM", "set foreign_key_checks = 1");
 }
 
 TFillStructureEngineVEX::TFillStructureEngineVEX(const kvl::TKVL_Connection& connection,
@@ -524,6 +543,28 @@ void TFillStructureEngineVEX::DoAdditionalActions(TFillProject* project, TAction
 void TFillStructureEngineVEX::UnprepareInsert(TFillProject* project) {
     project->Unprepare();
     GetSQLClassInstance().Unprepare();
+}
+
+std::optional<int64_t> TFillStructureEngineVEX::HighestValue(TFillProject* project,
+                                                             const std::string& column) {
+    Query->SQL().Clear();
+    Query->SQL().Add(
+        kvl::Format("select max(%s) from %s", {FormatIdentifier(column, ""),
+                                               FormatIdentifier(project->TableName, project->TableOwner)}));
+    Transaction->StartTransaction();
+    std::string top;
+    try {
+        Query->Open();
+        if (!Query->Eof() && !Query->FieldIsNull(0)) top = Query->FieldAsString(0);
+        Query->Close();
+    } catch (...) {
+        Transaction->Commit();
+        throw;
+    }
+    Transaction->Commit();
+    int64_t value = 0;
+    if (top.empty() || !kvl::TryStrToInt64(top, value)) return std::nullopt;
+    return value;
 }
 
 void TFillStructureEngineVEX::GetRowsData(const std::string& tableName, const std::string& tableOwner,

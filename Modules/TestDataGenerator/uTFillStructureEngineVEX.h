@@ -48,7 +48,9 @@ public:
                     const std::vector<std::string>& keyColumns,
                     const std::vector<std::vector<kvl::TVariant>>& rows) override;
     std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject* project) override;
+    std::optional<int64_t> HighestValue(TFillProject* project, const std::string& column) override;
     bool DefersKeys() const override;
+    bool DefersKey(const kvl::IKVL_ForeignKey& fk) const override;
     void HoldTransaction(const std::vector<std::string>& deferredKeys) override;
     void ReleaseTransaction(bool commit) override;
 
@@ -80,6 +82,7 @@ private:
     bool pointedAtFromOtherTables(TFillProject* project);
 
     std::unique_ptr<kvl::TKVL_Connection> ownConnection_;
-    bool holding_ = false; // Transaction's commits and rollbacks wait for ReleaseTransaction
+    bool holding_ = false;   // Transaction's commits and rollbacks wait for ReleaseTransaction
+    bool unchecked_ = false; // the held transaction runs with the session's key checks off
     std::unique_ptr<kvl::TKVL_Transaction> holdable(std::unique_ptr<kvl::TKVL_Transaction> transaction);
 };

@@ -347,11 +347,11 @@ private:
     // A NOT NULL key whose check the engine defers to the commit waits like a nullable one.
     bool deferrable(TFillProject& p, const std::string& column) const {
         auto table = kvl::Supports<kvl::IKVL_Table>(p.TableObject);
-        if (!table || !projects_.StructureEngine || !projects_.StructureEngine->DefersKeys()) return false;
+        if (!table || !projects_.StructureEngine) return false;
         for (const auto& fk : ForeignKeysOf(*table)) {
             const auto columns = fk->ColumnNames();
             for (const std::string& c : columns)
-                if (kvl::SameText(c, column)) return fk->Deferrable();
+                if (kvl::SameText(c, column)) return projects_.StructureEngine->DefersKey(*fk);
         }
         return false;
     }

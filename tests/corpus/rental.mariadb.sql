@@ -33,7 +33,7 @@ create table film_actor (
 ) engine = InnoDB default charset = utf8mb4;
 create table stores (
   id smallint unsigned not null auto_increment primary key,
-  manager_staff_id smallint unsigned,
+  manager_staff_id smallint unsigned not null unique,
   city varchar(50) not null,
   location point not null,
   spatial index (location)

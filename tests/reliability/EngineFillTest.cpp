@@ -68,7 +68,11 @@ TEST_P(EngineFillTest, RefusedRowsAreLoggedCountedAndTheRestIsFilled) {
     exec("create table toolong (code varchar(3))");
 
     fill_ = std::make_unique<TEngineFill>(*conn_);
+    // counting down, it meets the rows the table holds (a counter up goes on after them)
     Increasing(Name("uniq"), Name("id"));
+    auto& down = fill_->FieldAs<TIntegerFillField>(Name("uniq"), Name("id"), fillIncreasing);
+    down.RangeFrom = Rows;
+    down.StaticValue = -1;
     Increasing(Name("fk"), Name("parent_id"));
     Increasing(Name("chk"), Name("qty"));
     Increasing(Name("nn"), Name("id"));

@@ -86,6 +86,18 @@ TEST_P(TdgCliTest, InitOrderAndFillWriteTheProjectInsertTheRowsAndTheSeedDecides
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(rows("parent"), 12);
     EXPECT_EQ(rows("child"), 0);
+
+    // a second run adds its rows to those the table holds: the key goes on after theirs, and a
+    // unique text leaves theirs out
+    exec("delete from \"parent\"");
+    exec("create unique index \"parent_name\" on \"parent\" (\"name\")");
+    init();
+    for (const char* seed : {"1", "2"}) {
+        r = fill({"--rows", "40", "--only", "parent", "--seed", seed});
+        EXPECT_THAT(r.out, HasSubstr("parent: 40 inserted, 0 failed")) << seed << "\n"
+                                                                       << ReadFile(logs_ + "/parent.log");
+    }
+    EXPECT_EQ(rows("parent"), 80);
 }
 
 // Each case edits a column of the project (or the data) further and checks some tables: what the

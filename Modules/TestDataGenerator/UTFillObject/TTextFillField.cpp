@@ -340,6 +340,11 @@ void TTextFillField::keepToColumn(kvl::TVariant& value) const {
     value = kvl::TVariant(text.substr(0, end));
 }
 
+void TTextFillField::TakeGiven(const std::vector<std::string>& values) {
+    for (const std::string& v : values)
+        given_.insert(std::hash<std::string>{}(v));
+}
+
 // Chance alone should fail no row of a unique column: a value given before is drawn again, up
 // to a hundred times, and then left to the server.
 kvl::TVariant TTextFillField::nextUniqueValue() {

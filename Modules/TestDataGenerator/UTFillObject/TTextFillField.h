@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 // Texts of every kind: fixed, random characters, words from the external lists, addresses built
 // from patterns, lines of the user's file, list and referential values, increasing numbers,
@@ -60,6 +61,10 @@ public:
     // The next value of the compiled mask, also left in Buffer.
     std::string GetNextMaskedValue();
     void FreeMaskedFiles() { MaskFiles.reset(); }
+    // Whether a column unique on its own draws again a value given before; after the preparation.
+    bool DrawsUnique() const { return unique_; }
+    // Values the table holds already, which a unique column draws again like its own.
+    void TakeGiven(const std::vector<std::string>& values);
 
 private:
     const kvl::TStringList& externalList(TExternalDataKind kind);

@@ -7,6 +7,9 @@
 #include "TFillStructureEngine.h"
 #include "TRowLinks.h"
 #include "TRowOrders.h"
+#include "UTFillConstants.h"
+#include "UTFillObject/TIntegerFillField.h"
+#include "UTFillObject/TTextFillField.h"
 #include "base/DateTime.h"
 #include "base/Exceptions.h"
 #include "base/Format.h"
@@ -16,6 +19,7 @@
 #include <chrono>
 #include <climits>
 #include <exception>
+#include <optional>
 #include <thread>
 
 // The run of one table and of all tables.
@@ -132,6 +136,7 @@ private:
         links_ = std::make_unique<TRowLinks>(project_);
         links_->Prepare();
         project_.Prepare();
+        ContinueCounters();
         orders_ = std::make_unique<TRowOrders>(project_);
         orders_->Prepare();
         project_.SetSQLAndParamDatatypes();
@@ -161,6 +166,29 @@ private:
                 return;
             }
             if (!CommitIfDue()) return;
+        }
+    }
+
+    // A unique column's counter goes on after the highest number the table holds, and its drawn
+    // texts avoid those the table holds, so that a second run adds rows instead of failing them
+    // on values the first gave (or a trigger wrote).
+    void ContinueCounters() {
+        for (auto& f : project_.GetFillFields()) {
+            if (auto* t = dynamic_cast<TTextFillField*>(f.get()); t && t->DrawsUnique()) {
+                std::vector<std::vector<std::string>> rows;
+                engine_.GetRowsData(project_.TableName, project_.TableOwner, {t->ColumnName}, rows);
+                std::vector<std::string> values;
+                for (auto& row : rows)
+                    values.push_back(std::move(row.front()));
+                t->TakeGiven(values);
+                continue;
+            }
+            auto* i = dynamic_cast<TIntegerFillField*>(f.get());
+            if (!i || i->FillType != fillIncreasing || i->StaticValue <= 0 || !i->UniqueOnItsOwn()) continue;
+            const std::optional<int64_t> top = engine_.HighestValue(&project_, i->ColumnName);
+            if (!top || *top < i->Counter) continue;
+            const int64_t next = *top + i->StaticValue;
+            if (next <= INT32_MAX) i->Counter = static_cast<int32_t>(next);
         }
     }
 

@@ -6,7 +6,9 @@
 #include "kvl3_db/Ukvl_catalogue.h"
 #include "kvl3_db/Ukvl_connection.h"
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,8 +57,13 @@ public:
     // The server's bulk load for the columns of the prepared insert; nil where there is none or
     // a column takes its value from the server (a generator), so the rows go one by one.
     virtual std::unique_ptr<kvl::TKVL_BulkInsert> NewBulkInsert(TFillProject*) { return nullptr; }
+    // The highest whole number a column of the table holds; nothing for an empty table.
+    virtual std::optional<int64_t> HighestValue(TFillProject*, const std::string&) { return std::nullopt; }
     // Whether the check of a foreign key declared deferrable can wait until the commit.
     virtual bool DefersKeys() const { return false; }
+    // Whether this key's check can wait for the commit of a held transaction: a deferrable one
+    // where the engine defers, any one where a session may leave keys unchecked.
+    virtual bool DefersKey(const kvl::IKVL_ForeignKey& fk) const { return DefersKeys() && fk.Deferrable(); }
     // One transaction until ReleaseTransaction: the commits of every step inside it wait, and
     // the checks of the named foreign keys (formatted identifiers) wait for its commit.
     virtual void HoldTransaction(const std::vector<std::string>& deferredKeys);

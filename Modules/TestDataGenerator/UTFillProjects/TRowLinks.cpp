@@ -97,8 +97,7 @@ struct TKeyLink {
 };
 
 bool defers(const TFillProject& project, const kvl::IKVL_ForeignKey& fk) {
-    return fk.Deferrable() && project.FillProjects->StructureEngine &&
-           project.FillProjects->StructureEngine->DefersKeys();
+    return project.FillProjects->StructureEngine && project.FillProjects->StructureEngine->DefersKey(fk);
 }
 
 // The links of a project's keys as the project order makes them: a key into a table filled
@@ -179,6 +178,24 @@ TRowLinks::~TRowLinks() {
             f->Linked = false;
 }
 
+namespace {
+
+// The top of a key column that takes no negative number (an unsigned one, by its type's range
+// or a check): its stand-ins count down from there.
+std::optional<int64_t> standInTop(const TRowLink& link) {
+    for (TCustomFillField* f : link.Fields)
+        for (const std::string& check : DomainChecksOf(*f))
+            for (const TColumnCondition& c : ReadCheck(check).Conditions) {
+                int64_t low = -1, high = std::numeric_limits<int32_t>::max();
+                if (!c.Low || !kvl::TryStrToInt64(c.Low->Value, low) || low < 0) continue;
+                if (c.High) kvl::TryStrToInt64(c.High->Value, high);
+                return high;
+            }
+    return std::nullopt;
+}
+
+} // namespace
+
 void TRowLinks::Prepare() {
     TFillStructureEngine& engine = *project_.FillProjects->StructureEngine;
     for (TKeyLink& k : linksOf(project_)) {
@@ -205,6 +222,7 @@ void TRowLinks::Prepare() {
             }
         for (TCustomFillField* f : link.Fields)
             f->Linked = true;
+        if (link.Held) link.StandInTop = standInTop(link);
         links_.push_back(std::move(link));
     }
     thisRow_.assign(links_.size(), {});
@@ -347,7 +365,9 @@ static void pinNull(TRowLink& link) {
 // A value of the column's type that stands in until the key is set: apart for every row, so that
 // a unique key takes it too. The rows still holding one are those that point at no row.
 static void pinStandIn(TRowLink& link) {
-    const kvl::TVariant value(std::to_string(-++link.StandIns));
+    ++link.StandIns;
+    const kvl::TVariant value(
+        std::to_string(link.StandInTop ? *link.StandInTop + 1 - link.StandIns : -link.StandIns));
     for (TCustomFillField* f : link.Fields)
         f->PinRowValue(value);
 }
@@ -475,6 +495,19 @@ std::vector<std::vector<std::string>> standingIn(TFillProject& project, TFillStr
     return open;
 }
 
+// Rows whose held key points at no row fail the commit, as the server's deferred check fails it;
+// where the session left keys unchecked instead, no server would.
+void keptStandIns(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k) {
+    auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
+    std::vector<std::vector<std::string>> parents;
+    engine.GetRowsData(k.Link.Table, k.Link.Owner, k.Link.RefColumns, parents);
+    const size_t open = standingIn(project, engine, primaryKeyOf(*table), k.Link, parents).size();
+    if (open == 0) return;
+    throw kvl::Exception(
+        kvl::Format("%d rows of %s keep a key (%s) that points at no row of %s",
+                    {static_cast<long long>(open), project.TableName, k.Name, k.Link.Table}));
+}
+
 void setWaiting(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k) {
     const TRowLink& link = k.Link;
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
@@ -552,6 +585,7 @@ void SetHeldKeys(TFillProjects& projects, const THeldSpan& span) {
             if (!k.Link.Held) continue;
             projects.doTaskUpdate(p, "Setting keys that waited for later tables...");
             setWaiting(*p, *projects.StructureEngine, k);
+            keptStandIns(*p, *projects.StructureEngine, k);
         }
     }
 }

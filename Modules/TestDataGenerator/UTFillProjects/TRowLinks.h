@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -58,6 +59,7 @@ struct TRowLink {
     bool Nullable = false;
     bool Held = false; // Waiting NOT NULL: a stand-in value until its check at the held commit
     int64_t StandIns = 0;
+    std::optional<int64_t> StandInTop; // a key of no negative numbers counts its stand-ins down from here
     int32_t NullPercentage = 0;
     TKeyRows Rows;                               // Drawn: the referenced rows
     std::vector<std::vector<kvl::TVariant>> Own; // Self: the keys of the rows inserted so far
