@@ -485,7 +485,10 @@ private:
             typeName();
         if (peek().Kind == TokenKind::Word && peek().Text == "ESCAPE") throw NotUnderstood{};
         try {
-            return patterned(left, p, "%_", LikeMask);
+            Node n = patterned(left, p, "%_", LikeMask);
+            // the pattern stays beside its mask: values of another kind that meet it keep their kind
+            if (!n.conditions.front().Mask.empty()) n.conditions.front().Shape = p;
+            return n;
         } catch (const NotUnderstood&) {
             if (p.find('%') == std::string::npos || p.find_first_of("[]\\") != std::string::npos) throw;
         }

@@ -32,8 +32,9 @@ struct TColumnCondition {
     bool NotNull = false;
     bool Json = false; // every value is a JSON text (json_valid(x))
     std::string Mask;  // a mask whose values meet the condition's pattern (GLOB, LIKE with '_')
-    // A LIKE pattern with a wildcard of any length before other parts ('%_@_%._%'): a loose shape
-    // that a kind of value (e-mail addresses) meets better than a mask of it would.
+    // A LIKE pattern: one with a wildcard of any length before other parts ('%_@_%._%') is a
+    // loose shape that a kind of value (e-mail addresses) meets better than a mask of it would;
+    // one with a mask ('____-__-__') lets values of another kind that meet it (dates) keep it.
     std::string Shape;
     TTextCase Case = TTextCase::Any;
 

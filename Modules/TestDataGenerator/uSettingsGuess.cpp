@@ -349,6 +349,26 @@ void setDate(TDateFillField& f, Meaning meaning) {
     f.TimeTo = 86399.0 / 86400.0;
 }
 
+// ISO dates, with the time where the name says a moment, for a text column whose name says it
+// holds one (SQLite keeps its dates so): days up to the 28th, so that every value is a date;
+// years as for a date column of that name.
+std::optional<std::string> dateTextMask(const std::string& all, const std::vector<std::string>& words,
+                                        int32_t size) {
+    const std::string& last = words.back();
+    const Meaning meaning = dateMeaning(all, words);
+    const bool day = meaning == Meaning::BirthDate || oneOf(last, {"date", "day", "dob", "birthday"});
+    const bool moment =
+        !day && (meaning == Meaning::RecentDate || oneOf(last, {"at", "time", "timestamp", "datetime"}));
+    if (!day && !moment) return std::nullopt;
+    const int year = currentYear();
+    const auto [from, years] = meaning == Meaning::BirthDate    ? std::pair{year - 89, 71}
+                               : meaning == Meaning::RecentDate ? std::pair{year - 4, 4}
+                                                                : std::pair{2015, 11};
+    if (moment && (size <= 0 || size >= 19)) return GuessDateTextMask(from, years, true);
+    if (size <= 0 || size >= 10) return GuessDateTextMask(from, years, false);
+    return std::nullopt;
+}
+
 // Every column a user could fill gets a kind by its type and its name; computed and identity
 // columns are left to the server, BLOBs take the files of the folder given for them.
 void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists, const TGuessOptions& options) {
@@ -366,6 +386,8 @@ void setColumn(TCustomFillField& f, bool key, bool people, TGuessWords& lists, c
             setList(*t, typed->List);
         else if (typed)
             setMask(*t, typed->Mask);
+        else if (auto when = words.empty() ? std::nullopt : dateTextMask(all, words, f.Size))
+            setMask(*t, *when);
         else
             setText(*t, words.empty() ? Meaning::None : textMeaning(all, words.back(), people), lists);
     } else if (dynamic_cast<TBoolBitFillField*>(&f)) {

@@ -9,6 +9,7 @@
 #include "UTFillProjects/TFillProject.h"
 #include "base/DateTime.h"
 #include "base/SysUtils.h"
+#include "uMaskedValue.h"
 #include "uSettingsGuess.h"
 #include "uSettingsGuessLists.h"
 
@@ -381,19 +382,38 @@ std::vector<std::string> samplesOf(const TTextFillField& f) {
                             samples.push_back(std::string(initial) + "." + name + "@" + tail);
                 }
         break;
+    case fillMasked:
+        try {
+            kvl::TMaskedCommands commands = kvl::GetMaskedCommands(f.Mask);
+            for (int i = 0; i < 32; ++i) {
+                std::string value;
+                kvl::AppendMaskedValue(commands, nullptr, value);
+                // the run cuts a value to its column
+                if (f.Size > 0 && value.size() > static_cast<size_t>(f.Size))
+                    value.resize(static_cast<size_t>(f.Size));
+                samples.push_back(std::move(value));
+            }
+        } catch (const std::exception&) {
+            samples.clear(); // a mask of files, or one that does not compile, tells nothing here
+        }
+        break;
     default:
         break;
     }
     return samples;
 }
 
+// Whether every form of the field's values meets a LIKE pattern.
+bool meets(const TTextFillField& f, const std::string& shape) {
+    const std::vector<std::string> samples = samplesOf(f);
+    return !samples.empty() && std::all_of(samples.begin(), samples.end(),
+                                           [&](const std::string& v) { return likeMatches(v, shape); });
+}
+
 // The values keep a LIKE pattern's loose shape: a kind whose every form meets it stays, any other
 // becomes a mask of the shape, letters for its wildcards within the column's width.
 void meetShape(TTextFillField& f, const std::string& shape) {
-    const std::vector<std::string> samples = samplesOf(f);
-    if (!samples.empty() && std::all_of(samples.begin(), samples.end(),
-                                        [&](const std::string& v) { return likeMatches(v, shape); }))
-        return;
+    if (meets(f, shape)) return;
     const auto anyLength = static_cast<int64_t>(std::count(shape.begin(), shape.end(), '%'));
     const int64_t fixed = static_cast<int64_t>(shape.size()) - anyLength;
     const int64_t each =
@@ -408,6 +428,13 @@ void meetShape(TTextFillField& f, const std::string& shape) {
     }
     if (literal) mask += ']';
     setMask(f, mask);
+}
+
+// A pattern of a date's shape takes dates, not letters in its places.
+std::optional<std::string> dateShaped(const std::string& shape) {
+    if (shape == "____-__-__") return GuessDateTextMask(2015, 11, false);
+    if (shape == "____-__-__ __:__:__") return GuessDateTextMask(2015, 11, true);
+    return std::nullopt;
 }
 
 void applyCondition(TCustomFillField& f, const TColumnCondition& c) {
@@ -476,7 +503,9 @@ void applyRules(TFillProject& project, TCustomFillField& f) {
     auto* text = dynamic_cast<TTextFillField*>(&f);
     const bool made = f.FillType != fillReferential && f.FillType != fillNothing;
     for (const auto& c : conditions)
-        if (text && made && !c.Mask.empty() && c.Values.empty()) setMask(*text, c.Mask);
+        if (text && made && !c.Mask.empty() && c.Values.empty() &&
+            !(!c.Shape.empty() && meets(*text, c.Shape)))
+            setMask(*text, dateShaped(c.Shape).value_or(c.Mask));
     for (const auto& c : conditions)
         if (text && made && !c.Shape.empty() && c.Values.empty()) meetShape(*text, c.Shape);
     for (const auto& c : conditions)

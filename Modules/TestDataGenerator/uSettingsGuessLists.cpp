@@ -254,3 +254,9 @@ std::optional<TTypedTexts> GuessTypedTexts(const std::string& type) {
             {"[2024-01-01 10:00,2024-01-01 12:00)", "[2025-02-03 08:30,2025-02-03 17:00)", "empty"});
     return std::nullopt;
 }
+
+std::string GuessDateTextMask(int fromYear, int years, bool withTime) {
+    const std::string date =
+        "#R:4:" + std::to_string(fromYear) + ":" + std::to_string(years) + ";[-]#R:2:1:12;[-]#R:2:1:28";
+    return withTime ? date + ";[ ]#R:2:0:24;[:]#R:2:0:60;[:]#R:2:0:60" : date;
+}

@@ -27,3 +27,7 @@ struct TTypedTexts {
     kvl::TStringList List;
 };
 std::optional<TTypedTexts> GuessTypedTexts(const std::string& type);
+
+// A mask of ISO dates ("2021-06-14", with "09:41:08" after a blank when withTime) in years from
+// fromYear on: days up to the 28th, so that every value is a date.
+std::string GuessDateTextMask(int fromYear, int years, bool withTime);

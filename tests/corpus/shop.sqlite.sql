@@ -51,5 +51,7 @@ create table carts (
   id integer primary key,
   customer_id integer references customers (id),
   contents json check (json_valid(contents)),
-  note
+  note,
+  created_at text not null,
+  due text check (due like '____-__-__')
 );

@@ -183,6 +183,10 @@ TEST_P(CorpusTest, InitThenFillFillsEveryTableWithoutAFailedRow) {
         }
         init({"--rows", std::to_string(kRows)});
         fillAll(tables);
+        if (schema == "shop" && is(Engine::SQLite)) // dates kept as texts, as SQLite keeps them
+            EXPECT_EQ(scalar("select count(*) from carts where datetime(created_at) is not created_at or "
+                             "date(due) is not due"),
+                      "0");
     }
 }
 
