@@ -87,17 +87,26 @@ TEST_P(TdgCliTest, InitOrderAndFillWriteTheProjectInsertTheRowsAndTheSeedDecides
     EXPECT_EQ(rows("parent"), 12);
     EXPECT_EQ(rows("child"), 0);
 
-    // a second run adds its rows to those the table holds: the key goes on after theirs, and a
-    // unique text leaves theirs out
+    // a second run adds its rows to those the tables hold: a key goes on after theirs, a unique
+    // text leaves theirs out, a one-to-one key takes the rows not pointed at yet, and numbers
+    // within a referenced row go on from its highest
+    exec("delete from \"child\"");
     exec("delete from \"parent\"");
     exec("create unique index \"parent_name\" on \"parent\" (\"name\")");
+    exec("create table \"badge\" (\"parent_id\" integer not null unique references \"parent\"(\"id\"), "
+         "\"code\" varchar(10))");
+    exec("create table \"line\" (\"parent_id\" integer not null references \"parent\"(\"id\"), "
+         "\"line_no\" smallint not null, primary key (\"parent_id\", \"line_no\"))");
     init();
     for (const char* seed : {"1", "2"}) {
-        r = fill({"--rows", "40", "--only", "parent", "--seed", seed});
-        EXPECT_THAT(r.out, HasSubstr("parent: 40 inserted, 0 failed")) << seed << "\n"
-                                                                       << ReadFile(logs_ + "/parent.log");
+        r = fill({"--rows", "40", "--only", "parent,badge,line", "--seed", seed});
+        for (const char* table : {"parent", "badge", "line"})
+            EXPECT_THAT(r.out, HasSubstr(std::string(table) + ": 40 inserted, 0 failed"))
+                << seed << "\n"
+                << ReadFile(logs_ + "/" + table + ".log");
     }
-    EXPECT_EQ(rows("parent"), 80);
+    for (const char* table : {"parent", "badge", "line"})
+        EXPECT_EQ(rows(table), 80) << table;
 }
 
 // Each case edits a column of the project (or the data) further and checks some tables: what the

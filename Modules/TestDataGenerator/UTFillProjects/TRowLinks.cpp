@@ -234,6 +234,37 @@ void TRowLinks::Prepare() {
             counters_.push_back({dynamic_cast<TIntegerFillField*>(f.get()), *top});
 }
 
+namespace {
+
+std::string joinedKey(const std::vector<std::string>& values) {
+    std::string key;
+    for (const std::string& v : values)
+        key += v + '\x1f';
+    return key;
+}
+
+std::string joinedKey(const kvl::TVariant* values, size_t count) {
+    std::string key;
+    for (size_t i = 0; i < count; ++i)
+        key += values[i].AsString() + '\x1f';
+    return key;
+}
+
+std::vector<std::string> withColumn(std::vector<std::string> columns, const std::string& column) {
+    columns.push_back(column);
+    return columns;
+}
+
+} // namespace
+
+// The rows the table holds before the run, in the given columns: a second run adds to them.
+std::vector<std::vector<std::string>> TRowLinks::tableRows(const std::vector<std::string>& columns) const {
+    std::vector<std::vector<std::string>> rows;
+    project_.FillProjects->StructureEngine->GetRowsData(project_.TableName, project_.TableOwner, columns,
+                                                        rows);
+    return rows;
+}
+
 void TRowLinks::findNumbered() {
     const auto counter = NumberedKeyCounter(project_);
     if (!counter) return;
@@ -246,9 +277,9 @@ void TRowLinks::findNumbered() {
         numbered_->Field = counter->Field;
         numbered_->Top = counter->Top;
         numbered_->Next.assign(link.Rows.size(), counter->Field->RangeFrom);
-        if (counter->Field->RangeFrom <= counter->Top)
-            for (size_t i = 0; i < link.Rows.size(); ++i)
-                numbered_->Open.push_back(i);
+        continueNumbers(*numbered_, tableRows(withColumn(link.Columns, counter->Field->ColumnName)));
+        for (size_t i = 0; i < link.Rows.size(); ++i)
+            if (numbered_->Next[i] <= counter->Top) numbered_->Open.push_back(i);
         return;
     }
 }
@@ -269,6 +300,22 @@ bool TRowLinks::drawNumbered() {
     n.Open[at] = n.Open.back();
     n.Open.pop_back();
     return true;
+}
+
+// The numbers a referenced row's rows hold already go on from their highest.
+void TRowLinks::continueNumbers(TNumbered& n, const std::vector<std::vector<std::string>>& rows) {
+    if (rows.empty()) return;
+    const size_t width = n.Link->Columns.size();
+    std::unordered_map<std::string, size_t> at;
+    for (size_t i = 0; i < n.Link->Rows.size(); ++i)
+        at.emplace(joinedKey(n.Link->Rows[i], width), i);
+    for (const auto& row : rows) {
+        auto parent = at.find(joinedKey(
+            std::vector<std::string>(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(width))));
+        int64_t number = 0;
+        if (parent == at.end() || !kvl::TryStrToInt64(row[width], number)) continue;
+        n.Next[parent->second] = std::max(n.Next[parent->second], number + n.Field->StaticValue);
+    }
 }
 
 // Keys whose columns are all drawn links and that must stay unique: their links draw together,
@@ -299,6 +346,12 @@ void TRowLinks::findGroups() {
             links_[static_cast<size_t>(i)].Group = static_cast<int>(groups_.size());
         }
         group.Draw = std::make_unique<TDistinctDraw>(combinations);
+        std::vector<std::string> columns;
+        for (int i : group.Links)
+            for (const std::string& c : links_[static_cast<size_t>(i)].Columns)
+                columns.push_back(c);
+        for (const auto& row : tableRows(columns))
+            group.Held.insert(joinedKey(row));
         groups_.push_back(std::move(group));
     }
 }
@@ -378,15 +431,20 @@ bool TRowLinks::drawGroup(TGroup& group) {
         pinNull(links_[static_cast<size_t>(group.Links.front())]);
         return true;
     }
-    if (group.Draw->Empty()) return false;
-    uint64_t index = group.Draw->Next();
-    for (int i : group.Links) {
-        TRowLink& link = links_[static_cast<size_t>(i)];
-        const uint64_t n = link.Rows.size();
-        pinDrawn(link, link.Rows[static_cast<size_t>(index % n)]);
-        index /= n;
+    while (!group.Draw->Empty()) {
+        uint64_t index = group.Draw->Next();
+        std::string key;
+        for (int i : group.Links) {
+            TRowLink& link = links_[static_cast<size_t>(i)];
+            const uint64_t n = link.Rows.size();
+            const kvl::TVariant* row = link.Rows[static_cast<size_t>(index % n)];
+            pinDrawn(link, row);
+            if (!group.Held.empty()) key += joinedKey(row, link.Fields.size());
+            index /= n;
+        }
+        if (group.Held.empty() || !group.Held.count(key)) return true;
     }
-    return true;
+    return false;
 }
 
 void TRowLinks::drawSelf(TRowLink& link) {

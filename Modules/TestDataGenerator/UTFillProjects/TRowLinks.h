@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class TFillProject;
@@ -94,6 +95,7 @@ private:
     struct TGroup {
         std::vector<int> Links;
         std::unique_ptr<TDistinctDraw> Draw;
+        std::unordered_set<std::string> Held; // the combinations the table holds already
     };
     // a counter past its top fails every further row, a key's counter would fail them all
     struct TCounter {
@@ -117,7 +119,9 @@ private:
     void findApart();
     void keepApart();
     bool redraw(const TCustomFillField* field);
+    std::vector<std::vector<std::string>> tableRows(const std::vector<std::string>& columns) const;
     void findNumbered();
+    void continueNumbers(TNumbered& n, const std::vector<std::vector<std::string>>& rows);
     bool drawNumbered();
     void pinDrawn(TRowLink& link, const kvl::TVariant* row);
     bool nullNow(const TRowLink& link) const;
