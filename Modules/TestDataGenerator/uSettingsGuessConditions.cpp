@@ -8,6 +8,7 @@
 #include "UTFillObject/TTextFillField.h"
 #include "UTFillProjects/TFillProject.h"
 #include "base/DateTime.h"
+#include "base/Random.h"
 #include "base/SysUtils.h"
 #include "uMaskedValue.h"
 #include "uSettingsGuess.h"
@@ -384,6 +385,9 @@ std::vector<std::string> samplesOf(const TTextFillField& f) {
         break;
     case fillMasked:
         try {
+            // draws of their own: the same guess every time, and the run's numbers left as they were
+            kvl::TRandomGenerator generator(20261208);
+            kvl::TRandomScope scope(generator);
             kvl::TMaskedCommands commands = kvl::GetMaskedCommands(f.Mask);
             for (int i = 0; i < 32; ++i) {
                 std::string value;
