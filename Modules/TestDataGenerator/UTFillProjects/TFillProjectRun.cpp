@@ -136,7 +136,7 @@ private:
         links_ = std::make_unique<TRowLinks>(project_);
         links_->Prepare();
         project_.Prepare();
-        ContinueCounters();
+        ContinueFromTable();
         orders_ = std::make_unique<TRowOrders>(project_);
         orders_->Prepare();
         project_.SetSQLAndParamDatatypes();
@@ -172,7 +172,7 @@ private:
     // A unique column's counter goes on after the highest number the table holds, and its drawn
     // texts avoid those the table holds, so that a second run adds rows instead of failing them
     // on values the first gave (or a trigger wrote).
-    void ContinueCounters() {
+    void ContinueFromTable() {
         for (auto& f : project_.GetFillFields()) {
             if (auto* t = dynamic_cast<TTextFillField*>(f.get()); t && t->DrawsUnique()) {
                 std::vector<std::vector<std::string>> rows;
