@@ -330,25 +330,10 @@ void TFillStructureEngineVEX::GetColumnData(const std::string& tableName, const 
         }
     }
     std::string column = FormatIdentifier(columnName, "");
-    Query->SQL().Clear();
-    if (!keys.empty())
-        Query->SQL().Add(
-            kvl::Format("select %s, %s as LinkValue from %s order by %0:s", {keys, column, from}));
-    else
-        Query->SQL().Add(kvl::Format("select %s as LinkValue from %s", {column, from}));
-    Transaction->StartTransaction();
-    try {
-        Query->Open();
-        while (!Query->Eof()) {
-            values.Add(Query->FieldAsString("LinkValue"));
-            Query->Next();
-        }
-        Query->Close();
-    } catch (...) {
-        Transaction->Commit();
-        throw;
-    }
-    Transaction->Commit();
+    const std::string sql =
+        keys.empty() ? kvl::Format("select %s as LinkValue from %s", {column, from})
+                     : kvl::Format("select %s, %s as LinkValue from %s order by %0:s", {keys, column, from});
+    readRows(sql, [&] { values.Add(Query->FieldAsString("LinkValue")); });
 }
 
 std::string TFillStructureEngineVEX::FormatIdentifier(const std::string& name, const std::string& owner) {
@@ -547,21 +532,13 @@ void TFillStructureEngineVEX::UnprepareInsert(TFillProject* project) {
 
 std::optional<int64_t> TFillStructureEngineVEX::HighestValue(TFillProject* project,
                                                              const std::string& column) {
-    Query->SQL().Clear();
-    Query->SQL().Add(
-        kvl::Format("select max(%s) from %s", {FormatIdentifier(column, ""),
-                                               FormatIdentifier(project->TableName, project->TableOwner)}));
-    Transaction->StartTransaction();
     std::string top;
-    try {
-        Query->Open();
-        if (!Query->Eof() && !Query->FieldIsNull(0)) top = Query->FieldAsString(0);
-        Query->Close();
-    } catch (...) {
-        Transaction->Commit();
-        throw;
-    }
-    Transaction->Commit();
+    readRows(
+        kvl::Format("select max(%s) from %s", {FormatIdentifier(column, ""),
+                                               FormatIdentifier(project->TableName, project->TableOwner)}),
+        [&] {
+            if (!Query->FieldIsNull(0)) top = Query->FieldAsString(0);
+        });
     int64_t value = 0;
     if (top.empty() || !kvl::TryStrToInt64(top, value)) return std::nullopt;
     return value;
@@ -581,18 +558,25 @@ void TFillStructureEngineVEX::GetRowsData(const std::string& tableName, const st
     }
     for (const std::string& c : nullColumns)
         filter += " and " + FormatIdentifier(c, "") + " is null";
+    readRows(kvl::Format("select %s from %s where %s order by %0:s",
+                         {list, FormatIdentifier(tableName, tableOwner), filter}),
+             [&] {
+                 std::vector<std::string> row;
+                 for (size_t i = 0; i < columns.size(); ++i)
+                     row.push_back(Query->FieldAsString(static_cast<int>(i)));
+                 rows.push_back(std::move(row));
+             });
+}
+
+// Each row of a query, read in a transaction of its own that ends however the reading does.
+void TFillStructureEngineVEX::readRows(const std::string& sql, const std::function<void()>& eachRow) {
     Query->SQL().Clear();
-    Query->SQL().Add(kvl::Format("select %s from %s where %s order by %0:s",
-                                 {list, FormatIdentifier(tableName, tableOwner), filter}));
+    Query->SQL().Add(sql);
     Transaction->StartTransaction();
     try {
         Query->Open();
-        for (; !Query->Eof(); Query->Next()) {
-            std::vector<std::string> row;
-            for (size_t i = 0; i < columns.size(); ++i)
-                row.push_back(Query->FieldAsString(static_cast<int>(i)));
-            rows.push_back(std::move(row));
-        }
+        for (; !Query->Eof(); Query->Next())
+            eachRow();
         Query->Close();
     } catch (...) {
         Transaction->Commit();

@@ -3,6 +3,7 @@
 #include "UTFillProjects/TFillStructureEngine.h"
 #include "kvl3_db/Ukvl_connection.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -73,6 +74,7 @@ private:
                       TFillProject* project, TStateChanges& changes);
     void freeSqlObjects();
     bool emptyNewestFirst(TFillProject* project);
+    void readRows(const std::string& sql, const std::function<void()>& eachRow);
     void updateFromValues(TFillProject* project, const std::vector<std::string>& columns, size_t setCount,
                           const std::vector<std::vector<kvl::TVariant>>& rows);
     std::unique_ptr<kvl::TKVL_Statement> prepareBatchUpdate(TFillProject* project,
