@@ -555,10 +555,9 @@ std::vector<std::vector<std::string>> standingIn(TFillProject& project, TFillStr
 
 // Rows whose held key points at no row fail the commit, as the server's deferred check fails it;
 // where the session left keys unchecked instead, no server would.
-void keptStandIns(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k) {
+void keptStandIns(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k,
+                  const std::vector<std::vector<std::string>>& parents) {
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
-    std::vector<std::vector<std::string>> parents;
-    engine.GetRowsData(k.Link.Table, k.Link.Owner, k.Link.RefColumns, parents);
     const size_t open = standingIn(project, engine, primaryKeyOf(*table), k.Link, parents).size();
     if (open == 0) return;
     throw kvl::Exception(
@@ -566,7 +565,15 @@ void keptStandIns(TFillProject& project, TFillStructureEngine& engine, const TKe
                     {static_cast<long long>(open), project.TableName, k.Name, k.Link.Table}));
 }
 
-void setWaiting(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k) {
+// The keys of the rows a link may point at.
+std::vector<std::vector<std::string>> parentsOf(TFillStructureEngine& engine, const TRowLink& link) {
+    std::vector<std::vector<std::string>> parents;
+    engine.GetRowsData(link.Table, link.Owner, link.RefColumns, parents);
+    return parents;
+}
+
+void setWaiting(TFillProject& project, TFillStructureEngine& engine, const TKeyLink& k,
+                const std::vector<std::vector<std::string>>& parents) {
     const TRowLink& link = k.Link;
     auto table = kvl::Supports<kvl::IKVL_Table>(project.TableObject);
     const auto key = primaryKeyOf(*table);
@@ -575,8 +582,7 @@ void setWaiting(TFillProject& project, TFillStructureEngine& engine, const TKeyL
                                    " stays NULL: the table has no primary key.");
         return;
     }
-    std::vector<std::vector<std::string>> rows, parents;
-    engine.GetRowsData(link.Table, link.Owner, link.RefColumns, parents);
+    std::vector<std::vector<std::string>> rows;
     if (link.Held)
         rows = standingIn(project, engine, key, link, parents);
     else
@@ -609,7 +615,7 @@ void SetWaitingKeys(TFillProjects& projects) {
             // a held key was set before its span's commit
             if (k.Link.Kind != TLinkKind::Waiting || k.Link.Held) continue;
             projects.doTaskUpdate(p, "Setting keys that waited for later tables...");
-            setWaiting(*p, *projects.StructureEngine, k);
+            setWaiting(*p, *projects.StructureEngine, k, parentsOf(*projects.StructureEngine, k.Link));
         }
     }
 }
@@ -642,8 +648,9 @@ void SetHeldKeys(TFillProjects& projects, const THeldSpan& span) {
         for (const TKeyLink& k : linksOf(*p)) {
             if (!k.Link.Held) continue;
             projects.doTaskUpdate(p, "Setting keys that waited for later tables...");
-            setWaiting(*p, *projects.StructureEngine, k);
-            keptStandIns(*p, *projects.StructureEngine, k);
+            const auto parents = parentsOf(*projects.StructureEngine, k.Link);
+            setWaiting(*p, *projects.StructureEngine, k, parents);
+            keptStandIns(*p, *projects.StructureEngine, k, parents);
         }
     }
 }
