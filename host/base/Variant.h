@@ -58,6 +58,12 @@ public:
     TDateTime DateTimeValue() const { return std::get<DateTag>(value_).value; }
 
     bool operator==(const TVariant& other) const { return value_ == other.value_; }
+    // The same value whatever its kind (a key read as text and one made as a number); a NULL is
+    // the same as nothing, not even another NULL, as in SQL.
+    bool SameValue(const TVariant& other) const {
+        if (IsNull() || other.IsNull()) return false;
+        return *this == other || AsString() == other.AsString();
+    }
 
 private:
     struct NullTag {

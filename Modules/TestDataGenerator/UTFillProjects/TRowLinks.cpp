@@ -374,8 +374,7 @@ namespace {
 bool sameValue(const TCustomFillField& a, const TCustomFillField& b) {
     const kvl::TVariant* x = a.PinnedRowValue();
     const kvl::TVariant* y = b.PinnedRowValue();
-    if (!x || !y || x->IsNull() || y->IsNull()) return false;
-    return *x == *y || x->AsString() == y->AsString();
+    return x && y && x->SameValue(*y);
 }
 
 } // namespace

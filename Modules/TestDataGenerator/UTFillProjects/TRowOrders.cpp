@@ -138,7 +138,7 @@ void TRowOrders::keepApart() {
         const kvl::TVariant& a = rowValue(*first);
         for (int tries = 0; tries < 16; ++tries) {
             const kvl::TVariant& b = rowValue(*second);
-            if (a.IsNull() || b.IsNull() || !(a == b || a.AsString() == b.AsString())) break;
+            if (!a.SameValue(b)) break;
             second->PinRowValue(second->getInsertValue());
         }
     }
