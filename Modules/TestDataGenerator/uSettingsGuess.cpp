@@ -332,19 +332,20 @@ void setFloat(TFloatFillField& f, Meaning meaning) {
     f.RangeTo = meaning == Meaning::Rating ? 5 : meaning == Meaning::Quantity ? 10 : 1000;
 }
 
+// The first year and the count of years of dates of a meaning: birth dates of people 19 to 89
+// years old, recent ones in the last four whole years, others in the fixed years.
+std::pair<int, int> yearsOf(Meaning meaning) {
+    const int year = currentYear();
+    if (meaning == Meaning::BirthDate) return {year - 89, 71};
+    if (meaning == Meaning::RecentDate) return {year - 4, 4};
+    return {GuessFirstYear, GuessYears};
+}
+
 void setDate(TDateFillField& f, Meaning meaning) {
     f.FillType = fillRandom;
-    const int year = currentYear();
-    // Fixed bounds rather than "the last ten years": a seed then gives the same dates on any day.
-    f.DateFrom = kvl::EncodeDate(2015, 1, 1);
-    f.DateTo = kvl::EncodeDate(2025, 12, 31);
-    if (meaning == Meaning::BirthDate) {
-        f.DateFrom = kvl::EncodeDate(year - 89, 1, 1);
-        f.DateTo = kvl::EncodeDate(year - 19, 12, 31);
-    } else if (meaning == Meaning::RecentDate) {
-        f.DateFrom = kvl::EncodeDate(year - 4, 1, 1);
-        f.DateTo = kvl::EncodeDate(year - 1, 12, 31);
-    }
+    const auto [from, years] = yearsOf(meaning);
+    f.DateFrom = kvl::EncodeDate(from, 1, 1);
+    f.DateTo = kvl::EncodeDate(from + years - 1, 12, 31);
     f.TimeFrom = 0;
     f.TimeTo = 86399.0 / 86400.0;
 }
@@ -360,10 +361,7 @@ std::optional<std::string> dateTextMask(const std::string& all, const std::vecto
     const bool moment =
         !day && (meaning == Meaning::RecentDate || oneOf(last, {"at", "time", "timestamp", "datetime"}));
     if (!day && !moment) return std::nullopt;
-    const int year = currentYear();
-    const auto [from, years] = meaning == Meaning::BirthDate    ? std::pair{year - 89, 71}
-                               : meaning == Meaning::RecentDate ? std::pair{year - 4, 4}
-                                                                : std::pair{2015, 11};
+    const auto [from, years] = yearsOf(meaning);
     if (moment && (size <= 0 || size >= 19)) return GuessDateTextMask(from, years, true);
     if (size <= 0 || size >= 10) return GuessDateTextMask(from, years, false);
     return std::nullopt;

@@ -436,8 +436,8 @@ void meetShape(TTextFillField& f, const std::string& shape) {
 
 // A pattern of a date's shape takes dates, not letters in its places.
 std::optional<std::string> dateShaped(const std::string& shape) {
-    if (shape == "____-__-__") return GuessDateTextMask(2015, 11, false);
-    if (shape == "____-__-__ __:__:__") return GuessDateTextMask(2015, 11, true);
+    if (shape == "____-__-__") return GuessDateTextMask(GuessFirstYear, GuessYears, false);
+    if (shape == "____-__-__ __:__:__") return GuessDateTextMask(GuessFirstYear, GuessYears, true);
     return std::nullopt;
 }
 

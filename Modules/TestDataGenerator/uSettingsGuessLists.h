@@ -28,6 +28,11 @@ struct TTypedTexts {
 };
 std::optional<TTypedTexts> GuessTypedTexts(const std::string& type);
 
+// The years of dates that say nothing more of themselves: fixed rather than "the last ten years",
+// so that a seed gives the same dates on any day.
+inline constexpr int GuessFirstYear = 2015;
+inline constexpr int GuessYears = 11;
+
 // A mask of ISO dates ("2021-06-14", with "09:41:08" after a blank when withTime) in years from
 // fromYear on: days up to the 28th, so that every value is a date.
 std::string GuessDateTextMask(int fromYear, int years, bool withTime);
