@@ -374,13 +374,12 @@ std::vector<std::string> samplesOf(const TTextFillField& f) {
         for (std::string_view provider : K_Provider)
             for (int k = 0; k < K_PostfixDrawn; ++k)
                 for (const char* name : {"Sample", "De Sample"}) {
-                    const std::string tail =
-                        std::string(provider) + "." + std::string(K_Postfix[static_cast<size_t>(k)]);
+                    const std::string_view ending = K_Postfix[static_cast<size_t>(k)];
                     if (f.FillType == fillURL)
-                        samples.push_back(std::string("http://www.") + name + "." + tail);
+                        samples.push_back(WebAddressOf(name, provider, ending));
                     else
-                        for (const char* initial : {"A", "Z"})
-                            samples.push_back(std::string(initial) + "." + name + "@" + tail);
+                        for (char initial : {'A', 'Z'})
+                            samples.push_back(EmailAddressOf(initial, name, provider, ending));
                 }
         break;
     case fillMasked:

@@ -104,6 +104,16 @@ std::string joined(std::initializer_list<std::string_view> parts) {
     return text;
 }
 
+// Inline here for the values' loop; the guess reaches them through the functions of the header.
+inline std::string emailAddress(char initial, std::string_view name, std::string_view provider,
+                                std::string_view ending) {
+    return joined({{&initial, 1}, ".", name, "@", provider, ".", ending});
+}
+
+inline std::string webAddress(std::string_view name, std::string_view provider, std::string_view ending) {
+    return joined({"http://www.", name, ".", provider, ".", ending});
+}
+
 } // namespace
 
 TTextFillField::TTextFillField(const KFillRecord& rec) : TCustomFillField(rec) {
@@ -389,13 +399,13 @@ kvl::TVariant TTextFillField::nextValue() {
         const char initial = static_cast<char>('A' + kvl::Random(26));
         const std::string_view middle = provider();
         const std::string_view ending = postfix();
-        return kvl::TVariant(joined({{&initial, 1}, ".", name, "@", middle, ".", ending}));
+        return kvl::TVariant(emailAddress(initial, name, middle, ending));
     }
     case fillURL: {
         const std::string& name = RandomEntry(Values);
         const std::string_view middle = provider();
         const std::string_view ending = postfix();
-        return kvl::TVariant(joined({"http://www.", name, ".", middle, ".", ending}));
+        return kvl::TVariant(webAddress(name, middle, ending));
     }
     case fillDateText:
         return kvl::TVariant(kvl::DateToStr(DateFrom + kvl::Random() * (DateTo - DateFrom)));
@@ -438,4 +448,13 @@ std::string TTextFillField::GetNextMaskedValue() {
     Buffer.clear();
     kvl::AppendMaskedValue(MaskCommands, MaskFiles.get(), Buffer);
     return Buffer;
+}
+
+std::string EmailAddressOf(char initial, std::string_view name, std::string_view provider,
+                           std::string_view ending) {
+    return emailAddress(initial, name, provider, ending);
+}
+
+std::string WebAddressOf(std::string_view name, std::string_view provider, std::string_view ending) {
+    return webAddress(name, provider, ending);
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -90,3 +91,9 @@ private:
     std::string randomText();
     int32_t randomInteger() const;
 };
+
+// The forms of the e-mail and web addresses a text field makes, from their drawn parts: an
+// initial and a name, a provider and an ending.
+std::string EmailAddressOf(char initial, std::string_view name, std::string_view provider,
+                           std::string_view ending);
+std::string WebAddressOf(std::string_view name, std::string_view provider, std::string_view ending);
